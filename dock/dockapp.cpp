@@ -1,0 +1,110 @@
+#include "dock/dockapp.h"
+
+#include "dock/docklog.h"
+#include "dock/pngwriter.h"
+#include "dock/windowcapture.h"
+
+#include <utility>
+
+namespace {
+
+// A file in the dock's own folder.
+std::string BesideDock(const char* name) {
+    char path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    size_t slash = folder.find_last_of("\\/");
+    folder.erase(slash == std::string::npos ? 0 : slash + 1);
+    return folder + name;
+}
+
+void PumpPendingMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+} // namespace
+
+CDockApp::CDockApp(HINSTANCE instance, DockOptions options)
+    : instance(instance), options(std::move(options)), library(BesideDock("quiescor.dll")),
+      settings(BesideDock("dock.dat")), site(bar, settings) {}
+
+CDockApp::~CDockApp() {
+    ReleasePlugin();
+}
+
+int CDockApp::Run() {
+    if (!Start())
+        return EXIT_NO_PLUGIN;
+    int status = options.screenshotPath.empty() ? RunMessageLoop() : TakeScreenshot();
+    if (!Stop() && status == EXIT_OK)
+        status = EXIT_PLUGIN_STILL_LOADED;
+    return status;
+}
+
+bool CDockApp::Start() {
+    if (!library.IsLoaded()) {
+        DockLog("cannot load %s (error %lu)", library.Path().c_str(), GetLastError());
+        return false;
+    }
+    if (!bar.Create(instance)) {
+        DockLog("cannot create the bar window");
+        return false;
+    }
+    plugin = library.CreatePlugin();
+    if (!plugin) {
+        DockLog("%s made no plug-in object", library.Path().c_str());
+        return false;
+    }
+    site.Attach(plugin);
+    plugin->SetSite(&site);
+    plugin->SetResourceModule(0, nullptr);
+    plugin->SetCaption("Quiescor");
+    // A new button has no saved settings: the object keeps its defaults.
+    settings.LoadInto(plugin);
+    bar.Attach(plugin);
+    bar.Show();
+    return true;
+}
+
+int CDockApp::RunMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return EXIT_OK;
+}
+
+int CDockApp::TakeScreenshot() {
+    PumpPendingMessages();
+    ScreenImage image;
+    if (!CWindowCapture::Capture(bar.Handle(), image)) {
+        DockLog("cannot capture the bar");
+        return EXIT_NO_SCREENSHOT;
+    }
+    return CPngWriter::Write(options.screenshotPath, image) ? EXIT_OK : EXIT_NO_SCREENSHOT;
+}
+
+// The object goes while the bar and the site still exist: on its way out it drops its
+// hot key through the site.
+void CDockApp::ReleasePlugin() {
+    bar.Attach(nullptr);
+    site.Attach(nullptr);
+    if (plugin) {
+        plugin->Release();
+        plugin = nullptr;
+    }
+}
+
+// True when the library agrees to be unloaded once the object is gone.
+bool CDockApp::Stop() {
+    ReleasePlugin();
+    HRESULT canUnload = library.CanUnloadNow();
+    if (canUnload != S_OK)
+        DockLog("DllCanUnloadNow answered 0x%08lX at exit", static_cast<unsigned long>(canUnload));
+    return canUnload == S_OK;
+}

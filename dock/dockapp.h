@@ -1,0 +1,44 @@
+// The demo dock as a whole: loads the plug-in beside the executable the way the host
+// does, gives its object a site and its saved settings, shows the bar and runs until
+// the user exits.
+#pragma once
+
+#include "dock/dockbar.h"
+#include "dock/dockoptions.h"
+#include "dock/docksite.h"
+#include "dock/settingsfile.h"
+#include "tests/host/pluginlibrary.h"
+
+class CDockApp {
+public:
+    // Exit codes.
+    static constexpr int EXIT_OK = 0;
+    static constexpr int EXIT_NO_PLUGIN = 1;
+    static constexpr int EXIT_BAD_COMMAND_LINE = 2;
+    static constexpr int EXIT_NO_SCREENSHOT = 3;
+    static constexpr int EXIT_PLUGIN_STILL_LOADED = 4;
+
+    CDockApp(HINSTANCE instance, DockOptions options);
+    CDockApp(const CDockApp&) = delete;
+    CDockApp& operator=(const CDockApp&) = delete;
+    ~CDockApp();
+
+    int Run();
+
+private:
+    bool Start();
+    int RunMessageLoop();
+    int TakeScreenshot();
+    void ReleasePlugin();
+    bool Stop();
+
+    HINSTANCE instance;
+    DockOptions options;
+    // Declared in the order of need: the library outlives the object, the bar
+    // outlives the site that binds hot keys to it.
+    PluginLibrary library;
+    CSettingsFile settings;
+    CDockBar bar;
+    CDockSite site;
+    IHostPlugin* plugin = nullptr;
+};

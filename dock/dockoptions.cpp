@@ -1,0 +1,20 @@
+#include "dock/dockoptions.h"
+
+#include <cstring>
+
+bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (std::strcmp(argument, "--screenshot") == 0) {
+            if (i + 1 >= argc) {
+                error = "--screenshot needs a file name";
+                return false;
+            }
+            options.screenshotPath = argv[++i];
+            continue;
+        }
+        error = std::string("unknown option ") + argument;
+        return false;
+    }
+    return true;
+}

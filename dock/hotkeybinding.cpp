@@ -1,0 +1,35 @@
+#include "dock/hotkeybinding.h"
+
+bool CHotKeyBinding::Bind(HWND target, WORD hotKey) {
+    Unbind();
+    UINT virtualKey = LOBYTE(hotKey);
+    if (virtualKey == 0 || !RegisterHotKey(target, ID, Modifiers(hotKey), virtualKey))
+        return false;
+    window = target;
+    bound = hotKey;
+    return true;
+}
+
+void CHotKeyBinding::Unbind() {
+    if (!bound)
+        return;
+    UnregisterHotKey(window, ID);
+    window = nullptr;
+    bound = 0;
+}
+
+UINT CHotKeyBinding::Modifiers(WORD hotKey) {
+    // The extended-key bit only tells the control how to name the key; the system
+    // matches keys without it.
+    BYTE flags = HIBYTE(hotKey);
+    UINT modifiers = 0;
+    if (flags & SHIFT)
+        modifiers |= MOD_SHIFT;
+    if (flags & CONTROL)
+        modifiers |= MOD_CONTROL;
+    if (flags & ALT)
+        modifiers |= MOD_ALT;
+    if (flags & WINDOWS)
+        modifiers |= MOD_WIN;
+    return modifiers;
+}

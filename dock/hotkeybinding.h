@@ -1,0 +1,35 @@
+// One system-wide hot key bound to a window, in the plug-in's 16-bit encoding: low
+// byte the virtual key, high byte the modifiers.
+#pragma once
+
+#include <windows.h>
+
+class CHotKeyBinding {
+public:
+    // Plug-in modifier bits, as the hot-key control stores them.
+    static constexpr BYTE SHIFT = 0x01;
+    static constexpr BYTE CONTROL = 0x02;
+    static constexpr BYTE ALT = 0x04;
+    static constexpr BYTE EXTENDED = 0x08;
+    static constexpr BYTE WINDOWS = 0x20;
+    // The identifier that WM_HOTKEY carries.
+    static constexpr int ID = 1;
+
+    CHotKeyBinding() = default;
+    CHotKeyBinding(const CHotKeyBinding&) = delete;
+    CHotKeyBinding& operator=(const CHotKeyBinding&) = delete;
+    ~CHotKeyBinding() { Unbind(); }
+
+    // Replaces any earlier binding; false when the system refuses the key (taken by
+    // another program, or no virtual key).
+    bool Bind(HWND window, WORD hotKey);
+    void Unbind();
+    WORD Bound() const { return bound; }
+
+    // The RegisterHotKey modifiers for a hot-key value.
+    static UINT Modifiers(WORD hotKey);
+
+private:
+    HWND window = nullptr;
+    WORD bound = 0;
+};

@@ -1,0 +1,12 @@
+// Writes captured pixels as a PNG file through libpng.
+#pragma once
+
+#include "dock/screenimage.h"
+
+#include <string>
+
+class CPngWriter {
+public:
+    // An 8-bit RGB file; false when the image is empty or the file cannot be written.
+    static bool Write(const std::string& path, const ScreenImage& image);
+};
