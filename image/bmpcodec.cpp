@@ -1,0 +1,364 @@
+#include "image/bmpcodec.h"
+
+#include "image/imagestream.h"
+#include "image/littleendian.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+namespace {
+
+constexpr WORD kSignature = 0x4D42; // "BM"
+constexpr DWORD kFileHeaderBytes = 14;
+constexpr DWORD kInfoHeaderBytes = 40;
+constexpr DWORD kCoreHeaderBytes = 12;
+constexpr DWORD kOs2HeaderBytes = 64;
+
+bool SkipForward(ImageStream& stream, uint64_t bytes) {
+    if (bytes > static_cast<uint64_t>(stream.Remaining()))
+        return false;
+    return stream.Seek(static_cast<LONG>(bytes), 1);
+}
+
+BITMAPINFOHEADER ParseInfoHeader(const BYTE* raw) {
+    BITMAPINFOHEADER header;
+    header.biSize = ReadLe32(raw);
+    header.biWidth = static_cast<LONG>(ReadLe32(raw + 4));
+    header.biHeight = static_cast<LONG>(ReadLe32(raw + 8));
+    header.biPlanes = ReadLe16(raw + 12);
+    header.biBitCount = ReadLe16(raw + 14);
+    header.biCompression = ReadLe32(raw + 16);
+    header.biSizeImage = ReadLe32(raw + 20);
+    header.biXPelsPerMeter = static_cast<LONG>(ReadLe32(raw + 24));
+    header.biYPelsPerMeter = static_cast<LONG>(ReadLe32(raw + 28));
+    header.biClrUsed = ReadLe32(raw + 32);
+    header.biClrImportant = ReadLe32(raw + 36);
+    return header;
+}
+
+BITMAPINFOHEADER ParseCoreHeader(const BYTE* raw) {
+    BITMAPINFOHEADER header = {};
+    header.biSize = kCoreHeaderBytes;
+    header.biWidth = ReadLe16(raw + 4);
+    header.biHeight = ReadLe16(raw + 6);
+    header.biPlanes = ReadLe16(raw + 8);
+    header.biBitCount = ReadLe16(raw + 10);
+    return header;
+}
+
+bool ConsistentLongHeader(const BITMAPINFOHEADER& header) {
+    const int64_t stride = (static_cast<int64_t>(header.biBitCount) * header.biWidth + 31) / 32;
+    return header.biSize > kInfoHeaderBytes &&
+           static_cast<int64_t>(header.biSizeImage) == stride * header.biHeight * 4 &&
+           header.biPlanes == 1 && header.biCompression == BI_RGB && header.biClrUsed == 0;
+}
+
+// Reads a 40-byte header, or a 12-byte OS/2 core header, or a longer one whose extra
+// fields are skipped. The file's own image size is never trusted for reading.
+bool ReadInfoHeader(ImageStream& stream, BITMAPINFOHEADER& header, bool& coreFormat) {
+    BYTE raw[kInfoHeaderBytes];
+    if (!stream.ReadExact(raw, sizeof raw))
+        return false;
+    header = ParseInfoHeader(raw);
+    coreFormat = header.biSize == kCoreHeaderBytes;
+    if (coreFormat) {
+        header = ParseCoreHeader(raw);
+        if (!stream.Seek(-static_cast<LONG>(kInfoHeaderBytes - kCoreHeaderBytes), 1))
+            return false;
+    } else if (header.biSize == kOs2HeaderBytes) {
+        if (!SkipForward(stream, kOs2HeaderBytes - kInfoHeaderBytes))
+            return false;
+    } else if (header.biSize != kInfoHeaderBytes) {
+        if (!ConsistentLongHeader(header) || !SkipForward(stream, header.biSize - kInfoHeaderBytes))
+            return false;
+    }
+    if (header.biClrUsed == 0 && header.biBitCount <= 8)
+        header.biClrUsed = 1u << header.biBitCount;
+    return true;
+}
+
+LONG PelsToDpi(LONG pelsPerMeter) {
+    const int64_t numerator = static_cast<int64_t>(pelsPerMeter) * 254 + 5000;
+    int64_t dpi = numerator / 10000;
+    if (numerator % 10000 != 0 && numerator < 0)
+        --dpi;
+    return static_cast<LONG>(dpi);
+}
+
+void SeekToPixels(ImageStream& stream, LONG start, DWORD pixelOffset) {
+    if (pixelOffset == 0)
+        return;
+    const int64_t target = static_cast<int64_t>(start) + pixelOffset;
+    if (start < 0 || target > stream.Size() || !stream.Seek(static_cast<LONG>(target), 0))
+        throw "BMP pixel data offset out of range";
+}
+
+int SetBits16(DWORD mask) {
+    int bits = 0;
+    for (DWORD value = mask & 0xFFFF; value != 0; value >>= 1)
+        bits += value & 1;
+    return bits;
+}
+
+// Shifts left for a positive amount and right for a negative one: odd masks can ask
+// for either direction, and for more than the width of the value.
+BYTE ShiftToByte(DWORD value, int amount) {
+    if (amount >= 32 || amount <= -32)
+        return 0;
+    return static_cast<BYTE>(amount >= 0 ? value << amount : value >> -amount);
+}
+
+} // namespace
+
+bool BmpCodec::DecodeFrom(ImageStream& stream) {
+    try {
+        Read(stream);
+        return true;
+    } catch (const char* message) {
+        SetError(message);
+    } catch (const std::bad_alloc&) {
+        SetError("can't allocate memory");
+    }
+    return false;
+}
+
+void BmpCodec::Read(ImageStream& stream) {
+    const LONG start = stream.Tell();
+    BYTE fileHeader[kFileHeaderBytes];
+    if (!stream.ReadExact(fileHeader, sizeof fileHeader))
+        throw "Not a BMP";
+    DWORD pixelOffset = ReadLe32(fileHeader + 10);
+    if (ReadLe16(fileHeader) != kSignature) {
+        pixelOffset = 0;
+        if (!stream.Seek(start, 0))
+            throw "Not a BMP";
+    }
+
+    BITMAPINFOHEADER file;
+    bool coreFormat = false;
+    if (!ReadInfoHeader(stream, file, coreFormat))
+        throw "Error reading BMP info";
+
+    const bool topDown = file.biHeight < 0;
+    const int64_t height = std::min<int64_t>(std::llabs(file.biHeight), INT32_MAX);
+    if (!Create(file.biWidth, static_cast<LONG>(height), file.biBitCount, FormatBmp))
+        throw "Can't allocate memory";
+    header.biXPelsPerMeter = file.biXPelsPerMeter;
+    header.biYPelsPerMeter = file.biYPelsPerMeter;
+    info.dpiX = PelsToDpi(file.biXPelsPerMeter);
+    info.dpiY = PelsToDpi(file.biYPelsPerMeter);
+
+    ReadPalette(stream, file.biClrUsed, coreFormat);
+    ReadPixels(stream, file, start, pixelOffset);
+    if (topDown)
+        FlipVertical();
+}
+
+// Stores only the entries the image's palette holds and steps over the rest.
+void BmpCodec::ReadPalette(ImageStream& stream, DWORD fileColors, bool coreFormat) {
+    RGBQUAD* palette = Palette();
+    if (!palette)
+        return;
+    const DWORD entryBytes = coreFormat ? 3 : 4;
+    const DWORD stored = std::min(fileColors, header.biClrUsed);
+    BYTE* bytes = reinterpret_cast<BYTE*>(palette);
+    stream.Read(bytes, 1, stored * entryBytes);
+    if (coreFormat) {
+        for (DWORD i = stored; i-- > 0;) {
+            const BYTE blue = bytes[3 * i];
+            const BYTE green = bytes[3 * i + 1];
+            const BYTE red = bytes[3 * i + 2];
+            palette[i] = RGBQUAD{blue, green, red, 0};
+        }
+    }
+    const uint64_t surplus = static_cast<uint64_t>(fileColors - stored) * entryBytes;
+    SkipForward(stream, std::min<uint64_t>(surplus, stream.Remaining()));
+    for (DWORD i = 0; i < header.biClrUsed; ++i)
+        palette[i].rgbReserved = 0;
+}
+
+void BmpCodec::ReadPixels(ImageStream& stream, const BITMAPINFOHEADER& file, LONG start,
+                          DWORD pixelOffset) {
+    switch (file.biBitCount) {
+    case 1:
+    case 4:
+    case 8:
+        SeekToPixels(stream, start, pixelOffset);
+        if (file.biCompression == BI_RGB)
+            stream.Read(info.pixels, 1, header.biSizeImage);
+        else if (file.biCompression == BI_RLE8)
+            DecodeRle8(stream);
+        else if (file.biCompression == BI_RLE4)
+            DecodeRle4(stream);
+        else
+            throw "compression type not supported";
+        break;
+    case 16:
+        Read16(stream, file.biCompression, start, pixelOffset);
+        break;
+    case 24:
+        SeekToPixels(stream, start, pixelOffset);
+        if (file.biCompression != BI_RGB)
+            throw "unknown compression";
+        stream.Read(info.pixels, 1, header.biSizeImage);
+        break;
+    case 32:
+        SeekToPixels(stream, start, pixelOffset);
+        if (file.biCompression != BI_RGB && file.biCompression != BI_BITFIELDS)
+            throw "unknown compression";
+        Read32(stream);
+        break;
+    default:
+        break;
+    }
+}
+
+void BmpCodec::Read16(ImageStream& stream, DWORD compression, LONG start, DWORD pixelOffset) {
+    DWORD masks[3] = {0x7C00, 0x03E0, 0x001F};
+    if (compression == BI_BITFIELDS) {
+        BYTE raw[12] = {};
+        stream.Read(raw, 1, sizeof raw);
+        for (int i = 0; i < 3; ++i)
+            masks[i] = ReadLe32(raw + 4 * i);
+    }
+    SeekToPixels(stream, start, pixelOffset);
+
+    const int redBits = SetBits16(masks[0]);
+    const int greenBits = SetBits16(masks[1]);
+    const int blueBits = SetBits16(masks[2]);
+    const size_t width = static_cast<size_t>(Width());
+    std::vector<BYTE> source((width + 1) / 2 * 4);
+    for (LONG y = 0; y < Height(); ++y) {
+        const size_t got = stream.Read(source.data(), 1, source.size());
+        BYTE* target = RowPointer(static_cast<DWORD>(y));
+        for (size_t x = 0; x < width && 2 * x + 2 <= got; ++x) {
+            const DWORD word = ReadLe16(&source[2 * x]);
+            target[3 * x] = ShiftToByte(word & masks[2], 8 - redBits);
+            target[3 * x + 1] = ShiftToByte(word & masks[1], 8 - redBits - greenBits);
+            target[3 * x + 2] = ShiftToByte(word & masks[0], 8 - redBits - greenBits - blueBits);
+        }
+        if (got < source.size())
+            return;
+    }
+}
+
+void BmpCodec::Read32(ImageStream& stream) {
+    const size_t width = static_cast<size_t>(Width());
+    std::vector<BYTE> source(4 * width);
+    for (LONG y = 0; y < Height(); ++y) {
+        const size_t got = stream.Read(source.data(), 1, source.size());
+        BYTE* target = RowPointer(static_cast<DWORD>(y));
+        for (size_t x = 0; x < width && 4 * x + 4 <= got; ++x)
+            std::copy_n(&source[4 * x], 3, target + 3 * x);
+        if (got < source.size())
+            return;
+    }
+}
+
+// Runs address the pixel rows as one byte sequence: a run past a row's end goes on in
+// the next row, and nothing lands outside the rows.
+void BmpCodec::PutByte(uint64_t row, uint64_t x, BYTE value) {
+    const uint64_t offset = row * info.rowStride + x;
+    if (offset < header.biSizeImage)
+        info.pixels[offset] = value;
+}
+
+void BmpCodec::PutNibble(uint64_t row, uint64_t x, BYTE value) {
+    const uint64_t offset = row * info.rowStride + x / 2;
+    if (offset >= header.biSizeImage)
+        return;
+    BYTE& target = info.pixels[offset];
+    if (x % 2 == 0)
+        target = static_cast<BYTE>((target & 0x0F) | (value & 0x0F) << 4);
+    else
+        target = static_cast<BYTE>((target & 0xF0) | (value & 0x0F));
+}
+
+void BmpCodec::DecodeRle8(ImageStream& stream) {
+    uint64_t row = 0;
+    uint64_t x = 0;
+    BYTE run[255];
+    for (;;) {
+        const LONG count = stream.GetC();
+        if (count < 0)
+            return;
+        if (count > 0) {
+            const LONG color = stream.GetC();
+            if (color < 0)
+                return;
+            for (LONG i = 0; i < count; ++i)
+                PutByte(row, x + i, static_cast<BYTE>(color));
+            x += count;
+            continue;
+        }
+        const LONG command = stream.GetC();
+        if (command < 0 || command == 1)
+            return;
+        if (command == 0) {
+            x = 0;
+            ++row;
+        } else if (command == 2) {
+            const LONG dx = stream.GetC();
+            const LONG dy = stream.GetC();
+            if (dx < 0 || dy < 0)
+                return;
+            x += dx;
+            row += dy;
+        } else {
+            const size_t got = stream.Read(run, 1, command);
+            for (size_t i = 0; i < got; ++i)
+                PutByte(row, x + i, run[i]);
+            if (got < static_cast<size_t>(command))
+                return;
+            if (command % 2 == 1)
+                stream.GetC();
+            x += command;
+        }
+    }
+}
+
+void BmpCodec::DecodeRle4(ImageStream& stream) {
+    uint64_t row = 0;
+    uint64_t x = 0;
+    BYTE run[128];
+    for (;;) {
+        const LONG count = stream.GetC();
+        if (count < 0)
+            return;
+        if (count > 0) {
+            const LONG colors = stream.GetC();
+            if (colors < 0)
+                return;
+            for (LONG j = 0; j < count; ++j)
+                PutNibble(row, x + j, static_cast<BYTE>(j % 2 == 0 ? colors >> 4 : colors));
+            x += count;
+            continue;
+        }
+        const LONG command = stream.GetC();
+        if (command < 0 || command == 1)
+            return;
+        if (command == 0) {
+            x = 0;
+            ++row;
+        } else if (command == 2) {
+            const LONG dx = stream.GetC();
+            const LONG dy = stream.GetC();
+            if (dx < 0 || dy < 0)
+                return;
+            x += dx;
+            row += dy;
+        } else {
+            const size_t bytes = static_cast<size_t>(command + 1) / 2;
+            const size_t got = stream.Read(run, 1, bytes);
+            for (size_t j = 0; j < 2 * got && j < static_cast<size_t>(command); ++j)
+                PutNibble(row, x + j, static_cast<BYTE>(j % 2 == 0 ? run[j / 2] >> 4 : run[j / 2]));
+            if (got < bytes)
+                return;
+            if (bytes % 2 == 1)
+                stream.GetC();
+            x += command;
+        }
+    }
+}

@@ -1,0 +1,33 @@
+// Decodes a PNG file through libpng into a palette or 24-bit image, with an alpha plane
+// for files that carry an alpha channel.
+#pragma once
+
+#include "image/rasterimage.h"
+
+#include <vector>
+
+struct png_struct_def;
+struct png_info_def;
+
+class PngCodec : public CRasterImage {
+public:
+    PngCodec() : CRasterImage(FormatPng) {}
+
+    bool DecodeFrom(ImageStream& stream);
+
+private:
+    using Png = png_struct_def*;
+    using PngInfo = png_info_def*;
+
+    bool ReadImage(Png png, PngInfo pngInfo, ImageStream& stream, std::vector<BYTE>& rowBuffer);
+    bool ReadWithinJumpScope(Png png, PngInfo pngInfo, ImageStream& stream,
+                             std::vector<BYTE>& rowBuffer);
+    void SetBackground(Png png, PngInfo pngInfo, int pixelDepth);
+    void ApplyResolution(Png png, PngInfo pngInfo);
+    void ApplyPalette(Png png, PngInfo pngInfo);
+    void ApplyPaletteTransparency(Png png, PngInfo pngInfo);
+    void RequestAlphaChannel(Png png, PngInfo pngInfo, int pixelDepth);
+    void ReadRows(Png png, BYTE* buffer, int passes, bool interlaced, bool twoBit);
+    void ReadAlphaRow(Png png, BYTE* buffer, LONG row, bool refill);
+    void ReadIndexedRow(Png png, BYTE* buffer, LONG row, bool refill, bool expand);
+};

@@ -1,0 +1,112 @@
+// One raster image held as a Windows packed DIB (header, palette and bottom-up pixel
+// rows in one block, handed to GDI unchanged) with an optional alpha plane.
+#pragma once
+
+#include "image/imagetypes.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+
+class ImageStream;
+
+enum ImageFormat : DWORD { FormatUnknown = 0, FormatBmp = 1, FormatPng = 2, FormatIco = 3 };
+
+struct ImageInfo {
+    DWORD rowStride;
+    BYTE* pixels;
+    DWORD formatId;
+    char lastError[256];
+    LONG transparentIndex;
+    RGBQUAD transparentColor;
+    LONG frameIndex;
+    LONG frameCount;
+    LONG dpiX;
+    LONG dpiY;
+    bool alphaPaletteEnabled;
+    RGBQUAD lastColor;
+    BYTE lastIndex;
+    bool lastValid;
+};
+
+class CRasterImage {
+public:
+    explicit CRasterImage(DWORD formatId = FormatUnknown);
+    CRasterImage(const CRasterImage& source, bool copyPixels = true, bool copyAlpha = true);
+    CRasterImage& operator=(const CRasterImage& source);
+    virtual ~CRasterImage();
+
+    bool Destroy();
+    bool IsValid() const { return dib != nullptr; }
+    LONG Width() const { return header.biWidth; }
+    LONG Height() const { return header.biHeight; }
+    WORD BitCount() const { return header.biBitCount; }
+
+    BYTE* Create(LONG width, LONG height, DWORD bitsPerPixel, DWORD formatId);
+    void CopyFrom(const CRasterImage& source, bool copyPixels, bool copyAlpha);
+    bool TakeOver(CRasterImage& other);
+    void CopySettingsFrom(const CRasterImage& source);
+
+    const ImageInfo& Info() const { return info; }
+    const BITMAPINFOHEADER& Header() const { return header; }
+    const char* LastError() const { return info.lastError; }
+    BYTE* Dib() const { return dib.get(); }
+    BYTE* AlphaPlane() const { return alpha.get(); }
+    void SetTransparentIndex(LONG index) { info.transparentIndex = index; }
+    void SetTransparentColor(RGBQUAD color) { info.transparentColor = color; }
+    void SetFrameIndex(LONG index) { info.frameIndex = index; }
+
+    bool IsInside(LONG x, LONG y) const;
+    BYTE* RowPointer(DWORD row) const;
+
+    RGBQUAD* Palette() const;
+    RGBQUAD PaletteColor(DWORD index) const;
+    void SetPaletteColor(BYTE index, BYTE red, BYTE green, BYTE blue, BYTE alphaValue = 0);
+    void SetPaletteRgb(const BYTE* triples, DWORD count);
+    void SetPalette(const RGBQUAD* entries, DWORD count = 256);
+    void SetGrayPalette();
+    bool IsGrayScale() const;
+    RGBQUAD TransparentColor() const;
+
+    BYTE PixelIndex(LONG x, LONG y) const;
+    void SetPixelIndex(LONG x, LONG y, BYTE index);
+    RGBQUAD PixelColor(LONG x, LONG y, bool withAlpha = true);
+    void SetPixelColor(LONG x, LONG y, RGBQUAD color, bool withAlpha = false);
+    void SetPixelColorRef(LONG x, LONG y, COLORREF color);
+    BYTE NearestIndex(RGBQUAD color);
+
+    void CreateAlpha();
+    void DeleteAlpha();
+    BYTE AlphaAt(LONG x, LONG y) const;
+    void SetAlphaAt(LONG x, LONG y, BYTE value);
+    bool FlipAlpha();
+
+    void SetDpiX(LONG dpi);
+    void SetDpiY(LONG dpi);
+
+    bool FlipVertical();
+    bool Invert();
+
+    bool Decode(ImageStream& stream, DWORD formatId);
+    bool DecodeStdio(FILE* file, DWORD formatId);
+    bool LoadFromFile(const char* path, DWORD formatId);
+#ifdef _WIN32
+    bool CreateFromBitmap(HBITMAP bitmap, HPALETTE palette = nullptr);
+    bool LoadFromResource(HRSRC resource, DWORD formatId, HMODULE module);
+#endif
+
+protected:
+    void SetError(const char* message);
+    size_t AlphaSize() const;
+
+    std::unique_ptr<BYTE[]> dib;
+    BITMAPINFOHEADER header;
+    ImageInfo info;
+    std::unique_ptr<BYTE[]> alpha;
+
+private:
+    size_t DibSize() const;
+    BYTE* PixelAddress(LONG x, LONG y) const;
+    bool KeepFailure(const CRasterImage& decoder, bool withFrameCount);
+    bool DecodeAny(ImageStream& stream);
+};

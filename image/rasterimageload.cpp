@@ -1,0 +1,108 @@
+// Loading a CRasterImage from streams, files and FILEs.
+#include "image/rasterimage.h"
+
+#include "image/bmpcodec.h"
+#include "image/filestream.h"
+#include "image/icocodec.h"
+#include "image/pngcodec.h"
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const char kUnknownFormat[] = "Decode: Unknown or wrong format";
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+template <typename Codec>
+bool DecodeWith(Codec& codec, const CRasterImage& settings, ImageStream& stream) {
+    codec.CopySettingsFrom(settings);
+    return codec.DecodeFrom(stream);
+}
+
+} // namespace
+
+bool CRasterImage::KeepFailure(const CRasterImage& decoder, bool withFrameCount) {
+    SetError(decoder.info.lastError);
+    if (withFrameCount)
+        info.frameCount = decoder.info.frameCount;
+    return false;
+}
+
+bool CRasterImage::Decode(ImageStream& stream, DWORD formatId) {
+    switch (formatId) {
+    case FormatUnknown:
+        return DecodeAny(stream);
+    case FormatBmp: {
+        BmpCodec codec;
+        return DecodeWith(codec, *this, stream) ? TakeOver(codec) : KeepFailure(codec, false);
+    }
+    case FormatPng: {
+        PngCodec codec;
+        return DecodeWith(codec, *this, stream) ? TakeOver(codec) : KeepFailure(codec, false);
+    }
+    case FormatIco: {
+        IcoCodec codec;
+        return DecodeWith(codec, *this, stream) ? TakeOver(codec) : KeepFailure(codec, true);
+    }
+    default:
+        SetError(kUnknownFormat);
+        return false;
+    }
+}
+
+// Tries every decoder from the same position; their own messages are not kept.
+bool CRasterImage::DecodeAny(ImageStream& stream) {
+    const LONG start = stream.Tell();
+    {
+        BmpCodec codec;
+        if (DecodeWith(codec, *this, stream))
+            return TakeOver(codec);
+    }
+    stream.Seek(start, 0);
+    {
+        IcoCodec codec;
+        if (DecodeWith(codec, *this, stream))
+            return TakeOver(codec);
+    }
+    stream.Seek(start, 0);
+    {
+        PngCodec codec;
+        if (DecodeWith(codec, *this, stream))
+            return TakeOver(codec);
+    }
+    stream.Seek(start, 0);
+    SetError(kUnknownFormat);
+    return false;
+}
+
+bool CRasterImage::DecodeStdio(FILE* file, DWORD formatId) {
+    FileStream stream(file);
+    return Decode(stream, formatId);
+}
+
+// A file named as one format may be another: after a failed typed attempt every
+// decoder is tried, but the typed attempt's message is the one kept.
+bool CRasterImage::LoadFromFile(const char* path, DWORD formatId) {
+    if (formatId > FormatUnknown && formatId <= FormatIco) {
+        FilePtr file(std::fopen(path, "rb"));
+        if (!file)
+            return false;
+        if (DecodeStdio(file.get(), formatId))
+            return true;
+    }
+    char typedError[sizeof(info.lastError)];
+    std::memcpy(typedError, info.lastError, sizeof typedError);
+
+    FilePtr file(std::fopen(path, "rb"));
+    if (!file)
+        return false;
+    const bool decoded = DecodeStdio(file.get(), FormatUnknown);
+    if (!decoded && formatId != FormatUnknown)
+        std::memcpy(info.lastError, typedError, sizeof typedError);
+    return decoded;
+}
