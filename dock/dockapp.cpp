@@ -47,7 +47,7 @@ int CDockApp::Run() {
 
 bool CDockApp::Start() {
     if (!library.IsLoaded()) {
-        DockLog("cannot load %s (error %lu)", library.Path().c_str(), GetLastError());
+        DockLog("cannot load %s", library.Path().c_str());
         return false;
     }
     if (!bar.Create(instance)) {
