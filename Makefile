@@ -1,0 +1,43 @@
+# Top-level entry points. Every target first makes sure the machine has what the
+# build needs (scripts/setup.sh installs only what is missing).
+BUILD := $(CURDIR)/build
+WIN := $(BUILD)/win
+NATIVE := $(BUILD)/native
+BENCH := $(BUILD)/bench
+FUZZ_SECONDS ?= 30
+
+.PHONY: all setup win native test run fuzz bench format clean
+
+all: win native
+
+setup:
+	@bash scripts/setup.sh
+
+win: setup
+	@mkdir -p $(BUILD)
+	@cmake -S . -B $(WIN) -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/i686-mingw.cmake \
+		-DQUIESCOR_BIN_DIR=$(BUILD)/bin >$(BUILD)/.win-configure.log 2>&1 || \
+		(cat $(BUILD)/.win-configure.log; exit 1)
+	@cmake --build $(WIN)
+
+native: setup
+	@mkdir -p $(BUILD)
+	@cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DQUIESCOR_SANITIZE=ON >$(BUILD)/.native-configure.log 2>&1 || \
+		(cat $(BUILD)/.native-configure.log; exit 1)
+	@cmake --build $(NATIVE)
+
+test: all
+	@bash scripts/run-tests.sh $(BUILD)
+
+run: win
+	@bash scripts/run-dock.sh $(BUILD)
+
+fuzz: native
+	@bash scripts/fuzz.sh $(NATIVE) $(FUZZ_SECONDS)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,48 @@
+// The DLL's entry point and the four exports of an in-process COM server.
+#include "core/classfactory.h"
+#include "core/hostapi.h"
+#include "core/module.h"
+#include "core/registration.h"
+
+#include <commctrl.h>
+#include <winsock2.h>
+
+#include <new>
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        Module::SetHandle(instance);
+        InitCommonControls();
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 0), &data);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        WSACleanup();
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualCLSID(clsid, CLSID_ShutdownPlugin))
+        return CLASS_E_CLASSNOTAVAILABLE;
+    auto* factory = new (std::nothrow) CClassFactory();
+    if (!factory)
+        return E_OUTOFMEMORY;
+    HRESULT hr = factory->QueryInterface(iid, out);
+    factory->Release();
+    return hr;
+}
+
+extern "C" HRESULT WINAPI DllCanUnloadNow() {
+    return Module::ObjectCount() == 0 ? S_OK : S_FALSE;
+}
+
+extern "C" HRESULT WINAPI DllRegisterServer() {
+    return RegisterServer(Module::Handle());
+}
+
+extern "C" HRESULT WINAPI DllUnregisterServer() {
+    return UnregisterServer();
+}

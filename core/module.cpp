@@ -1,0 +1,25 @@
+#include "core/module.h"
+
+namespace {
+HMODULE moduleHandle = nullptr;
+LONG objectCount = 0;
+} // namespace
+
+namespace Module {
+// Linked into a program rather than the DLL, the program's own module stands in.
+HMODULE Handle() {
+    return moduleHandle ? moduleHandle : GetModuleHandleA(nullptr);
+}
+void SetHandle(HMODULE module) {
+    moduleHandle = module;
+}
+void ObjectCreated() {
+    ++objectCount;
+}
+void ObjectDestroyed() {
+    --objectCount;
+}
+LONG ObjectCount() {
+    return objectCount;
+}
+} // namespace Module

@@ -1,0 +1,356 @@
+#include "core/plugin.h"
+
+#include "core/module.h"
+#include "settings/hotkeyctrl.h"
+#include "settings/settingsdlg.h"
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+namespace {
+
+constexpr int BUTTON_ICON_ID = 1009;
+constexpr DWORD BUTTON_STYLE = 37;
+constexpr DWORD ACCEPTED_LANGUAGE_VERSION_MS = 0x00010002;
+constexpr DWORD ACCEPTED_LANGUAGE_VERSION_LS = 0;
+
+// A field is taken only when the stream holds all of it: a short stream leaves the
+// rest of the record as it was instead of half-overwriting a field.
+template <typename T> void ReadField(IStream* stream, T& field) {
+    T value;
+    ULONG read = 0;
+    if (SUCCEEDED(stream->Read(&value, sizeof value, &read)) && read == sizeof value)
+        field = value;
+}
+
+template <size_t N> void ReadText(IStream* stream, char (&text)[N]) {
+    char value[N];
+    ULONG read = 0;
+    if (FAILED(stream->Read(value, N, &read)) || read != N)
+        return;
+    std::memcpy(text, value, N);
+    text[N - 1] = '\0'; // the stream comes from outside: never trust its terminator
+}
+
+template <typename T> void WriteField(IStream* stream, const T& field) {
+    stream->Write(&field, sizeof field, nullptr);
+}
+
+template <size_t N> void CopyText(char (&target)[N], const char* source) {
+    lstrcpynA(target, source, N);
+}
+
+bool IsAcceptedLanguageModule(HMODULE module) {
+    char path[MAX_PATH] = {};
+    if (!GetModuleFileNameA(module, path, MAX_PATH))
+        return false;
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    if (size == 0)
+        return false;
+    auto data = std::make_unique<BYTE[]>(size);
+    if (!GetFileVersionInfoA(path, 0, size, data.get()))
+        return false;
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(data.get(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
+        length < sizeof *info)
+        return false;
+    return info->dwFileVersionMS == ACCEPTED_LANGUAGE_VERSION_MS &&
+           info->dwFileVersionLS == ACCEPTED_LANGUAGE_VERSION_LS;
+}
+
+} // namespace
+
+CShutdownPlugin::CShutdownPlugin() : resourceModule(Module::Handle()) {
+    Module::ObjectCreated();
+}
+
+CShutdownPlugin::~CShutdownPlugin() {
+    DropIcons();
+    BindHotKey(0);
+    Module::ObjectDestroyed();
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::QueryInterface(REFIID iid, void** out) {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(iid, IID_IHostPlugin) && !IsEqualIID(iid, IID_IUnknown))
+        return E_NOINTERFACE;
+    *out = static_cast<IHostPlugin*>(this);
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE CShutdownPlugin::AddRef() {
+    return ++refCount;
+}
+
+ULONG STDMETHODCALLTYPE CShutdownPlugin::Release() {
+    ULONG count = --refCount;
+    if (count == 0)
+        delete this;
+    return count;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::Load(IStream* stream) {
+    if (stream) {
+        DWORD version = 0;
+        ReadField(stream, version);
+        ReadField(stream, settings.flags);
+        ReadField(stream, settings.lastAction);
+        if (version < 2) {
+            settings.iconLocation[0] = '\0';
+            settings.skinName[0] = '\0';
+        } else {
+            ReadText(stream, settings.iconLocation);
+            if (version >= 3) {
+                ReadText(stream, settings.skinName);
+                ReadField(stream, settings.hotKey);
+            }
+        }
+    }
+    BindHotKey(settings.hotKey);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::Save(IStream* stream) {
+    if (!stream)
+        return S_OK;
+    WriteField(stream, PLUGIN_STREAM_VERSION);
+    WriteField(stream, settings.flags);
+    WriteField(stream, settings.lastAction);
+    WriteField(stream, settings.iconLocation);
+    WriteField(stream, settings.skinName);
+    WriteField(stream, settings.hotKey);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::SetHostData(const void* data) {
+    if (data)
+        std::memcpy(hostData, data, sizeof hostData);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::SetSite(IHostSite* newSite) {
+    site = newSite;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::StoreHostValue(DWORD value) {
+    hostValue = value;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::ConfigureAndSave(IStream* stream) {
+    if (!RunSettingsDialog())
+        return S_FALSE;
+    Save(stream);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::StoreHostPointer(DWORD value, DWORD* out) {
+    hostPointer = value;
+    if (out)
+        *out = 1;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
+    if (busy)
+        return S_OK;
+    busy = TRUE;
+    busy = FALSE;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::Configure(DWORD mode) {
+    if (mode != 1)
+        return S_OK;
+    if (!RunSettingsDialog() || !site)
+        return S_OK;
+    // The host binds by value, so the old binding goes before the new one is made.
+    site->SetHotKey(HOST_BUTTON_SLOT, 0, 0);
+    site->SetHotKey(HOST_BUTTON_SLOT, settings.hotKey, 0);
+    return site->NotifyChanged();
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::SetCaption(LPCSTR text) {
+    if (text)
+        CopyText(caption, text);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::SetResourceModule(DWORD, HMODULE module) {
+    resourceModule = module && IsAcceptedLanguageModule(module) ? module : Module::Handle();
+    RegisterHotKeyClass(resourceModule);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::GetIconLocation(LPSTR buffer) {
+    if (!buffer)
+        return S_OK;
+    if (settings.iconLocation[0]) {
+        lstrcpyA(buffer, settings.iconLocation);
+        return S_OK;
+    }
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(Module::Handle(), path, MAX_PATH - 2);
+    lstrcatA(path, ",2");
+    lstrcpyA(buffer, path);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::SetIconLocation(LPCSTR location) {
+    if (!location)
+        return S_OK;
+    CopyText(settings.iconLocation, location);
+    DropIcons();
+    if (site) {
+        site->NotifyChanged();
+        site->RefreshButton(HOST_BUTTON_SLOT);
+    }
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::GetButtonInfo(ButtonInfo* info) {
+    if (!info)
+        return S_OK;
+    if (info->mask & BIM_ZERO_WORD)
+        info->zeroWord = 0;
+    if (info->mask & (BIM_ICON | BIM_ICON_ALT))
+        info->icon = ViewSizeIcon();
+    if (info->mask & BIM_STYLE)
+        info->style = BUTTON_STYLE;
+    if (info->mask & BIM_CAPTION)
+        lstrcpyA(info->caption, caption);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CShutdownPlugin::GetProperty(DWORD id, DWORD value, void* out) {
+    switch (id) {
+    case PROP_ONE:
+    case PROP_ONE_TOO:
+        if (out)
+            *static_cast<DWORD*>(out) = 1;
+        return S_OK;
+    case PROP_ZERO:
+        if (out)
+            *static_cast<DWORD*>(out) = 0;
+        return S_OK;
+    case PROP_HOST_DATA:
+        if (out)
+            std::memcpy(out, hostData, sizeof hostData);
+        return S_OK;
+    case PROP_CAPTION_RECORD:
+        if (out) {
+            auto* record = static_cast<CaptionRecord*>(out);
+            MultiByteToWideChar(CP_ACP, 0, caption, -1, record->caption, 260);
+            record->caption[259] = L'\0';
+            record->hotKey = settings.hotKey;
+            record->value = value;
+        }
+        return S_OK;
+    case PROP_BIG_ICON:
+        if (out)
+            *static_cast<HICON*>(out) = BigIcon();
+        return S_OK;
+    case PROP_CAPTION_COPY:
+        if (out) {
+            int length = lstrlenA(caption);
+            auto* copy = static_cast<WCHAR*>(CoTaskMemAlloc(2 * length + 2));
+            if (copy) {
+                int written = MultiByteToWideChar(CP_ACP, 0, caption, length, copy, length);
+                copy[written] = L'\0';
+            }
+            *static_cast<WCHAR**>(out) = copy;
+        }
+        return S_OK;
+    case PROP_EXECUTE:
+        Execute();
+        return S_OK;
+    default:
+        return S_FALSE;
+    }
+}
+
+bool CShutdownPlugin::RunSettingsDialog() {
+    HWND owner = site ? site->GetParentWindow() : nullptr;
+    CSettingsDlg dialog;
+    dialog.flags = settings.flags;
+    dialog.hotKey = settings.hotKey;
+    CopyText(dialog.skinName, settings.skinName);
+    if (dialog.DoModal(owner, resourceModule) != IDOK)
+        return false;
+    CopyText(settings.skinName, dialog.skinName);
+    settings.flags = dialog.flags;
+    settings.hotKey = dialog.hotKey;
+    return true;
+}
+
+void CShutdownPlugin::BindHotKey(WORD hotKey) {
+    if (site)
+        site->SetHotKey(HOST_BUTTON_SLOT, hotKey, 0);
+}
+
+HICON CShutdownPlugin::ViewSizeIcon() {
+    if (!site)
+        return nullptr;
+    ViewInfo view = {};
+    site->GetViewInfo(&view);
+    bool large = (view.words[2] & VIEW_LARGE_ICONS) != 0;
+    IconHandle& cache = large ? largeIcon : smallIcon;
+    if (cache)
+        return cache.Get();
+    if (settings.iconLocation[0]) {
+        cache = ExtractFromLocation(large);
+    } else {
+        int size = large ? 32 : 16;
+        cache.Reset(
+            static_cast<HICON>(LoadImageA(Module::Handle(), MAKEINTRESOURCEA(BUTTON_ICON_ID),
+                                          IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    }
+    return cache.Get();
+}
+
+HICON CShutdownPlugin::BigIcon() {
+    if (bigIcon)
+        return bigIcon.Get();
+    if (!settings.iconLocation[0]) {
+        bigIcon.Reset(
+            static_cast<HICON>(LoadImageA(Module::Handle(), MAKEINTRESOURCEA(BUTTON_ICON_ID),
+                                          IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+        return bigIcon.Get();
+    }
+    bigIcon = ExtractFromLocation(true);
+    return bigIcon ? bigIcon.Get() : ViewSizeIcon();
+}
+
+// The icon of the wanted size from "file,index"; when the file has only the other
+// size, that one.
+IconHandle CShutdownPlugin::ExtractFromLocation(bool large) const {
+    char file[MAX_PATH];
+    CopyText(file, settings.iconLocation);
+    int index = PathParseIconLocationA(file);
+    HICON extractedLarge = nullptr;
+    HICON extractedSmall = nullptr;
+    UINT extracted = ExtractIconExA(file, index, &extractedLarge, &extractedSmall, 1);
+    // Some systems leave junk in the handles when nothing was extracted.
+    if (extracted == 0 || extracted == UINT_MAX)
+        return IconHandle();
+    IconHandle wanted(large ? extractedLarge : extractedSmall);
+    IconHandle other(large ? extractedSmall : extractedLarge);
+    return wanted ? std::move(wanted) : std::move(other);
+}
+
+void CShutdownPlugin::DropIcons() {
+    smallIcon.Reset();
+    largeIcon.Reset();
+    bigIcon.Reset();
+}

@@ -1,0 +1,66 @@
+// The object the host creates for each of its Quiescor buttons.
+#pragma once
+
+#include "core/hostapi.h"
+#include "core/iconhandle.h"
+#include "core/pluginsettings.h"
+
+class CShutdownPlugin : public IHostPlugin {
+public:
+    CShutdownPlugin();
+    virtual ~CShutdownPlugin();
+    CShutdownPlugin(const CShutdownPlugin&) = delete;
+    CShutdownPlugin& operator=(const CShutdownPlugin&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE Load(IStream* stream) override;
+    HRESULT STDMETHODCALLTYPE Save(IStream* stream) override;
+    HRESULT STDMETHODCALLTYPE SetHostData(const void* data) override;
+    HRESULT STDMETHODCALLTYPE SetSite(IHostSite* site) override;
+    HRESULT STDMETHODCALLTYPE StoreHostValue(DWORD value) override;
+    HRESULT STDMETHODCALLTYPE Reserved9(DWORD, DWORD) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE Reserved10(DWORD, DWORD, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Reserved11(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Reserved12(DWORD, DWORD, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ConfigureAndSave(IStream* stream) override;
+    HRESULT STDMETHODCALLTYPE StoreHostPointer(DWORD value, DWORD* out) override;
+    HRESULT STDMETHODCALLTYPE Reserved15(DWORD, DWORD, DWORD) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE Reserved16(DWORD, DWORD, DWORD) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE Execute() override;
+    HRESULT STDMETHODCALLTYPE Configure(DWORD mode) override;
+    HRESULT STDMETHODCALLTYPE SetCaption(LPCSTR text) override;
+    HRESULT STDMETHODCALLTYPE Reserved20(DWORD, DWORD, DWORD, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Reserved21(DWORD) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE SetResourceModule(DWORD ignored, HMODULE module) override;
+    HRESULT STDMETHODCALLTYPE GetIconLocation(LPSTR buffer) override;
+    HRESULT STDMETHODCALLTYPE SetIconLocation(LPCSTR location) override;
+    HRESULT STDMETHODCALLTYPE GetButtonInfo(ButtonInfo* info) override;
+    HRESULT STDMETHODCALLTYPE GetProperty(DWORD id, DWORD value, void* out) override;
+
+    HMODULE ResourceModule() const { return resourceModule; }
+    const PluginSettings& Settings() const { return settings; }
+
+private:
+    // Runs the settings dialog; on OK copies its results into the settings.
+    bool RunSettingsDialog();
+    void BindHotKey(WORD hotKey);
+    HICON ViewSizeIcon();
+    HICON BigIcon();
+    IconHandle ExtractFromLocation(bool large) const;
+    void DropIcons();
+
+    HMODULE resourceModule;
+    char caption[256] = {};
+    DWORD hostValue = 0;
+    DWORD hostPointer = 0;
+    DWORD hostData[4] = {};
+    IHostSite* site = nullptr; // not reference-counted: the host keeps it alive
+    PluginSettings settings;
+    IconHandle smallIcon;
+    IconHandle largeIcon;
+    IconHandle bigIcon;
+    BOOL busy = FALSE;
+    ULONG refCount = 1;
+};

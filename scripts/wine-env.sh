@@ -1,0 +1,38 @@
+# Sourced: the Wine environment of one build, with helpers to start and stop the
+# display and the wineserver that the tests and the dock run on.
+build=$1
+export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+xvfb_pid=
+
+wine_start_display() {
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$build/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && return 0
+      sleep 0.1
+    done
+    kill "$xvfb_pid" 2>/dev/null
+  done
+  echo "no free X display" >&2
+  return 1
+}
+
+wine_start_server() {
+  mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >"$build/wineboot.log" 2>&1
+  fi
+  wineserver -p >/dev/null 2>&1 </dev/null
+}
+
+wine_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  return 0
+}

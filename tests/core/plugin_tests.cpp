@@ -1,0 +1,507 @@
+#include "tests/host/pluginlibrary.h"
+#include "tests/host/recordingsite.h"
+#include "tests/host/streams.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <shellapi.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr size_t RECORD_SIZE = 534;
+
+struct Record {
+    DWORD version = 4;
+    DWORD flags = 0;
+    DWORD lastAction = 0;
+    std::string iconLocation;
+    std::string skinName;
+    WORD hotKey = 0;
+
+    std::vector<BYTE> Bytes() const {
+        std::vector<BYTE> bytes(RECORD_SIZE, 0);
+        std::memcpy(&bytes[0], &version, 4);
+        std::memcpy(&bytes[4], &flags, 4);
+        std::memcpy(&bytes[8], &lastAction, 4);
+        std::memcpy(&bytes[12], iconLocation.data(), iconLocation.size());
+        std::memcpy(&bytes[272], skinName.data(), skinName.size());
+        std::memcpy(&bytes[532], &hotKey, 2);
+        return bytes;
+    }
+};
+
+DWORD WordAt(const std::vector<BYTE>& bytes, size_t offset) {
+    DWORD value = 0;
+    std::memcpy(&value, &bytes.at(offset + 3) - 3, 4);
+    return value;
+}
+
+std::string TextAt(const std::vector<BYTE>& bytes, size_t offset) {
+    return std::string(reinterpret_cast<const char*>(&bytes.at(offset)));
+}
+
+ULONGLONG StreamPosition(IStream* stream) {
+    LARGE_INTEGER zero = {};
+    ULARGE_INTEGER position = {};
+    stream->Seek(zero, STREAM_SEEK_CUR, &position);
+    return position.QuadPart;
+}
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info))
+        return {0, 0};
+    BITMAP bitmap = {};
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return {bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
+}
+
+// The icon drawn on white, as 0x00RRGGBB values, row by row from the top.
+std::vector<DWORD> IconPixels(HICON icon, int size) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, size, size};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits),
+                              static_cast<const DWORD*>(bits) + size * size);
+    for (DWORD& pixel : pixels)
+        pixel &= 0xFFFFFF;
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+bool IsReddish(DWORD pixel) {
+    int r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+    return r > 120 && g < 90 && b < 90;
+}
+
+class PluginTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { library = new PluginLibrary(BuiltPluginPath()); }
+    static void TearDownTestSuite() {
+        delete library;
+        library = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(library->IsLoaded()) << library->Path();
+        plugin = library->CreatePlugin();
+        ASSERT_NE(plugin, nullptr);
+    }
+    void TearDown() override {
+        if (plugin)
+            plugin->Release();
+    }
+
+    std::vector<BYTE> Saved() {
+        StreamPtr stream = StreamWith({});
+        EXPECT_EQ(plugin->Save(stream.Get()), S_OK);
+        return StreamBytes(stream.Get());
+    }
+    void LoadBytes(const std::vector<BYTE>& bytes) {
+        StreamPtr stream = StreamWith(bytes);
+        EXPECT_EQ(plugin->Load(stream.Get()), S_OK);
+    }
+    std::string IconLocation() {
+        char buffer[MAX_PATH] = {};
+        plugin->GetIconLocation(buffer);
+        return buffer;
+    }
+    std::string ModulePath() {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(library->Module(), path, MAX_PATH);
+        return path;
+    }
+    // A module that exists but holds no icon.
+    static std::string IconlessModule() {
+        char path[MAX_PATH] = {};
+        GetFullPathNameA("lang_1_2_0_0.dll", MAX_PATH, path, nullptr);
+        return path;
+    }
+
+    static PluginLibrary* library;
+    IHostPlugin* plugin = nullptr;
+    CRecordingSite site;
+};
+
+PluginLibrary* PluginTest::library = nullptr;
+
+TEST_F(PluginTest, NewObjectSavesDefaultRecordOfVersionFour) {
+    std::vector<BYTE> bytes = Saved();
+    ASSERT_EQ(bytes.size(), RECORD_SIZE);
+    EXPECT_EQ(WordAt(bytes, 0), 4u);
+    EXPECT_EQ(WordAt(bytes, 4), 191u);
+    EXPECT_EQ(WordAt(bytes, 8), 2u);
+    EXPECT_EQ(TextAt(bytes, 12), "");
+    EXPECT_EQ(TextAt(bytes, 272), "");
+    EXPECT_EQ(bytes[532] | bytes[533] << 8, 0);
+}
+
+TEST_F(PluginTest, SaveWritesEveryFieldAtItsOffsetAndLoadRestoresIt) {
+    Record record{4, 32 + 2, 128, "C:\\icons\\exit.ico,3", "Night\\quiescorskin.ini", 0x0251};
+    LoadBytes(record.Bytes());
+    EXPECT_EQ(Saved(), record.Bytes());
+
+    record.version = 9;
+    record.flags = 7;
+    LoadBytes(record.Bytes());
+    std::vector<BYTE> saved = Saved();
+    EXPECT_EQ(WordAt(saved, 0), 4u) << "the version written is always the current one";
+    EXPECT_EQ(WordAt(saved, 4), 7u);
+}
+
+TEST_F(PluginTest, OlderAndNewerVersionsReadOnlyTheirFields) {
+    Record full{4, 5, 8, "a.ico,1", "Old\\quiescorskin.ini", 0x0341};
+    LoadBytes(full.Bytes());
+
+    // Version 2 has no skin and hot key: they keep their values, and 272 bytes are read.
+    Record two{2, 6, 16, "b.ico,2", "Ignored\\quiescorskin.ini", 0x0999};
+    StreamPtr stream = StreamWith(two.Bytes());
+    plugin->Load(stream.Get());
+    EXPECT_EQ(StreamPosition(stream.Get()), 272u);
+    std::vector<BYTE> saved = Saved();
+    EXPECT_EQ(WordAt(saved, 4), 6u);
+    EXPECT_EQ(TextAt(saved, 12), "b.ico,2");
+    EXPECT_EQ(TextAt(saved, 272), "Old\\quiescorskin.ini");
+    EXPECT_EQ(saved[532] | saved[533] << 8, 0x0341);
+
+    // Any version above 3 reads the whole record.
+    Record seven{7, 1, 1, "c.ico,0", "Seven\\quiescorskin.ini", 0x0642};
+    stream = StreamWith(seven.Bytes());
+    plugin->Load(stream.Get());
+    EXPECT_EQ(StreamPosition(stream.Get()), RECORD_SIZE);
+    saved = Saved();
+    EXPECT_EQ(TextAt(saved, 272), "Seven\\quiescorskin.ini");
+    EXPECT_EQ(saved[532] | saved[533] << 8, 0x0642);
+
+    // Version 0 clears both names but keeps the hot key.
+    std::vector<BYTE> zero = Record{0, 3, 4, "", "", 0}.Bytes();
+    LoadBytes(std::vector<BYTE>(zero.begin(), zero.begin() + 12));
+    saved = Saved();
+    EXPECT_EQ(WordAt(saved, 4), 3u);
+    EXPECT_EQ(WordAt(saved, 8), 4u);
+    EXPECT_EQ(TextAt(saved, 12), "");
+    EXPECT_EQ(TextAt(saved, 272), "");
+    EXPECT_EQ(saved[532] | saved[533] << 8, 0x0642);
+}
+
+TEST_F(PluginTest, EmptyOrShortStreamsKeepWhatTheyDoNotReach) {
+    LoadBytes(Record{4, 5, 8, "a.ico,1", "Old\\quiescorskin.ini", 0x41}.Bytes());
+    LoadBytes({});
+    std::vector<BYTE> saved = Saved();
+    EXPECT_EQ(WordAt(saved, 4), 5u);
+    EXPECT_EQ(WordAt(saved, 8), 8u);
+    EXPECT_EQ(TextAt(saved, 12), "") << "an empty stream reads as version 0";
+    EXPECT_EQ(TextAt(saved, 272), "");
+
+    // A new object given an empty stream keeps its defaults.
+    plugin->Release();
+    plugin = library->CreatePlugin();
+    LoadBytes({});
+    saved = Saved();
+    EXPECT_EQ(WordAt(saved, 4), 191u);
+    EXPECT_EQ(WordAt(saved, 8), 2u);
+
+    // Cut inside the flags: nothing but the version arrives.
+    std::vector<BYTE> cut = Record{4, 0x55, 0x66, "x", "y", 1}.Bytes();
+    LoadBytes(std::vector<BYTE>(cut.begin(), cut.begin() + 6));
+    EXPECT_EQ(WordAt(Saved(), 4), 191u);
+
+    // Cut inside the skin name: the icon location arrives, the skin name does not.
+    LoadBytes(Record{4, 1, 1, "keep.ico,0", "Keep\\quiescorskin.ini", 0}.Bytes());
+    cut = Record{4, 2, 2, "new.ico,1", "Lost\\quiescorskin.ini", 0x77}.Bytes();
+    LoadBytes(std::vector<BYTE>(cut.begin(), cut.begin() + 300));
+    saved = Saved();
+    EXPECT_EQ(TextAt(saved, 12), "new.ico,1");
+    EXPECT_EQ(TextAt(saved, 272), "Keep\\quiescorskin.ini");
+    EXPECT_EQ(saved[532] | saved[533] << 8, 0);
+}
+
+TEST_F(PluginTest, UnterminatedTextsFromTheStreamAreCutToTheirBuffers) {
+    std::vector<BYTE> bytes = Record{4, 1, 1, "", "", 0}.Bytes();
+    std::fill(bytes.begin() + 12, bytes.begin() + 532, 'A');
+    LoadBytes(bytes);
+    EXPECT_EQ(IconLocation(), std::string(259, 'A'));
+    std::vector<BYTE> saved = Saved();
+    EXPECT_EQ(TextAt(saved, 272), std::string(259, 'A'));
+}
+
+TEST_F(PluginTest, LoadBindsTheHotKeyOnlyThroughASite) {
+    LoadBytes(Record{4, 1, 1, "", "", 0x0645}.Bytes());
+    EXPECT_TRUE(site.calls.empty());
+    plugin->SetSite(&site);
+    LoadBytes(Record{4, 1, 1, "", "", 0x0645}.Bytes());
+    ASSERT_EQ(site.Count("SetHotKey"), 1u);
+    SiteCall call = site.Calls("SetHotKey")[0];
+    EXPECT_EQ(call.args[0], 2u);
+    EXPECT_EQ(call.args[1], 0x0645u);
+    EXPECT_EQ(call.args[2], 0u);
+}
+
+TEST_F(PluginTest, ReleaseUnbindsTheHotKey) {
+    plugin->SetSite(&site);
+    plugin->Release();
+    plugin = nullptr;
+    ASSERT_EQ(site.Count("SetHotKey"), 1u);
+    EXPECT_EQ(site.Calls("SetHotKey")[0].args[1], 0u);
+}
+
+TEST_F(PluginTest, DefaultIconLocationIsTheButtonIconOfTheModule) {
+    EXPECT_EQ(IconLocation(), ModulePath() + ",2");
+    EXPECT_EQ(plugin->GetIconLocation(nullptr), S_OK);
+
+    HICON extracted = nullptr;
+    ASSERT_EQ(ExtractIconExA(ModulePath().c_str(), 2, &extracted, nullptr, 1), 1u);
+    HICON button = static_cast<HICON>(
+        LoadImageA(library->Module(), MAKEINTRESOURCEA(1009), IMAGE_ICON, 32, 32, 0));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(IconPixels(extracted, 32), IconPixels(button, 32));
+    DestroyIcon(extracted);
+    DestroyIcon(button);
+
+    plugin->SetIconLocation("D:\\art\\mine.ico,4");
+    EXPECT_EQ(IconLocation(), "D:\\art\\mine.ico,4");
+    plugin->SetIconLocation(nullptr);
+    EXPECT_EQ(IconLocation(), "D:\\art\\mine.ico,4");
+}
+
+TEST_F(PluginTest, ButtonInfoFillsWhatItsMaskAsks) {
+    ButtonInfo info;
+    std::memset(&info, 0xCD, sizeof info);
+    info.mask = BIM_ZERO_WORD | BIM_STYLE | BIM_CAPTION;
+    plugin->SetCaption("Shut down");
+    plugin->GetButtonInfo(&info);
+    EXPECT_EQ(info.zeroWord, 0u);
+    EXPECT_EQ(info.style, 37u);
+    EXPECT_EQ(info.reserved1, 0xCDCDCDCDu);
+    EXPECT_EQ(info.reserved2, 0xCDCDCDCDu);
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(info.icon), 0xCDCDCDCDu);
+    EXPECT_STREQ(info.caption, "Shut down");
+
+    std::memset(&info, 0xCD, sizeof info);
+    info.mask = BIM_ICON;
+    plugin->GetButtonInfo(&info);
+    EXPECT_EQ(info.icon, nullptr) << "without a site there is no view size";
+    EXPECT_EQ(info.zeroWord, 0xCDCDCDCDu);
+    EXPECT_EQ(static_cast<BYTE>(info.caption[0]), 0xCD);
+}
+
+TEST_F(PluginTest, ButtonIconFollowsTheViewSizeAndIsCachedPerSize) {
+    plugin->SetSite(&site);
+    ButtonInfo info = {};
+    info.mask = BIM_ICON;
+    site.UseLargeIcons(true);
+    plugin->GetButtonInfo(&info);
+    HICON large = info.icon;
+    ASSERT_NE(large, nullptr);
+    EXPECT_EQ(IconSize(large).cx, 32);
+    EXPECT_TRUE(IsReddish(IconPixels(large, 32)[16 * 32 + 6]));
+
+    site.UseLargeIcons(false);
+    info.mask = BIM_ICON_ALT;
+    plugin->GetButtonInfo(&info);
+    HICON small = info.icon;
+    ASSERT_NE(small, nullptr);
+    EXPECT_EQ(IconSize(small).cx, 16);
+
+    site.UseLargeIcons(true);
+    plugin->GetButtonInfo(&info);
+    EXPECT_EQ(info.icon, large);
+    EXPECT_EQ(site.Count("GetViewInfo"), 3u);
+}
+
+TEST_F(PluginTest, NewIconLocationDropsTheCachesAndTellsTheHost) {
+    plugin->SetSite(&site);
+    site.UseLargeIcons(true);
+    ButtonInfo info = {};
+    info.mask = BIM_ICON;
+    plugin->GetButtonInfo(&info);
+
+    plugin->SetIconLocation((ModulePath() + ",0").c_str());
+    EXPECT_EQ(site.Count("NotifyChanged"), 1u);
+    ASSERT_EQ(site.Count("RefreshButton"), 1u);
+    EXPECT_EQ(site.Calls("RefreshButton")[0].args[0], 2u);
+
+    plugin->GetButtonInfo(&info);
+    ASSERT_NE(info.icon, nullptr);
+    EXPECT_FALSE(IsReddish(IconPixels(info.icon, 32)[16 * 32 + 6]))
+        << "index 0 of the module is another icon than the button's";
+
+    plugin->SetIconLocation((IconlessModule() + ",0").c_str());
+    plugin->GetButtonInfo(&info);
+    EXPECT_EQ(info.icon, nullptr);
+}
+
+TEST_F(PluginTest, IdentityProperties) {
+    DWORD value = 77;
+    EXPECT_EQ(plugin->GetProperty(1, 0, &value), S_OK);
+    EXPECT_EQ(value, 1u);
+    value = 77;
+    EXPECT_EQ(plugin->GetProperty(5, 0, &value), S_OK);
+    EXPECT_EQ(value, 1u);
+    EXPECT_EQ(plugin->GetProperty(22, 0, &value), S_OK);
+    EXPECT_EQ(value, 0u);
+
+    DWORD data[4] = {1, 2, 3, 0xFFFFFFFF};
+    plugin->SetHostData(data);
+    DWORD echoed[5] = {9, 9, 9, 9, 9};
+    EXPECT_EQ(plugin->GetProperty(2, 0, echoed), S_OK);
+    EXPECT_EQ(std::memcmp(echoed, data, sizeof data), 0);
+    EXPECT_EQ(echoed[4], 9u);
+
+    for (DWORD id : {0u, 3u, 6u, 21u, 26u, 1000u}) {
+        DWORD untouched = 0xA5A5A5A5;
+        EXPECT_EQ(plugin->GetProperty(id, 0, &untouched), S_FALSE) << id;
+        EXPECT_EQ(untouched, 0xA5A5A5A5u) << id;
+    }
+}
+
+TEST_F(PluginTest, CaptionRecordCarriesTheWideCaptionHotKeyAndValue) {
+    LoadBytes(Record{4, 1, 1, "", "", 0x0a4b}.Bytes());
+    plugin->SetCaption("Ausschalten \xe4");
+    std::vector<BYTE> record(540, 0xEE);
+    EXPECT_EQ(plugin->GetProperty(4, 0x12345678, record.data()), S_OK);
+    EXPECT_EQ(WordAt(record, 0), 0xEEEEEEEEu) << "the header is the host's";
+    std::wstring caption(reinterpret_cast<const WCHAR*>(&record[4]));
+    WCHAR expected[64];
+    MultiByteToWideChar(CP_ACP, 0, "Ausschalten \xe4", -1, expected, 64);
+    EXPECT_EQ(caption, std::wstring(expected));
+    EXPECT_EQ(record[524] | record[525] << 8, 0x0a4b);
+    EXPECT_EQ(WordAt(record, 528), 0x12345678u);
+    EXPECT_EQ(record[532], 0xEE);
+}
+
+TEST_F(PluginTest, CaptionCopyIsATaskAllocatedWideString) {
+    IMalloc* allocator = nullptr;
+    ASSERT_EQ(CoGetMalloc(1, &allocator), S_OK);
+
+    WCHAR* copy = nullptr;
+    EXPECT_EQ(plugin->GetProperty(24, 0, &copy), S_OK);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy[0], L'\0');
+    EXPECT_EQ(allocator->GetSize(copy), 2u);
+    CoTaskMemFree(copy);
+
+    plugin->SetCaption("Quiescor");
+    copy = nullptr;
+    plugin->GetProperty(24, 0, &copy);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(std::wstring(copy), L"Quiescor");
+    EXPECT_EQ(allocator->GetSize(copy), 18u);
+    CoTaskMemFree(copy);
+    allocator->Release();
+}
+
+TEST_F(PluginTest, BigIconIsThirtyTwoPixelsAndOwnedByTheObject) {
+    HICON icon = nullptr;
+    EXPECT_EQ(plugin->GetProperty(23, 0, &icon), S_OK);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(IconSize(icon).cx, 32);
+    HICON again = nullptr;
+    plugin->GetProperty(23, 0, &again);
+    EXPECT_EQ(again, icon);
+
+    // A location with nothing to extract falls back to the view-size icon.
+    plugin->SetSite(&site);
+    site.UseLargeIcons(false);
+    plugin->SetIconLocation((IconlessModule() + ",0").c_str());
+    plugin->GetProperty(23, 0, &icon);
+    EXPECT_EQ(icon, nullptr);
+    plugin->SetIconLocation((ModulePath() + ",1").c_str());
+    plugin->GetProperty(23, 0, &icon);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(IconSize(icon).cx, 32);
+}
+
+TEST_F(PluginTest, ConfigureActsOnlyInModeOne) {
+    plugin->SetSite(&site);
+    EXPECT_EQ(plugin->Configure(0), S_OK);
+    EXPECT_EQ(plugin->Configure(2), S_OK);
+    EXPECT_TRUE(site.calls.empty());
+}
+
+// The table order is the host's contract: call the operations by slot.
+TEST_F(PluginTest, OperationsSitInTheHostsTableOrder) {
+    using Call0 = HRESULT(STDMETHODCALLTYPE*)(void*);
+    using Call1 = HRESULT(STDMETHODCALLTYPE*)(void*, DWORD);
+    using Call2 = HRESULT(STDMETHODCALLTYPE*)(void*, DWORD, DWORD);
+    using Call3 = HRESULT(STDMETHODCALLTYPE*)(void*, DWORD, DWORD, DWORD);
+    using Call4 = HRESULT(STDMETHODCALLTYPE*)(void*, DWORD, DWORD, DWORD, DWORD);
+    void** table = *reinterpret_cast<void***>(plugin);
+    auto slot = [&](int number) { return table[number - 1]; };
+
+    EXPECT_EQ(reinterpret_cast<Call2>(slot(9))(plugin, 0, 0), S_FALSE);
+    EXPECT_EQ(reinterpret_cast<Call3>(slot(10))(plugin, 0, 0, 0), S_OK);
+    EXPECT_EQ(reinterpret_cast<Call1>(slot(11))(plugin, 0), S_OK);
+    EXPECT_EQ(reinterpret_cast<Call3>(slot(12))(plugin, 0, 0, 0), S_OK);
+    EXPECT_EQ(reinterpret_cast<Call3>(slot(15))(plugin, 0, 0, 0), S_FALSE);
+    EXPECT_EQ(reinterpret_cast<Call3>(slot(16))(plugin, 0, 0, 0), S_FALSE);
+    EXPECT_EQ(reinterpret_cast<Call4>(slot(20))(plugin, 0, 0, 0, 0), S_OK);
+    EXPECT_EQ(reinterpret_cast<Call1>(slot(21))(plugin, 0), S_FALSE);
+
+    DWORD out = 0;
+    EXPECT_EQ(reinterpret_cast<Call2>(slot(14))(plugin, 5, reinterpret_cast<DWORD>(&out)), S_OK);
+    EXPECT_EQ(out, 1u);
+    EXPECT_EQ(reinterpret_cast<Call0>(slot(17))(plugin), S_OK);
+
+    reinterpret_cast<Call1>(slot(19))(plugin, reinterpret_cast<DWORD>("Slot nineteen"));
+    char buffer[MAX_PATH] = {};
+    reinterpret_cast<Call1>(slot(24))(plugin, reinterpret_cast<DWORD>("x.ico,5"));
+    reinterpret_cast<Call1>(slot(23))(plugin, reinterpret_cast<DWORD>(buffer));
+    EXPECT_STREQ(buffer, "x.ico,5");
+    DWORD one = 0;
+    EXPECT_EQ(reinterpret_cast<Call3>(slot(26))(plugin, 1, 0, reinterpret_cast<DWORD>(&one)), S_OK);
+    EXPECT_EQ(one, 1u);
+    ButtonInfo info = {};
+    info.mask = BIM_CAPTION;
+    reinterpret_cast<Call1>(slot(25))(plugin, reinterpret_cast<DWORD>(&info));
+    EXPECT_STREQ(info.caption, "Slot nineteen");
+}
+
+class ResourceModuleTest : public PluginTest {
+protected:
+    static bool HasHotKeyClass(HMODULE module) {
+        WNDCLASSA found;
+        return GetClassInfoA(module, "ZRKHOTKEY_CLASS", &found) != FALSE;
+    }
+};
+
+TEST_F(ResourceModuleTest, OnlyVersionOneTwoZeroZeroIsTakenAsLanguageModule) {
+    HMODULE accepted = LoadLibraryA("lang_1_2_0_0.dll");
+    HMODULE refused = LoadLibraryA("lang_1_2_0_1.dll");
+    ASSERT_NE(accepted, nullptr);
+    ASSERT_NE(refused, nullptr);
+
+    plugin->SetResourceModule(0, refused);
+    EXPECT_FALSE(HasHotKeyClass(refused));
+    EXPECT_TRUE(HasHotKeyClass(library->Module()));
+
+    plugin->SetResourceModule(0, accepted);
+    EXPECT_TRUE(HasHotKeyClass(accepted));
+
+    UnregisterClassA("ZRKHOTKEY_CLASS", accepted);
+    FreeLibrary(accepted);
+    FreeLibrary(refused);
+}
+
+} // namespace
