@@ -31,11 +31,8 @@ public:
     void Refresh();
     // Bottom centre of the work area, above other windows, without taking the focus.
     void Show();
-    // Runs a menu command as if the user had chosen it.
-    void RunCommand(UINT command);
 
     HICON Icon() const { return icon; }
-    const std::string& Caption() const { return caption; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -45,6 +42,7 @@ private:
     void Paint(HDC dc);
     void Press();
     void ShowMenu(POINT screenPoint);
+    void RunCommand(UINT command);
     void OnMouseMove(POINT point);
     void OnButtonDown(POINT point);
     void OnButtonUp(POINT point);

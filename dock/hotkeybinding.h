@@ -10,7 +10,6 @@ public:
     static constexpr BYTE SHIFT = 0x01;
     static constexpr BYTE CONTROL = 0x02;
     static constexpr BYTE ALT = 0x04;
-    static constexpr BYTE EXTENDED = 0x08;
     static constexpr BYTE WINDOWS = 0x20;
     // The identifier that WM_HOTKEY carries.
     static constexpr int ID = 1;

@@ -2,18 +2,12 @@
 
 #include <png.h>
 
-#include <functional>
-
 namespace {
 
-int Count(const RgbImage& image, const std::function<bool(const BYTE*)>& wanted) {
+template <typename Wanted> int Count(const RgbImage& image, Wanted wanted) {
     int count = 0;
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            if (wanted(image.Pixel(x, y)))
-                ++count;
-        }
-    }
+    for (size_t i = 0; i + 2 < image.rgb.size(); i += 3)
+        count += wanted(&image.rgb[i]) ? 1 : 0;
     return count;
 }
 
