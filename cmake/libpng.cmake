@@ -12,6 +12,7 @@ set(libpng_prefix ${CMAKE_BINARY_DIR}/libpng)
 set(libpng_lib ${libpng_prefix}/lib/libpng16.a)
 ExternalProject_Add(libpng_build
   URL ${libpng_tarball}
+  DOWNLOAD_EXTRACT_TIMESTAMP TRUE
   PREFIX ${libpng_prefix}/work
   INSTALL_DIR ${libpng_prefix}
   CMAKE_ARGS

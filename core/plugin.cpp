@@ -1,6 +1,8 @@
 #include "core/plugin.h"
 
+#include "core/confirmdlg.h"
 #include "core/module.h"
+#include "core/poweractions.h"
 #include "settings/hotkeyctrl.h"
 #include "settings/settingsdlg.h"
 
@@ -166,6 +168,15 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
     if (busy)
         return S_OK;
     busy = TRUE;
+    DWORD action = ChooseAction();
+    if (action) {
+        if (action != settings.lastAction) {
+            settings.lastAction = action;
+            if (site)
+                site->NotifyChanged();
+        }
+        PerformAction(action);
+    }
     busy = FALSE;
     return S_OK;
 }
@@ -280,8 +291,33 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::GetProperty(DWORD id, DWORD value, vo
     }
 }
 
+void CShutdownPlugin::PerformAction(DWORD action) {
+    PerformPowerAction(action);
+}
+
+// The action the user asked for, or 0.
+DWORD CShutdownPlugin::ChooseAction() {
+    int enabled = 0;
+    for (DWORD action : {ACTION_SWITCHUSER, ACTION_LOGOFF, ACTION_STANDBY, ACTION_HIBERNATE,
+                         ACTION_TURNOFF, ACTION_RESTART}) {
+        if (settings.flags & action)
+            ++enabled;
+    }
+    if (enabled != 1)
+        return 0; // the exit window that offers several actions is not built yet
+    DWORD single = settings.flags & ~(OPTION_CONFIRM | BUTTON_CANCEL);
+    if (!(settings.flags & OPTION_CONFIRM))
+        return single;
+    CConfirmDlg dialog(resourceModule, settings.flags);
+    return dialog.DoModal(OwnerWindow(), resourceModule) == IDOK ? single : 0;
+}
+
+HWND CShutdownPlugin::OwnerWindow() {
+    return site ? site->GetParentWindow() : nullptr;
+}
+
 bool CShutdownPlugin::RunSettingsDialog() {
-    HWND owner = site ? site->GetParentWindow() : nullptr;
+    HWND owner = OwnerWindow();
     CSettingsDlg dialog;
     dialog.flags = settings.flags;
     dialog.hotKey = settings.hotKey;

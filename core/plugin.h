@@ -42,7 +42,12 @@ public:
     HMODULE ResourceModule() const { return resourceModule; }
     const PluginSettings& Settings() const { return settings; }
 
+    // Enables the shutdown privilege and performs one action value.
+    void PerformAction(DWORD action);
+
 private:
+    DWORD ChooseAction();
+    HWND OwnerWindow();
     // Runs the settings dialog; on OK copies its results into the settings.
     bool RunSettingsDialog();
     void BindHotKey(WORD hotKey);

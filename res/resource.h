@@ -1,6 +1,17 @@
-// Resource identifiers shared by the resource script and the code.
+// Resource identifiers shared by the resource scripts and the code.
 #pragma once
 
 #define IDI_QUIESCOR_DARK 1001
 #define IDI_QUIESCOR_GREEN 1002
 #define IDI_BUTTON 1009
+
+#define IDD_CONFIRM 1007
+#define IDC_QUESTION 1008
+#define IDC_CONFIRM_ICON 1009
+
+#define IDS_ASK_LOGOFF 102
+#define IDS_ASK_RESTART 103
+#define IDS_ASK_TURNOFF 104
+#define IDS_ASK_STANDBY 105
+#define IDS_ASK_HIBERNATE 106
+#define IDS_ASK_SWITCHUSER 114

@@ -16,9 +16,7 @@ fi
 
 wine_start_display
 trap wine_stop EXIT
-# The first start in a new prefix sets the prefix up and takes a while. Starting the
-# server answers 2 when the set-up left one running, which is just as good.
-wine_start_server || true
+wine_start_server
 
 shots="$build/screenshots"
 png="$shots/dock.png"

@@ -22,12 +22,15 @@ wine_start_display() {
   return 1
 }
 
+# The persistent server first, so that the prefix's first boot and every program
+# after it share one server instead of each waiting for its own.
 wine_start_server() {
   mkdir -p "$WINEPREFIX"
+  wineserver -p >/dev/null 2>&1 </dev/null || true
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >"$build/wineboot.log" 2>&1
+    wineboot -i >"$build/wineboot.log" 2>&1 </dev/null || true
   fi
-  wineserver -p >/dev/null 2>&1 </dev/null
+  return 0
 }
 
 wine_stop() {

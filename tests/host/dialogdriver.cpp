@@ -1,0 +1,89 @@
+#include "tests/host/dialogdriver.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr UINT TICK_MS = 20;
+// A dialog nobody answers is closed after this, so a broken test fails instead of hanging.
+constexpr DWORD GIVE_UP_MS = 15000;
+
+CDialogDriver* current = nullptr;
+
+struct Search {
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam) {
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpA(className, "#32770") == 0 && IsWindowVisible(window))
+        reinterpret_cast<Search*>(lParam)->found.push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+CDialogDriver::CDialogDriver(std::function<void(HWND)> answer) : answer(std::move(answer)) {
+    current = this;
+    started = GetTickCount();
+    timer = SetTimer(nullptr, 0, TICK_MS, Tick);
+}
+
+CDialogDriver::~CDialogDriver() {
+    KillTimer(nullptr, timer);
+    current = nullptr;
+}
+
+void CALLBACK CDialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (current)
+        current->Poll();
+}
+
+void CDialogDriver::Poll() {
+    if (answering)
+        return;
+    // A closed dialog's handle may come back for a new one.
+    seen.erase(std::remove_if(seen.begin(), seen.end(), [](HWND w) { return !IsWindow(w); }),
+               seen.end());
+    Search search;
+    EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&search));
+    for (HWND dialog : search.found) {
+        if (GetTickCount() - started > GIVE_UP_MS) {
+            EndDialog(dialog, 0);
+            continue;
+        }
+        if (std::find(seen.begin(), seen.end(), dialog) != seen.end())
+            continue;
+        seen.push_back(dialog);
+        answering = true;
+        answer(dialog);
+        answering = false;
+    }
+}
+
+std::string WindowText(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ItemText(HWND dialog, int id) {
+    return WindowText(GetDlgItem(dialog, id));
+}
+
+void ClickButton(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void PressEscape(HWND dialog) {
+    HWND focus = GetFocus();
+    HWND target = focus && IsChild(dialog, focus) ? focus : dialog;
+    PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+}
+
+void PressCloseBox(HWND dialog) {
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
