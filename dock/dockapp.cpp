@@ -54,6 +54,10 @@ bool CDockApp::Start() {
         DockLog("cannot create the bar window");
         return false;
     }
+    if (options.dryRun && !dryRun.Install(library.Module(), bar.Handle())) {
+        DockLog("cannot redirect the power calls of %s: not starting", library.Path().c_str());
+        return false;
+    }
     plugin = library.CreatePlugin();
     if (!plugin) {
         DockLog("%s made no plug-in object", library.Path().c_str());

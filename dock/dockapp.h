@@ -6,6 +6,7 @@
 #include "dock/dockbar.h"
 #include "dock/dockoptions.h"
 #include "dock/docksite.h"
+#include "dock/dryrun.h"
 #include "dock/settingsfile.h"
 #include "tests/host/pluginlibrary.h"
 
@@ -40,5 +41,6 @@ private:
     CSettingsFile settings;
     CDockBar bar;
     CDockSite site;
+    CDryRun dryRun;
     IHostPlugin* plugin = nullptr;
 };

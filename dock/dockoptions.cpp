@@ -13,6 +13,10 @@ bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& 
             options.screenshotPath = argv[++i];
             continue;
         }
+        if (std::strcmp(argument, "--dry-run") == 0) {
+            options.dryRun = true;
+            continue;
+        }
         error = std::string("unknown option ") + argument;
         return false;
     }

@@ -11,7 +11,8 @@ source "$root/scripts/wine-env.sh" "$build"
 dock="$build/bin/dock.exe"
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec wine "$dock"
+  wine_use_window_manager
+  exec wine "$dock" --dry-run
 fi
 
 wine_start_display
@@ -25,7 +26,7 @@ rm -f "$png"
 # Wine's background server inherits the standard streams: they go to a file, never
 # into a pipe.
 status=0
-wine "$dock" --screenshot "Z:${png//\//\\}" >"$shots/dock.log" 2>&1 || status=$?
+wine "$dock" --dry-run --screenshot "Z:${png//\//\\}" >"$shots/dock.log" 2>&1 || status=$?
 if [ "$status" -ne 0 ]; then
   echo "run-dock: the dock exited with status $status" >&2
   cat "$shots/dock.log" >&2

@@ -30,7 +30,17 @@ wine_start_server() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >"$build/wineboot.log" 2>&1 </dev/null || true
   fi
+  # Xvfb has no window manager: Wine would wait two seconds for one at every hidden
+  # window unless its windows are unmanaged.
+  if [ -n "$xvfb_pid" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
+  fi
   return 0
+}
+
+# A real display has a window manager that should frame the windows.
+wine_use_window_manager() {
+  wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 </dev/null || true
 }
 
 wine_stop() {

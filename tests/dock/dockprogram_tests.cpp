@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+#include <vector>
+
 namespace {
 
 TEST(DockProgram, ScreenshotShowsTheButtonIcon) {
@@ -41,6 +45,47 @@ TEST(DockProgram, SavedHotKeyIsHeldWhileTheDockRuns) {
     PostMessageA(bar, WM_CLOSE, 0, 0);
     EXPECT_EQ(dock.Wait(), CDockApp::EXIT_OK) << "the plug-in must be unloadable at exit";
     EXPECT_FALSE(HotKeyTaken(MOD_CONTROL | MOD_ALT, 'J'));
+}
+
+// The message box that the dry run shows, or null when none comes in time.
+HWND WaitForDryRunMessage(DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+        HWND box = FindWindowA("#32770", "Quiescor dry run");
+        if (box && IsWindowVisible(box))
+            return box;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+std::string MessageText(HWND box) {
+    char text[256] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+TEST(DockProgram, DryRunSaysWhatThePressWouldDoAndRemembersTheAction) {
+    ScratchFolder folder;
+    WriteBytes(folder.File("dock.dat"), SettingsRecord(0, "", 128));
+    DockProcess dock(folder);
+    ASSERT_TRUE(dock.Start("--dry-run"));
+    HWND bar = dock.WaitForBar();
+    ASSERT_NE(bar, nullptr);
+
+    PostMessageA(bar, WM_HOTKEY, 0, 0);
+    HWND box = WaitForDryRunMessage(30000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageText(box), "Quiescor would now lock the workstation so that another user "
+                                "can log on");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+
+    PostMessageA(bar, WM_CLOSE, 0, 0);
+    EXPECT_EQ(dock.Wait(), CDockApp::EXIT_OK);
+    std::vector<BYTE> saved = ReadBytes(folder.File("dock.dat"));
+    ASSERT_EQ(saved.size(), RECORD_SIZE);
+    DWORD lastAction = 0;
+    std::memcpy(&lastAction, &saved[8], sizeof lastAction);
+    EXPECT_EQ(lastAction, 128u);
 }
 
 TEST(DockProgram, FailsLoudlyWithoutItsPluginOrWithABadCommandLine) {

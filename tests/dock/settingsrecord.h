@@ -13,9 +13,10 @@ constexpr size_t RECORD_SIZE = 534;
 constexpr size_t ICON_LOCATION_OFFSET = 12;
 constexpr size_t HOT_KEY_OFFSET = 532;
 
-inline std::vector<BYTE> SettingsRecord(WORD hotKey, const char* iconLocation = "") {
+inline std::vector<BYTE> SettingsRecord(WORD hotKey, const char* iconLocation = "",
+                                        DWORD flags = 191) {
     std::vector<BYTE> record(RECORD_SIZE, 0);
-    const DWORD head[3] = {4, 191, 2};
+    const DWORD head[3] = {4, flags, 2};
     std::memcpy(record.data(), head, sizeof head);
     std::memcpy(&record[ICON_LOCATION_OFFSET], iconLocation, std::strlen(iconLocation));
     std::memcpy(&record[HOT_KEY_OFFSET], &hotKey, sizeof hotKey);

@@ -1,0 +1,19 @@
+// --dry-run: the plug-in's power calls land in a recorder, and the dock says what
+// would have happened instead of ending the session.
+#pragma once
+
+#include "tests/host/powerrecorder.h"
+
+#include <string>
+
+class CDryRun {
+public:
+    // False when the calls could not all be redirected: the dock must not go on then.
+    bool Install(HMODULE plugin, HWND owner);
+
+    // "Quiescor would now turn off the computer", for one recorded call.
+    static std::string Describe(const PowerCall& call);
+
+private:
+    CPowerRecorder recorder;
+};
