@@ -48,11 +48,19 @@ BITMAPINFOHEADER ParseCoreHeader(const BYTE* raw) {
     return header;
 }
 
+// Whether size == rowBytes * height, without forming a product that may overflow.
+bool IsProduct(int64_t size, int64_t rowBytes, int64_t height) {
+    if (rowBytes == 0 || height == 0)
+        return size == 0;
+    return size % rowBytes == 0 && size / rowBytes == height;
+}
+
 bool ConsistentLongHeader(const BITMAPINFOHEADER& header) {
-    const int64_t stride = (static_cast<int64_t>(header.biBitCount) * header.biWidth + 31) / 32;
+    const int64_t rowBytes =
+        (static_cast<int64_t>(header.biBitCount) * header.biWidth + 31) / 32 * 4;
     return header.biSize > kInfoHeaderBytes &&
-           static_cast<int64_t>(header.biSizeImage) == stride * header.biHeight * 4 &&
-           header.biPlanes == 1 && header.biCompression == BI_RGB && header.biClrUsed == 0;
+           IsProduct(header.biSizeImage, rowBytes, header.biHeight) && header.biPlanes == 1 &&
+           header.biCompression == BI_RGB && header.biClrUsed == 0;
 }
 
 // Reads a 40-byte header, or a 12-byte OS/2 core header, or a longer one whose extra

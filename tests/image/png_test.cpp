@@ -1,0 +1,275 @@
+#include "fixtures.h"
+
+#include "image/rasterimage.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <cstring>
+
+namespace {
+
+struct Pixel {
+    int blue;
+    int green;
+    int red;
+    int alpha; // -1: the image has no alpha plane
+};
+
+int To8(const PngPicture& picture, int sample) {
+    if (picture.bitDepth == 16)
+        return sample >> 8;
+    return sample * 255 / ((1 << picture.bitDepth) - 1);
+}
+
+// What the decoder must deliver for one pixel of a pattern picture, worked out from the
+// samples it was written with: 16-bit samples keep their high byte; composited alpha
+// (grey with 8-bit samples, RGBA with 16-bit ones) lands on the default background,
+// grey 0 for grey pictures and 192, 192, 192 for colour ones.
+Pixel Expected(const PngPicture& p, int x, int y) {
+    const int max = (1 << p.bitDepth) - 1;
+    switch (p.colorType) {
+    case PNG_COLOR_TYPE_PALETTE: {
+        const size_t i = 3 * p.Sample(x, y, 0);
+        return {p.palette[i + 2], p.palette[i + 1], p.palette[i], -1};
+    }
+    case PNG_COLOR_TYPE_GRAY: {
+        const int v = To8(p, p.Sample(x, y, 0));
+        return {v, v, v, -1};
+    }
+    case PNG_COLOR_TYPE_GRAY_ALPHA: {
+        const int v = To8(p, p.Sample(x, y, 0));
+        const int a = p.Sample(x, y, 1);
+        if (p.bitDepth == 16)
+            return {v, v, v, a >> 8};
+        const int shown = a == max ? v : 0;
+        return {shown, shown, shown, -1};
+    }
+    case PNG_COLOR_TYPE_RGB:
+        return {To8(p, p.Sample(x, y, 2)), To8(p, p.Sample(x, y, 1)), To8(p, p.Sample(x, y, 0)),
+                -1};
+    default: {
+        Pixel pixel = {To8(p, p.Sample(x, y, 2)), To8(p, p.Sample(x, y, 1)),
+                       To8(p, p.Sample(x, y, 0)), p.Sample(x, y, 3)};
+        if (p.bitDepth == 8)
+            return pixel;
+        if (pixel.alpha == 0)
+            pixel.blue = pixel.green = pixel.red = 192;
+        pixel.alpha = 255;
+        return pixel;
+    }
+    }
+}
+
+WORD ExpectedDepth(const PngPicture& p) {
+    if (p.colorType == PNG_COLOR_TYPE_GRAY || p.colorType == PNG_COLOR_TYPE_PALETTE)
+        return static_cast<WORD>(p.bitDepth == 16 ? 8 : p.bitDepth == 2 ? 4 : p.bitDepth);
+    return p.colorType == PNG_COLOR_TYPE_GRAY_ALPHA && p.bitDepth == 8 ? 8 : 24;
+}
+
+// Compares every pixel; the file's first row must be the top (last) storage row.
+void ExpectPicture(CRasterImage& image, const PngPicture& p) {
+    ASSERT_EQ(image.Width(), p.width);
+    ASSERT_EQ(image.Height(), p.height);
+    EXPECT_EQ(image.BitCount(), ExpectedDepth(p));
+    int mismatches = 0;
+    for (int y = 0; y < p.height; ++y) {
+        for (int x = 0; x < p.width; ++x) {
+            const Pixel want = Expected(p, x, y);
+            const LONG row = p.height - 1 - y;
+            const RGBQUAD got = image.PixelColor(x, row, false);
+            const int alpha = image.AlphaPlane() ? image.AlphaAt(x, row) : -1;
+            if (got.rgbBlue == want.blue && got.rgbGreen == want.green && got.rgbRed == want.red &&
+                alpha == want.alpha)
+                continue;
+            if (mismatches++ == 0)
+                ADD_FAILURE() << "pixel " << x << "," << y << " is " << int(got.rgbBlue) << " "
+                              << int(got.rgbGreen) << " " << int(got.rgbRed) << " / " << alpha
+                              << ", expected " << want.blue << " " << want.green << " " << want.red
+                              << " / " << want.alpha;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+bool SameImage(const CRasterImage& a, const CRasterImage& b) {
+    const BITMAPINFOHEADER& header = a.Header();
+    const size_t dibBytes = 40 + 4 * header.biClrUsed + header.biSizeImage;
+    if (std::memcmp(&header, &b.Header(), sizeof header) != 0 ||
+        std::memcmp(a.Dib(), b.Dib(), dibBytes) != 0)
+        return false;
+    if (!a.AlphaPlane() || !b.AlphaPlane())
+        return !a.AlphaPlane() && !b.AlphaPlane();
+    return std::memcmp(a.AlphaPlane(), b.AlphaPlane(), size_t(a.Width()) * a.Height()) == 0;
+}
+
+CRasterImage DecodePng(const PngPicture& picture) {
+    CRasterImage image;
+    EXPECT_TRUE(DecodeBytes(image, WritePng(picture), FormatPng)) << image.LastError();
+    return image;
+}
+
+void AppendChunk(Bytes& file, const char* type, const Bytes& data) {
+    ByteWriter chunk;
+    chunk.U8(data.size() >> 24).U8(data.size() >> 16).U8(data.size() >> 8).U8(data.size());
+    const size_t typeStart = chunk.bytes.size();
+    chunk.bytes.insert(chunk.bytes.end(), type, type + 4);
+    chunk.Append(data);
+    const uLong crc = crc32(0, &chunk.bytes[typeStart], static_cast<uInt>(4 + data.size()));
+    chunk.U8(crc >> 24).U8(crc >> 16).U8(crc >> 8).U8(crc);
+    file.insert(file.end(), chunk.bytes.begin(), chunk.bytes.end());
+}
+
+} // namespace
+
+TEST(PngDecoding, EveryColourTypeAndDepthInterlacedOrNot) {
+    const struct {
+        int colorType;
+        std::vector<int> depths;
+    } kinds[] = {{PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}},
+                 {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}},
+                 {PNG_COLOR_TYPE_RGB, {8, 16}},
+                 {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}},
+                 {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}}};
+    for (const auto& kind : kinds) {
+        for (int depth : kind.depths) {
+            SCOPED_TRACE(testing::Message()
+                         << "colour type " << kind.colorType << ", depth " << depth);
+            const PngPicture plain = PatternPng(kind.colorType, depth, false);
+            CRasterImage image = DecodePng(plain);
+            ExpectPicture(image, plain);
+            EXPECT_EQ(image.Info().formatId, static_cast<DWORD>(FormatPng));
+            EXPECT_EQ(image.Info().transparentIndex, -1);
+            CRasterImage interlaced = DecodePng(PatternPng(kind.colorType, depth, true));
+            EXPECT_TRUE(SameImage(image, interlaced));
+        }
+    }
+}
+
+TEST(PngDecoding, TwoBitGreyBecomesFourBitWithFourGreys) {
+    CRasterImage image = DecodePng(PatternPng(PNG_COLOR_TYPE_GRAY, 2, false));
+    const BYTE greys[] = {0, 85, 170, 255};
+    for (BYTE i = 0; i < 4; ++i) {
+        const RGBQUAD entry = image.PaletteColor(i);
+        EXPECT_EQ(entry.rgbBlue, greys[i]);
+        EXPECT_EQ(entry.rgbRed, greys[i]);
+        EXPECT_EQ(entry.rgbReserved, 0);
+    }
+    EXPECT_EQ(image.PaletteColor(4).rgbRed, 0);
+}
+
+TEST(PngDecoding, PaletteTransparency) {
+    PngPicture picture = PatternPng(PNG_COLOR_TYPE_PALETTE, 8, false);
+    picture.paletteAlpha = {0};
+    CRasterImage keyed = DecodePng(picture);
+    EXPECT_EQ(keyed.Info().transparentIndex, 0);
+    EXPECT_FALSE(keyed.Info().alphaPaletteEnabled);
+    EXPECT_EQ(keyed.PaletteColor(1).rgbReserved, 0);
+
+    picture.paletteAlpha = {0, 128, 255};
+    CRasterImage blended = DecodePng(picture);
+    EXPECT_EQ(blended.Info().transparentIndex, -1);
+    EXPECT_TRUE(blended.Info().alphaPaletteEnabled);
+    EXPECT_EQ(blended.PaletteColor(0).rgbReserved, 0);
+    EXPECT_EQ(blended.PaletteColor(1).rgbReserved, 128);
+    EXPECT_EQ(blended.PaletteColor(2).rgbReserved, 255);
+    EXPECT_EQ(blended.PaletteColor(3).rgbReserved, 255);
+    EXPECT_EQ(blended.PaletteColor(255).rgbReserved, 255);
+    EXPECT_EQ(blended.PaletteColor(1).rgbRed, picture.palette[3]);
+
+    picture.paletteAlpha = {100};
+    CRasterImage partial = DecodePng(picture);
+    EXPECT_EQ(partial.Info().transparentIndex, -1);
+    EXPECT_TRUE(partial.Info().alphaPaletteEnabled);
+    EXPECT_EQ(partial.PaletteColor(0).rgbReserved, 100);
+    EXPECT_EQ(partial.PaletteColor(9).rgbReserved, 255);
+}
+
+TEST(PngDecoding, ColourKeyIsCompositedOntoTheBackground) {
+    PngPicture picture = PatternPng(PNG_COLOR_TYPE_RGB, 8, false);
+    picture.hasKey = true;
+    for (int c = 0; c < 3; ++c)
+        picture.key[c] = picture.Sample(4, 2, c);
+    CRasterImage image = DecodePng(picture);
+    const RGBQUAD keyed = image.PixelColor(4, picture.height - 1 - 2, false);
+    EXPECT_EQ(keyed.rgbBlue, 192);
+    EXPECT_EQ(keyed.rgbGreen, 192);
+    EXPECT_EQ(keyed.rgbRed, 192);
+    EXPECT_EQ(image.PixelColor(5, 0, false).rgbRed, picture.Sample(5, picture.height - 1, 0));
+    EXPECT_EQ(image.AlphaPlane(), nullptr);
+}
+
+TEST(PngDecoding, ResolutionAndBackgroundChunks) {
+    PngPicture picture = PatternPng(PNG_COLOR_TYPE_RGB_ALPHA, 8, false);
+    picture.hasPhys = true;
+    const struct {
+        uint32_t x;
+        uint32_t y;
+        int unit;
+        LONG dpiX;
+        LONG dpiY;
+    } cases[] = {{3780, 11811, 1, 96, 300}, {1, 2, 0, 1, 2}, {5000, 5000, 7, 96, 96}};
+    for (const auto& c : cases) {
+        picture.physX = c.x;
+        picture.physY = c.y;
+        picture.physUnit = c.unit;
+        CRasterImage image = DecodePng(picture);
+        EXPECT_EQ(image.Info().dpiX, c.dpiX);
+        EXPECT_EQ(image.Info().dpiY, c.dpiY);
+    }
+    CRasterImage plain = DecodePng(PatternPng(PNG_COLOR_TYPE_RGB, 8, false));
+    EXPECT_EQ(plain.Info().dpiX, 96);
+    EXPECT_EQ(plain.Header().biXPelsPerMeter, 3780);
+
+    // Pictures that keep their alpha take the background only as the key colour, from
+    // the low bytes of its samples.
+    picture.hasBackground = true;
+    picture.background[0] = 0x12;
+    picture.background[1] = 0x56;
+    picture.background[2] = 0x78;
+    CRasterImage image = DecodePng(picture);
+    EXPECT_EQ(image.Info().transparentColor.rgbRed, 0x12);
+    EXPECT_EQ(image.Info().transparentColor.rgbGreen, 0x56);
+    EXPECT_EQ(image.Info().transparentColor.rgbBlue, 0x78);
+    ExpectPicture(image, picture);
+
+    PngPicture grey = PatternPng(PNG_COLOR_TYPE_GRAY_ALPHA, 16, false);
+    grey.hasBackground = true;
+    grey.background[0] = 0x1234;
+    CRasterImage greyImage = DecodePng(grey);
+    EXPECT_EQ(greyImage.Info().transparentColor.rgbRed, 0x34);
+    EXPECT_EQ(greyImage.Info().transparentColor.rgbBlue, 0x34);
+    ExpectPicture(greyImage, grey);
+}
+
+TEST(PngDecoding, FailuresLeaveTheImageAsItWas) {
+    const Bytes whole = WritePng(PatternPng(PNG_COLOR_TYPE_RGB, 8, true));
+    CRasterImage image;
+    ASSERT_TRUE(DecodeBytes(image, WritePng(PatternPng(PNG_COLOR_TYPE_GRAY, 4, false)), FormatPng));
+    const BYTE* before = image.Dib();
+    for (size_t length : {whole.size() - 13, whole.size() / 2, size_t(40), size_t(8)}) {
+        const Bytes cut(whole.begin(), whole.begin() + static_cast<long>(length));
+        EXPECT_FALSE(DecodeBytes(image, cut, FormatPng)) << length;
+        EXPECT_STRNE(image.LastError(), "");
+        EXPECT_EQ(image.Dib(), before);
+        EXPECT_EQ(image.BitCount(), 4);
+    }
+    EXPECT_FALSE(DecodeBytes(image, Bytes(whole.begin(), whole.begin() + 20), FormatPng));
+    EXPECT_STREQ(image.LastError(), "Read Error");
+
+    Bytes corrupt = whole;
+    corrupt[corrupt.size() / 2] ^= 0x55;
+    EXPECT_FALSE(DecodeBytes(image, corrupt, FormatPng));
+    EXPECT_EQ(image.Dib(), before);
+}
+
+TEST(PngDecoding, AHugeClaimFailsBeforeAnyPixels) {
+    Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const Bytes header = {0, 0, 0x75, 0x30, 0, 0, 0x75, 0x30, 8, PNG_COLOR_TYPE_RGB, 0, 0, 0};
+    AppendChunk(file, "IHDR", header);
+    AppendChunk(file, "IDAT", {});
+    CRasterImage image;
+    EXPECT_FALSE(DecodeBytes(image, file, FormatPng));
+    EXPECT_STREQ(image.LastError(), "RASTERIMAGE_MAX_MEMORY exceeded");
+}
