@@ -5,6 +5,14 @@
 #define IDI_QUIESCOR_GREEN 1002
 #define IDI_BUTTON 1009
 
+// Pictures of the built-in skin and the about box, of resource type "PNG".
+#define IDP_SKIN_ICONS 1030
+#define IDP_SKIN_BACKGROUND 1031
+#define IDP_SKIN_TITLE 1032
+#define IDP_SKIN_EMBLEM 1033
+#define IDP_SKIN_CANCEL 1035
+#define IDP_ABOUT 1037
+
 #define IDD_CONFIRM 1007
 #define IDC_QUESTION 1008
 #define IDC_CONFIRM_ICON 1009

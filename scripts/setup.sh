@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(mingw-w64 g++-mingw-w64-i686-posix libz-mingw-w64-dev wine wine32:i386 wine64 xvfb xauth
   clang libclang-rt-14-dev libpng-dev zlib1g-dev libgtest-dev libbenchmark-dev googletest
-  cmake ninja-build make python3-pil binutils-mingw-w64-i686 dpkg-dev)
+  cmake ninja-build make python3-pil fonts-dejavu-core binutils-mingw-w64-i686 dpkg-dev)
 
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -35,6 +35,14 @@ fi
 # libpng's source for the cross build, kept outside git.
 third=$(cd "$(dirname "$0")/.." && pwd)/third_party
 mkdir -p "$third"
-if ! ls "$third"/libpng1.6_*.orig.tar.* >/dev/null 2>&1; then
-  (cd "$third" && apt-get source --download-only -qq libpng1.6 2>/dev/null)
+have_libpng() { ls "$third"/libpng1.6_*.orig.tar.* >/dev/null 2>&1; }
+# The newest source may lack a file on the mirror while its tarball arrived, so the
+# tarball decides, with the release's own version as a second try.
+for source in libpng1.6 libpng1.6/bookworm; do
+  have_libpng && break
+  (cd "$third" && apt-get source --download-only -qq "$source" >/dev/null 2>&1) || true
+done
+if ! have_libpng; then
+  echo "setup: could not download libpng's source package" >&2
+  exit 1
 fi

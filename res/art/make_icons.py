@@ -2,14 +2,13 @@
 """Draws the plug-in's icons (a power symbol on a rounded tile) and writes them as
 .ico files with 16 and 32 pixel images, each a 32-bit DIB with its AND mask, the
 form every Windows version reads."""
-import math
 import struct
 import sys
 from pathlib import Path
 
-from PIL import Image, ImageDraw
+from PIL import ImageDraw
 
-SUPERSAMPLE = 8
+import artlib
 
 # name: (tile top colour, tile bottom colour, symbol colour)
 ICONS = {
@@ -20,34 +19,12 @@ ICONS = {
 
 
 def draw_icon(size, top, bottom, symbol):
-    big = size * SUPERSAMPLE
-    tile = Image.new("RGBA", (big, big), (0, 0, 0, 0))
-    gradient = Image.new("RGBA", (big, big))
-    pixels = gradient.load()
-    for y in range(big):
-        t = y / (big - 1)
-        colour = tuple(round(a + (b - a) * t) for a, b in zip(top, bottom)) + (255,)
-        for x in range(big):
-            pixels[x, y] = colour
-    mask = Image.new("L", (big, big), 0)
-    inset = big // 16
-    ImageDraw.Draw(mask).rounded_rectangle(
-        (inset, inset, big - inset - 1, big - inset - 1), radius=big // 5, fill=255)
-    tile.paste(gradient, (0, 0), mask)
-
+    tile = artlib.rounded_tile(size, top, bottom)
+    big = tile.width
     draw = ImageDraw.Draw(tile)
-    centre = big / 2
-    radius = big * 0.27
-    stroke = max(SUPERSAMPLE * 2, round(big * 0.085))
-    box = (centre - radius, centre - radius + big * 0.03, centre + radius, centre + radius + big * 0.03)
-    # The ring opens at the top, where the bar stands.
-    draw.arc(box, start=-60, end=240, fill=symbol + (255,), width=stroke)
-    bar_top = centre - radius - big * 0.06
-    bar_bottom = centre + big * 0.02
-    draw.rounded_rectangle(
-        (centre - stroke / 2, bar_top, centre + stroke / 2, bar_bottom),
-        radius=stroke / 2, fill=symbol + (255,))
-    return tile.resize((size, size), Image.LANCZOS)
+    stroke = max(artlib.SUPERSAMPLE * 2, round(big * 0.085))
+    artlib.power_symbol(draw, (big / 2, big / 2 + big * 0.03), big * 0.27, stroke, symbol + (255,))
+    return artlib.shrink(tile, (size, size))
 
 
 def dib_entry(image):
