@@ -2,9 +2,16 @@
 // resources hold template 4001 and string 4002 but no confirmation template.
 #include "core/confirmdlg.h"
 #include "core/modaldialog.h"
+#include "core/plugin.h"
 #include "tests/host/dialogdriver.h"
+#include "tests/host/powerrecorder.h"
+#include "tests/host/recordingsite.h"
+#include "tests/host/streams.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -51,6 +58,25 @@ TEST(ModalDialog, MissingTemplateEndsAtOnceWithZero) {
 TEST(ModalDialog, ConfirmationWithoutAnyTemplateAnswersNothing) {
     CConfirmDlg dialog(GetModuleHandleA(nullptr), 32 + 2);
     EXPECT_EQ(dialog.DoModal(nullptr, GetModuleHandleA(nullptr)), 0);
+}
+
+TEST(ModalDialog, PressWithoutAConfirmationTemplateDoesNothing) {
+    CPowerRecorder recorder;
+    ASSERT_TRUE(recorder.Install(GetModuleHandleA(nullptr)));
+    auto* plugin = new CShutdownPlugin();
+    CRecordingSite site;
+    plugin->SetSite(&site);
+    std::vector<BYTE> record(534, 0);
+    const DWORD head[3] = {4, 32 + 4, 2};
+    std::memcpy(record.data(), head, sizeof head);
+    StreamPtr stream = StreamWith(record);
+    plugin->Load(stream.Get());
+
+    EXPECT_EQ(plugin->Execute(), S_OK);
+    EXPECT_TRUE(recorder.calls.empty());
+    EXPECT_EQ(site.Count("NotifyChanged"), 0u);
+    EXPECT_EQ(plugin->Settings().lastAction, 2u);
+    plugin->Release();
 }
 
 TEST(ModalDialog, OkEndsOnlyWhenTheHandlerAgrees) {
