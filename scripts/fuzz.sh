@@ -15,12 +15,13 @@ run_one() {
 }
 
 failed=0
-targets=(fuzz_*)
-targets=("${targets[@]/%.log/}")
+targets=()
+for file in fuzz_*; do
+  [ -f "$file" ] && [ -x "$file" ] && targets+=("$file")
+done
 for ((i = 0; i < ${#targets[@]}; i += 2)); do
   pids=()
   for target in "${targets[@]:i:2}"; do
-    [ -x "$target" ] || continue
     run_one "$target" &
     pids+=("$!:$target")
   done
@@ -33,7 +34,6 @@ for ((i = 0; i < ${#targets[@]}; i += 2)); do
   done
 done
 for target in "${targets[@]}"; do
-  [ -x "$target" ] || continue
   runs=$(sed -nE 's/^stat::number_of_executed_units: *([0-9]+).*/\1/p' "$target.log" | tail -1)
   echo "fuzz: $target ran ${runs:-?} inputs in ${seconds}s"
 done
