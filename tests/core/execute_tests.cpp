@@ -1,8 +1,7 @@
 #include "tests/host/dialogdriver.h"
-#include "tests/host/pluginlibrary.h"
+#include "tests/host/pluginfixture.h"
 #include "tests/host/powerrecorder.h"
-#include "tests/host/recordingsite.h"
-#include "tests/host/streams.h"
+#include "tests/host/settingsrecord.h"
 
 #include <gtest/gtest.h>
 
@@ -31,49 +30,24 @@ const ExpectedCall ACTIONS[] = {
     {128, "LockWorkStation", 0, 0, "Are you sure you want to lock workstation?"},
 };
 
-std::vector<BYTE> RecordWith(DWORD flags, DWORD lastAction) {
-    std::vector<BYTE> bytes(534, 0);
-    DWORD version = 4;
-    std::memcpy(&bytes[0], &version, 4);
-    std::memcpy(&bytes[4], &flags, 4);
-    std::memcpy(&bytes[8], &lastAction, 4);
-    return bytes;
-}
-
-class ExecuteTest : public ::testing::Test {
+class ExecuteTest : public PluginObjectTest {
 protected:
-    static void SetUpTestSuite() { library = new PluginLibrary(BuiltPluginPath()); }
-    static void TearDownTestSuite() {
-        delete library;
-        library = nullptr;
-    }
-
     void SetUp() override {
         ASSERT_TRUE(library->IsLoaded());
         // Without the recorder in place a press would end the whole test run.
         ASSERT_TRUE(recorder.Install(library->Module()));
-        plugin = library->CreatePlugin();
-        ASSERT_NE(plugin, nullptr);
+        PluginObjectTest::SetUp();
         plugin->SetSite(&site);
-    }
-    void TearDown() override {
-        if (plugin)
-            plugin->Release();
     }
 
     void UseSettings(DWORD flags, DWORD lastAction = 2) {
-        StreamPtr stream = StreamWith(RecordWith(flags, lastAction));
-        plugin->Load(stream.Get());
+        SettingsRecord record;
+        record.flags = flags;
+        record.lastAction = lastAction;
+        LoadBytes(record.Bytes());
         site.calls.clear();
     }
-    DWORD LastAction() {
-        StreamPtr stream = StreamWith({});
-        plugin->Save(stream.Get());
-        std::vector<BYTE> bytes = StreamBytes(stream.Get());
-        DWORD value = 0;
-        std::memcpy(&value, &bytes.at(8), 4);
-        return value;
-    }
+    DWORD LastAction() { return WordAt(Saved(), 8); }
     // Presses the button, answering any dialog with answer.
     int Press(std::function<void(HWND)> answer) {
         CDialogDriver driver(std::move(answer));
@@ -81,13 +55,8 @@ protected:
         return driver.DialogsSeen();
     }
 
-    static PluginLibrary* library;
     CPowerRecorder recorder;
-    IHostPlugin* plugin = nullptr;
-    CRecordingSite site;
 };
-
-PluginLibrary* ExecuteTest::library = nullptr;
 
 TEST_F(ExecuteTest, EachSingleActionIsPerformedAtOnceWithoutConfirmation) {
     for (const ExpectedCall& expected : ACTIONS) {

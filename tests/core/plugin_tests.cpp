@@ -1,6 +1,5 @@
-#include "tests/host/pluginlibrary.h"
-#include "tests/host/recordingsite.h"
-#include "tests/host/streams.h"
+#include "tests/host/pluginfixture.h"
+#include "tests/host/settingsrecord.h"
 
 #include <gtest/gtest.h>
 
@@ -10,34 +9,6 @@
 #include <vector>
 
 namespace {
-
-constexpr size_t RECORD_SIZE = 534;
-
-struct Record {
-    DWORD version = 4;
-    DWORD flags = 0;
-    DWORD lastAction = 0;
-    std::string iconLocation;
-    std::string skinName;
-    WORD hotKey = 0;
-
-    std::vector<BYTE> Bytes() const {
-        std::vector<BYTE> bytes(RECORD_SIZE, 0);
-        std::memcpy(&bytes[0], &version, 4);
-        std::memcpy(&bytes[4], &flags, 4);
-        std::memcpy(&bytes[8], &lastAction, 4);
-        std::memcpy(&bytes[12], iconLocation.data(), iconLocation.size());
-        std::memcpy(&bytes[272], skinName.data(), skinName.size());
-        std::memcpy(&bytes[532], &hotKey, 2);
-        return bytes;
-    }
-};
-
-DWORD WordAt(const std::vector<BYTE>& bytes, size_t offset) {
-    DWORD value = 0;
-    std::memcpy(&value, &bytes.at(offset + 3) - 3, 4);
-    return value;
-}
 
 std::string TextAt(const std::vector<BYTE>& bytes, size_t offset) {
     return std::string(reinterpret_cast<const char*>(&bytes.at(offset)));
@@ -95,33 +66,8 @@ bool IsReddish(DWORD pixel) {
     return r > 120 && g < 90 && b < 90;
 }
 
-class PluginTest : public ::testing::Test {
+class PluginTest : public PluginObjectTest {
 protected:
-    static void SetUpTestSuite() { library = new PluginLibrary(BuiltPluginPath()); }
-    static void TearDownTestSuite() {
-        delete library;
-        library = nullptr;
-    }
-
-    void SetUp() override {
-        ASSERT_TRUE(library->IsLoaded()) << library->Path();
-        plugin = library->CreatePlugin();
-        ASSERT_NE(plugin, nullptr);
-    }
-    void TearDown() override {
-        if (plugin)
-            plugin->Release();
-    }
-
-    std::vector<BYTE> Saved() {
-        StreamPtr stream = StreamWith({});
-        EXPECT_EQ(plugin->Save(stream.Get()), S_OK);
-        return StreamBytes(stream.Get());
-    }
-    void LoadBytes(const std::vector<BYTE>& bytes) {
-        StreamPtr stream = StreamWith(bytes);
-        EXPECT_EQ(plugin->Load(stream.Get()), S_OK);
-    }
     std::string IconLocation() {
         char buffer[MAX_PATH] = {};
         plugin->GetIconLocation(buffer);
@@ -138,13 +84,7 @@ protected:
         GetFullPathNameA("lang_1_2_0_0.dll", MAX_PATH, path, nullptr);
         return path;
     }
-
-    static PluginLibrary* library;
-    IHostPlugin* plugin = nullptr;
-    CRecordingSite site;
 };
-
-PluginLibrary* PluginTest::library = nullptr;
 
 TEST_F(PluginTest, NewObjectSavesDefaultRecordOfVersionFour) {
     std::vector<BYTE> bytes = Saved();
@@ -158,7 +98,8 @@ TEST_F(PluginTest, NewObjectSavesDefaultRecordOfVersionFour) {
 }
 
 TEST_F(PluginTest, SaveWritesEveryFieldAtItsOffsetAndLoadRestoresIt) {
-    Record record{4, 32 + 2, 128, "C:\\icons\\exit.ico,3", "Night\\quiescorskin.ini", 0x0251};
+    SettingsRecord record{4,     32 + 2, 128, "C:\\icons\\exit.ico,3", "Night\\quiescorskin.ini",
+                          0x0251};
     LoadBytes(record.Bytes());
     EXPECT_EQ(Saved(), record.Bytes());
 
@@ -171,11 +112,11 @@ TEST_F(PluginTest, SaveWritesEveryFieldAtItsOffsetAndLoadRestoresIt) {
 }
 
 TEST_F(PluginTest, OlderAndNewerVersionsReadOnlyTheirFields) {
-    Record full{4, 5, 8, "a.ico,1", "Old\\quiescorskin.ini", 0x0341};
+    SettingsRecord full{4, 5, 8, "a.ico,1", "Old\\quiescorskin.ini", 0x0341};
     LoadBytes(full.Bytes());
 
     // Version 2 has no skin and hot key: they keep their values, and 272 bytes are read.
-    Record two{2, 6, 16, "b.ico,2", "Ignored\\quiescorskin.ini", 0x0999};
+    SettingsRecord two{2, 6, 16, "b.ico,2", "Ignored\\quiescorskin.ini", 0x0999};
     StreamPtr stream = StreamWith(two.Bytes());
     plugin->Load(stream.Get());
     EXPECT_EQ(StreamPosition(stream.Get()), 272u);
@@ -186,7 +127,7 @@ TEST_F(PluginTest, OlderAndNewerVersionsReadOnlyTheirFields) {
     EXPECT_EQ(saved[532] | saved[533] << 8, 0x0341);
 
     // Any version above 3 reads the whole record.
-    Record seven{7, 1, 1, "c.ico,0", "Seven\\quiescorskin.ini", 0x0642};
+    SettingsRecord seven{7, 1, 1, "c.ico,0", "Seven\\quiescorskin.ini", 0x0642};
     stream = StreamWith(seven.Bytes());
     plugin->Load(stream.Get());
     EXPECT_EQ(StreamPosition(stream.Get()), RECORD_SIZE);
@@ -195,7 +136,7 @@ TEST_F(PluginTest, OlderAndNewerVersionsReadOnlyTheirFields) {
     EXPECT_EQ(saved[532] | saved[533] << 8, 0x0642);
 
     // Version 0 clears both names but keeps the hot key.
-    std::vector<BYTE> zero = Record{0, 3, 4, "", "", 0}.Bytes();
+    std::vector<BYTE> zero = SettingsRecord{0, 3, 4, "", "", 0}.Bytes();
     LoadBytes(std::vector<BYTE>(zero.begin(), zero.begin() + 12));
     saved = Saved();
     EXPECT_EQ(WordAt(saved, 4), 3u);
@@ -206,7 +147,7 @@ TEST_F(PluginTest, OlderAndNewerVersionsReadOnlyTheirFields) {
 }
 
 TEST_F(PluginTest, EmptyOrShortStreamsKeepWhatTheyDoNotReach) {
-    LoadBytes(Record{4, 5, 8, "a.ico,1", "Old\\quiescorskin.ini", 0x41}.Bytes());
+    LoadBytes(SettingsRecord{4, 5, 8, "a.ico,1", "Old\\quiescorskin.ini", 0x41}.Bytes());
     LoadBytes({});
     std::vector<BYTE> saved = Saved();
     EXPECT_EQ(WordAt(saved, 4), 5u);
@@ -223,13 +164,13 @@ TEST_F(PluginTest, EmptyOrShortStreamsKeepWhatTheyDoNotReach) {
     EXPECT_EQ(WordAt(saved, 8), 2u);
 
     // Cut inside the flags: nothing but the version arrives.
-    std::vector<BYTE> cut = Record{4, 0x55, 0x66, "x", "y", 1}.Bytes();
+    std::vector<BYTE> cut = SettingsRecord{4, 0x55, 0x66, "x", "y", 1}.Bytes();
     LoadBytes(std::vector<BYTE>(cut.begin(), cut.begin() + 6));
     EXPECT_EQ(WordAt(Saved(), 4), 191u);
 
     // Cut inside the skin name: the icon location arrives, the skin name does not.
-    LoadBytes(Record{4, 1, 1, "keep.ico,0", "Keep\\quiescorskin.ini", 0}.Bytes());
-    cut = Record{4, 2, 2, "new.ico,1", "Lost\\quiescorskin.ini", 0x77}.Bytes();
+    LoadBytes(SettingsRecord{4, 1, 1, "keep.ico,0", "Keep\\quiescorskin.ini", 0}.Bytes());
+    cut = SettingsRecord{4, 2, 2, "new.ico,1", "Lost\\quiescorskin.ini", 0x77}.Bytes();
     LoadBytes(std::vector<BYTE>(cut.begin(), cut.begin() + 300));
     saved = Saved();
     EXPECT_EQ(TextAt(saved, 12), "new.ico,1");
@@ -238,7 +179,7 @@ TEST_F(PluginTest, EmptyOrShortStreamsKeepWhatTheyDoNotReach) {
 }
 
 TEST_F(PluginTest, UnterminatedTextsFromTheStreamAreCutToTheirBuffers) {
-    std::vector<BYTE> bytes = Record{4, 1, 1, "", "", 0}.Bytes();
+    std::vector<BYTE> bytes = SettingsRecord{4, 1, 1, "", "", 0}.Bytes();
     std::fill(bytes.begin() + 12, bytes.begin() + 532, 'A');
     LoadBytes(bytes);
     EXPECT_EQ(IconLocation(), std::string(259, 'A'));
@@ -247,10 +188,10 @@ TEST_F(PluginTest, UnterminatedTextsFromTheStreamAreCutToTheirBuffers) {
 }
 
 TEST_F(PluginTest, LoadBindsTheHotKeyOnlyThroughASite) {
-    LoadBytes(Record{4, 1, 1, "", "", 0x0645}.Bytes());
+    LoadBytes(SettingsRecord{4, 1, 1, "", "", 0x0645}.Bytes());
     EXPECT_TRUE(site.calls.empty());
     plugin->SetSite(&site);
-    LoadBytes(Record{4, 1, 1, "", "", 0x0645}.Bytes());
+    LoadBytes(SettingsRecord{4, 1, 1, "", "", 0x0645}.Bytes());
     ASSERT_EQ(site.Count("SetHotKey"), 1u);
     SiteCall call = site.Calls("SetHotKey")[0];
     EXPECT_EQ(call.args[0], 2u);
@@ -377,7 +318,7 @@ TEST_F(PluginTest, IdentityProperties) {
 }
 
 TEST_F(PluginTest, CaptionRecordCarriesTheWideCaptionHotKeyAndValue) {
-    LoadBytes(Record{4, 1, 1, "", "", 0x0a4b}.Bytes());
+    LoadBytes(SettingsRecord{4, 1, 1, "", "", 0x0a4b}.Bytes());
     plugin->SetCaption("Ausschalten \xe4");
     std::vector<BYTE> record(540, 0xEE);
     EXPECT_EQ(plugin->GetProperty(4, 0x12345678, record.data()), S_OK);

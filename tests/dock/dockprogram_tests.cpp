@@ -35,7 +35,7 @@ TEST(DockProgram, ScreenshotShowsTheButtonIcon) {
 TEST(DockProgram, SavedHotKeyIsHeldWhileTheDockRuns) {
     ScratchFolder folder;
     const WORD ctrlAltJ = 0x0600 | 'J';
-    WriteBytes(folder.File("dock.dat"), SettingsRecord(ctrlAltJ));
+    WriteBytes(folder.File("dock.dat"), RecordWith(ctrlAltJ));
     DockProcess dock(folder);
     ASSERT_TRUE(dock.Start());
     HWND bar = dock.WaitForBar();
@@ -66,7 +66,7 @@ std::string MessageText(HWND box) {
 
 TEST(DockProgram, DryRunSaysWhatThePressWouldDoAndRemembersTheAction) {
     ScratchFolder folder;
-    WriteBytes(folder.File("dock.dat"), SettingsRecord(0, "", 128));
+    WriteBytes(folder.File("dock.dat"), RecordWith(0, "", 128));
     DockProcess dock(folder);
     ASSERT_TRUE(dock.Start("--dry-run"));
     HWND bar = dock.WaitForBar();

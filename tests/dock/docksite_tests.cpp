@@ -104,7 +104,7 @@ TEST_F(DockSiteTest, NotifiedSettingsRoundTripThroughTheFile) {
 }
 
 TEST_F(DockSiteTest, HotKeyOfTheSavedRecordIsBoundUntilTheObjectGoes) {
-    WriteBytes(settings.Path(), SettingsRecord(CTRL_ALT_Q));
+    WriteBytes(settings.Path(), RecordWith(CTRL_ALT_Q));
     ASSERT_TRUE(settings.LoadInto(plugin));
     EXPECT_EQ(site.BoundHotKey(), CTRL_ALT_Q);
     EXPECT_TRUE(HotKeyTaken(MOD_CONTROL | MOD_ALT, 'Q'));

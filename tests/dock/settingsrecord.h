@@ -1,5 +1,7 @@
-// A settings record of the newest version as the plug-in saves it, and files of bytes.
+// Settings files of the dock, and hot keys held by other programs.
 #pragma once
+
+#include "tests/host/settingsrecord.h"
 
 #include <windows.h>
 
@@ -9,18 +11,13 @@
 #include <string>
 #include <vector>
 
-constexpr size_t RECORD_SIZE = 534;
-constexpr size_t ICON_LOCATION_OFFSET = 12;
-constexpr size_t HOT_KEY_OFFSET = 532;
-
-inline std::vector<BYTE> SettingsRecord(WORD hotKey, const char* iconLocation = "",
-                                        DWORD flags = 191) {
-    std::vector<BYTE> record(RECORD_SIZE, 0);
-    const DWORD head[3] = {4, flags, 2};
-    std::memcpy(record.data(), head, sizeof head);
-    std::memcpy(&record[ICON_LOCATION_OFFSET], iconLocation, std::strlen(iconLocation));
-    std::memcpy(&record[HOT_KEY_OFFSET], &hotKey, sizeof hotKey);
-    return record;
+// A record of the newest version with these fields; the rest take their defaults.
+inline std::vector<BYTE> RecordWith(WORD hotKey, const char* iconLocation = "", DWORD flags = 191) {
+    SettingsRecord record;
+    record.hotKey = hotKey;
+    record.iconLocation = iconLocation;
+    record.flags = flags;
+    return record.Bytes();
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes) {

@@ -1,0 +1,44 @@
+// A fixture for tests of one plug-in object of the built DLL, with a recording site.
+#pragma once
+
+#include "tests/host/pluginlibrary.h"
+#include "tests/host/recordingsite.h"
+#include "tests/host/streams.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+class PluginObjectTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { library = new PluginLibrary(BuiltPluginPath()); }
+    static void TearDownTestSuite() {
+        delete library;
+        library = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(library->IsLoaded()) << library->Path();
+        plugin = library->CreatePlugin();
+        ASSERT_NE(plugin, nullptr);
+    }
+    void TearDown() override {
+        if (plugin)
+            plugin->Release();
+    }
+
+    // The object's record as Save writes it.
+    std::vector<BYTE> Saved() {
+        StreamPtr stream = StreamWith({});
+        EXPECT_EQ(plugin->Save(stream.Get()), S_OK);
+        return StreamBytes(stream.Get());
+    }
+    void LoadBytes(const std::vector<BYTE>& bytes) {
+        StreamPtr stream = StreamWith(bytes);
+        EXPECT_EQ(plugin->Load(stream.Get()), S_OK);
+    }
+
+    static inline PluginLibrary* library = nullptr;
+    IHostPlugin* plugin = nullptr;
+    CRecordingSite site;
+};
