@@ -87,6 +87,18 @@ public:
     bool FlipVertical();
     bool Invert();
 
+    // Top-down picture coordinates; the result replaces this image unless a destination
+    // is given. Resample modes: 1 nearest, 2 cubic B-spline, others bilinear (24-bit
+    // images shrunk both ways are box-averaged).
+    bool Crop(LONG left, LONG top, LONG right, LONG bottom, CRasterImage* destination = nullptr);
+    bool Resample(LONG newWidth, LONG newHeight, int mode, CRasterImage* destination = nullptr);
+#ifdef _WIN32
+    // Paints at (x, y), stretched when a size is given, keyed and alpha-blended over what
+    // the device context shows. 1 when something was attempted, 0 for nothing to do.
+    int Draw(HDC dc, LONG x, LONG y, LONG width = -1, LONG height = -1,
+             const RECT* clipRect = nullptr) const;
+#endif
+
     bool Decode(ImageStream& stream, DWORD formatId);
     bool DecodeStdio(FILE* file, DWORD formatId);
     bool LoadFromFile(const char* path, DWORD formatId);

@@ -168,12 +168,12 @@ TEST(BmpRle, Rle4RunsAlternateNibbles) {
     ASSERT_TRUE(DecodeBytes(image, Rle4Bitmap(), FormatBmp)) << image.LastError();
     EXPECT_EQ(Indices(image, 0), "1 2 1 3 4");
 
-    // An absolute run of 5 nibbles takes 3 bytes and one padding byte.
+    // Absolute runs: 6 nibbles take 3 bytes and a padding byte, 3 nibbles 2 bytes and none.
     ByteWriter file;
-    file.Append(InfoHeader(7, 1, 4, 2, 16)).Append(Bytes(64, 0));
-    const Bytes rle = {0, 5, 0x9A, 0xBC, 0xD0, 0xEE, 2, 0x77};
+    file.Append(InfoHeader(11, 1, 4, 2, 16)).Append(Bytes(64, 0));
+    const Bytes rle = {0, 6, 0x9A, 0xBC, 0xDE, 0xEE, 0, 3, 0x12, 0x30, 2, 0x77};
     ASSERT_TRUE(DecodeBytes(image, BmpFile(file.bytes, rle), FormatBmp));
-    EXPECT_EQ(Indices(image, 0), "9 10 11 12 13 7 7");
+    EXPECT_EQ(Indices(image, 0), "9 10 11 12 13 14 1 2 3 7 7");
 }
 
 TEST(BmpRle, RunsNeverWriteOutsideThePixelRows) {

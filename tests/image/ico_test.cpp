@@ -32,6 +32,14 @@ TEST(IconMasks, MaskedPixelsTakeTheLowestFreeIndex) {
     EXPECT_EQ(image.PixelIndex(0, 1), 2);
     EXPECT_EQ(image.AlphaPlane(), nullptr);
 
+    IconPicture zeroFree = MaskedIcon8();
+    zeroFree.pixels = {1, 1, 2, 1, 2, 2, 1, 9};
+    CRasterImage keyZero;
+    ASSERT_TRUE(DecodeBytes(keyZero, IconFile(zeroFree), FormatIco));
+    EXPECT_EQ(keyZero.Info().transparentIndex, 0);
+    EXPECT_EQ(keyZero.PixelIndex(3, 1), 0);
+    EXPECT_EQ(keyZero.PixelIndex(2, 1), 1);
+
     // With both indices of a 1-bit icon in use the mask stays an alpha plane.
     IconPicture full;
     full.width = 2;

@@ -50,7 +50,8 @@ TEST(MemoryStream, WritesCopyBorrowedBytesAndGrowInBlocks) {
     EXPECT_EQ(stream.Size(), 15);
     EXPECT_EQ(stream.Data()[11], 0); // the gap reads as zero
     ASSERT_TRUE(stream.Seek(0, 2));
-    const std::vector<BYTE> block(4096 * 2 + 1, 1);
+    // Ends exactly two blocks past the capacity.
+    const std::vector<BYTE> block(10 + 4096 * 3 - 15, 1);
     EXPECT_EQ(stream.Write(block.data(), block.size(), 1), 1u);
     EXPECT_EQ(stream.Capacity(), 10 + 4096 * 3);
     EXPECT_TRUE(stream.Close());

@@ -1,0 +1,389 @@
+#include "image/rasterimage.h"
+
+#include "fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace {
+
+uint32_t Rgb(int red, int green, int blue) {
+    return static_cast<uint32_t>(red << 16 | green << 8 | blue);
+}
+
+uint32_t Rgb(RGBQUAD c) {
+    return Rgb(c.rgbRed, c.rgbGreen, c.rgbBlue);
+}
+
+// A memory DC holding a 32-bit top-down DIB section; pixels read as 0xRRGGBB.
+class Canvas {
+public:
+    Canvas(LONG width, LONG height, uint32_t fill) : width(width), height(height) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        dc = CreateCompatibleDC(nullptr);
+        void* pixels = nullptr;
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+        previous = SelectObject(dc, bitmap);
+        bits = static_cast<uint32_t*>(pixels);
+        std::fill_n(bits, width * height, fill);
+    }
+    ~Canvas() {
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    void Clip(RECT rect) {
+        HRGN region = CreateRectRgnIndirect(&rect);
+        ExtSelectClipRgn(dc, region, RGN_COPY);
+        DeleteObject(region);
+    }
+    RECT ClipBox() const {
+        RECT box = {};
+        GetClipBox(dc, &box);
+        return box;
+    }
+    void Set(LONG x, LONG y, uint32_t value) { bits[y * width + x] = value; }
+    uint32_t At(LONG x, LONG y) const {
+        GdiFlush();
+        return bits[y * width + x] & 0xFFFFFF;
+    }
+    std::vector<uint32_t> Pixels() const {
+        GdiFlush();
+        std::vector<uint32_t> pixels(bits, bits + width * height);
+        for (uint32_t& p : pixels)
+            p &= 0xFFFFFF;
+        return pixels;
+    }
+
+    LONG width;
+    LONG height;
+    HDC dc;
+
+private:
+    HBITMAP bitmap;
+    HGDIOBJ previous;
+    uint32_t* bits;
+};
+
+// What a draw must leave on the canvas, worked out pixel by pixel through the image's
+// accessors; `clip` is the clip box the draw sees.
+std::vector<uint32_t> ExpectedDraw(CRasterImage& image, const Canvas& canvas, LONG x, LONG y,
+                                   LONG width, LONG height, RECT clip) {
+    std::vector<uint32_t> pixels = canvas.Pixels();
+    const LONG w = image.Width();
+    const LONG h = image.Height();
+    width = width < 0 ? w : width;
+    height = height < 0 ? h : height;
+    const LONG left = std::min(clip.right, std::max(clip.left, x));
+    const LONG top = std::min(clip.bottom, std::max(clip.top, y));
+    const LONG right = std::max(clip.left, std::min(clip.right, x + width));
+    const LONG bottom = std::max(clip.top, std::min(clip.bottom, y + height));
+    const ImageInfo& info = image.Info();
+    const bool palette = image.BitCount() < 24;
+    const bool blend =
+        info.transparentIndex != -1 || image.AlphaPlane() || info.alphaPaletteEnabled;
+    const bool natural = width == w && height == h;
+    for (LONG py = top; py < bottom; ++py) {
+        for (LONG px = left; px < right; ++px) {
+            const LONG i = px - left;
+            const LONG j = bottom - 1 - py;
+            LONG sx = left - x + i;
+            LONG sy = h - bottom + y + j;
+            if (!natural) {
+                const float fx = static_cast<float>(w) / static_cast<float>(width);
+                const float fy = static_cast<float>(h) / static_cast<float>(height);
+                const float column = static_cast<float>(i + left - x) * fx;
+                const float extent = static_cast<float>(bottom - y - j) * fy;
+                sx = static_cast<LONG>(std::floor(column));
+                sy = std::max<LONG>(0, h - static_cast<LONG>(std::ceil(extent)));
+            }
+            const BYTE index = image.PixelIndex(sx, sy);
+            const RGBQUAD entry = image.PaletteColor(index);
+            RGBQUAD color = palette ? entry : image.PixelColor(sx, sy, false);
+            color.rgbReserved = 0;
+            uint32_t& out = pixels[py * canvas.width + px];
+            if (!blend) {
+                out = Rgb(color);
+                continue;
+            }
+            int a = image.AlphaPlane() ? image.AlphaAt(sx, sy) : 255;
+            if (palette && info.alphaPaletteEnabled)
+                a = a * (entry.rgbReserved + 1) / 256;
+            const RGBQUAD key = image.TransparentColor();
+            const bool keyed = info.transparentIndex != -1 &&
+                               (palette ? index == info.transparentIndex
+                                        : std::memcmp(&color, &key, sizeof color) == 0);
+            if (keyed || a == 0)
+                continue;
+            if (a == 255) {
+                out = Rgb(color);
+                continue;
+            }
+            const int under[] = {int(out >> 16), int(out >> 8 & 255), int(out & 255)};
+            const int over[] = {color.rgbRed, color.rgbGreen, color.rgbBlue};
+            int mixed[3];
+            for (int c = 0; c < 3; ++c)
+                mixed[c] = (over[c] * a + under[c] * (255 - a)) / 256;
+            out = Rgb(mixed[0], mixed[1], mixed[2]);
+        }
+    }
+    return pixels;
+}
+
+// Palette opacities are set only by the PNG decoder; tests switch them on directly.
+class TestImage : public CRasterImage {
+public:
+    void EnablePaletteOpacity() { info.alphaPaletteEnabled = true; }
+};
+
+TestImage RandomImage(LONG width, LONG height, DWORD depth, unsigned seed) {
+    std::mt19937 random(seed);
+    TestImage image;
+    image.Create(width, height, depth, FormatPng);
+    for (DWORD i = 0; i < image.Header().biClrUsed; ++i)
+        image.SetPaletteColor(static_cast<BYTE>(i), static_cast<BYTE>(random()),
+                              static_cast<BYTE>(random()), static_cast<BYTE>(random()),
+                              static_cast<BYTE>(random()));
+    for (LONG y = 0; y < height; ++y) {
+        for (LONG x = 0; x < width; ++x)
+            image.SetPixelColor(x, y,
+                                RGBQUAD{static_cast<BYTE>(random()), static_cast<BYTE>(random()),
+                                        static_cast<BYTE>(random()), 0});
+    }
+    return image;
+}
+
+// Alpha with every kind of value: clear, opaque and in between.
+void AddAlpha(CRasterImage& image, unsigned seed) {
+    std::mt19937 random(seed);
+    image.CreateAlpha();
+    for (LONG y = 0; y < image.Height(); ++y) {
+        for (LONG x = 0; x < image.Width(); ++x) {
+            const int kind = random() % 3;
+            image.SetAlphaAt(x, y, kind == 0 ? 0 : kind == 1 ? 255 : static_cast<BYTE>(random()));
+        }
+    }
+}
+
+// A palette PNG whose entries 0, 1 and 2 have opacities 0, 128 and 255.
+CRasterImage PaletteOpacityImage() {
+    PngPicture picture;
+    picture.width = 3;
+    picture.height = 2;
+    picture.colorType = 3;
+    picture.samples = {0, 1, 2, 2, 1, 0};
+    picture.palette = {200, 10, 20, 0, 0, 0, 30, 40, 250};
+    picture.paletteAlpha = {0, 128, 255};
+    CRasterImage image;
+    DecodeBytes(image, WritePng(picture), FormatPng);
+    return image;
+}
+
+} // namespace
+
+TEST(Draw, NaturalAndDoubleSizePaintTheImage) {
+    CRasterImage image = RandomImage(5, 4, 24, 1);
+    Canvas natural(16, 12, 0x123456);
+    EXPECT_EQ(image.Draw(natural.dc, 3, 2), 1);
+    for (LONG y = 0; y < 12; ++y) {
+        for (LONG x = 0; x < 16; ++x) {
+            const bool inside = x >= 3 && x < 8 && y >= 2 && y < 6;
+            const uint32_t expected =
+                inside ? Rgb(image.PixelColor(x - 3, 3 - (y - 2), false)) : 0x123456;
+            ASSERT_EQ(natural.At(x, y), expected) << x << ", " << y;
+        }
+    }
+
+    Canvas doubled(16, 12, 0x123456);
+    EXPECT_EQ(image.Draw(doubled.dc, 1, 1, 10, 8), 1);
+    for (LONG y = 0; y < 12; ++y) {
+        for (LONG x = 0; x < 16; ++x) {
+            const bool inside = x >= 1 && x < 11 && y >= 1 && y < 9;
+            const uint32_t expected =
+                inside ? Rgb(image.PixelColor((x - 1) / 2, 3 - (y - 1) / 2, false)) : 0x123456;
+            ASSERT_EQ(doubled.At(x, y), expected) << x << ", " << y;
+        }
+    }
+}
+
+TEST(Draw, AlphaClearHalfAndFullOverBlackAndWhite) {
+    CRasterImage image;
+    ASSERT_TRUE(image.Create(4, 1, 24, FormatPng));
+    image.CreateAlpha();
+    const RGBQUAD colors[] = {{0, 0, 0, 0}, {255, 255, 255, 0}, {30, 20, 10, 0}, {50, 100, 200, 0}};
+    const BYTE alphas[] = {128, 128, 255, 0};
+    for (LONG x = 0; x < 4; ++x) {
+        image.SetPixelColor(x, 0, colors[x]);
+        image.SetAlphaAt(x, 0, alphas[x]);
+    }
+    Canvas white(4, 1, 0xFFFFFF);
+    image.Draw(white.dc, 0, 0);
+    EXPECT_EQ(white.Pixels(), (std::vector<uint32_t>{Rgb(126, 126, 126), Rgb(254, 254, 254),
+                                                     Rgb(10, 20, 30), 0xFFFFFF}));
+    Canvas black(4, 1, 0);
+    image.Draw(black.dc, 0, 0);
+    EXPECT_EQ(black.Pixels(), (std::vector<uint32_t>{0, Rgb(127, 127, 127), Rgb(10, 20, 30), 0}));
+}
+
+TEST(Draw, KeysOutTransparentIndexAndColour) {
+    CRasterImage indexed;
+    ASSERT_TRUE(indexed.Create(3, 1, 8, FormatPng));
+    indexed.SetPaletteColor(0, 1, 2, 3);
+    indexed.SetPaletteColor(1, 4, 5, 6);
+    indexed.SetPixelIndex(1, 0, 1);
+    indexed.SetTransparentIndex(0);
+    Canvas under(3, 1, 0xABCDEF);
+    indexed.Draw(under.dc, 0, 0);
+    EXPECT_EQ(under.Pixels(), (std::vector<uint32_t>{0xABCDEF, Rgb(4, 5, 6), 0xABCDEF}));
+
+    CRasterImage keyed;
+    ASSERT_TRUE(keyed.Create(3, 1, 24, FormatPng));
+    const RGBQUAD magenta = {255, 0, 255, 0};
+    keyed.SetPixelColor(0, 0, magenta);
+    keyed.SetPixelColor(1, 0, RGBQUAD{255, 0, 254, 0});
+    keyed.SetPixelColor(2, 0, magenta);
+    keyed.SetTransparentIndex(0);
+    keyed.SetTransparentColor(magenta);
+    const std::vector<uint32_t> magentaKeyed = {0xABCDEF, Rgb(254, 0, 255), 0xABCDEF};
+    Canvas screen(3, 1, 0xABCDEF);
+    keyed.Draw(screen.dc, 0, 0);
+    EXPECT_EQ(screen.Pixels(), magentaKeyed);
+
+    // The key applies on top of an opaque alpha plane too.
+    keyed.CreateAlpha();
+    Canvas withPlane(3, 1, 0xABCDEF);
+    keyed.Draw(withPlane.dc, 0, 0);
+    EXPECT_EQ(withPlane.Pixels(), magentaKeyed);
+
+    // A source colour is compared with a fourth byte of 0, so this key matches nothing.
+    keyed.SetTransparentColor(RGBQUAD{255, 0, 255, 1});
+    Canvas unkeyed(3, 1, 0xABCDEF);
+    keyed.Draw(unkeyed.dc, 0, 0);
+    EXPECT_EQ(unkeyed.Pixels(),
+              (std::vector<uint32_t>{Rgb(255, 0, 255), Rgb(254, 0, 255), Rgb(255, 0, 255)}));
+}
+
+TEST(Draw, PaletteOpacityScalesTheBlend) {
+    CRasterImage image = PaletteOpacityImage();
+    ASSERT_TRUE(image.Info().alphaPaletteEnabled);
+    Canvas canvas(3, 2, 0xFFFFFF);
+    image.Draw(canvas.dc, 0, 0);
+    // Opacity 128 gives a = 255 * 129 / 256 = 128 (black over white: 126); opacity 0 gives 0.
+    const uint32_t half = Rgb(126, 126, 126);
+    const uint32_t opaque = Rgb(30, 40, 250);
+    EXPECT_EQ(canvas.Pixels(),
+              (std::vector<uint32_t>{0xFFFFFF, half, opaque, opaque, half, 0xFFFFFF}));
+}
+
+TEST(Draw, PartlyOutsideTheClipBoxKeepsPixelPositions) {
+    CRasterImage image = RandomImage(6, 5, 24, 2);
+    AddAlpha(image, 3);
+    const struct { LONG width, height; } sizes[] = {{-1, -1}, {9, 7}, {4, 3}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(size.width);
+        const LONG w = size.width < 0 ? 6 : size.width;
+        const LONG h = size.height < 0 ? 5 : size.height;
+        Canvas whole(20, 20, 0x808080);
+        image.Draw(whole.dc, 5, 5, size.width, size.height);
+        for (const POINT at : {POINT{-2, -3}, POINT{20 - w + 2, 20 - h + 1}}) {
+            Canvas cut(20, 20, 0x808080);
+            image.Draw(cut.dc, at.x, at.y, size.width, size.height);
+            for (LONG dy = 0; dy < h; ++dy) {
+                for (LONG dx = 0; dx < w; ++dx) {
+                    const LONG x = at.x + dx;
+                    const LONG y = at.y + dy;
+                    if (x < 0 || x >= 20 || y < 0 || y >= 20)
+                        continue;
+                    ASSERT_EQ(cut.At(x, y), whole.At(5 + dx, 5 + dy)) << dx << ", " << dy;
+                }
+            }
+        }
+    }
+}
+
+TEST(Draw, ClipRectangleLimitsPaintingAndIsUndone) {
+    CRasterImage image = RandomImage(8, 6, 24, 4);
+    for (bool withAlpha : {false, true}) {
+        if (withAlpha)
+            AddAlpha(image, 5);
+        Canvas canvas(12, 10, 0x3A3A3A);
+        const RECT before = canvas.ClipBox();
+        const RECT limit = {4, 3, 9, 6};
+        const std::vector<uint32_t> expected =
+            ExpectedDraw(image, canvas, 2, 1, -1, -1, RECT{4, 3, 9, 6});
+        EXPECT_EQ(image.Draw(canvas.dc, 2, 1, -1, -1, &limit), 1);
+        EXPECT_EQ(canvas.Pixels(), expected);
+        const RECT after = canvas.ClipBox();
+        EXPECT_TRUE(EqualRect(&before, &after));
+    }
+}
+
+TEST(Draw, MatchesThePixelByPixelFormEverywhere) {
+    std::mt19937 random(7);
+    int seed = 100;
+    for (DWORD depth : {24u, 8u, 4u, 1u}) {
+        for (int variant = 0; variant < 8; ++variant) {
+            TestImage image = RandomImage(7, 5, depth, seed++);
+            if (variant & 1)
+                AddAlpha(image, seed++);
+            if (variant & 2) {
+                image.SetTransparentIndex(1);
+                image.SetTransparentColor(RGBQUAD{0, 0, 0, 0});
+                if (depth == 24)
+                    image.SetPixelColor(2, 2, RGBQUAD{0, 0, 0, 0});
+            }
+            if (variant & 4)
+                image.EnablePaletteOpacity();
+            for (int placement = 0; placement < 6; ++placement) {
+                const LONG x = static_cast<LONG>(random() % 14) - 4;
+                const LONG y = static_cast<LONG>(random() % 12) - 4;
+                const LONG width = placement < 2 ? -1 : static_cast<LONG>(random() % 15 + 1);
+                const LONG height = placement < 2 ? -1 : static_cast<LONG>(random() % 11 + 1);
+                SCOPED_TRACE(testing::Message()
+                             << "depth " << depth << " variant " << variant << " at " << x << ", "
+                             << y << " size " << width << " x " << height);
+                Canvas canvas(14, 11, 0);
+                for (LONG k = 0; k < 14 * 11; ++k)
+                    canvas.Set(k % 14, k / 14, random() & 0xFFFFFF);
+                const RECT clip = {1, 2, 12, 10};
+                canvas.Clip(clip);
+                const std::vector<uint32_t> expected =
+                    ExpectedDraw(image, canvas, x, y, width, height, clip);
+                ASSERT_EQ(image.Draw(canvas.dc, x, y, width, height), 1);
+                ASSERT_EQ(canvas.Pixels(), expected);
+            }
+        }
+    }
+    CRasterImage opacity = PaletteOpacityImage();
+    Canvas canvas(8, 8, 0x445566);
+    const std::vector<uint32_t> expected = ExpectedDraw(opacity, canvas, 1, 1, 7, 5, {0, 0, 8, 8});
+    opacity.Draw(canvas.dc, 1, 1, 7, 5);
+    EXPECT_EQ(canvas.Pixels(), expected);
+}
+
+TEST(Draw, NothingToDoReturnsZero) {
+    Canvas canvas(4, 4, 0x010203);
+    CRasterImage empty;
+    EXPECT_EQ(empty.Draw(canvas.dc, 0, 0), 0);
+    CRasterImage image = RandomImage(2, 2, 24, 8);
+    EXPECT_EQ(image.Draw(nullptr, 0, 0), 0);
+    EXPECT_EQ(image.Draw(canvas.dc, 0, 0, 0, 2), 0);
+    EXPECT_EQ(image.Draw(canvas.dc, 0, 0, 2, 0), 0);
+    EXPECT_EQ(canvas.Pixels(), std::vector<uint32_t>(16, 0x010203));
+    AddAlpha(image, 9);
+    EXPECT_EQ(image.Draw(canvas.dc, 10, 10), 1);
+    EXPECT_EQ(canvas.Pixels(), std::vector<uint32_t>(16, 0x010203));
+}
