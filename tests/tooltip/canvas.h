@@ -1,0 +1,48 @@
+// A 32-bit memory device context whose pixels tests read back.
+#pragma once
+
+#include "tooltip/gdiobjects.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+
+inline bool operator==(const RECT& a, const RECT& b) {
+    return EqualRect(&a, &b) != 0;
+}
+inline std::ostream& operator<<(std::ostream& out, const RECT& r) {
+    return out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
+
+class CCanvas {
+public:
+    CCanvas(int width, int height, COLORREF fill = RGB(255, 255, 255));
+    CCanvas(const CCanvas&) = delete;
+    CCanvas& operator=(const CCanvas&) = delete;
+    ~CCanvas();
+
+    HDC Dc() const { return dc.Get(); }
+    int Width() const { return width; }
+    int Height() const { return height; }
+    void Fill(COLORREF color);
+    COLORREF Pixel(int x, int y) const;
+    // Bounding box of the pixels that match; empty when none does.
+    RECT Extent(const std::function<bool(COLORREF)>& match) const;
+    RECT Extent(const std::function<bool(COLORREF)>& match, const RECT& within) const;
+    RECT ExtentOf(COLORREF color) const;
+    RECT ExtentOf(COLORREF color, const RECT& within) const;
+    RECT ExtentNot(COLORREF color) const;
+    int Count(COLORREF color) const;
+    bool WritePng(const std::string& path) const;
+
+private:
+    int width;
+    int height;
+    MemoryDC dc;
+    Bitmap bitmap;
+    uint32_t* bits = nullptr;
+    HGDIOBJ previous = nullptr;
+};

@@ -1,0 +1,425 @@
+#include "tooltip/markuppass.h"
+
+#include "tooltip/markupreader.h"
+
+#include <mbstring.h>
+
+#include <algorithm>
+
+namespace {
+
+// Counts, sizes and percentages from a tag are cut to this; positions to COORD_LIMIT,
+// so that hostile numbers neither overflow nor ask for absurd layouts.
+constexpr uint32_t MAX_TAG_NUMBER = 32767;
+constexpr long long COORD_LIMIT = 1 << 26;
+constexpr COLORREF DEFAULT_MASK = RGB(255, 0, 255);
+
+int Clamped(long long value) {
+    return static_cast<int>(std::clamp(value, -COORD_LIMIT, COORD_LIMIT));
+}
+
+int Offset(int position, long long delta) {
+    return Clamped(position + delta);
+}
+
+int TagNumber(uint32_t value) {
+    return static_cast<int>(std::min(value, MAX_TAG_NUMBER));
+}
+
+int PictureNumber(uint32_t value) {
+    return static_cast<int>(std::min<uint32_t>(value, MAX_PICTURE_SIZE));
+}
+
+// value × percent / 100, rounded half away from zero like MulDiv.
+long long Percentage(long long value, long long percent) {
+    const long long product = value * percent;
+    return product >= 0 ? (product + 50) / 100 : (product - 50) / 100;
+}
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view name, std::string_view tag) {
+    return name.size() == tag.size() &&
+           std::equal(name.begin(), name.end(), tag.begin(),
+                      [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+}
+
+size_t CharLength(const std::string& text, size_t at) {
+    return IsDBCSLeadByte(static_cast<BYTE>(text[at])) && at + 1 < text.size() ? 2 : 1;
+}
+
+unsigned CharCode(const std::string& text, size_t at) {
+    const unsigned lead = static_cast<BYTE>(text[at]);
+    return CharLength(text, at) == 2 ? lead << 8 | static_cast<BYTE>(text[at + 1]) : lead;
+}
+
+bool IsSpace(const std::string& text, size_t at) {
+    return _ismbcspace(CharCode(text, at)) != 0;
+}
+
+bool IsBreakChar(const std::string& text, size_t at) {
+    return IsSpace(text, at) || _ismbcpunct(CharCode(text, at)) != 0;
+}
+
+size_t LeadingSpace(const std::string& text) {
+    size_t at = 0;
+    while (at < text.size() && IsSpace(text, at))
+        at += CharLength(text, at);
+    return at;
+}
+
+// Where a run that fits only up to byte n is cut: at a space or punctuation character
+// at or before n, else at n. Never inside a double-byte character, never at 0.
+size_t BreakPoint(const std::string& run, size_t n) {
+    std::vector<size_t> starts;
+    for (size_t at = 0; at <= n && at < run.size(); at += CharLength(run, at))
+        starts.push_back(at);
+    n = starts.back();
+    if (n > 0 && IsBreakChar(run, n))
+        return n;
+    for (auto at = starts.rbegin() + 1; at != starts.rend() && *at > 0; ++at) {
+        if (IsBreakChar(run, *at))
+            return *at;
+    }
+    // Not even the first character fits: it goes on the line by itself.
+    return n > 0 ? n : CharLength(run, 0);
+}
+
+struct PictureParams {
+    int cx = 0;
+    int cy = 0;
+    bool masked = false;
+    COLORREF mask = DEFAULT_MASK;
+};
+
+// Stops at the first parameter the tag does not know.
+PictureParams ReadPictureParams(CMarkupReader& reader, int maxCount, bool takesMask) {
+    PictureParams params;
+    for (int read = 0; read < maxCount; ++read) {
+        const std::string name = reader.ReadParamName();
+        if (SameName(name, "cx")) {
+            params.cx = PictureNumber(reader.ReadNumber(0));
+        } else if (SameName(name, "cy")) {
+            params.cy = PictureNumber(reader.ReadNumber(0));
+        } else if (takesMask && SameName(name, "mask")) {
+            params.masked = true;
+            params.mask = reader.ReadNumber(DEFAULT_MASK) & 0x00FFFFFF;
+        } else {
+            break;
+        }
+    }
+    return params;
+}
+
+} // namespace
+
+CMarkupPass::CMarkupPass(const CMarkupRenderer& renderer, MarkupLayout& layout, HDC dc,
+                         const RECT& rect, bool measureOnly)
+    : renderer(renderer), layout(layout), dc(dc), rect(rect), measureOnly(measureOnly),
+      workingFont(renderer.baseFont), x(rect.left), y(rect.top) {
+    SelectWorkingFont();
+    SetTextColor(dc, renderer.palette[CMarkupRenderer::textColor]);
+    TEXTMETRICA metrics = {};
+    if (GetTextMetricsA(dc, &metrics))
+        tmHeight = metrics.tmHeight;
+    currentHeight = measureOnly ? tmHeight : LineHeight();
+}
+
+CMarkupPass::~CMarkupPass() {
+    if (originalFont)
+        SelectObject(dc, originalFont);
+}
+
+SIZE CMarkupPass::Run(std::string_view text) {
+    CMarkupReader reader(text);
+    for (;;) {
+        // The end closes the last line, however the text ends.
+        if (pending.empty() && reader.AtEnd()) {
+            LineBreak(1);
+            break;
+        }
+        if (!pending.empty()) {
+            std::string run;
+            run.swap(pending);
+            HandleRun(std::move(run));
+            continue;
+        }
+        std::string run = reader.ReadTextRun();
+        if (!run.empty()) {
+            HandleRun(std::move(run));
+            continue;
+        }
+        HandleTag(reader);
+        reader.SkipToTagEnd();
+        reader.Advance();
+    }
+    if (measureOnly)
+        SpreadPercentRules();
+    return {measureOnly ? widest : 0, Clamped(static_cast<long long>(y) - rect.top)};
+}
+
+void CMarkupPass::HandleRun(std::string run) {
+    ApplyAlignment();
+    run.erase(0, LeadingSpace(run));
+    if (run.empty())
+        return;
+    const RunFit fit = FitRun(run);
+    const int startX = x;
+    x = Offset(x, fit.extent);
+    if (measureOnly)
+        currentHeight = std::max(currentHeight, fit.height);
+    else
+        TextOutA(dc, startX, y + LineHeight() - tmHeight, run.data(), static_cast<int>(fit.count));
+    if (fit.count < run.size()) {
+        pending = run.substr(fit.count);
+        LineBreak(1);
+    }
+}
+
+CMarkupPass::RunFit CMarkupPass::FitRun(const std::string& run) const {
+    // Nothing past this many bytes can fit unless characters are under a pixel wide;
+    // measuring less keeps a long run that wraps many times from costing n².
+    const int maxExtent = std::max(renderer.maxTextWidth, 0);
+    const size_t measured = std::min(run.size(), static_cast<size_t>(maxExtent) + 64);
+    std::vector<int> extents(measured);
+    int fit = 0;
+    SIZE size = {};
+    if (!GetTextExtentExPointA(dc, run.data(), static_cast<int>(measured), maxExtent, &fit,
+                               extents.data(), &size))
+        return {run.size(), 0, tmHeight};
+    size_t count = std::min(static_cast<size_t>(std::max(fit, 0)), measured);
+    const size_t fitting = count;
+    if (count < run.size())
+        count = BreakPoint(run, count);
+    const int extent = count <= fitting ? extents[count - 1] : TextWidth(run.data(), count);
+    return {count, extent, size.cy};
+}
+
+void CMarkupPass::HandleTag(CMarkupReader& reader) {
+    std::string name = reader.ReadTagName();
+    const bool closing = !name.empty() && name[0] == '/';
+    if (closing)
+        name.erase(0, 1);
+    if (FontTag(name, closing) || LayoutTag(name, reader) || ColorTag(name, closing, reader))
+        return;
+    if (SameName(name, "hr")) {
+        const std::string value = reader.ReadValue();
+        const uint32_t amount = value.empty() ? 100 : CMarkupReader::ToNumber(value);
+        Rule(amount, !value.empty() && value.back() == '%');
+        return;
+    }
+    PictureTag(name, reader);
+}
+
+bool CMarkupPass::FontTag(const std::string& name, bool closing) {
+    const BYTE on = closing ? FALSE : TRUE;
+    if (SameName(name, "b")) {
+        const LONG base = renderer.baseFont.lfWeight;
+        workingFont.lfWeight = closing ? base : static_cast<LONG>(std::min(2LL * base, 900LL));
+    } else if (SameName(name, "i")) {
+        workingFont.lfItalic = on;
+    } else if (SameName(name, "u")) {
+        workingFont.lfUnderline = on;
+    } else if (SameName(name, "s")) {
+        workingFont.lfStrikeOut = on;
+    } else {
+        return false;
+    }
+    SelectWorkingFont();
+    return true;
+}
+
+bool CMarkupPass::LayoutTag(const std::string& name, CMarkupReader& reader) {
+    if (SameName(name, "br")) {
+        LineBreak(reader.ReadNumber(1));
+    } else if (SameName(name, "t")) {
+        reader.ReadNumber(0);
+        Tab();
+    } else if (name == "\n") {
+        LineBreak(1);
+    } else if (name == "\t") {
+        Tab();
+    } else if (SameName(name, "al") || SameName(name, "al_l")) {
+        alignment = Alignment::Left;
+    } else if (SameName(name, "al_c")) {
+        alignment = Alignment::Centre;
+    } else if (SameName(name, "al_r")) {
+        alignment = Alignment::Right;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool CMarkupPass::ColorTag(const std::string& name, bool closing, CMarkupReader& reader) {
+    const COLORREF* palette = renderer.palette;
+    if (SameName(name, "ct")) {
+        SetTextColor(dc, reader.ReadColor(palette[CMarkupRenderer::textColor]));
+    } else if (SameName(name, "cti")) {
+        const uint32_t index = reader.ReadNumber(CMarkupRenderer::textColor);
+        if (index < CMarkupRenderer::paletteSize)
+            SetTextColor(dc, palette[index]);
+    } else if (SameName(name, "cb")) {
+        SetBackground(reader.ReadColor(palette[CMarkupRenderer::bkBeginColor]), closing);
+    } else if (SameName(name, "cbi")) {
+        const uint32_t index = reader.ReadNumber(CMarkupRenderer::bkBeginColor);
+        if (index < CMarkupRenderer::paletteSize)
+            SetBackground(palette[index], closing);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool CMarkupPass::PictureTag(const std::string& name, CMarkupReader& reader) {
+    const HMODULE module = renderer.ModuleInstance();
+    if (SameName(name, "img")) {
+        const std::string image = reader.ReadValue();
+        const PictureParams params = ReadPictureParams(reader, 2, false);
+        ApplyAlignment();
+        PlacePicture(
+            DrawNamedImage(Spot(), module, renderer.NamedImages(), image, params.cx, params.cy));
+    } else if (SameName(name, "ilst")) {
+        const uint32_t index = reader.ReadNumber(0);
+        const SIZE cell = renderer.ImageListSize();
+        ApplyAlignment();
+        PlacePicture(DrawImageListIcon(Spot(), renderer.ImageList(), index, cell.cx, cell.cy));
+    } else if (SameName(name, "icon")) {
+        const uint32_t id = reader.ReadNumber(0);
+        const PictureParams params = ReadPictureParams(reader, 2, false);
+        ApplyAlignment();
+        PlacePicture(DrawResIcon(Spot(), module, id, params.cx, params.cy));
+    } else if (SameName(name, "bmp")) {
+        const uint32_t id = reader.ReadNumber(0);
+        const PictureParams params = ReadPictureParams(reader, 3, true);
+        ApplyAlignment();
+        PlacePicture(
+            DrawResBitmap(Spot(), module, id, params.masked, params.mask, params.cx, params.cy));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void CMarkupPass::LineBreak(uint32_t count) {
+    const int lines = count == 0 ? 1 : TagNumber(count);
+    if (measureOnly) {
+        const int width = Clamped(static_cast<long long>(x) - rect.left);
+        widest = std::max(widest, width);
+        layout.lineWidths.push_back(width);
+        layout.lineHeights.push_back(currentHeight);
+        if (tab != 0 && tab < layout.tabStops.size())
+            layout.tabStops[tab] = std::max(layout.tabStops[tab], width);
+    }
+    y = Offset(y, static_cast<long long>(lines) * LineHeight());
+    ++line;
+    tab = 0;
+    percentRules.push_back(0);
+    x = rect.left;
+    lineStart = true;
+    currentHeight = tmHeight;
+}
+
+void CMarkupPass::Tab() {
+    std::vector<int>& stops = layout.tabStops;
+    if (measureOnly && tab < stops.size()) {
+        x = Offset(x, TextWidth("   ", 3));
+        stops[tab] = std::max(stops[tab], Clamped(static_cast<long long>(x) - rect.left));
+        const int column = stops[tab];
+        stops.push_back(column);
+    }
+    if (tab < stops.size())
+        x = Offset(rect.left, stops[tab]);
+    ++tab;
+}
+
+void CMarkupPass::Rule(uint32_t amount, bool percent) {
+    const int value = TagNumber(amount);
+    long long width = value;
+    if (percent && measureOnly) {
+        percentRules[line] = Clamped(static_cast<long long>(percentRules[line]) + value);
+        width = 0;
+    } else if (percent) {
+        width = std::max(Percentage(static_cast<long long>(rect.right) - rect.left, value), 0LL);
+    }
+    if (!measureOnly)
+        DrawRule(Clamped(width));
+    x = Offset(x, width);
+}
+
+void CMarkupPass::DrawRule(int width) {
+    if (width <= 0)
+        return;
+    Pen pen(CreatePen(PS_SOLID, 1, GetTextColor(dc)));
+    if (!pen)
+        return;
+    Selection selection(dc, pen.Get());
+    const int lineY = y + LineHeight() / 2;
+    MoveToEx(dc, x, lineY, nullptr);
+    LineTo(dc, Offset(x, width), lineY);
+}
+
+void CMarkupPass::PlacePicture(SIZE size) {
+    if (measureOnly)
+        currentHeight = std::max<int>(currentHeight, size.cy);
+    x = Offset(x, size.cx);
+}
+
+void CMarkupPass::ApplyAlignment() {
+    if (!lineStart)
+        return;
+    lineStart = false;
+    if (measureOnly || alignment == Alignment::Left)
+        return;
+    const long long free = static_cast<long long>(rect.right) - rect.left - LineWidth();
+    x = alignment == Alignment::Centre ? Offset(rect.left, free / 2)
+                                       : Clamped(static_cast<long long>(rect.right) - LineWidth());
+}
+
+void CMarkupPass::SelectWorkingFont() {
+    if (originalFont)
+        SelectObject(dc, originalFont);
+    font.Reset(CreateFontIndirectA(&workingFont));
+    if (!font)
+        return;
+    HGDIOBJ previous = SelectObject(dc, font.Get());
+    if (!originalFont)
+        originalFont = previous;
+}
+
+void CMarkupPass::SetBackground(COLORREF color, bool closing) {
+    SetBkColor(dc, color);
+    SetBkMode(dc, closing ? TRANSPARENT : OPAQUE);
+}
+
+void CMarkupPass::SpreadPercentRules() {
+    std::vector<int>& widths = layout.lineWidths;
+    const size_t lines = std::min(percentRules.size(), widths.size());
+    for (size_t k = 0; k < lines; ++k) {
+        if (percentRules[k] != 0)
+            widths[k] = Clamped(widths[k] + Percentage(percentRules[k], widest));
+    }
+}
+
+// The drawing pass takes line sizes from the tables; a line the tables do not know
+// (they were measured from another text) gets the base font's height and no width.
+int CMarkupPass::LineHeight() const {
+    return line < layout.lineHeights.size() ? layout.lineHeights[line] : tmHeight;
+}
+
+int CMarkupPass::LineWidth() const {
+    return line < layout.lineWidths.size() ? layout.lineWidths[line] : 0;
+}
+
+int CMarkupPass::TextWidth(const char* text, size_t count) const {
+    SIZE size = {};
+    if (!GetTextExtentPoint32A(dc, text, static_cast<int>(count), &size))
+        return 0;
+    return size.cx;
+}
+
+PictureSpot CMarkupPass::Spot() const {
+    return {dc, x, y, measureOnly ? 0 : LineHeight(), measureOnly};
+}

@@ -1,0 +1,75 @@
+// One pass of the markup engine over a text: the working state of a single
+// RenderText call, gone when it returns.
+#pragma once
+
+#include "tooltip/gdiobjects.h"
+#include "tooltip/markuprenderer.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CMarkupReader;
+
+class CMarkupPass {
+public:
+    CMarkupPass(const CMarkupRenderer& renderer, MarkupLayout& layout, HDC dc, const RECT& rect,
+                bool measureOnly);
+    ~CMarkupPass();
+    CMarkupPass(const CMarkupPass&) = delete;
+    CMarkupPass& operator=(const CMarkupPass&) = delete;
+
+    SIZE Run(std::string_view text);
+
+private:
+    enum class Alignment { Left, Centre, Right };
+    struct RunFit {
+        size_t count;
+        int extent;
+        int height;
+    };
+
+    void HandleRun(std::string run);
+    RunFit FitRun(const std::string& run) const;
+    void HandleTag(CMarkupReader& reader);
+    bool FontTag(const std::string& name, bool closing);
+    bool LayoutTag(const std::string& name, CMarkupReader& reader);
+    bool ColorTag(const std::string& name, bool closing, CMarkupReader& reader);
+    bool PictureTag(const std::string& name, CMarkupReader& reader);
+    void LineBreak(uint32_t count);
+    void Tab();
+    void Rule(uint32_t amount, bool percent);
+    void DrawRule(int width);
+    void PlacePicture(SIZE size);
+    void ApplyAlignment();
+    void SelectWorkingFont();
+    void SetBackground(COLORREF color, bool closing);
+    void SpreadPercentRules();
+    int LineHeight() const;
+    int LineWidth() const;
+    int TextWidth(const char* text, size_t count) const;
+    PictureSpot Spot() const;
+
+    const CMarkupRenderer& renderer;
+    MarkupLayout& layout;
+    HDC dc;
+    RECT rect;
+    bool measureOnly;
+    LOGFONTA workingFont;
+    Font font;
+    HGDIOBJ originalFont = nullptr;
+    int x;
+    int y;
+    size_t line = 0;
+    size_t tab = 0;
+    int tmHeight = 0;
+    int currentHeight = 0;
+    int widest = 0;
+    Alignment alignment = Alignment::Left;
+    bool lineStart = true;
+    std::string pending;
+    std::vector<int> percentRules{0};
+};

@@ -1,0 +1,44 @@
+#include "tooltip/markuprenderer.h"
+
+#include "tooltip/markuppass.h"
+
+namespace {
+
+const COLORREF FIXED_COLORS[16] = {
+    RGB(0, 0, 0),     RGB(0, 0, 128),   RGB(0, 128, 0),     RGB(0, 128, 128),
+    RGB(128, 0, 0),   RGB(128, 0, 128), RGB(128, 128, 0),   RGB(128, 128, 128),
+    RGB(0, 0, 255),   RGB(0, 255, 0),   RGB(0, 255, 255),   RGB(255, 0, 0),
+    RGB(255, 0, 255), RGB(255, 255, 0), RGB(192, 192, 192), RGB(255, 255, 255)};
+
+} // namespace
+
+CMarkupRenderer::CMarkupRenderer(HMODULE moduleInstance) : moduleInstance(moduleInstance) {
+    for (int i = 0; i < 16; ++i)
+        palette[i] = FIXED_COLORS[i];
+    palette[16] = GetSysColor(COLOR_GRAYTEXT);
+    palette[textColor] = GetSysColor(COLOR_INFOTEXT);
+    palette[bkBeginColor] = GetSysColor(COLOR_INFOBK);
+    palette[bkMidColor] = GetSysColor(COLOR_INFOBK);
+    palette[bkEndColor] = GetSysColor(COLOR_INFOBK);
+    palette[21] = RGB(0, 0, 238);
+    palette[22] = RGB(85, 26, 139);
+    palette[23] = RGB(255, 0, 0);
+    palette[shadowColor] = GetSysColor(COLOR_BTNSHADOW);
+    palette[borderColor] = GetSysColor(COLOR_INFOTEXT);
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof baseFont, &baseFont);
+}
+
+void CMarkupRenderer::SetImageList(HIMAGELIST list, int cx, int cy) {
+    imageList = list;
+    imageListCx = cx;
+    imageListCy = cy;
+}
+
+SIZE CMarkupRenderer::RenderText(HDC dc, const RECT& rect, const char* text, bool measureOnly) {
+    if (measureOnly)
+        layout = MarkupLayout{{}, {}, {0}};
+    if (!dc || !text || !*text)
+        return {0, 0};
+    CMarkupPass pass(*this, layout, dc, rect, measureOnly);
+    return pass.Run(text);
+}

@@ -1,0 +1,92 @@
+// A balloon tooltip for the child windows of one parent. The owner registers the tools
+// and relays their messages; the tip shows near the cursor after the mouse rests on a
+// tool, and hides on a click, a key, the autopop delay or when the mouse leaves.
+#pragma once
+
+#include "tooltip/gdiobjects.h"
+#include "tooltip/markuprenderer.h"
+#include "tooltip/tipgeometry.h"
+#include "tooltip/toolinfo.h"
+
+#include <windows.h>
+
+#include <vector>
+
+class CRichTooltip {
+public:
+    explicit CRichTooltip(HMODULE moduleInstance);
+    // 1 on success. balloon chooses rounded balloon metrics over a plain box.
+    virtual BOOL Create(HWND parent, BOOL balloon);
+    virtual ~CRichTooltip();
+    CRichTooltip(const CRichTooltip&) = delete;
+    CRichTooltip& operator=(const CRichTooltip&) = delete;
+
+    // A tool with the same window and rectangle is replaced. rect may be null.
+    void AddTool(HWND tool, const char* text, HICON icon, const RECT* rect, DWORD userValue);
+    // Every message of a tool window; pt in screen coordinates for mouse moves.
+    void RelayEvent(const MSG* msg);
+    // type 2 is the autopop delay, 3 the initial delay; ms.
+    void SetDelayTime(int type, UINT ms);
+    void SetNotify(BOOL enable);
+
+    // A tool index not in the list (-1 by convention) addresses the global values.
+    void ModifyStyles(DWORD add, DWORD remove, int tool);
+    void SetStyles(DWORD style, int tool) { ModifyStyles(style, ~0u, tool); }
+    void SetDirection(DWORD direction, int tool);
+    void SetEffect(DWORD effect, int tool);
+    void SetBehaviour(DWORD behaviour, int tool);
+
+    CMarkupRenderer& Renderer() { return renderer; }
+    HWND Window() const { return hwnd; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT ForwardToParent(UINT message, WPARAM wParam, LPARAM lParam);
+    void RegisterWindowClass() const;
+
+    ToolInfo* Tool(int index);
+    int HitTest(POINT parentClient) const;
+    bool CursorOverTip(POINT screen) const;
+    void ResolveCurrentTool();
+
+    void OnRelayedMouseMove(POINT screen);
+    void StartWaiting(int tool);
+    void Conceal();
+    void HideTip();
+    void OnTimer(WPARAM id);
+    void OnInitialDelay();
+    void OnAutopop();
+    bool ShowTip(POINT cursor);
+    void Notify(POINT cursor);
+    SIZE MeasureTip();
+    void Shape(SIZE tip, POINT cursorClient);
+    void OnPaint();
+    void ComposeTip(HDC target);
+
+    HMODULE moduleInstance;
+    HWND hwnd = nullptr;
+    HWND parentWnd = nullptr;
+    HWND notifyWnd = nullptr;
+    std::vector<ToolInfo> tools;
+    CMarkupRenderer renderer;
+    TipMetrics metrics = BALLOON_METRICS;
+    DWORD style = TipAnchor | TipShadow | TipRounded | IconVCenter;
+    DWORD direction = BelowRight;
+    DWORD effect = 0;
+    DWORD behaviour = 0;
+    UINT initialDelay = 250;
+    UINT autopopDelay = 5000;
+    POINT lastMousePos = {-1, -1};
+    int pendingTool = -1;
+    int shownTool = -1;
+    ToolInfo currentTool;
+    DWORD currentDirection = BelowRight;
+    Region windowRgn;
+    Region shadowRgn;
+    SIZE iconSize = {};
+    SIZE textSize = {};
+    // The tip as first painted, for repainting it when it is uncovered.
+    Bitmap paintedTip;
+    SIZE paintedSize = {};
+};
