@@ -304,49 +304,106 @@ BoxSchedule ScheduleBoxes(LONG sourceCount, LONG destinationCount, float scale) 
     return schedule;
 }
 
+// Truncating division by one divisor as a multiply and a shift, exact for every 32-bit
+// dividend when the divisor is positive (m = ceil(2^s / d) with s = 31 + ceil(log2 d)):
+// hardware division would otherwise bound the shrink's output loop.
+class TruncatingDivider {
+public:
+    explicit TruncatingDivider(int32_t divisor) : divisor(divisor) {
+        if (divisor <= 0)
+            return;
+        while ((uint64_t{1} << (shift - 31)) < static_cast<uint64_t>(divisor))
+            ++shift;
+        multiplier = ((uint64_t{1} << shift) + static_cast<uint64_t>(divisor) - 1) /
+                     static_cast<uint64_t>(divisor);
+    }
+
+    int32_t operator()(int32_t dividend) const {
+        if (multiplier == 0)
+            return dividend / divisor;
+        const uint64_t magnitude = dividend < 0
+                                       ? 0 - static_cast<uint64_t>(static_cast<int64_t>(dividend))
+                                       : static_cast<uint64_t>(dividend);
+        const int64_t quotient = static_cast<int64_t>((magnitude * multiplier) >> shift);
+        return static_cast<int32_t>(dividend < 0 ? -quotient : quotient);
+    }
+
+private:
+    int32_t divisor;
+    int shift = 31;
+    uint64_t multiplier = 0;
+};
+
 // Box-averaging shrink of 24-bit images in fixed point (weights in thousandths). The
-// sums are 32-bit and wrap as such; unsigned arithmetic makes the wrap defined.
+// sums are 32-bit and wrap as such; unsigned arithmetic makes the wrap defined, and
+// since sums modulo 2^32 may be regrouped freely, rows that lie wholly inside one
+// destination row are first added up per source column and spread over the
+// destination columns once per band.
 class BoxShrink {
 public:
     BoxShrink(const CRasterImage& source, CRasterImage& result, float xScale, float yScale)
         : source(source), result(result),
           columns(ScheduleBoxes(source.Width(), result.Width(), xScale)),
           rows(ScheduleBoxes(source.Height(), result.Height(), yScale)),
+          columnSums(3 * static_cast<size_t>(source.Width())),
           current(3 * static_cast<size_t>(result.Width()) + 3),
           carry(3 * static_cast<size_t>(result.Width()) + 3),
-          scale(Truncate(1000 * xScale * yScale)) {}
+          divide(Truncate(1000 * xScale * yScale)) {
+        const size_t boundaries = static_cast<size_t>(
+            std::count(columns.boundary.begin(), columns.boundary.end(), BYTE{1}));
+        settledCarry = 3 * (boundaries + 1);
+        finishedSums = 3 * std::min(boundaries + 1, static_cast<size_t>(result.Width()));
+    }
 
     void Run() {
-        const LONG height = source.Height();
         LONG written = 0;
-        for (LONG y = 0; y < height; ++y) {
+        for (LONG y = 0; y < source.Height(); ++y) {
             const BYTE* from = source.RowPointer(static_cast<DWORD>(y));
             if (!rows.boundary[y]) {
-                AddInsideRow(from);
+                AddToColumnSums(from);
                 continue;
             }
-            AddStraddlingRow(from, rows.weight[y], result.RowPointer(static_cast<DWORD>(written)));
+            if (rows.weight[y] == 0) {
+                // A row that ends exactly on a destination row belongs wholly to it: each
+                // of its thousandths products divides exactly and its carry is zero.
+                AddToColumnSums(from);
+                SpreadColumnSums();
+                std::fill_n(carry.begin(), settledCarry, 0u);
+            } else {
+                SpreadColumnSums();
+                AddStraddlingRow(from, rows.weight[y]);
+            }
+            WriteSums(result.RowPointer(static_cast<DWORD>(written)), finishedSums);
             std::swap(current, carry);
             std::fill_n(carry.begin(), 3, 0u);
             ++written;
         }
+        SpreadColumnSums();
         if (written < result.Height())
-            WriteSums(result.RowPointer(static_cast<DWORD>(written)), 0,
+            WriteSums(result.RowPointer(static_cast<DWORD>(written)),
                       3 * static_cast<size_t>(result.Width()));
     }
 
 private:
-    BYTE Average(uint32_t sum) const {
-        return static_cast<BYTE>(static_cast<int32_t>(sum) / scale);
-    }
-
-    void WriteSums(BYTE* target, size_t first, size_t count) const {
+    // Destination pixels are final once their boundary is passed, so a row's averages
+    // are written after all its source pixels have been added.
+    void WriteSums(BYTE* target, size_t count) const {
         for (size_t k = 0; k < count; ++k)
-            target[k] = Average(current[first + k]);
+            target[k] = static_cast<BYTE>(divide(static_cast<int32_t>(current[k])));
     }
 
-    void AddInsideRow(const BYTE* from) {
+    void AddToColumnSums(const BYTE* from) {
+        uint32_t* sums = columnSums.data();
+        for (size_t k = 0; k < columnSums.size(); ++k)
+            sums[k] += from[k];
+        pending = true;
+    }
+
+    void SpreadColumnSums() {
+        if (!pending)
+            return;
         const LONG width = source.Width();
+        const uint32_t* from = columnSums.data();
         uint32_t* sums = current.data();
         for (LONG x = 0; x < width; ++x, from += 3) {
             if (!columns.boundary[x]) {
@@ -361,17 +418,16 @@ private:
             }
             sums += 3;
         }
+        std::fill(columnSums.begin(), columnSums.end(), 0u);
+        pending = false;
     }
 
-    // Pixels are final once their boundary is passed, so the row's averages are written
-    // after all its source pixels have been added.
-    void AddStraddlingRow(const BYTE* from, int32_t wy, BYTE* target) {
+    void AddStraddlingRow(const BYTE* from, int32_t wy) {
         const LONG width = source.Width();
         const uint32_t below = static_cast<uint32_t>(1000 - wy);
         const uint32_t above = static_cast<uint32_t>(wy);
         uint32_t* sums = current.data();
         uint32_t* next = carry.data();
-        size_t finished = 0;
         for (LONG x = 0; x < width; ++x, from += 3) {
             if (!columns.boundary[x]) {
                 for (int c = 0; c < 3; ++c) {
@@ -380,30 +436,33 @@ private:
                 }
                 continue;
             }
-            const int32_t wx = columns.weight[x];
+            // Every factor is at most 1000 and the source at most 255, so the products
+            // stay below 2^28 and unsigned arithmetic gives the same quotients.
+            const uint32_t right = static_cast<uint32_t>(columns.weight[x]);
+            const uint32_t left = 1000 - right;
             for (int c = 0; c < 3; ++c) {
-                const int32_t s = from[c];
-                sums[c] += static_cast<uint32_t>((1000 - wy) * (1000 - wx) * s / 1000);
-                next[c] += static_cast<uint32_t>(wy * (1000 - wx) * s / 1000);
-                sums[c + 3] += static_cast<uint32_t>((1000 - wy) * wx * s / 1000);
-                next[c + 3] = static_cast<uint32_t>(wy * wx * s / 1000);
+                const uint32_t s = from[c];
+                sums[c] += below * left * s / 1000;
+                next[c] += above * left * s / 1000;
+                sums[c + 3] += below * right * s / 1000;
+                next[c + 3] = above * right * s / 1000;
             }
             sums += 3;
             next += 3;
-            ++finished;
         }
-        if (finished < static_cast<size_t>(result.Width()))
-            ++finished;
-        WriteSums(target, 0, 3 * finished);
     }
 
     const CRasterImage& source;
     CRasterImage& result;
     BoxSchedule columns;
     BoxSchedule rows;
+    std::vector<uint32_t> columnSums;
+    bool pending = false;
     std::vector<uint32_t> current;
     std::vector<uint32_t> carry;
-    int32_t scale;
+    size_t settledCarry = 0;
+    size_t finishedSums = 0;
+    TruncatingDivider divide;
 };
 
 } // namespace

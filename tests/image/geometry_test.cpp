@@ -147,12 +147,13 @@ struct Reference {
         }
     }
 
-    // The single pass with its destination pointer, exactly as the rule walks it.
+    // The single pass with its destination pointer, exactly as the rule walks it. The
+    // 32-bit sums wrap on large shrinks; unsigned sums wrap the same way, defined.
     void Box() {
         const LONG newWidth = result.Width();
-        std::vector<int> first(3 * newWidth + 3), second(3 * newWidth + 3);
-        int* current = first.data();
-        int* carry = second.data();
+        std::vector<uint32_t> first(3 * newWidth + 3), second(3 * newWidth + 3);
+        uint32_t* current = first.data();
+        uint32_t* carry = second.data();
         const int nScale = static_cast<int>(1000 * xScale * yScale);
         float endY = yScale - 1;
         BYTE* target = result.RowPointer(0);
@@ -194,7 +195,7 @@ struct Reference {
                 const int wx = static_cast<int>((x - endX) * 1000);
                 for (int c = 0; c < 3; ++c) {
                     current[i] += (1000 - wy) * (1000 - wx) * s[c] / 1000;
-                    *target++ = static_cast<BYTE>(current[i] / nScale);
+                    *target++ = static_cast<BYTE>(static_cast<int>(current[i]) / nScale);
                     carry[i] += wy * (1000 - wx) * s[c] / 1000;
                     current[i + 3] += (1000 - wy) * wx * s[c] / 1000;
                     carry[i + 3] = wy * wx * s[c] / 1000;
@@ -205,17 +206,17 @@ struct Reference {
             }
             if (u < newWidth) {
                 for (int c = 0; c < 3; ++c)
-                    *target++ = static_cast<BYTE>(current[i + c] / nScale);
+                    *target++ = static_cast<BYTE>(static_cast<int>(current[i + c]) / nScale);
             }
             std::swap(current, carry);
-            std::fill_n(carry, 3, 0);
+            std::fill_n(carry, 3, 0u);
             ++v;
             target = result.RowPointer(static_cast<DWORD>(v));
             endY += yScale;
         }
         if (v < result.Height()) {
             for (LONG k = 0; k < 3 * newWidth; ++k)
-                target[k] = static_cast<BYTE>(current[k] / nScale);
+                target[k] = static_cast<BYTE>(static_cast<int>(current[k]) / nScale);
         }
     }
 
@@ -408,9 +409,10 @@ TEST(Resample, BilinearAndBicubicHandWorkedRows) {
 TEST(Resample, EveryFilterMatchesItsPixelByPixelForm) {
     const struct {
         LONG width, height, newWidth, newHeight;
-    } sizes[] = {{37, 23, 11, 7},  {37, 23, 80, 50}, {37, 23, 20, 60}, {5, 3, 1, 1},
-                 {1, 1, 3, 2},     {61, 47, 60, 46}, {64, 64, 31, 17}, {30, 20, 29, 3},
-                 {29, 31, 43, 31}, {7, 9, 2, 9}};
+    } sizes[] = {{37, 23, 11, 7},  {37, 23, 80, 50}, {37, 23, 20, 60},   {5, 3, 1, 1},
+                 {1, 1, 3, 2},     {61, 47, 60, 46}, {64, 64, 31, 17},   {30, 20, 29, 3},
+                 {29, 31, 43, 31}, {7, 9, 2, 9},     {300, 200, 7, 100}, {300, 200, 150, 13},
+                 {160, 120, 9, 7}, {8000, 3, 1, 1},  {9000, 2, 3, 1}};
     unsigned seed = 10;
     for (const auto& s : sizes) {
         for (DWORD depth : {24u, 8u, 4u, 1u}) {
