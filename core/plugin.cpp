@@ -3,6 +3,7 @@
 #include "core/confirmdlg.h"
 #include "core/module.h"
 #include "core/poweractions.h"
+#include "exitwnd/exitwindow.h"
 #include "settings/hotkeyctrl.h"
 #include "settings/settingsdlg.h"
 
@@ -303,13 +304,23 @@ DWORD CShutdownPlugin::ChooseAction() {
         if (settings.flags & action)
             ++enabled;
     }
-    if (enabled != 1)
-        return 0; // the exit window that offers several actions is not built yet
+    if (enabled == 0)
+        return 0;
+    if (enabled > 1)
+        return ChooseInExitWindow();
     DWORD single = settings.flags & ~(OPTION_CONFIRM | BUTTON_CANCEL);
     if (!(settings.flags & OPTION_CONFIRM))
         return single;
     CConfirmDlg dialog(resourceModule, settings.flags);
     return dialog.DoModal(OwnerWindow(), resourceModule) == IDOK ? single : 0;
+}
+
+DWORD CShutdownPlugin::ChooseInExitWindow() {
+    CExitWindow window;
+    window.SetResourceModule(resourceModule);
+    window.SetActions(settings.flags);
+    window.Skin().Load(settings.skinName);
+    return window.DoModal(OwnerWindow(), resourceModule) == IDOK ? window.Actions() : 0;
 }
 
 HWND CShutdownPlugin::OwnerWindow() {

@@ -47,6 +47,7 @@ public:
 
 private:
     DWORD ChooseAction();
+    DWORD ChooseInExitWindow();
     HWND OwnerWindow();
     // Runs the settings dialog; on OK copies its results into the settings.
     bool RunSettingsDialog();

@@ -14,6 +14,7 @@
 #define IDP_ABOUT 1037
 
 #define IDD_CONFIRM 1007
+#define IDD_EXITWINDOW 1010
 #define IDC_QUESTION 1008
 #define IDC_CONFIRM_ICON 1009
 
@@ -31,3 +32,12 @@
 #define IDS_CAPTION_STANDBY 32797
 #define IDS_CAPTION_HIBERNATE 32798
 #define IDS_CAPTION_LOGOFF 32799
+
+// Tooltip texts of the exit window's buttons, in the tooltip markup language.
+#define IDS_TIP_TURNOFF 1
+#define IDS_TIP_RESTART 107
+#define IDS_TIP_LOGOFF 108
+#define IDS_TIP_STANDBY 109
+#define IDS_TIP_HIBERNATE 110
+#define IDS_TIP_SWITCHUSER 112
+#define IDS_TIP_CANCEL 113

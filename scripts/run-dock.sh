@@ -33,3 +33,20 @@ if [ "$status" -ne 0 ]; then
   exit "$status"
 fi
 echo "Screenshot of the dock: $png"
+
+# The built-in skin and every sample skin, as the settings dialog previews them.
+preview() {
+  local name=$1 out="$shots/skin-$2.png"
+  if ! wine "$build/bin/skinpreview.exe" "$name" "Z:${out//\//\\}" >>"$shots/dock.log" 2>&1; then
+    echo "run-dock: no preview of skin '$2'" >&2
+    cat "$shots/dock.log" >&2
+    exit 1
+  fi
+  echo "Skin preview: $out"
+}
+preview "" default
+for ini in "$build"/bin/skins/*/quiescorskin.ini; do
+  [ -f "$ini" ] || continue
+  skin=$(basename "$(dirname "$ini")")
+  preview "$skin\\quiescorskin.ini" "$skin"
+done

@@ -1,0 +1,41 @@
+// The skinned window that offers the enabled actions as image buttons, with a balloon
+// tooltip on each and a letter key for each action. It returns the choice; the plug-in
+// object performs it.
+#pragma once
+
+#include "core/modaldialog.h"
+#include "exitwnd/skin.h"
+
+#include <memory>
+
+class CRichTooltip;
+
+class CExitWindow : public CModalDialog {
+public:
+    CExitWindow();
+    ~CExitWindow() override;
+
+    // Where the tooltip texts and captions come from.
+    void SetResourceModule(HMODULE module) { resourceModule = module; }
+    // On entry the enabled actions; after DoModal returned IDOK, the chosen action or 0.
+    void SetActions(DWORD flags) { actions = flags; }
+    DWORD Actions() const { return actions; }
+    CSkin& Skin() { return skin; }
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    void OnPaint() override;
+    void OnCommand(WPARAM wParam) override;
+    BOOL OnOK() override;
+    void OnInitDialog() override;
+
+private:
+    void CreateTooltip();
+    void SizeAndCentre();
+    void CreateButtons();
+
+    std::unique_ptr<CRichTooltip> tooltip;
+    HMODULE resourceModule;
+    CSkin skin;
+    DWORD actions = 0;
+};

@@ -1,0 +1,238 @@
+#include "exitwnd/pngbutton.h"
+
+#include "core/module.h"
+#include "exitwnd/skin.h"
+#include "tooltip/richtooltip.h"
+
+namespace {
+
+constexpr char OBJECT_PROPERTY[] = "zrkpngbtn_this";
+constexpr UINT_PTR HOVER_TIMER = 100;
+constexpr UINT HOVER_PERIOD_MS = 50;
+constexpr UINT MOUSE_LEAVE = 0x2A3;
+
+POINT PointOf(LPARAM lParam) {
+    return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
+// Draws into a bitmap of the button's size and copies it in one step, so that the
+// blended pictures never flicker.
+class BackBuffer {
+public:
+    BackBuffer(HDC target, int width, int height)
+        : dc(CreateCompatibleDC(target)), bitmap(CreateCompatibleBitmap(target, width, height)),
+          previous(dc && bitmap ? SelectObject(dc, bitmap) : nullptr) {}
+    ~BackBuffer() {
+        if (previous)
+            SelectObject(dc, previous);
+        if (bitmap)
+            DeleteObject(bitmap);
+        if (dc)
+            DeleteDC(dc);
+    }
+    BackBuffer(const BackBuffer&) = delete;
+    BackBuffer& operator=(const BackBuffer&) = delete;
+
+    HDC Dc() const { return previous ? dc : nullptr; }
+
+private:
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ previous;
+};
+
+} // namespace
+
+void CPngButton::RegisterClassOnce() {
+    HMODULE module = Module::Handle();
+    WNDCLASSA existing;
+    if (GetClassInfoA(module, PNGBUTTON_CLASS_NAME, &existing))
+        return;
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.hInstance = module;
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));
+    windowClass.lpszClassName = PNGBUTTON_CLASS_NAME;
+    windowClass.lpfnWndProc = WindowProc;
+    RegisterClassA(&windowClass);
+}
+
+CPngButton::CPngButton() {
+    RegisterClassOnce();
+}
+
+bool CPngButton::Create(HWND parent, CSkin* buttonSkin, LONG buttonAction) {
+    action = buttonAction;
+    skin = buttonSkin;
+    RECT rect;
+    if (!skin || !skin->GetButtonRect(action, rect))
+        return true;
+    HWND made = CreateWindowExA(WS_EX_TRANSPARENT, PNGBUTTON_CLASS_NAME, "",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
+                                Module::Handle(), this);
+    if (!made)
+        return false;
+    SetWindowLongA(made, GWL_ID, action);
+    return true;
+}
+
+LRESULT CALLBACK CPngButton::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) {
+        auto* button =
+            static_cast<CPngButton*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetPropA(window, OBJECT_PROPERTY, button);
+        button->window = window;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    auto* button =
+        IsWindow(window) ? static_cast<CPngButton*>(GetPropA(window, OBJECT_PROPERTY)) : nullptr;
+    if (!button)
+        return DefWindowProcA(window, message, wParam, lParam);
+    button->Relay(message, wParam, lParam);
+    return button->Handle(message, wParam, lParam);
+}
+
+void CPngButton::Relay(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!tooltip)
+        return;
+    MSG relayed = {window, message, wParam, lParam, 0, {0, 0}};
+    if (message == WM_MOUSEMOVE) {
+        relayed.pt = PointOf(lParam);
+        ClientToScreen(window, &relayed.pt);
+    }
+    tooltip->RelayEvent(&relayed);
+}
+
+LRESULT CPngButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DESTROY:
+        RemovePropA(window, OBJECT_PROPERTY);
+        KillTimer(window, HOVER_TIMER);
+        window = nullptr;
+        delete this;
+        return 0;
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_BUTTON;
+    case WM_SETFOCUS:
+        SetState(CSkin::STATE_HOT);
+        break;
+    case WM_KILLFOCUS:
+        SetState(CSkin::STATE_NORMAL);
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) {
+            Click();
+            return 0;
+        }
+        if (wParam == VK_SPACE)
+            SetState(CSkin::STATE_PRESSED);
+        else
+            SendMessageA(GetParent(window), WM_KEYDOWN, wParam, lParam);
+        break;
+    case WM_KEYUP:
+        if (wParam == VK_SPACE) {
+            SetState(CSkin::STATE_HOT);
+            Click();
+            return 0;
+        }
+        SendMessageA(GetParent(window), WM_KEYUP, wParam, lParam);
+        break;
+    case WM_CHAR:
+        if (wParam == VK_RETURN)
+            Click();
+        break;
+    case WM_MOUSEMOVE:
+        OnMouseMove(lParam);
+        break;
+    case WM_LBUTTONDOWN:
+        SetCapture(window);
+        captured = true;
+        SetState(CSkin::STATE_PRESSED);
+        break;
+    case WM_LBUTTONUP:
+        ReleaseCapture();
+        captured = false;
+        if (state == CSkin::STATE_PRESSED)
+            Click();
+        SetState(CSkin::STATE_NORMAL);
+        break;
+    case MOUSE_LEAVE:
+        OnMouseLeave();
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Every change of state repaints, even to the same state: the skin may have changed.
+void CPngButton::SetState(int newState) {
+    state = newState;
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void CPngButton::Click() {
+    SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(action + BUTTON_COMMAND_BASE, 0),
+                 reinterpret_cast<LPARAM>(window));
+}
+
+void CPngButton::OnMouseMove(LPARAM lParam) {
+    POINT point = PointOf(lParam);
+    RECT client;
+    GetClientRect(window, &client);
+    const bool inside = PtInRect(&client, point) != FALSE;
+    if (!tracking && inside) {
+        tracking = true;
+        SetTimer(window, HOVER_TIMER, HOVER_PERIOD_MS, HoverCheck);
+    }
+    if (!captured) {
+        if (state != CSkin::STATE_HOT)
+            SetState(CSkin::STATE_HOT);
+    } else if (inside && state != CSkin::STATE_PRESSED) {
+        SetState(CSkin::STATE_PRESSED);
+    }
+}
+
+void CPngButton::OnMouseLeave() {
+    tracking = false;
+    KillTimer(window, HOVER_TIMER);
+    if (!captured)
+        SetState(CSkin::STATE_NORMAL);
+    else if (state != CSkin::STATE_HOT)
+        SetState(CSkin::STATE_HOT);
+}
+
+void CALLBACK CPngButton::HoverCheck(HWND window, UINT, UINT_PTR, DWORD) {
+    RECT rect;
+    POINT cursor;
+    GetWindowRect(window, &rect);
+    GetCursorPos(&cursor);
+    HWND under = WindowFromPoint(cursor);
+    char className[256] = {};
+    if (under)
+        GetClassNameA(under, className, sizeof className);
+    const bool over =
+        PtInRect(&rect, cursor) && (under == window || lstrcmpA(className, "#32768") == 0 ||
+                                    lstrcmpA(className, "RichTooltip") == 0);
+    if (over)
+        return;
+    KillTimer(window, HOVER_TIMER);
+    PostMessageA(window, MOUSE_LEAVE, 0, 0);
+}
+
+void CPngButton::Paint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    BackBuffer buffer(dc, client.right, client.bottom);
+    if (buffer.Dc() && skin) {
+        skin->DrawButton(buffer.Dc(), action, state, 0, 0);
+        BitBlt(dc, 0, 0, client.right, client.bottom, buffer.Dc(), 0, 0, SRCCOPY);
+    }
+    EndPaint(window, &paint);
+}

@@ -1,0 +1,46 @@
+// One button of the exit window: a child window that draws itself through the skin in
+// its normal, pressed or hot state and reports clicks to its parent.
+#pragma once
+
+#include <windows.h>
+
+class CSkin;
+class CRichTooltip;
+
+constexpr char PNGBUTTON_CLASS_NAME[] = "ZRK_PNGBUTTON";
+constexpr int BUTTON_COMMAND_BASE = 100; // a click reports 100 + the button's action
+
+class CPngButton {
+public:
+    CPngButton();
+    virtual ~CPngButton() = default;
+    CPngButton(const CPngButton&) = delete;
+    CPngButton& operator=(const CPngButton&) = delete;
+
+    // Succeeds without a window when the skin has no place for the action. Once the
+    // window exists it owns the object and deletes it when it is destroyed.
+    bool Create(HWND parent, CSkin* skin, LONG action);
+    void SetTooltip(CRichTooltip* newTooltip) { tooltip = newTooltip; }
+    HWND Window() const { return window; }
+    int State() const { return state; }
+
+private:
+    static void RegisterClassOnce();
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK HoverCheck(HWND window, UINT, UINT_PTR, DWORD);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void Relay(UINT message, WPARAM wParam, LPARAM lParam);
+    void SetState(int newState);
+    void Click();
+    void OnMouseMove(LPARAM lParam);
+    void OnMouseLeave();
+    void Paint();
+
+    LONG action = 0;
+    int state = 0;
+    bool captured = false;
+    bool tracking = false;
+    CSkin* skin = nullptr;
+    CRichTooltip* tooltip = nullptr;
+    HWND window = nullptr;
+};

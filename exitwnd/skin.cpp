@@ -1,0 +1,171 @@
+#include "exitwnd/skin.h"
+
+#include "core/module.h"
+#include "exitwnd/skinpoint.h"
+
+#include <shlwapi.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr char DESCRIPTION_SECTION_IMAGES[] = "images";
+constexpr char DESCRIPTION_SECTION_POINTS[] = "points";
+
+struct ButtonKey {
+    const char* name;
+    LONG key;
+};
+
+// The order in which a description's buttons are read, and so their order in the table.
+constexpr ButtonKey BUTTON_KEYS[] = {
+    {"TurnOff", 2},      {"LogOff", 1},     {"Restart", 4}, {"StandBy", 8},
+    {"SwitchUser", 128}, {"Hibernate", 16}, {"Cancel", 64},
+};
+
+void ReadValue(const char* description, const char* section, const char* key,
+               char (&value)[MAX_PATH]) {
+    GetPrivateProfileStringA(section, key, "", value, MAX_PATH, description);
+}
+
+// Both texts joined, or false when they do not fit a path together.
+bool JoinPath(const char* first, const char* second, char (&joined)[MAX_PATH]) {
+    size_t firstLength = std::strlen(first);
+    size_t secondLength = std::strlen(second);
+    if (firstLength + secondLength >= MAX_PATH) {
+        joined[0] = '\0';
+        return false;
+    }
+    std::memcpy(joined, first, firstLength);
+    std::memcpy(joined + firstLength, second, secondLength + 1);
+    return true;
+}
+
+bool SkinsFolder(char (&folder)[MAX_PATH]) {
+    char module[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameA(Module::Handle(), module, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    PathRemoveFileSpecA(module);
+    return PathAddBackslashA(module) && JoinPath(module, "skins\\", folder);
+}
+
+// A picture of the skin's folder, or nothing when its path is too long.
+bool LoadPicture(CRasterImage& image, const char* folder, const char* file) {
+    char path[MAX_PATH];
+    return JoinPath(folder, file, path) && image.LoadFromFile(path, FormatPng);
+}
+
+} // namespace
+
+CSkin::~CSkin() {
+    Clear();
+}
+
+void CSkin::Clear() {
+    for (SkinButton& button : buttons) {
+        button.image.reset();
+        button.buttonRect = RECT{};
+        button.captionRect = RECT{};
+        button.key = 0;
+    }
+    if (background.IsValid())
+        background.Destroy();
+}
+
+void CSkin::Load(const char* skinName) {
+    Clear();
+    isDefault = true;
+    if (!skinName)
+        return;
+    char description[MAX_PATH];
+    MakeSkinPath(skinName, description);
+    if (!description[0])
+        return;
+    char folder[MAX_PATH];
+    std::memcpy(folder, description, MAX_PATH);
+    PathRemoveFileSpecA(folder);
+    if (!PathAddBackslashA(folder))
+        return;
+
+    char file[MAX_PATH];
+    ReadValue(description, DESCRIPTION_SECTION_IMAGES, "BackGround", file);
+    if (file[0])
+        LoadPicture(background, folder, file);
+    if (!background.IsValid()) {
+        Clear();
+        return;
+    }
+    for (const ButtonKey& button : BUTTON_KEYS)
+        LoadButton(description, folder, button.name, button.key);
+    isDefault = false;
+}
+
+void CSkin::LoadButton(const char* description, const char* folder, const char* name, LONG key) {
+    char file[MAX_PATH];
+    ReadValue(description, DESCRIPTION_SECTION_IMAGES, name, file);
+    if (!file[0])
+        return;
+    auto image = std::make_unique<CRasterImage>();
+    if (!LoadPicture(*image, folder, file) || !image->IsValid())
+        return;
+    SkinButton* entry = NextFree();
+    if (!entry)
+        return;
+    char point[MAX_PATH];
+    ReadValue(description, DESCRIPTION_SECTION_POINTS, name, point);
+    int x = 0;
+    int y = 0;
+    ParsePoint(point, x, y);
+    entry->key = key;
+    entry->buttonRect = {x, y, x + image->Width(), y + image->Height() / 3};
+    entry->image = std::move(image);
+}
+
+bool CSkin::GetButtonRect(LONG key, RECT& rect) const {
+    const SkinButton* button = Find(key);
+    if (!button)
+        return false;
+    rect = button->buttonRect;
+    return true;
+}
+
+void CSkin::MakeSkinPath(const char* skinName, char (&path)[MAX_PATH]) {
+    char folder[MAX_PATH];
+    if (!SkinsFolder(folder)) {
+        path[0] = '\0';
+        return;
+    }
+    JoinPath(folder, skinName ? skinName : "", path);
+}
+
+bool CSkin::SkinNameFromPath(const char* path, char (&skinName)[MAX_PATH]) {
+    constexpr char MARKER[] = "\\skins\\";
+    const char* found = path ? StrStrIA(path, MARKER) : nullptr;
+    if (!found)
+        return false;
+    lstrcpynA(skinName, found + sizeof MARKER - 1, MAX_PATH);
+    return true;
+}
+
+void CSkin::ParsePoint(const char* text, int& x, int& y) {
+    SkinPoint point = ParseSkinPoint(text);
+    x = point.x;
+    y = point.y;
+}
+
+const SkinButton* CSkin::Find(LONG key) const {
+    for (const SkinButton& button : buttons) {
+        if (button.key == key && key != 0)
+            return &button;
+    }
+    return nullptr;
+}
+
+SkinButton* CSkin::NextFree() {
+    for (SkinButton& button : buttons) {
+        if (button.key == 0)
+            return &button;
+    }
+    return nullptr;
+}

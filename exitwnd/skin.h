@@ -1,0 +1,67 @@
+// A loaded skin: its background and up to seven buttons (six actions and Cancel),
+// from a skin folder or from the pictures built into the module.
+#pragma once
+
+#include "image/rasterimage.h"
+
+#include <windows.h>
+
+#include <memory>
+
+struct SkinButton {
+    RECT buttonRect;                     // the picture's place in the window, one state high
+    LONG key;                            // the action's flag, 64 for Cancel, 0 in an empty entry
+    RECT captionRect;                    // only the built-in skin has captions
+    std::unique_ptr<CRasterImage> image; // the three states stacked: normal, pressed, hot
+};
+
+class CSkin {
+public:
+    static constexpr int MAX_BUTTONS = 7;
+    static constexpr int STATE_NORMAL = 0;
+    static constexpr int STATE_PRESSED = 1;
+    static constexpr int STATE_HOT = 2;
+
+    CSkin() = default;
+    virtual ~CSkin();
+    CSkin(const CSkin&) = delete;
+    CSkin& operator=(const CSkin&) = delete;
+
+    // Loads the skin named by its description's path below the skins folder; an empty
+    // or null name, or a skin whose background does not load, gives the built-in skin.
+    void Load(const char* skinName);
+    void Clear();
+    bool GetButtonRect(LONG key, RECT& rect) const;
+
+    // The window size the skin needs; the built-in skin places its buttons and
+    // captions for the enabled actions here.
+    void Layout(HDC dc, HMODULE stringModule, DWORD actions, SIZE& size);
+    void DrawBackground(HDC dc, const RECT& rect);
+    void DrawButton(HDC dc, LONG key, int state, int x, int y);
+    void DrawCaption(HDC dc, LONG key) const;
+    static HFONT CreateCaptionFont();
+
+    bool IsDefault() const { return isDefault; }
+    const CRasterImage& Background() const { return background; }
+    const SkinButton& Button(int index) const { return buttons[index]; }
+
+    // The skins folder followed by the name; empty when the two do not fit a path.
+    static void MakeSkinPath(const char* skinName, char (&path)[MAX_PATH]);
+    // The part of a path after "\skins\", whatever its case.
+    static bool SkinNameFromPath(const char* path, char (&skinName)[MAX_PATH]);
+    static void ParsePoint(const char* text, int& x, int& y);
+
+private:
+    const SkinButton* Find(LONG key) const;
+    SkinButton* NextFree();
+    void LoadButton(const char* description, const char* folder, const char* name, LONG key);
+    void PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size);
+
+    bool isDefault = true;
+    CRasterImage background;
+    SkinButton buttons[MAX_BUTTONS] = {};
+    HMODULE stringModule = nullptr;
+};
+
+// The whole skin, as it looks with every action enabled, as one picture.
+bool RenderSkinPreview(CSkin& skin, HDC dc, HMODULE stringModule, CRasterImage& preview);

@@ -1,0 +1,249 @@
+// The drawing side of CSkin: the built-in skin's layout, and painting backgrounds,
+// buttons and captions.
+#include "exitwnd/skin.h"
+
+#include "core/actionflags.h"
+#include "core/module.h"
+#include "res/resource.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+struct Caption {
+    LONG key;
+    UINT stringId;
+};
+
+// Measured in this order; DrawCaption looks keys up here.
+constexpr Caption CAPTIONS[] = {
+    {ACTION_LOGOFF, IDS_CAPTION_LOGOFF},       {ACTION_STANDBY, IDS_CAPTION_STANDBY},
+    {ACTION_HIBERNATE, IDS_CAPTION_HIBERNATE}, {ACTION_RESTART, IDS_CAPTION_RESTART},
+    {ACTION_TURNOFF, IDS_CAPTION_TURNOFF},     {ACTION_SWITCHUSER, IDS_CAPTION_SWITCHUSER},
+};
+
+struct Placement {
+    LONG key;
+    int column; // in the icon strip
+};
+
+// The built-in skin's buttons from left to right.
+constexpr Placement PLACEMENTS[] = {
+    {ACTION_SWITCHUSER, 5}, {ACTION_LOGOFF, 0},  {ACTION_STANDBY, 1},
+    {ACTION_HIBERNATE, 2},  {ACTION_TURNOFF, 3}, {ACTION_RESTART, 4},
+};
+
+// Where the built-in background's bands put the row of buttons.
+constexpr int BODY_TOP = 45;
+constexpr int BODY_BOTTOM = 155;
+constexpr int BODY_CENTRE = 100;
+constexpr int HORIZONTAL_CENTRE = 156;
+constexpr int SIDE_MARGIN = 20;
+constexpr int COLUMN_GAP = 10;
+constexpr int CAPTION_GAP = 5;
+constexpr int CANCEL_MARGIN = 10;
+constexpr int CAPTION_LENGTH = 255;
+
+bool LoadPngResource(CRasterImage& image, int id) {
+    HMODULE module = Module::Handle();
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), "PNG");
+    return resource && image.LoadFromResource(resource, FormatPng, module);
+}
+
+std::string CaptionText(HMODULE module, LONG key) {
+    for (const Caption& caption : CAPTIONS) {
+        if (caption.key != key)
+            continue;
+        char text[CAPTION_LENGTH] = {};
+        LoadStringA(module, caption.stringId, text, CAPTION_LENGTH);
+        return text;
+    }
+    return std::string();
+}
+
+// Selects a font into a device context for the life of the object, then deletes it.
+class SelectedFont {
+public:
+    SelectedFont(HDC dc, HFONT font) : dc(dc), font(font), previous(SelectObject(dc, font)) {}
+    ~SelectedFont() {
+        SelectObject(dc, previous);
+        DeleteObject(font);
+    }
+    SelectedFont(const SelectedFont&) = delete;
+    SelectedFont& operator=(const SelectedFont&) = delete;
+
+private:
+    HDC dc;
+    HFONT font;
+    HGDIOBJ previous;
+};
+
+} // namespace
+
+HFONT CSkin::CreateCaptionFont() {
+    HDC screen = GetDC(nullptr);
+    LOGFONTA font = {};
+    font.lfHeight = -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    font.lfWeight = FW_BOLD;
+    font.lfCharSet = DEFAULT_CHARSET;
+    NONCLIENTMETRICSA metrics = {};
+    metrics.cbSize = sizeof metrics;
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        font.lfQuality = metrics.lfMenuFont.lfQuality;
+    font.lfPitchAndFamily = 0x50;
+    lstrcpyA(font.lfFaceName, "Tahoma");
+    return CreateFontIndirectA(&font);
+}
+
+void CSkin::Layout(HDC dc, HMODULE captionModule, DWORD actions, SIZE& size) {
+    if (!isDefault) {
+        size = {background.Width(), background.Height()};
+        return;
+    }
+    Clear();
+    LoadPngResource(background, IDP_SKIN_BACKGROUND);
+    stringModule = captionModule;
+    size = {background.Width(), background.Height()};
+    PlaceDefaultButtons(dc, actions, size);
+}
+
+void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size) {
+    CRasterImage strip;
+    LoadPngResource(strip, IDP_SKIN_ICONS);
+    const int iconW = strip.Width() / 6;
+    const int iconH = strip.Height() / 3;
+
+    int maxW = 0;
+    int maxH = 0;
+    int count = 0;
+    {
+        SelectedFont font(dc, CreateCaptionFont());
+        for (const Caption& caption : CAPTIONS) {
+            if (!(actions & caption.key))
+                continue;
+            std::string text = CaptionText(stringModule, caption.key);
+            SIZE extent = {};
+            GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+            maxW = std::max(maxW, static_cast<int>(extent.cx));
+            maxH = std::max(maxH, static_cast<int>(extent.cy));
+            ++count;
+        }
+    }
+
+    const int columnW = iconW > maxW ? iconW : maxW;
+    const int cellH = iconH + maxH + CAPTION_GAP;
+    int top = BODY_CENTRE - cellH / 2;
+    const int rowW = (columnW + COLUMN_GAP) * count - COLUMN_GAP;
+    int left = HORIZONTAL_CENTRE - rowW / 2;
+    int right = left + rowW;
+    if (left < SIDE_MARGIN) {
+        right += SIDE_MARGIN - left;
+        left = SIDE_MARGIN;
+    }
+    const int backgroundW = background.Width();
+    const int backgroundH = background.Height();
+    const int bodyRight = backgroundW - SIDE_MARGIN;
+    size.cx = right > bodyRight ? backgroundW + rowW - (bodyRight - SIDE_MARGIN) : backgroundW;
+    if (top < BODY_TOP)
+        top = BODY_TOP;
+    const int bottom = top + cellH;
+    size.cy = bottom > BODY_BOTTOM ? backgroundH + cellH - (BODY_BOTTOM - BODY_TOP) : backgroundH;
+
+    int entry = 0;
+    for (const Placement& placement : PLACEMENTS) {
+        if (!(actions & placement.key))
+            continue;
+        SkinButton& button = buttons[entry++];
+        button.key = placement.key;
+        const int iconLeft = left + columnW / 2 - iconW / 2;
+        button.buttonRect = {iconLeft, top, iconLeft + iconW, top + iconH};
+        button.captionRect = {left, bottom - maxH, left + columnW, bottom};
+        button.image = std::make_unique<CRasterImage>();
+        strip.Crop(placement.column * iconW, 0, (placement.column + 1) * iconW, strip.Height(),
+                   button.image.get());
+        left += columnW + COLUMN_GAP;
+    }
+
+    SkinButton& cancel = buttons[entry];
+    cancel.key = BUTTON_CANCEL;
+    cancel.image = std::make_unique<CRasterImage>();
+    LoadPngResource(*cancel.image, IDP_SKIN_CANCEL);
+    const int cancelW = cancel.image->Width();
+    const int cancelH = cancel.image->Height() / 3;
+    const int cancelLeft = size.cx - cancelW - CANCEL_MARGIN;
+    const int cancelTop = size.cy - cancelH - CANCEL_MARGIN;
+    cancel.buttonRect = {cancelLeft, cancelTop, cancelLeft + cancelW, cancelTop + cancelH};
+}
+
+void CSkin::DrawBackground(HDC dc, const RECT& rect) {
+    if (background.IsValid()) {
+        background.Draw(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    }
+    if (!isDefault)
+        return;
+    CRasterImage title;
+    if (LoadPngResource(title, IDP_SKIN_TITLE))
+        title.Draw(dc, 0, 0);
+    CRasterImage emblem;
+    if (LoadPngResource(emblem, IDP_SKIN_EMBLEM))
+        emblem.Draw(dc, rect.right - emblem.Width(), 0);
+}
+
+void CSkin::DrawButton(HDC dc, LONG key, int state, int x, int y) {
+    const SkinButton* button = Find(key);
+    if (!button || !button->image)
+        return;
+    if (!isDefault) {
+        // A translucent button blends over the part of the background it covers.
+        CRasterImage under;
+        const RECT& r = button->buttonRect;
+        if (background.Crop(r.left, r.top, r.right, r.bottom, &under))
+            under.Draw(dc, x, y);
+    }
+    CRasterImage& image = *button->image;
+    const int stateH = image.Height() / 3;
+    CRasterImage band;
+    if (image.Crop(0, state * stateH, image.Width(), (state + 1) * stateH, &band))
+        band.Draw(dc, x, y);
+}
+
+void CSkin::DrawCaption(HDC dc, LONG key) const {
+    SelectedFont font(dc, CreateCaptionFont());
+    const SkinButton* button = Find(key);
+    RECT rect = button ? button->captionRect : RECT{};
+    std::string text = CaptionText(stringModule, key);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+bool RenderSkinPreview(CSkin& skin, HDC dc, HMODULE stringModule, CRasterImage& preview) {
+    SIZE size = {};
+    skin.Layout(dc, stringModule, 255, size);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, size.cx, size.cy);
+    if (!memory || !bitmap) {
+        if (memory)
+            DeleteDC(memory);
+        if (bitmap)
+            DeleteObject(bitmap);
+        return false;
+    }
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    skin.DrawBackground(memory, RECT{0, 0, size.cx, size.cy});
+    for (LONG key : {ACTION_SWITCHUSER, ACTION_LOGOFF, ACTION_STANDBY, ACTION_HIBERNATE,
+                     ACTION_TURNOFF, ACTION_RESTART, BUTTON_CANCEL}) {
+        RECT rect;
+        if (skin.GetButtonRect(key, rect))
+            skin.DrawButton(memory, key, CSkin::STATE_NORMAL, rect.left, rect.top);
+        skin.DrawCaption(memory, key);
+    }
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    bool made = preview.CreateFromBitmap(bitmap, nullptr);
+    DeleteObject(bitmap);
+    return made;
+}
