@@ -142,8 +142,8 @@ SourceMap MapSource(const CRasterImage& image, const PaintBox& box, LONG x, LONG
             map.rows[j] = static_cast<LONG>(imageHeight - bottom + static_cast<int64_t>(j));
         return map;
     }
-    // Rounding can overshoot by one on stretches wider than 2^23 pixels; the clamps
-    // keep such columns and rows on the image.
+    // A row that would lie below the image is row 0. Rounding can overshoot by one on
+    // stretches wider than 2^23 pixels; the upper clamps keep those on the image.
     const float fx = static_cast<float>(imageWidth) / static_cast<float>(width);
     const float fy = static_cast<float>(imageHeight) / static_cast<float>(height);
     for (size_t i = 0; i < map.columns.size(); ++i) {
@@ -176,7 +176,7 @@ public:
 
     void Blend(BYTE* target, size_t j) {
         const LONG row = map.rows[j];
-        const LONG first = map.columns.empty() ? 0 : map.columns[0];
+        const LONG first = map.columns[0];
         const BYTE* source = colors.data();
         if (map.natural && depth == 24)
             source = image.RowPointer(static_cast<DWORD>(row)) + 3 * static_cast<size_t>(first);
