@@ -17,14 +17,13 @@ constexpr int DELAY_INITIAL = 3;
 
 static_assert(sizeof(NONCLIENTMETRICSA) == 340, "the structure as Windows XP knows it");
 
-// Drop shadows for window classes came with Windows XP (NT 5.1).
+// The system's class drop shadow is asked for on NT 5.1 and 5.2 (XP, Server 2003) only.
 bool HasDropShadows() {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT)
         return false;
-    return version.dwMajorVersion > 5 ||
-           (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1);
+    return version.dwMajorVersion == 5 && version.dwMinorVersion >= 1;
 }
 
 SIZE ScreenSize() {
