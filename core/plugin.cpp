@@ -330,13 +330,15 @@ HWND CShutdownPlugin::OwnerWindow() {
 bool CShutdownPlugin::RunSettingsDialog() {
     HWND owner = OwnerWindow();
     CSettingsDlg dialog;
-    dialog.flags = settings.flags;
+    dialog.actions = settings.flags;
     dialog.hotKey = settings.hotKey;
     CopyText(dialog.skinName, settings.skinName);
+    // The template needs the hot-key class even when the host never chose a module.
+    RegisterHotKeyClass(resourceModule);
     if (dialog.DoModal(owner, resourceModule) != IDOK)
         return false;
     CopyText(settings.skinName, dialog.skinName);
-    settings.flags = dialog.flags;
+    settings.flags = dialog.actions;
     settings.hotKey = dialog.hotKey;
     return true;
 }

@@ -1,12 +1,263 @@
 #include "settings/hotkeyctrl.h"
 
+#include "tooltip/gdiobjects.h"
+
+#include <memory>
+#include <new>
+
 namespace {
 
-LRESULT CALLBACK HotKeyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
+constexpr char PROPERTY_NAME[] = "zrkhotkey_this";
+constexpr int TEXT_MARGIN = 4;
+constexpr int CARET_TOP = 2;
+constexpr int EDIT_PART_TEXT = 1;
+constexpr int EDIT_STATE_NORMAL = 1;
+
+using OpenThemeDataFn = HANDLE(WINAPI*)(HWND, LPCWSTR);
+using DrawThemeBackgroundFn = HRESULT(WINAPI*)(HANDLE, HDC, int, int, const RECT*, const RECT*);
+using CloseThemeDataFn = HRESULT(WINAPI*)(HANDLE);
+
+// UxTheme is bound at paint time: systems without it get the classic frame.
+class ThemeLibrary {
+public:
+    ThemeLibrary() : module(LoadLibraryA("uxtheme.dll")) {}
+    ThemeLibrary(const ThemeLibrary&) = delete;
+    ThemeLibrary& operator=(const ThemeLibrary&) = delete;
+    ~ThemeLibrary() {
+        if (module)
+            FreeLibrary(module);
+    }
+
+    template <typename Function> Function Find(const char* name) const {
+        if (!module)
+            return nullptr;
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    }
+
+private:
+    HMODULE module;
+};
+
+// Left and right keys map to the same code, since the code comes from the scan code.
+WORD ModifierBit(UINT virtualKey) {
+    switch (virtualKey) {
+    case VK_SHIFT:
+        return HOTKEY_SHIFT;
+    case VK_CONTROL:
+        return HOTKEY_CONTROL;
+    case VK_MENU:
+        return HOTKEY_ALT;
+    case VK_LWIN:
+    case VK_RWIN:
+    case 234:
+    case 241:
+        return HOTKEY_WIN;
+    default:
+        return 0;
+    }
+}
+
+UINT VirtualKeyOf(LPARAM keyData) {
+    UINT scanCode = (static_cast<DWORD>(keyData) >> 16) & 0xFF;
+    return MapVirtualKeyA(scanCode, 1);
+}
+
+bool IsExtendedKey(LPARAM keyData) {
+    return (static_cast<DWORD>(keyData) & (1u << 24)) != 0;
+}
+
+void Append(char (&text)[CHotKeyCtrl::TEXT_SIZE], const char* more) {
+    int used = lstrlenA(text);
+    lstrcpynA(text + used, more, CHotKeyCtrl::TEXT_SIZE - used);
 }
 
 } // namespace
+
+CHotKeyCtrl::CHotKeyCtrl(HWND window) : window(window) {
+    lstrcpyA(text, "None");
+}
+
+CHotKeyCtrl* CHotKeyCtrl::FromWindow(HWND window) {
+    if (!IsWindow(window))
+        return nullptr;
+    return static_cast<CHotKeyCtrl*>(GetPropA(window, PROPERTY_NAME));
+}
+
+LRESULT CALLBACK CHotKeyCtrl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) {
+        std::unique_ptr<CHotKeyCtrl> control(new (std::nothrow) CHotKeyCtrl(window));
+        if (control && SetPropA(window, PROPERTY_NAME, control.get()))
+            control.release();
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    CHotKeyCtrl* control = FromWindow(window);
+    if (!control)
+        return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_DESTROY) {
+        RemovePropA(window, PROPERTY_NAME);
+        delete control;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    return control->Handle(message, wParam, lParam);
+}
+
+LRESULT CHotKeyCtrl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETFOCUS: {
+        RECT client;
+        GetClientRect(window, &client);
+        CreateCaret(window, nullptr, 0, client.bottom - client.top - 4);
+        PlaceCaret();
+        ShowCaret(window);
+        return 0;
+    }
+    case WM_KILLFOCUS:
+        DestroyCaret();
+        return 0;
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_GETDLGCODE:
+        // Every key, Tab, Enter and Escape included, belongs to the combination.
+        return DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        KeyDown(lParam);
+        Refresh();
+        return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        KeyUp(lParam);
+        Refresh();
+        return 0;
+    case WM_LBUTTONDOWN:
+        SetFocus(window);
+        return 0;
+    case MSG_SET_HOTKEY:
+        hotKey = LOWORD(wParam);
+        Refresh();
+        return 0;
+    case MSG_GET_HOTKEY:
+        return hotKey;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void CHotKeyCtrl::KeyDown(LPARAM keyData) {
+    UINT virtualKey = VirtualKeyOf(keyData);
+    if (!virtualKey)
+        return;
+    if (WORD modifier = ModifierBit(virtualKey)) {
+        // A modifier after a complete combination begins a new one.
+        if (LOBYTE(hotKey))
+            hotKey = 0;
+        hotKey |= modifier;
+        return;
+    }
+    hotKey = static_cast<WORD>(virtualKey | (hotKey & 0xF700));
+    if (IsExtendedKey(keyData))
+        hotKey |= HOTKEY_EXTENDED;
+}
+
+void CHotKeyCtrl::KeyUp(LPARAM keyData) {
+    // Once a main key is chosen the combination stays as the keys are let go.
+    WORD modifier = ModifierBit(VirtualKeyOf(keyData));
+    if (modifier && !LOBYTE(hotKey))
+        hotKey &= static_cast<WORD>(~modifier);
+}
+
+void CHotKeyCtrl::Refresh() {
+    ComposeText();
+    PlaceCaret();
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void CHotKeyCtrl::ComposeText() {
+    if (!hotKey) {
+        lstrcpyA(text, "None");
+        return;
+    }
+    text[0] = '\0';
+    if (hotKey & HOTKEY_CONTROL)
+        Append(text, "Ctrl + ");
+    if (hotKey & HOTKEY_SHIFT)
+        Append(text, "Shift + ");
+    if (hotKey & HOTKEY_ALT)
+        Append(text, "Alt + ");
+    if (hotKey & HOTKEY_WIN)
+        Append(text, "Win + ");
+    BYTE key = LOBYTE(hotKey);
+    if (!key)
+        return;
+    UINT scanCode = MapVirtualKeyA(key, 0);
+    if (hotKey & HOTKEY_EXTENDED)
+        scanCode |= 0x100;
+    char name[256] = {};
+    GetKeyNameTextA(static_cast<LONG>(scanCode << 16), name, 255);
+    if (!name[0])
+        wsprintfA(name, "#%d", key);
+    Append(text, name);
+}
+
+void CHotKeyCtrl::PlaceCaret() {
+    // The caret belongs to whichever window has the focus; only ours may be moved.
+    if (GetFocus() != window)
+        return;
+    RECT rect;
+    GetClientRect(window, &rect);
+    InflateRect(&rect, -TEXT_MARGIN, 0);
+    {
+        WindowDC dc(window);
+        if (!dc)
+            return;
+        Selection font(dc.Get(), ParentFont());
+        DrawTextA(dc.Get(), text, -1, &rect, DT_CALCRECT | DT_SINGLELINE | DT_VCENTER);
+    }
+    SetCaretPos(rect.right, CARET_TOP);
+}
+
+void CHotKeyCtrl::Paint() {
+    PaintDC paint(window);
+    HDC dc = paint.Get();
+    if (!dc)
+        return;
+    RECT rect;
+    GetClientRect(window, &rect);
+    if (!PaintThemedFrame(dc, rect))
+        PaintClassicFrame(dc, rect);
+    Selection font(dc, ParentFont());
+    SetBkMode(dc, TRANSPARENT);
+    InflateRect(&rect, -TEXT_MARGIN, 0);
+    DrawTextA(dc, text, -1, &rect, DT_SINGLELINE | DT_VCENTER);
+}
+
+bool CHotKeyCtrl::PaintThemedFrame(HDC dc, const RECT& rect) {
+    ThemeLibrary library;
+    auto openTheme = library.Find<OpenThemeDataFn>("OpenThemeData");
+    auto drawBackground = library.Find<DrawThemeBackgroundFn>("DrawThemeBackground");
+    auto closeTheme = library.Find<CloseThemeDataFn>("CloseThemeData");
+    if (!openTheme || !drawBackground || !closeTheme)
+        return false;
+    HANDLE theme = openTheme(nullptr, L"EDIT");
+    if (!theme)
+        return false;
+    HRESULT drawn = drawBackground(theme, dc, EDIT_PART_TEXT, EDIT_STATE_NORMAL, &rect, &rect);
+    closeTheme(theme);
+    return SUCCEEDED(drawn);
+}
+
+void CHotKeyCtrl::PaintClassicFrame(HDC dc, const RECT& rect) {
+    Pen pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_GRAYTEXT)));
+    Selection selected(dc, pen.Get());
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    SetBkMode(dc, OPAQUE);
+    Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+}
+
+HFONT CHotKeyCtrl::ParentFont() const {
+    return reinterpret_cast<HFONT>(SendMessageA(GetParent(window), WM_GETFONT, 0, 0));
+}
 
 void RegisterHotKeyClass(HMODULE module) {
     WNDCLASSA existing;
@@ -14,7 +265,7 @@ void RegisterHotKeyClass(HMODULE module) {
         return;
     WNDCLASSA windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = HotKeyWindowProc;
+    windowClass.lpfnWndProc = CHotKeyCtrl::WindowProc;
     windowClass.hInstance = module;
     windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32513));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);

@@ -1,10 +1,52 @@
 // The hot-key control: a field in which the user presses the key combination that
-// presses the plug-in's button from anywhere.
+// presses the plug-in's button from anywhere. It answers the set and get messages of
+// the system's hot-key control and, unlike that one, captures the Windows key.
 #pragma once
 
 #include <windows.h>
 
 constexpr char HOTKEY_CLASS_NAME[] = "ZRKHOTKEY_CLASS";
+
+// High byte of a hot-key value: the system control's flags plus the Windows key.
+constexpr WORD HOTKEY_SHIFT = 0x0100;
+constexpr WORD HOTKEY_CONTROL = 0x0200;
+constexpr WORD HOTKEY_ALT = 0x0400;
+constexpr WORD HOTKEY_EXTENDED = 0x0800;
+constexpr WORD HOTKEY_WIN = 0x2000;
+
+class CHotKeyCtrl {
+public:
+    static constexpr UINT MSG_SET_HOTKEY = WM_USER + 1;
+    static constexpr UINT MSG_GET_HOTKEY = WM_USER + 2;
+    static constexpr int TEXT_SIZE = 500;
+
+    explicit CHotKeyCtrl(HWND window);
+    CHotKeyCtrl(const CHotKeyCtrl&) = delete;
+    CHotKeyCtrl& operator=(const CHotKeyCtrl&) = delete;
+
+    // The control of a window of this class, or null.
+    static CHotKeyCtrl* FromWindow(HWND window);
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    WORD HotKey() const { return hotKey; }
+    const char* Text() const { return text; }
+
+private:
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void KeyDown(LPARAM keyData);
+    void KeyUp(LPARAM keyData);
+    void Refresh();
+    void ComposeText();
+    void PlaceCaret();
+    void Paint();
+    bool PaintThemedFrame(HDC dc, const RECT& rect);
+    void PaintClassicFrame(HDC dc, const RECT& rect);
+    HFONT ParentFont() const;
+
+    HWND window;
+    char text[TEXT_SIZE];
+    WORD hotKey = 0;
+};
 
 // Registers the control's class in the module the dialogs are created from, once.
 void RegisterHotKeyClass(HMODULE module);

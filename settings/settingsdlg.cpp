@@ -1,7 +1,246 @@
 #include "settings/settingsdlg.h"
 
-// The dialog's template and controls are not built yet: until they are, opening the
-// settings ends as if the user had cancelled, and nothing changes.
-INT_PTR CSettingsDlg::DoModal(HWND, HMODULE) {
-    return IDCANCEL;
+#include "core/actionflags.h"
+#include "res/resource.h"
+#include "settings/aboutdlg.h"
+#include "settings/hotkeyctrl.h"
+#include "tooltip/gdiobjects.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+constexpr char SKIN_LIBRARY_ADDRESS[] = "http://www.dockmere.com/skinslib/index.php?show=11";
+constexpr char DESCRIPTION_FILE[] = "quiescorskin.ini";
+constexpr char DEFAULT_SKIN_ITEM[] = "<default>";
+constexpr LRESULT DEFAULT_SKIN_DATA = -1;
+constexpr int SKIN_NAME_SIZE = 255;
+
+struct ActionBox {
+    int id;
+    DWORD bit;
+};
+
+constexpr ActionBox ACTION_BOXES[] = {
+    {IDC_CHECK_LOGOFF, ACTION_LOGOFF},         {IDC_CHECK_RESTART, ACTION_RESTART},
+    {IDC_CHECK_TURNOFF, ACTION_TURNOFF},       {IDC_CHECK_STANDBY, ACTION_STANDBY},
+    {IDC_CHECK_HIBERNATE, ACTION_HIBERNATE},   {IDC_CHECK_CONFIRM, OPTION_CONFIRM},
+    {IDC_CHECK_SWITCHUSER, ACTION_SWITCHUSER},
+};
+
+class FileSearch {
+public:
+    explicit FileSearch(const char* pattern) : handle(FindFirstFileA(pattern, &found)) {}
+    FileSearch(const FileSearch&) = delete;
+    FileSearch& operator=(const FileSearch&) = delete;
+    ~FileSearch() {
+        if (handle != INVALID_HANDLE_VALUE)
+            FindClose(handle);
+    }
+
+    bool Started() const { return handle != INVALID_HANDLE_VALUE; }
+    bool Next() { return FindNextFileA(handle, &found) != FALSE; }
+    const WIN32_FIND_DATAA& Found() const { return found; }
+
+private:
+    WIN32_FIND_DATAA found = {};
+    HANDLE handle;
+};
+
+bool IsSkinFolder(const WIN32_FIND_DATAA& entry) {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    return lstrcmpA(entry.cFileName, ".") != 0 && lstrcmpA(entry.cFileName, "..") != 0;
+}
+
+// The parts joined into one path, or false when they do not fit MAX_PATH together.
+bool JoinPath(std::initializer_list<const char*> parts, char (&path)[MAX_PATH]) {
+    size_t used = 0;
+    for (const char* part : parts) {
+        size_t length = std::strlen(part);
+        if (used + length >= MAX_PATH)
+            return false;
+        std::memcpy(path + used, part, length);
+        used += length;
+    }
+    path[used] = '\0';
+    return true;
+}
+
+} // namespace
+
+SIZE FitPreviewSize(SIZE picture, SIZE area) {
+    if (picture.cx <= 0 || picture.cy <= 0)
+        return {0, 0};
+    // The side with the smaller scale is fitted, so that the other stays inside as well.
+    double aspect = static_cast<double>(picture.cx) / picture.cy;
+    SIZE fitted;
+    if (static_cast<LONGLONG>(area.cx) * picture.cy <= static_cast<LONGLONG>(area.cy) * picture.cx)
+        fitted = {area.cx, static_cast<LONG>(area.cx / aspect)};
+    else
+        fitted = {static_cast<LONG>(area.cy * aspect), area.cy};
+    // A sliver of a picture still shows as one pixel rather than as nothing.
+    fitted.cx = fitted.cx < 1 ? 1 : fitted.cx;
+    fitted.cy = fitted.cy < 1 ? 1 : fitted.cy;
+    return fitted;
+}
+
+CSettingsDlg::CSettingsDlg() : CModalDialog(IDD_SETTINGS) {}
+
+void CSettingsDlg::OnInitDialog() {
+    FillSkinList();
+    SendMessageA(Item(IDC_HOTKEY), CHotKeyCtrl::MSG_SET_HOTKEY, hotKey, 0);
+    for (const ActionBox& box : ACTION_BOXES) {
+        SendMessageA(Item(box.id), BM_SETCHECK, (actions & box.bit) ? BST_CHECKED : BST_UNCHECKED,
+                     0);
+    }
+    BuildPreview();
+}
+
+void CSettingsDlg::FillSkinList() {
+    HWND list = Item(IDC_SKINS);
+    LRESULT item = SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DEFAULT_SKIN_ITEM));
+    SendMessageA(list, CB_SETITEMDATA, item, DEFAULT_SKIN_DATA);
+
+    char folder[MAX_PATH];
+    CSkin::MakeSkinPath("", folder);
+    char pattern[MAX_PATH];
+    if (folder[0] && JoinPath({folder, "*"}, pattern)) {
+        FileSearch search(pattern);
+        if (search.Started()) {
+            do {
+                if (IsSkinFolder(search.Found()))
+                    AddSkin(folder, search.Found().cFileName);
+            } while (search.Next());
+        }
+    }
+
+    SelectItemByData(DEFAULT_SKIN_DATA);
+    char current[MAX_PATH];
+    CSkin::MakeSkinPath(skinName, current);
+    for (size_t i = 0; i < skinPaths.size(); ++i) {
+        if (lstrcmpiA(skinPaths[i].c_str(), current) == 0)
+            SelectItemByData(static_cast<LRESULT>(i));
+    }
+}
+
+void CSettingsDlg::AddSkin(const char* skinsFolder, const char* folderName) {
+    // A path that does not fit could be neither read nor stored as a skin name.
+    char description[MAX_PATH];
+    if (!JoinPath({skinsFolder, folderName, "\\", DESCRIPTION_FILE}, description))
+        return;
+    char name[SKIN_NAME_SIZE] = {};
+    GetPrivateProfileStringA("general", "Name", "", name, SKIN_NAME_SIZE, description);
+    if (!name[0])
+        return;
+    HWND list = Item(IDC_SKINS);
+    LRESULT item = SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    if (item < 0)
+        return;
+    SendMessageA(list, CB_SETITEMDATA, item, static_cast<LPARAM>(skinPaths.size()));
+    skinPaths.push_back(description);
+}
+
+void CSettingsDlg::SelectItemByData(LRESULT data) {
+    HWND list = Item(IDC_SKINS);
+    LRESULT count = SendMessageA(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        if (SendMessageA(list, CB_GETITEMDATA, i, 0) == data) {
+            SendMessageA(list, CB_SETCURSEL, i, 0);
+            return;
+        }
+    }
+}
+
+int CSettingsDlg::SelectedSkin() const {
+    HWND list = Item(IDC_SKINS);
+    LRESULT selected = SendMessageA(list, CB_GETCURSEL, 0, 0);
+    if (selected == CB_ERR)
+        return -1;
+    LRESULT data = SendMessageA(list, CB_GETITEMDATA, selected, 0);
+    if (data < 0 || static_cast<size_t>(data) >= skinPaths.size())
+        return -1;
+    return static_cast<int>(data);
+}
+
+void CSettingsDlg::BuildPreview() {
+    char name[MAX_PATH] = {};
+    int skin = SelectedSkin();
+    if (skin >= 0)
+        CSkin::SkinNameFromPath(skinPaths[skin].c_str(), name);
+    previewSkin.Load(name);
+
+    previewImage.Destroy();
+    WindowDC dc(Window());
+    if (!dc || !RenderSkinPreview(previewSkin, dc.Get(), ResourceModule(), previewImage)) {
+        previewImage.Destroy();
+        return;
+    }
+    RECT area = PreviewArea();
+    SIZE size = FitPreviewSize({previewImage.Width(), previewImage.Height()},
+                               {area.right - area.left, area.bottom - area.top});
+    previewImage.Resample(size.cx, size.cy, 0);
+}
+
+void CSettingsDlg::InvalidatePreview() {
+    // Erased first, so that a smaller preview leaves nothing of a larger one.
+    RECT area = PreviewArea();
+    InvalidateRect(Window(), &area, TRUE);
+}
+
+RECT CSettingsDlg::PreviewArea() const {
+    RECT rect = {};
+    GetWindowRect(Item(IDC_PREVIEW), &rect);
+    MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void CSettingsDlg::OnPaint() {
+    PaintDC paint(Window());
+    if (!paint.Get() || !previewImage.IsValid())
+        return;
+    RECT area = PreviewArea();
+    previewImage.Draw(paint.Get(), area.left, area.top);
+}
+
+void CSettingsDlg::OnCommand(WPARAM wParam) {
+    switch (LOWORD(wParam)) {
+    case IDC_ABOUT_BUTTON: {
+        CAboutDlg about;
+        about.DoModal(Window(), ResourceModule());
+        break;
+    }
+    case IDC_GET_SKINS:
+        OpenSkinLibrary();
+        break;
+    case IDC_SKINS:
+        if (HIWORD(wParam) == CBN_SELCHANGE) {
+            BuildPreview();
+            InvalidatePreview();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CSettingsDlg::OpenSkinLibrary() {
+    ShellExecuteA(nullptr, "open", SKIN_LIBRARY_ADDRESS, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+BOOL CSettingsDlg::OnOK() {
+    actions = 0;
+    for (const ActionBox& box : ACTION_BOXES) {
+        if (SendMessageA(Item(box.id), BM_GETCHECK, 0, 0) != BST_UNCHECKED)
+            actions |= box.bit;
+    }
+    hotKey = static_cast<WORD>(SendMessageA(Item(IDC_HOTKEY), CHotKeyCtrl::MSG_GET_HOTKEY, 0, 0));
+    skinName[0] = '\0';
+    int skin = SelectedSkin();
+    if (skin >= 0)
+        CSkin::SkinNameFromPath(skinPaths[skin].c_str(), skinName);
+    return TRUE;
 }

@@ -1,14 +1,45 @@
-// The settings dialog: skin, actions, confirmation and hot key.
+// The settings dialog: skin with a live preview, the actions the exit window offers,
+// confirmation, and the hot key.
 #pragma once
 
-#include <windows.h>
+#include "core/modaldialog.h"
+#include "exitwnd/skin.h"
+#include "image/rasterimage.h"
 
-class CSettingsDlg {
+#include <string>
+#include <vector>
+
+class CSettingsDlg : public CModalDialog {
 public:
-    DWORD flags = 0;
-    WORD hotKey = 0;
-    char skinName[MAX_PATH] = {};
+    CSettingsDlg();
 
-    // IDOK when the user accepted the new values.
-    INT_PTR DoModal(HWND owner, HMODULE module);
+    // In and out: the caller sets them before DoModal and reads them after IDOK.
+    char skinName[MAX_PATH] = {};
+    DWORD actions = 0;
+    WORD hotKey = 0;
+
+protected:
+    void OnInitDialog() override;
+    void OnPaint() override;
+    void OnCommand(WPARAM wParam) override;
+    BOOL OnOK() override;
+
+private:
+    void FillSkinList();
+    void AddSkin(const char* skinsFolder, const char* folderName);
+    void SelectItemByData(LRESULT data);
+    // The index in skinPaths of the selected skin, or -1 for the default skin.
+    int SelectedSkin() const;
+    void BuildPreview();
+    void InvalidatePreview();
+    RECT PreviewArea() const;
+    void OpenSkinLibrary();
+    HWND Item(int id) const { return GetDlgItem(Window(), id); }
+
+    std::vector<std::string> skinPaths;
+    CSkin previewSkin;
+    CRasterImage previewImage;
 };
+
+// The largest size of the picture's aspect ratio that fits the area.
+SIZE FitPreviewSize(SIZE picture, SIZE area);

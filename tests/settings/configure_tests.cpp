@@ -1,0 +1,232 @@
+// The settings dialog as the host opens it: Configure and ConfigureAndSave of the built
+// plug-in, with the sample skins beside it.
+#include "res/resource.h"
+#include "tests/host/dialogdriver.h"
+#include "tests/host/pluginfixture.h"
+#include "tests/host/settingsrecord.h"
+#include "tests/settings/settingstestsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+class ConfigureTest : public PluginObjectTest {
+protected:
+    void SetUp() override {
+        PluginObjectTest::SetUp();
+        ASSERT_TRUE(shell.Install(library->Module()));
+        record.flags = 191;
+        record.skinName = "Glass\\quiescorskin.ini";
+        record.hotKey = 0x0641;
+        LoadBytes(record.Bytes());
+    }
+
+    // Opens the dialog through Configure(1); answer gets each dialog that opens.
+    HRESULT Configure(std::function<void(HWND)> answer) {
+        CDialogDriver driver(std::move(answer));
+        return plugin->Configure(1);
+    }
+    std::string Calls() const {
+        std::string text;
+        for (const SiteCall& call : site.calls) {
+            if (call.name == "GetParentWindow")
+                continue;
+            text += call.name;
+            if (call.name == "SetHotKey")
+                text += "(" + std::to_string(call.args[0]) + "," + std::to_string(call.args[1]) +
+                        "," + std::to_string(call.args[2]) + ")";
+            text += " ";
+        }
+        return text;
+    }
+    WORD HotKeyIn(HWND dialog) const {
+        return static_cast<WORD>(SendMessageA(GetDlgItem(dialog, IDC_HOTKEY), WM_USER + 2, 0, 0));
+    }
+
+    SettingsRecord record;
+    CShellRecorder shell;
+};
+
+// Unchecks Hibernate, picks Graphite and types Ctrl+Shift+Tab into the hot-key field.
+void ChangeEverything(HWND dialog) {
+    SendMessageA(GetDlgItem(dialog, IDC_CHECK_HIBERNATE), BM_CLICK, 0, 0);
+    ChooseItem(dialog, IDC_SKINS, "Graphite");
+    HWND hotKey = GetDlgItem(dialog, IDC_HOTKEY);
+    SetFocus(hotKey);
+    SendKey(hotKey, VK_CONTROL, true);
+    SendKey(hotKey, VK_SHIFT, true);
+    SendKey(hotKey, VK_TAB, true);
+    SendKey(hotKey, VK_TAB, false);
+    SendKey(hotKey, VK_SHIFT, false);
+    SendKey(hotKey, VK_CONTROL, false);
+}
+
+TEST_F(ConfigureTest, ShowsTheCurrentSettingsOverTheHostWindow) {
+    HWND host =
+        CreateWindowA("STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    site.parentAnswer = host;
+    plugin->SetSite(&site);
+    std::string caption, selected, hotKeyClass;
+    std::vector<SkinItem> items;
+    HWND owner = nullptr;
+    bool allChecked = true;
+    WORD hotKey = 0;
+    Configure([&](HWND dialog) {
+        caption = WindowText(dialog);
+        owner = GetWindow(dialog, GW_OWNER);
+        items = ListItems(GetDlgItem(dialog, IDC_SKINS));
+        selected = SelectedText(GetDlgItem(dialog, IDC_SKINS));
+        for (int id : {IDC_CHECK_LOGOFF, IDC_CHECK_TURNOFF, IDC_CHECK_RESTART, IDC_CHECK_STANDBY,
+                       IDC_CHECK_HIBERNATE, IDC_CHECK_SWITCHUSER, IDC_CHECK_CONFIRM})
+            allChecked = allChecked && IsChecked(dialog, id);
+        hotKey = HotKeyIn(dialog);
+        char className[32] = {};
+        GetClassNameA(GetDlgItem(dialog, IDC_HOTKEY), className, sizeof className);
+        hotKeyClass = className;
+        ClickButton(dialog, IDCANCEL);
+    });
+    DestroyWindow(host);
+    EXPECT_EQ(caption, "Quiescor");
+    EXPECT_EQ(owner, host);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].name, "<default>");
+    EXPECT_EQ(items[1].name, "Glass");
+    EXPECT_EQ(items[2].name, "Graphite");
+    EXPECT_EQ(selected, "Glass");
+    EXPECT_TRUE(allChecked);
+    EXPECT_EQ(hotKey, 0x0641);
+    EXPECT_EQ(hotKeyClass, "ZRKHOTKEY_CLASS") << "the host never chose a resource module";
+}
+
+TEST_F(ConfigureTest, OkStoresTheChangesRebindsTheHotKeyAndNotifies) {
+    plugin->SetSite(&site);
+    site.calls.clear();
+    site.notifyAnswer = S_FALSE;
+    WORD typed = 0;
+    bool stillOpen = false;
+    HRESULT result = Configure([&](HWND dialog) {
+        ChangeEverything(dialog);
+        typed = HotKeyIn(dialog);
+        stillOpen = IsWindowVisible(dialog) != FALSE;
+        ClickButton(dialog, IDOK);
+    });
+    EXPECT_TRUE(stillOpen) << "Tab belongs to the hot key";
+    EXPECT_EQ(typed, 0x0309);
+    EXPECT_EQ(result, S_FALSE) << "the host's answer to NotifyChanged";
+    EXPECT_EQ(Calls(), "SetHotKey(2,0,0) SetHotKey(2,777,0) NotifyChanged ");
+    std::vector<BYTE> saved = Saved();
+    EXPECT_EQ(WordAt(saved, 4), 191u - 16u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(&saved[SKIN_NAME_OFFSET]),
+                 "Graphite\\quiescorskin.ini");
+    EXPECT_EQ(saved[HOT_KEY_OFFSET] | saved[HOT_KEY_OFFSET + 1] << 8, 0x0309);
+}
+
+TEST_F(ConfigureTest, EnterEscapeAndBackspaceAreKeysWhileTheHotKeyFieldHasTheFocus) {
+    plugin->SetSite(&site);
+    std::vector<WORD> values;
+    Configure([&](HWND dialog) {
+        HWND hotKey = GetDlgItem(dialog, IDC_HOTKEY);
+        SetFocus(hotKey);
+        for (UINT key : {VK_RETURN, VK_ESCAPE, VK_BACK}) {
+            PostMessageA(hotKey, WM_KEYDOWN, key, KeyData(key));
+            PostMessageA(hotKey, WM_KEYUP, key, KeyData(key, false, true));
+        }
+        PostMessageA(dialog, WM_APP, 0, 0); // after the keys
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) && message.message != WM_APP) {
+            if (!IsDialogMessageA(dialog, &message))
+                DispatchMessageA(&message);
+            if (message.message == WM_KEYUP)
+                values.push_back(HotKeyIn(dialog));
+        }
+        PressCloseBox(dialog);
+    });
+    EXPECT_EQ(values,
+              (std::vector<WORD>{0x0600 | VK_RETURN, 0x0600 | VK_ESCAPE, 0x0600 | VK_BACK}));
+    EXPECT_EQ(site.Count("NotifyChanged"), 0u);
+}
+
+TEST_F(ConfigureTest, CancelEscapeAndTheCloseBoxChangeNothing) {
+    plugin->SetSite(&site);
+    const std::vector<BYTE> before = Saved();
+    const std::function<void(HWND)> answers[] = {
+        [](HWND dialog) { ClickButton(dialog, IDCANCEL); },
+        [](HWND dialog) { PressEscape(dialog); },
+        [](HWND dialog) { PressCloseBox(dialog); },
+    };
+    for (const auto& leave : answers) {
+        site.calls.clear();
+        EXPECT_EQ(Configure([&](HWND dialog) {
+                      ChangeEverything(dialog);
+                      SetFocus(GetDlgItem(dialog, IDC_SKINS));
+                      leave(dialog);
+                  }),
+                  S_OK);
+        EXPECT_EQ(Calls(), "");
+        EXPECT_EQ(Saved(), before);
+    }
+}
+
+TEST_F(ConfigureTest, ConfigureAndSaveWritesTheStreamWithoutTheSite) {
+    plugin->SetSite(&site);
+    site.calls.clear();
+    StreamPtr cancelled = StreamWith({});
+    {
+        CDialogDriver driver([](HWND dialog) { PressCloseBox(dialog); });
+        EXPECT_EQ(plugin->ConfigureAndSave(cancelled.Get()), S_FALSE);
+    }
+    EXPECT_TRUE(StreamBytes(cancelled.Get()).empty());
+
+    StreamPtr accepted = StreamWith({});
+    {
+        CDialogDriver driver([](HWND dialog) {
+            ChangeEverything(dialog);
+            ClickButton(dialog, IDOK);
+        });
+        EXPECT_EQ(plugin->ConfigureAndSave(accepted.Get()), S_OK);
+    }
+    std::vector<BYTE> saved = StreamBytes(accepted.Get());
+    ASSERT_EQ(saved.size(), RECORD_SIZE);
+    EXPECT_EQ(WordAt(saved, 4), 175u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(&saved[SKIN_NAME_OFFSET]),
+                 "Graphite\\quiescorskin.ini");
+    EXPECT_EQ(saved[HOT_KEY_OFFSET] | saved[HOT_KEY_OFFSET + 1] << 8, 0x0309);
+    EXPECT_EQ(Calls(), "");
+}
+
+TEST_F(ConfigureTest, AboutBoxAndSkinLibraryFromALanguageModulesDialog) {
+    HMODULE language = LoadLibraryA("lang_1_2_0_0.dll");
+    ASSERT_NE(language, nullptr);
+    plugin->SetResourceModule(0, language);
+    HINSTANCE instance = nullptr;
+    HWND settings = nullptr, aboutOwner = nullptr;
+    std::string version, aboutCaption;
+    Configure([&](HWND dialog) {
+        if (!settings) {
+            settings = dialog;
+            instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+            SendMessageA(GetDlgItem(dialog, IDC_GET_SKINS), BM_CLICK, 0, 0);
+            ClickButton(dialog, IDC_ABOUT_BUTTON);
+            return;
+        }
+        aboutCaption = WindowText(dialog);
+        aboutOwner = GetWindow(dialog, GW_OWNER);
+        version = ItemText(dialog, IDC_ABOUT_VERSION);
+        ClickButton(dialog, IDOK);
+        PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(instance, language);
+    EXPECT_EQ(aboutCaption, "About");
+    EXPECT_EQ(aboutOwner, settings);
+    EXPECT_EQ(version, "v2.1");
+    ASSERT_EQ(shell.calls.size(), 1u);
+    EXPECT_EQ(shell.calls[0].verb, "open");
+    plugin->SetResourceModule(0, nullptr);
+    FreeLibrary(language);
+}
+
+} // namespace

@@ -1,0 +1,163 @@
+// The hot-key control on its own: a real window fed the key messages the keyboard makes.
+#include "settings/hotkeyctrl.h"
+#include "tests/settings/settingstestsupport.h"
+
+#include <gtest/gtest.h>
+#include <uxtheme.h>
+
+#include <string>
+
+namespace {
+
+class HotKeyControlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterHotKeyClass(GetModuleHandleA(nullptr));
+        parent = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 240, 60, nullptr, nullptr,
+                               nullptr, nullptr);
+        control = CreateWindowA(HOTKEY_CLASS_NAME, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10,
+                                200, 24, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(CHotKeyCtrl::FromWindow(control), nullptr);
+    }
+    void TearDown() override { DestroyWindow(parent); }
+
+    WORD Value() const {
+        return static_cast<WORD>(SendMessageA(control, CHotKeyCtrl::MSG_GET_HOTKEY, 0, 0));
+    }
+    std::string Text() const { return CHotKeyCtrl::FromWindow(control)->Text(); }
+    void Set(WPARAM value) { SendMessageA(control, CHotKeyCtrl::MSG_SET_HOTKEY, value, 0); }
+    void Down(UINT key, bool extended = false) { SendKey(control, key, true, extended); }
+    void Up(UINT key, bool extended = false) { SendKey(control, key, false, extended); }
+    void Tap(UINT key, bool extended = false) {
+        Down(key, extended);
+        Up(key, extended);
+    }
+
+    HWND parent = nullptr;
+    HWND control = nullptr;
+};
+
+TEST_F(HotKeyControlTest, SetAndGetMessagesAndTheText) {
+    EXPECT_EQ(Text(), "None");
+    EXPECT_EQ(Value(), 0);
+
+    Set(0x2041);
+    EXPECT_EQ(Value(), 0x2041);
+    EXPECT_EQ(Text(), "Win + A");
+    Set(0x2741);
+    EXPECT_EQ(Text(), "Ctrl + Shift + Alt + Win + A");
+    Set(0xABCD0641); // only the low word is the value
+    EXPECT_EQ(Value(), 0x0641);
+    EXPECT_EQ(Text(), "Ctrl + Alt + A");
+    Set(0x0300);
+    EXPECT_EQ(Text(), "Ctrl + Shift + ");
+    Set(0x00FF); // a code without a key name
+    EXPECT_EQ(Text(), "#255");
+    Set(0);
+    EXPECT_EQ(Text(), "None");
+}
+
+TEST_F(HotKeyControlTest, CombinationIsBuiltWhileModifiersAreHeldAndKeptAfter) {
+    Down(VK_CONTROL);
+    EXPECT_EQ(Text(), "Ctrl + ");
+    Up(VK_CONTROL);
+    EXPECT_EQ(Value(), 0) << "a modifier alone is no combination";
+    EXPECT_EQ(Text(), "None");
+
+    Down(VK_CONTROL);
+    Down(VK_MENU);
+    Down('A');
+    Up('A');
+    Up(VK_MENU);
+    Up(VK_CONTROL);
+    EXPECT_EQ(Value(), 0x0641);
+    EXPECT_EQ(Text(), "Ctrl + Alt + A");
+
+    Tap('B');
+    EXPECT_EQ(Value(), 0x0642) << "the modifiers stay, the main key is replaced";
+
+    Down(VK_SHIFT);
+    EXPECT_EQ(Value(), 0x0100) << "a modifier after a complete combination starts again";
+    EXPECT_EQ(Text(), "Shift + ");
+    Up(VK_SHIFT);
+
+    Down(VK_LWIN, true);
+    Tap('L');
+    Up(VK_LWIN, true);
+    EXPECT_EQ(Value(), 0x204C);
+    EXPECT_EQ(Text(), "Win + L");
+    Down(VK_RWIN, true);
+    EXPECT_EQ(Value(), 0x2000);
+    Up(VK_RWIN, true);
+}
+
+TEST_F(HotKeyControlTest, ExtendedKeysCarryTheirBitAndName) {
+    Tap(VK_RIGHT, true);
+    EXPECT_EQ(Value(), 0x0827);
+    std::string extendedName = Text();
+    Tap(VK_RIGHT, false); // the same code from the keypad
+    EXPECT_EQ(Value(), 0x0027);
+    EXPECT_NE(Text(), extendedName);
+
+    Down(VK_CONTROL);
+    Tap(VK_RIGHT, true);
+    Up(VK_CONTROL);
+    Tap('Z');
+    EXPECT_EQ(Value(), 0x025A) << "a new main key drops the extended bit";
+}
+
+TEST_F(HotKeyControlTest, CaretFollowsTheTextOnlyWhileFocused) {
+    HWND edit = CreateWindowA("EDIT", "some text", WS_CHILD | WS_VISIBLE, 10, 36, 200, 20, parent,
+                              nullptr, nullptr, nullptr);
+    SetFocus(edit);
+    SendMessageA(edit, EM_SETSEL, 4, 4);
+    POINT editCaret = {};
+    GetCaretPos(&editCaret);
+    Set(0x0741);
+    POINT after = {};
+    GetCaretPos(&after);
+    EXPECT_EQ(after.x, editCaret.x) << "another window's caret must not move";
+    EXPECT_EQ(after.y, editCaret.y);
+
+    SetFocus(control);
+    POINT wide = {};
+    GetCaretPos(&wide);
+    EXPECT_EQ(wide.y, 2);
+    Set(0x0041);
+    POINT narrow = {};
+    GetCaretPos(&narrow);
+    EXPECT_GT(narrow.x, 4);
+    EXPECT_LT(narrow.x, wide.x) << "the caret stands right after the shorter text";
+    EXPECT_EQ(SendMessageA(control, WM_GETDLGCODE, 0, 0), 7);
+}
+
+TEST_F(HotKeyControlTest, FrameFollowsTheThemeAndFallsBackToTheClassicOne) {
+    Set(0x0641);
+    const COLORREF border = GetSysColor(COLOR_GRAYTEXT) & 0xFFFFFF;
+    const COLORREF inside = GetSysColor(COLOR_WINDOW) & 0xFFFFFF;
+    if (IsThemeActive()) {
+        CCanvas themed(200, 24);
+        HTHEME theme = OpenThemeData(nullptr, L"EDIT");
+        ASSERT_NE(theme, nullptr);
+        const RECT all = {0, 0, 200, 24};
+        DrawThemeBackground(theme, themed.Dc(), 1, 1, &all, &all);
+        CloseThemeData(theme);
+        EXPECT_EQ(CaptureClient(control)->Pixel(0, 0), themed.Pixel(0, 0));
+    }
+
+    std::unique_ptr<CCanvas> canvas;
+    {
+        CWithoutThemes noThemes(GetModuleHandleA(nullptr));
+        ASSERT_TRUE(noThemes.Installed());
+        InvalidateRect(control, nullptr, FALSE);
+        canvas = CaptureClient(control);
+    }
+    EXPECT_EQ(canvas->Pixel(0, 0), border);
+    EXPECT_EQ(canvas->Pixel(199, 23), border);
+    EXPECT_EQ(canvas->Pixel(2, 2), inside);
+    RECT text = canvas->Extent([&](COLORREF c) { return c != border && c != inside; });
+    EXPECT_GE(text.left, 4) << "text starts after the margin";
+    EXPECT_GT(text.right - text.left, 40);
+}
+
+} // namespace
