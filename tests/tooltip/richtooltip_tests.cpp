@@ -169,6 +169,20 @@ TEST_F(TooltipTest, WindowClassAndPropertyOthersRelyOn) {
     EXPECT_TRUE(second.Create(parent, FALSE));
 }
 
+// A class left by an earlier load of the plug-in would name a procedure that is gone.
+TEST(TooltipClass, AForeignClassOfTheSameNameIsReplaced) {
+    const HMODULE module = GetModuleHandleA(nullptr);
+    UnregisterClassA("RichTooltip", module);
+    WNDCLASSA foreign = {};
+    foreign.lpfnWndProc = DefWindowProcA;
+    foreign.hInstance = module;
+    foreign.lpszClassName = "RichTooltip";
+    ASSERT_TRUE(RegisterClassA(&foreign));
+    CRichTooltip tip(module);
+    ASSERT_TRUE(tip.Create(nullptr, TRUE));
+    EXPECT_EQ(GetPropA(tip.Window(), "RichTooltip_this"), &tip);
+}
+
 TEST_F(TooltipTest, RestingShowsTheTipAboveRightWithTheAnchorAtTheCursor) {
     const POINT cursor = Move(middle, 20, 20);
     PumpFor(DELAY / 4);
@@ -349,7 +363,10 @@ TEST_F(TooltipTest, IconOnlyTipsAndEmptyTips) {
     EXPECT_FALSE(Shown());
 }
 
-TEST_F(TooltipTest, DisabledToolsNeedTrackDisabled) {
+TEST_F(TooltipTest, DisabledToolsNeedTrackDisabledHiddenOnesNeverShow) {
+    ShowWindow(rightEdge, SW_HIDE);
+    Rest(rightEdge);
+    EXPECT_FALSE(Shown());
     EnableWindow(middle, FALSE);
     Rest(middle);
     EXPECT_FALSE(Shown());
