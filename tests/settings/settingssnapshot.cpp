@@ -13,15 +13,16 @@
 
 namespace {
 
-// The whole window, frame included, as the screen shows it.
+// The whole window, frame included, as it has drawn itself. The screen itself may not
+// show the latest drawing yet.
 bool Snapshot(HWND window, const std::string& path) {
-    UpdateWindow(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT rect;
     GetWindowRect(window, &rect);
     CCanvas canvas(rect.right - rect.left, rect.bottom - rect.top);
-    WindowDC screen(nullptr);
-    BitBlt(canvas.Dc(), 0, 0, canvas.Width(), canvas.Height(), screen.Get(), rect.left, rect.top,
-           SRCCOPY);
+    HDC source = GetWindowDC(window);
+    BitBlt(canvas.Dc(), 0, 0, canvas.Width(), canvas.Height(), source, 0, 0, SRCCOPY);
+    ReleaseDC(window, source);
     bool written = canvas.WritePng(path);
     std::printf("%s %s\n", written ? "wrote" : "could not write", path.c_str());
     return written;
