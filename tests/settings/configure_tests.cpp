@@ -6,6 +6,7 @@
 #include "tests/host/settingsrecord.h"
 #include "tests/settings/settingstestsupport.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -44,7 +45,7 @@ protected:
         return text;
     }
     WORD HotKeyIn(HWND dialog) const {
-        return static_cast<WORD>(SendMessageA(GetDlgItem(dialog, IDC_HOTKEY), WM_USER + 2, 0, 0));
+        return static_cast<WORD>(SendMessageA(GetDlgItem(dialog, IDC_HOTKEY), HKM_GETHOTKEY, 0, 0));
     }
 
     SettingsRecord record;

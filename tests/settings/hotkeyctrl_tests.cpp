@@ -2,6 +2,7 @@
 #include "settings/hotkeyctrl.h"
 #include "tests/settings/settingstestsupport.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <uxtheme.h>
 
@@ -21,11 +22,9 @@ protected:
     }
     void TearDown() override { DestroyWindow(parent); }
 
-    WORD Value() const {
-        return static_cast<WORD>(SendMessageA(control, CHotKeyCtrl::MSG_GET_HOTKEY, 0, 0));
-    }
+    WORD Value() const { return static_cast<WORD>(SendMessageA(control, HKM_GETHOTKEY, 0, 0)); }
     std::string Text() const { return CHotKeyCtrl::FromWindow(control)->Text(); }
-    void Set(WPARAM value) { SendMessageA(control, CHotKeyCtrl::MSG_SET_HOTKEY, value, 0); }
+    void Set(WPARAM value) { SendMessageA(control, HKM_SETHOTKEY, value, 0); }
     void Down(UINT key, bool extended = false) { SendKey(control, key, true, extended); }
     void Up(UINT key, bool extended = false) { SendKey(control, key, false, extended); }
     void Tap(UINT key, bool extended = false) {
