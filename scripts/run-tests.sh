@@ -14,7 +14,7 @@ failed=0
 summary=()
 run_ctest() {
   local name=$1 dir=$2 jobs=$3 log="$build/$1-ctest.log"
-  ctest --test-dir "$dir" --output-on-failure --timeout 600 -j "$jobs" >"$log" 2>&1
+  ctest --test-dir "$dir" --output-on-failure --timeout 300 -j "$jobs" >"$log" 2>&1
   local status=$?
   cat "$log"
   summary+=("$(grep -E 'tests passed, [0-9]+ tests? failed' "$log" | tail -1 | sed "s/^/$name: /")")

@@ -22,14 +22,16 @@ wine_start_display() {
   return 1
 }
 
-# The persistent server first, so that the prefix's first boot and every program
-# after it share one server instead of each waiting for its own.
+# A new prefix is set up first, and everything that set-up started is waited for:
+# a program started while it still runs can wait minutes for it. Then one persistent
+# server serves every program of the run.
 wine_start_server() {
   mkdir -p "$WINEPREFIX"
-  wineserver -p >/dev/null 2>&1 </dev/null || true
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >"$build/wineboot.log" 2>&1 </dev/null || true
+    wineserver -w >/dev/null 2>&1 </dev/null || true
   fi
+  wineserver -p >/dev/null 2>&1 </dev/null || true
   # Xvfb has no window manager: Wine would wait two seconds for one at every hidden
   # window unless its windows are unmanaged.
   if [ -n "$xvfb_pid" ]; then

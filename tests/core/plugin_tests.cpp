@@ -388,6 +388,7 @@ TEST_F(PluginTest, OperationsSitInTheHostsTableOrder) {
     using Call2 = HRESULT(STDMETHODCALLTYPE*)(void*, DWORD, DWORD);
     using Call3 = HRESULT(STDMETHODCALLTYPE*)(void*, DWORD, DWORD, DWORD);
     using Call4 = HRESULT(STDMETHODCALLTYPE*)(void*, DWORD, DWORD, DWORD, DWORD);
+    LoadBytes(SettingsRecord{4, 0, 2, "", "", 0}.Bytes()); // a press then does nothing
     void** table = *reinterpret_cast<void***>(plugin);
     auto slot = [&](int number) { return table[number - 1]; };
 

@@ -335,6 +335,26 @@ TEST(LargeFont, VeryLargeCaptionFontMakesTheWindowTaller) {
     EXPECT_EQ(exitCode, 0u) << "the layout at 720 dots per inch failed: see the output above";
 }
 
+TEST(BuiltInPictures, HaveTheirSizesAndFormats) {
+    struct Expected {
+        int id;
+        LONG width;
+        LONG height;
+        bool alpha;
+    };
+    for (const Expected& picture : {Expected{1030, 192, 96, false}, Expected{1031, 313, 198, false},
+                                    Expected{1032, 187, 38, true}, Expected{1033, 48, 40, false},
+                                    Expected{1035, 73, 63, true}, Expected{1037, 48, 48, true}}) {
+        HRSRC resource = FindResourceA(Program(), MAKEINTRESOURCEA(picture.id), "PNG");
+        ASSERT_NE(resource, nullptr) << picture.id;
+        CRasterImage image;
+        ASSERT_TRUE(image.LoadFromResource(resource, FormatPng, Program())) << picture.id;
+        EXPECT_EQ(image.Width(), picture.width) << picture.id;
+        EXPECT_EQ(image.Height(), picture.height) << picture.id;
+        EXPECT_EQ(image.AlphaPlane() != nullptr, picture.alpha) << picture.id;
+    }
+}
+
 // Each pixel of a drawn state equals the same pixel of the strip, decoded on its own.
 TEST(SkinDrawing, ButtonStateComesFromItsBand) {
     CSkin skin;
