@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr char SKIN_LIBRARY_ADDRESS[] = "http://www.dockmere.com/skinslib/index.php?show=11";
+// The skin library of Kestrova, the maker of Dockmere.
+constexpr char SKIN_LIBRARY_ADDRESS[] = "http://www.kestrova.com/skinslib/index.php?show=11";
 constexpr char DESCRIPTION_FILE[] = "quiescorskin.ini";
 constexpr char DEFAULT_SKIN_ITEM[] = "<default>";
 constexpr LRESULT DEFAULT_SKIN_DATA = -1;

@@ -1,6 +1,5 @@
 #include "tests/host/dialogdriver.h"
 #include "tests/host/pluginfixture.h"
-#include "tests/host/powerrecorder.h"
 #include "tests/host/settingsrecord.h"
 
 #include <gtest/gtest.h>
@@ -30,16 +29,8 @@ const ExpectedCall ACTIONS[] = {
     {128, "LockWorkStation", 0, 0, "Are you sure you want to lock workstation?"},
 };
 
-class ExecuteTest : public PluginObjectTest {
+class ExecuteTest : public PluginPressTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(library->IsLoaded());
-        // Without the recorder in place a press would end the whole test run.
-        ASSERT_TRUE(recorder.Install(library->Module()));
-        PluginObjectTest::SetUp();
-        plugin->SetSite(&site);
-    }
-
     void UseSettings(DWORD flags, DWORD lastAction = 2) {
         SettingsRecord record;
         record.flags = flags;
@@ -54,8 +45,6 @@ protected:
         EXPECT_EQ(plugin->Execute(), S_OK);
         return driver.DialogsSeen();
     }
-
-    CPowerRecorder recorder;
 };
 
 TEST_F(ExecuteTest, EachSingleActionIsPerformedAtOnceWithoutConfirmation) {

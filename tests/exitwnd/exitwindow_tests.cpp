@@ -2,7 +2,6 @@
 // more actions enabled, answered from inside the window's own message loop.
 #include "tests/host/dialogdriver.h"
 #include "tests/host/pluginfixture.h"
-#include "tests/host/powerrecorder.h"
 #include "tests/host/settingsrecord.h"
 
 #include <gtest/gtest.h>
@@ -51,16 +50,8 @@ void ClickOn(HWND button) {
     PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
-class ExitWindowTest : public PluginObjectTest {
+class ExitWindowTest : public PluginPressTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(library->IsLoaded());
-        // Without the recorder in place a choice would end the whole test run.
-        ASSERT_TRUE(recorder.Install(library->Module()));
-        PluginObjectTest::SetUp();
-        plugin->SetSite(&site);
-    }
-
     void Use(DWORD flags, const char* skinName = "") {
         SettingsRecord record;
         record.flags = flags;
@@ -81,8 +72,6 @@ protected:
         return call.function + "(" + std::to_string(call.first) + "," +
                std::to_string(call.second) + ")";
     }
-
-    CPowerRecorder recorder;
 };
 
 TEST_F(ExitWindowTest, TwoActionsGiveTwoButtonsAndCancelAndEnterActsOnTheFirst) {

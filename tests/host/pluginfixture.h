@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tests/host/pluginlibrary.h"
+#include "tests/host/powerrecorder.h"
 #include "tests/host/recordingsite.h"
 #include "tests/host/streams.h"
 
@@ -41,4 +42,19 @@ protected:
     static inline PluginLibrary* library = nullptr;
     IHostPlugin* plugin = nullptr;
     CRecordingSite site;
+};
+
+// For tests that press the button: the object has the site, and the power calls of the
+// DLL land in the recorder.
+class PluginPressTest : public PluginObjectTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(library->IsLoaded()) << library->Path();
+        // Without the recorder in place a press would end the whole test run.
+        ASSERT_TRUE(recorder.Install(library->Module()));
+        PluginObjectTest::SetUp();
+        plugin->SetSite(&site);
+    }
+
+    CPowerRecorder recorder;
 };

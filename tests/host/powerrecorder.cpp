@@ -1,6 +1,7 @@
 #include "tests/host/powerrecorder.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -37,44 +38,6 @@ FARPROC WINAPI RedirectGetProcAddress(HMODULE module, LPCSTR name) {
     return realGetProcAddress(module, name);
 }
 
-template <typename T> T* At(HMODULE module, DWORD offset) {
-    return reinterpret_cast<T*>(reinterpret_cast<BYTE*>(module) + offset);
-}
-
-// The import slot through which the module calls dll!function, or null.
-void** ImportSlot(HMODULE module, const char* dll, const char* function) {
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(module);
-    auto* nt = At<IMAGE_NT_HEADERS>(module, dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (!directory.VirtualAddress)
-        return nullptr;
-    for (auto* entry = At<IMAGE_IMPORT_DESCRIPTOR>(module, directory.VirtualAddress); entry->Name;
-         ++entry) {
-        if (lstrcmpiA(At<char>(module, entry->Name), dll) != 0 || !entry->OriginalFirstThunk)
-            continue;
-        auto* names = At<IMAGE_THUNK_DATA>(module, entry->OriginalFirstThunk);
-        auto* slots = At<IMAGE_THUNK_DATA>(module, entry->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            auto* byName = At<IMAGE_IMPORT_BY_NAME>(module, names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
-                return reinterpret_cast<void**>(&slots->u1.Function);
-        }
-    }
-    return nullptr;
-}
-
-bool WriteSlot(void** slot, void* value) {
-    DWORD oldProtection = 0;
-    if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &oldProtection))
-        return false;
-    *slot = value;
-    VirtualProtect(slot, sizeof *slot, oldProtection, &oldProtection);
-    return *slot == value;
-}
-
 } // namespace
 
 CPowerRecorder::CPowerRecorder() {
@@ -105,8 +68,6 @@ bool CPowerRecorder::Install(HMODULE module) {
 }
 
 void CPowerRecorder::Uninstall() {
-    for (const Patch& patch : patches)
-        WriteSlot(patch.slot, patch.original);
     patches.clear();
     if (active == this)
         active = nullptr;
@@ -114,12 +75,9 @@ void CPowerRecorder::Uninstall() {
 
 bool CPowerRecorder::Redirect(HMODULE module, const char* dll, const char* function,
                               void* replacement) {
-    void** slot = ImportSlot(module, dll, function);
-    if (!slot)
+    CImportPatch patch;
+    if (!patch.Install(module, dll, function, replacement))
         return false;
-    void* original = *slot;
-    if (!WriteSlot(slot, replacement))
-        return false;
-    patches.push_back({slot, original});
+    patches.push_back(std::move(patch));
     return true;
 }

@@ -1,6 +1,7 @@
-// Redirects the power calls of a loaded module to a record, by rewriting the module's
-// import table: the module itself needs no switch for it. One recorder at a time.
+// Redirects the power calls of a loaded module to a record. One recorder at a time.
 #pragma once
+
+#include "tests/host/importpatch.h"
 
 #include <windows.h>
 
@@ -31,11 +32,7 @@ public:
     std::function<void(const PowerCall&)> onCall;
 
 private:
-    struct Patch {
-        void** slot;
-        void* original;
-    };
     bool Redirect(HMODULE module, const char* dll, const char* function, void* replacement);
 
-    std::vector<Patch> patches;
+    std::vector<CImportPatch> patches;
 };

@@ -2,6 +2,7 @@
 // windows, and the contents of the skin list.
 #pragma once
 
+#include "tests/host/importpatch.h"
 #include "tests/tooltip/canvas.h"
 
 #include <windows.h>
@@ -17,23 +18,6 @@ struct ShellCall {
     bool withParameters;
     bool withDirectory;
     INT show;
-};
-
-// Points one imported function of a module somewhere else while it lives.
-class CImportPatch {
-public:
-    CImportPatch() = default;
-    ~CImportPatch() { Remove(); }
-    CImportPatch(const CImportPatch&) = delete;
-    CImportPatch& operator=(const CImportPatch&) = delete;
-
-    bool Install(HMODULE module, const char* dll, const char* function, void* replacement);
-    void Remove();
-    void* Original() const { return original; }
-
-private:
-    void** slot = nullptr;
-    void* original = nullptr;
 };
 
 // Sends a module's ShellExecuteA calls here instead of to the shell, so that no browser
