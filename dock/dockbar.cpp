@@ -1,6 +1,6 @@
 #include "dock/dockbar.h"
 
-#include "dock/gdihandles.h"
+#include "core/gdiobjects.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

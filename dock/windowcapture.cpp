@@ -1,6 +1,6 @@
 #include "dock/windowcapture.h"
 
-#include "dock/gdihandles.h"
+#include "core/gdiobjects.h"
 
 #include <cstring>
 
@@ -20,7 +20,7 @@ bool CWindowCapture::Capture(HWND window, ScreenImage& image) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    MemoryDC dc;
+    MemoryDC dc(nullptr);
     void* bits = nullptr;
     GdiObject<HBITMAP> bitmap(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dc || !bitmap)

@@ -1,6 +1,7 @@
 #include "exitwnd/exitwindow.h"
 
 #include "core/actionflags.h"
+#include "core/gdiobjects.h"
 #include "core/module.h"
 #include "exitwnd/pngbutton.h"
 #include "res/resource.h"
@@ -75,9 +76,10 @@ void CExitWindow::CreateTooltip() {
 
 void CExitWindow::SizeAndCentre() {
     SIZE size = {};
-    HDC dc = GetDC(Window());
-    skin.Layout(dc, resourceModule, actions, size);
-    ReleaseDC(Window(), dc);
+    {
+        WindowDC dc(Window());
+        skin.Layout(dc.Get(), resourceModule, actions, size);
+    }
     RECT desktop;
     GetClientRect(GetDesktopWindow(), &desktop);
     const int x = desktop.left + (desktop.right - desktop.left) / 2 - size.cx / 2;
@@ -100,16 +102,14 @@ void CExitWindow::CreateButtons() {
 }
 
 void CExitWindow::OnPaint() {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(Window(), &paint);
+    PaintDC paint(Window());
     RECT client;
     GetClientRect(Window(), &client);
-    skin.DrawBackground(dc, client);
+    skin.DrawBackground(paint.Get(), client);
     for (LONG key : CAPTION_ORDER) {
         if (actions & key)
-            skin.DrawCaption(dc, key);
+            skin.DrawCaption(paint.Get(), key);
     }
-    EndPaint(Window(), &paint);
 }
 
 void CExitWindow::OnCommand(WPARAM wParam) {

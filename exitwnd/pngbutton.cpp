@@ -1,5 +1,6 @@
 #include "exitwnd/pngbutton.h"
 
+#include "core/gdiobjects.h"
 #include "core/module.h"
 #include "exitwnd/skin.h"
 #include "tooltip/richtooltip.h"
@@ -14,32 +15,6 @@ constexpr UINT MOUSE_LEAVE = 0x2A3;
 POINT PointOf(LPARAM lParam) {
     return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
-
-// Draws into a bitmap of the button's size and copies it in one step, so that the
-// blended pictures never flicker.
-class BackBuffer {
-public:
-    BackBuffer(HDC target, int width, int height)
-        : dc(CreateCompatibleDC(target)), bitmap(CreateCompatibleBitmap(target, width, height)),
-          previous(dc && bitmap ? SelectObject(dc, bitmap) : nullptr) {}
-    ~BackBuffer() {
-        if (previous)
-            SelectObject(dc, previous);
-        if (bitmap)
-            DeleteObject(bitmap);
-        if (dc)
-            DeleteDC(dc);
-    }
-    BackBuffer(const BackBuffer&) = delete;
-    BackBuffer& operator=(const BackBuffer&) = delete;
-
-    HDC Dc() const { return previous ? dc : nullptr; }
-
-private:
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ previous;
-};
 
 } // namespace
 
@@ -224,15 +199,17 @@ void CALLBACK CPngButton::HoverCheck(HWND window, UINT, UINT_PTR, DWORD) {
     PostMessageA(window, MOUSE_LEAVE, 0, 0);
 }
 
+// Draws into a bitmap of the button's size and copies it in one step, so that the
+// blended pictures never flicker.
 void CPngButton::Paint() {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
+    PaintDC paint(window);
     RECT client;
     GetClientRect(window, &client);
-    BackBuffer buffer(dc, client.right, client.bottom);
-    if (buffer.Dc() && skin) {
-        skin->DrawButton(buffer.Dc(), action, state, 0, 0);
-        BitBlt(dc, 0, 0, client.right, client.bottom, buffer.Dc(), 0, 0, SRCCOPY);
-    }
-    EndPaint(window, &paint);
+    MemoryDC memory(paint.Get());
+    Bitmap bitmap(CreateCompatibleBitmap(paint.Get(), client.right, client.bottom));
+    if (!memory || !bitmap || !skin)
+        return;
+    Selection selected(memory.Get(), bitmap.Get());
+    skin->DrawButton(memory.Get(), action, state, 0, 0);
+    BitBlt(paint.Get(), 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
 }

@@ -3,6 +3,7 @@
 #include "exitwnd/skin.h"
 
 #include "core/actionflags.h"
+#include "core/gdiobjects.h"
 #include "core/module.h"
 #include "res/resource.h"
 
@@ -62,23 +63,6 @@ std::string CaptionText(HMODULE module, LONG key) {
     return std::string();
 }
 
-// Selects a font into a device context for the life of the object, then deletes it.
-class SelectedFont {
-public:
-    SelectedFont(HDC dc, HFONT font) : dc(dc), font(font), previous(SelectObject(dc, font)) {}
-    ~SelectedFont() {
-        SelectObject(dc, previous);
-        DeleteObject(font);
-    }
-    SelectedFont(const SelectedFont&) = delete;
-    SelectedFont& operator=(const SelectedFont&) = delete;
-
-private:
-    HDC dc;
-    HFONT font;
-    HGDIOBJ previous;
-};
-
 } // namespace
 
 HFONT CSkin::CreateCaptionFont() {
@@ -119,7 +103,8 @@ void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size) {
     int maxH = 0;
     int count = 0;
     {
-        SelectedFont font(dc, CreateCaptionFont());
+        Font font(CreateCaptionFont());
+        Selection selected(dc, font.Get());
         for (const Caption& caption : CAPTIONS) {
             if (!(actions & caption.key))
                 continue;
@@ -210,7 +195,8 @@ void CSkin::DrawButton(HDC dc, LONG key, int state, int x, int y) {
 }
 
 void CSkin::DrawCaption(HDC dc, LONG key) const {
-    SelectedFont font(dc, CreateCaptionFont());
+    Font font(CreateCaptionFont());
+    Selection selected(dc, font.Get());
     const SkinButton* button = Find(key);
     RECT rect = button ? button->captionRect : RECT{};
     std::string text = CaptionText(stringModule, key);
@@ -223,27 +209,21 @@ void CSkin::DrawCaption(HDC dc, LONG key) const {
 bool RenderSkinPreview(CSkin& skin, HDC dc, HMODULE stringModule, CRasterImage& preview) {
     SIZE size = {};
     skin.Layout(dc, stringModule, 255, size);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, size.cx, size.cy);
-    if (!memory || !bitmap) {
-        if (memory)
-            DeleteDC(memory);
-        if (bitmap)
-            DeleteObject(bitmap);
-        return false;
+    Bitmap bitmap(CreateCompatibleBitmap(dc, size.cx, size.cy));
+    {
+        MemoryDC memory(dc);
+        if (!memory || !bitmap)
+            return false;
+        Selection selected(memory.Get(), bitmap.Get());
+        skin.DrawBackground(memory.Get(), RECT{0, 0, size.cx, size.cy});
+        for (LONG key : {ACTION_SWITCHUSER, ACTION_LOGOFF, ACTION_STANDBY, ACTION_HIBERNATE,
+                         ACTION_TURNOFF, ACTION_RESTART, BUTTON_CANCEL}) {
+            RECT rect;
+            if (skin.GetButtonRect(key, rect))
+                skin.DrawButton(memory.Get(), key, CSkin::STATE_NORMAL, rect.left, rect.top);
+            skin.DrawCaption(memory.Get(), key);
+        }
     }
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    skin.DrawBackground(memory, RECT{0, 0, size.cx, size.cy});
-    for (LONG key : {ACTION_SWITCHUSER, ACTION_LOGOFF, ACTION_STANDBY, ACTION_HIBERNATE,
-                     ACTION_TURNOFF, ACTION_RESTART, BUTTON_CANCEL}) {
-        RECT rect;
-        if (skin.GetButtonRect(key, rect))
-            skin.DrawButton(memory, key, CSkin::STATE_NORMAL, rect.left, rect.top);
-        skin.DrawCaption(memory, key);
-    }
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    bool made = preview.CreateFromBitmap(bitmap, nullptr);
-    DeleteObject(bitmap);
-    return made;
+    // The bitmap is read once no device context holds it any more.
+    return preview.CreateFromBitmap(bitmap.Get(), nullptr);
 }

@@ -3,7 +3,7 @@
 #include "core/module.h"
 #include "image/rasterimage.h"
 #include "res/resource.h"
-#include "tooltip/gdiobjects.h"
+#include "core/gdiobjects.h"
 
 #include <memory>
 #include <new>

@@ -1,6 +1,6 @@
 #include "settings/hotkeyctrl.h"
 
-#include "tooltip/gdiobjects.h"
+#include "core/gdiobjects.h"
 
 #include <memory>
 #include <new>

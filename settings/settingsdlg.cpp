@@ -4,7 +4,7 @@
 #include "res/resource.h"
 #include "settings/aboutdlg.h"
 #include "settings/hotkeyctrl.h"
-#include "tooltip/gdiobjects.h"
+#include "core/gdiobjects.h"
 
 #include <shellapi.h>
 

@@ -2,7 +2,7 @@
 // RenderText call, gone when it returns.
 #pragma once
 
-#include "tooltip/gdiobjects.h"
+#include "core/gdiobjects.h"
 #include "tooltip/markuprenderer.h"
 
 #include <windows.h>

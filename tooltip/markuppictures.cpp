@@ -1,6 +1,6 @@
 #include "tooltip/markuppictures.h"
 
-#include "tooltip/gdiobjects.h"
+#include "core/gdiobjects.h"
 
 #include <algorithm>
 
@@ -60,7 +60,7 @@ void DrawMaskedBitmap(const PictureSpot& spot, HBITMAP bitmap, COLORREF maskColo
 SIZE DrawResIcon(const PictureSpot& spot, HMODULE module, UINT id, int cx, int cy) {
     if (!IsResourceId(id))
         return {0, 0};
-    IconOwner icon(
+    IconHandle icon(
         static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, PictureExtent(cx),
                                       PictureExtent(cy), LR_DEFAULTCOLOR)));
     if (!icon)
@@ -101,7 +101,7 @@ SIZE DrawImageListIcon(const PictureSpot& spot, HIMAGELIST list, UINT index, int
     const SIZE size = {PictureExtent(cx), PictureExtent(cy)};
     if (spot.measureOnly)
         return size;
-    IconOwner icon(ImageList_GetIcon(list, static_cast<int>(index), ILD_TRANSPARENT));
+    IconHandle icon(ImageList_GetIcon(list, static_cast<int>(index), ILD_TRANSPARENT));
     if (icon)
         DrawIcon(spot.dc, icon.Get(), spot.x, spot.y, size.cx, size.cy);
     return size;

@@ -1,6 +1,6 @@
 #include "tooltip/tipbackground.h"
 
-#include "tooltip/gdiobjects.h"
+#include "core/gdiobjects.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "tooltip/tippainter.h"
 
-#include "tooltip/gdiobjects.h"
+#include "core/gdiobjects.h"
 #include "tooltip/tipbackground.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // A 32-bit memory device context whose pixels tests read back.
 #pragma once
 
-#include "tooltip/gdiobjects.h"
+#include "core/gdiobjects.h"
 
 #include <windows.h>
 

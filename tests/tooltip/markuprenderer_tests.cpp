@@ -263,7 +263,7 @@ TEST_F(MarkupTest, ImageListAndNamedPictures) {
     const int tm = LineHeight();
     EXPECT_EQ(Measure("<ilst=0>").cx, 0);
     ImageListOwner list(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1));
-    IconOwner icon(static_cast<HICON>(
+    IconHandle icon(static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101), IMAGE_ICON, 16, 16, 0)));
     ImageList_AddIcon(list.Get(), icon.Get());
     renderer.SetImageList(list.Get(), 16, 16);

@@ -348,7 +348,7 @@ TEST_F(TooltipTest, ToolsCanSetTheirOwnStyleAndDirection) {
 }
 
 TEST_F(TooltipTest, IconOnlyTipsAndEmptyTips) {
-    IconOwner icon(static_cast<HICON>(
+    IconHandle icon(static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101), IMAGE_ICON, 16, 16, 0)));
     tip.AddTool(middle, "", icon.Get(), nullptr, 0);
     Rest(middle);

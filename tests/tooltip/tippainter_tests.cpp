@@ -118,7 +118,7 @@ TEST_F(TipPainterTest, GradientsRunInSixtyFourBands) {
 }
 
 TEST_F(TipPainterTest, IconSitsLeftOfTheTextAtTopMiddleOrBottom) {
-    IconOwner icon(static_cast<HICON>(
+    IconHandle icon(static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101), IMAGE_ICON, 16, 16, 0)));
     const std::string text = "one<br>two<br>three<br>four";
     struct Case {

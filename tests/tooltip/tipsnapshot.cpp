@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
                 nullptr, nullptr, 0);
     bool written = Snapshot(tip, button, {20, 20}, folder + "\\tip-exitwindow.png");
 
-    IconOwner icon(static_cast<HICON>(
+    IconHandle icon(static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101), IMAGE_ICON, 16, 16, 0)));
     tip.AddTool(button,
                 "<al_c><b>Colours</b><br><al_l><ct=FF0000>red</ct>, <cti=2>green</cti><t>"

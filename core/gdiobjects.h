@@ -1,8 +1,10 @@
-// Owners of the GDI and USER handles the tooltip creates, so that no path leaks one.
+// Owners of GDI and USER handles, so that no path leaks one.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+
+#include "core/iconhandle.h"
 
 template <typename Handle> class GdiObject {
 public:
@@ -72,22 +74,6 @@ private:
     HGDIOBJ previous;
 };
 
-class IconOwner {
-public:
-    explicit IconOwner(HICON icon = nullptr) : icon(icon) {}
-    IconOwner(const IconOwner&) = delete;
-    IconOwner& operator=(const IconOwner&) = delete;
-    ~IconOwner() {
-        if (icon)
-            DestroyIcon(icon);
-    }
-    HICON Get() const { return icon; }
-    explicit operator bool() const { return icon != nullptr; }
-
-private:
-    HICON icon;
-};
-
 class ImageListOwner {
 public:
     explicit ImageListOwner(HIMAGELIST list) : list(list) {}
@@ -133,6 +119,21 @@ private:
     HWND window;
     PAINTSTRUCT paint = {};
     HDC dc = nullptr;
+};
+
+class MenuHandle {
+public:
+    MenuHandle() : menu(CreatePopupMenu()) {}
+    MenuHandle(const MenuHandle&) = delete;
+    MenuHandle& operator=(const MenuHandle&) = delete;
+    ~MenuHandle() {
+        if (menu)
+            DestroyMenu(menu);
+    }
+    HMENU Get() const { return menu; }
+
+private:
+    HMENU menu;
 };
 
 // An icon's size, twice its hot spot; the bitmaps GetIconInfo makes are released here.
