@@ -1,6 +1,7 @@
 #include "image/pngcodec.h"
 
 #include "image/imagestream.h"
+#include "image/littleendian.h"
 
 #include <png.h>
 
@@ -227,34 +228,66 @@ void PngCodec::RequestAlphaChannel(Png png, PngInfo pngInfo, int pixelDepth) {
 }
 
 void PngCodec::ReadRows(Png png, BYTE* buffer, int passes, bool interlaced, bool twoBit) {
+    if (alpha) {
+        ReadAlphaRows(png, buffer, passes, interlaced);
+        return;
+    }
     const LONG height = Height();
     for (int pass = 0; pass < passes; ++pass) {
         // Later passes of an interlaced file only fill in their own pixels.
         const bool refill = interlaced && pass > 0;
         const bool expand = twoBit && pass == passes - 1;
-        for (LONG y = 0; y < height; ++y) {
-            const LONG row = height - 1 - y;
-            if (alpha)
-                ReadAlphaRow(png, buffer, row, refill);
-            else
-                ReadIndexedRow(png, buffer, row, refill, expand);
-        }
+        for (LONG y = 0; y < height; ++y)
+            ReadIndexedRow(png, buffer, height - 1 - y, refill, expand);
     }
 }
 
-void PngCodec::ReadAlphaRow(Png png, BYTE* buffer, LONG row, bool refill) {
+// libpng delivers blue, green, red and alpha together; they are split into the pixel
+// rows and the alpha plane. An interlaced file is gathered whole first, so that every
+// pass adds its pixels to the rows the earlier passes left, and split once at the end.
+void PngCodec::ReadAlphaRows(Png png, BYTE* buffer, int passes, bool interlaced) {
+    const LONG height = Height();
+    const size_t rowBytes = 4 * static_cast<size_t>(Width());
+    if (!interlaced) {
+        for (LONG y = 0; y < height; ++y) {
+            png_read_row(png, buffer, nullptr);
+            SplitAlphaRow(buffer, height - 1 - y);
+        }
+        return;
+    }
+    std::vector<BYTE> whole(rowBytes * static_cast<size_t>(height));
+    for (int pass = 0; pass < passes; ++pass) {
+        for (LONG y = 0; y < height; ++y)
+            png_read_row(png, whole.data() + rowBytes * static_cast<size_t>(y), nullptr);
+    }
+    for (LONG y = 0; y < height; ++y)
+        SplitAlphaRow(whole.data() + rowBytes * static_cast<size_t>(y), height - 1 - y);
+}
+
+void PngCodec::SplitAlphaRow(const BYTE* bgra, LONG row) {
     BYTE* pixels = RowPointer(static_cast<DWORD>(row));
     const LONG width = Width();
-    if (refill) {
-        for (LONG x = 0; x < width; ++x) {
-            std::memcpy(buffer + 4 * x, pixels + 3 * x, 3);
-            buffer[4 * x + 3] = AlphaAt(x, row);
-        }
+    BYTE* alphaRow = alpha.get() + static_cast<size_t>(row) * static_cast<size_t>(width);
+    LONG x = 0;
+    // Four pixels at a time: four 32-bit reads become three 32-bit writes of colour.
+    for (; x + 4 <= width; x += 4, bgra += 16, pixels += 12) {
+        const DWORD p0 = ReadLe32(bgra);
+        const DWORD p1 = ReadLe32(bgra + 4);
+        const DWORD p2 = ReadLe32(bgra + 8);
+        const DWORD p3 = ReadLe32(bgra + 12);
+        WriteLe32(pixels, (p0 & 0xFFFFFF) | p1 << 24);
+        WriteLe32(pixels + 4, ((p1 >> 8) & 0xFFFF) | p2 << 16);
+        WriteLe32(pixels + 8, ((p2 >> 16) & 0xFF) | p3 << 8);
+        alphaRow[x] = static_cast<BYTE>(p0 >> 24);
+        alphaRow[x + 1] = static_cast<BYTE>(p1 >> 24);
+        alphaRow[x + 2] = static_cast<BYTE>(p2 >> 24);
+        alphaRow[x + 3] = static_cast<BYTE>(p3 >> 24);
     }
-    png_read_row(png, buffer, nullptr);
-    for (LONG x = 0; x < width; ++x) {
-        std::memcpy(pixels + 3 * x, buffer + 4 * x, 3);
-        SetAlphaAt(x, row, buffer[4 * x + 3]);
+    for (; x < width; ++x, bgra += 4, pixels += 3) {
+        pixels[0] = bgra[0];
+        pixels[1] = bgra[1];
+        pixels[2] = bgra[2];
+        alphaRow[x] = bgra[3];
     }
 }
 

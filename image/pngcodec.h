@@ -28,6 +28,7 @@ private:
     void ApplyPaletteTransparency(Png png, PngInfo pngInfo);
     void RequestAlphaChannel(Png png, PngInfo pngInfo, int pixelDepth);
     void ReadRows(Png png, BYTE* buffer, int passes, bool interlaced, bool twoBit);
-    void ReadAlphaRow(Png png, BYTE* buffer, LONG row, bool refill);
+    void ReadAlphaRows(Png png, BYTE* buffer, int passes, bool interlaced);
+    void SplitAlphaRow(const BYTE* bgra, LONG row);
     void ReadIndexedRow(Png png, BYTE* buffer, LONG row, bool refill, bool expand);
 };
