@@ -10,6 +10,31 @@
 
 namespace {
 
+// After a zero count: end of line, end of bitmap and delta move the position; any other
+// value is the length of an absolute run, which the caller reads.
+constexpr LONG RLE_END = -1;
+constexpr LONG RLE_MOVED = -2;
+
+LONG ReadRleEscape(ImageStream& stream, uint64_t& x, uint64_t& row) {
+    const LONG command = stream.GetC();
+    if (command < 0 || command == 1)
+        return RLE_END;
+    if (command == 0) {
+        x = 0;
+        ++row;
+        return RLE_MOVED;
+    }
+    if (command != 2)
+        return command;
+    const LONG dx = stream.GetC();
+    const LONG dy = stream.GetC();
+    if (dx < 0 || dy < 0)
+        return RLE_END;
+    x += dx;
+    row += dy;
+    return RLE_MOVED;
+}
+
 constexpr WORD kSignature = 0x4D42; // "BM"
 constexpr DWORD kFileHeaderBytes = 14;
 constexpr DWORD kInfoHeaderBytes = 40;
@@ -301,29 +326,19 @@ void BmpCodec::DecodeRle8(ImageStream& stream) {
             x += count;
             continue;
         }
-        const LONG command = stream.GetC();
-        if (command < 0 || command == 1)
+        const LONG command = ReadRleEscape(stream, x, row);
+        if (command == RLE_END)
             return;
-        if (command == 0) {
-            x = 0;
-            ++row;
-        } else if (command == 2) {
-            const LONG dx = stream.GetC();
-            const LONG dy = stream.GetC();
-            if (dx < 0 || dy < 0)
-                return;
-            x += dx;
-            row += dy;
-        } else {
-            const size_t got = stream.Read(run, 1, command);
-            for (size_t i = 0; i < got; ++i)
-                PutByte(row, x + i, run[i]);
-            if (got < static_cast<size_t>(command))
-                return;
-            if (command % 2 == 1)
-                stream.GetC();
-            x += command;
-        }
+        if (command == RLE_MOVED)
+            continue;
+        const size_t got = stream.Read(run, 1, command);
+        for (size_t i = 0; i < got; ++i)
+            PutByte(row, x + i, run[i]);
+        if (got < static_cast<size_t>(command))
+            return;
+        if (command % 2 == 1)
+            stream.GetC();
+        x += command;
     }
 }
 
@@ -344,29 +359,19 @@ void BmpCodec::DecodeRle4(ImageStream& stream) {
             x += count;
             continue;
         }
-        const LONG command = stream.GetC();
-        if (command < 0 || command == 1)
+        const LONG command = ReadRleEscape(stream, x, row);
+        if (command == RLE_END)
             return;
-        if (command == 0) {
-            x = 0;
-            ++row;
-        } else if (command == 2) {
-            const LONG dx = stream.GetC();
-            const LONG dy = stream.GetC();
-            if (dx < 0 || dy < 0)
-                return;
-            x += dx;
-            row += dy;
-        } else {
-            const size_t bytes = static_cast<size_t>(command + 1) / 2;
-            const size_t got = stream.Read(run, 1, bytes);
-            for (size_t j = 0; j < 2 * got && j < static_cast<size_t>(command); ++j)
-                PutNibble(row, x + j, static_cast<BYTE>(j % 2 == 0 ? run[j / 2] >> 4 : run[j / 2]));
-            if (got < bytes)
-                return;
-            if (bytes % 2 == 1)
-                stream.GetC();
-            x += command;
-        }
+        if (command == RLE_MOVED)
+            continue;
+        const size_t bytes = static_cast<size_t>(command + 1) / 2;
+        const size_t got = stream.Read(run, 1, bytes);
+        for (size_t j = 0; j < 2 * got && j < static_cast<size_t>(command); ++j)
+            PutNibble(row, x + j, static_cast<BYTE>(j % 2 == 0 ? run[j / 2] >> 4 : run[j / 2]));
+        if (got < bytes)
+            return;
+        if (bytes % 2 == 1)
+            stream.GetC();
+        x += command;
     }
 }
