@@ -3,6 +3,7 @@
 #include "exitwnd/pngbutton.h"
 #include "exitwnd/skin.h"
 #include "skintestsupport.h"
+#include "tests/host/messagepump.h"
 
 #include <gtest/gtest.h>
 
@@ -33,23 +34,6 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void Pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-// Pumps messages for a while, so that timers get their turn.
-void PumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        Pump();
-        Sleep(10);
-    }
 }
 
 class PngButtonTest : public ::testing::Test {

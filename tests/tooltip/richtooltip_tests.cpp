@@ -3,6 +3,8 @@
 #include "tests/tooltip/canvas.h"
 #include "tooltip/richtooltip.h"
 
+#include "tests/host/messagepump.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -14,22 +16,6 @@ const char PARENT_CLASS[] = "TipTestParent";
 const char TOOL_CLASS[] = "TipTestTool";
 constexpr int DELAY = 40;
 constexpr int SETTLE = 200;
-
-void Pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-void PumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        Pump();
-        Sleep(5);
-    }
-}
 
 // What the parent window heard from the tooltip.
 struct ParentLog {
