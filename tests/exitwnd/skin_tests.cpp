@@ -2,6 +2,7 @@
 // plug-in's resources and its folder holds the skins folder the tests fill.
 #include "exitwnd/skin.h"
 #include "skintestsupport.h"
+#include "tests/host/canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -20,15 +21,6 @@ constexpr LONG PLACEMENT[] = {128, 1, 8, 16, 2, 4};
 
 HMODULE Program() {
     return GetModuleHandleA(nullptr);
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-std::string Text(const RECT& r) {
-    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
-           std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
 }
 
 std::vector<LONG> Keys(const CSkin& skin) {
@@ -110,20 +102,20 @@ TEST(SkinLoad, ButtonsTakeTheFixedOrderAndTheirPoints) {
 
     RECT rect;
     ASSERT_TRUE(skin.GetButtonRect(64, rect));
-    EXPECT_TRUE(SameRect(rect, {5, 7, 55, 37})) << Text(rect);
+    EXPECT_EQ(rect, (RECT{5, 7, 55, 37}));
     ASSERT_TRUE(skin.GetButtonRect(1, rect));
-    EXPECT_TRUE(SameRect(rect, {12, 34, 24, 44})) << "state height is 31 div 3: " << Text(rect);
+    EXPECT_EQ(rect, (RECT{12, 34, 24, 44})) << "state height is 31 div 3";
     ASSERT_TRUE(skin.GetButtonRect(2, rect));
-    EXPECT_TRUE(SameRect(rect, {0, 0, 14, 14})) << "no point means (0, 0): " << Text(rect);
+    EXPECT_EQ(rect, (RECT{0, 0, 14, 14})) << "no point means (0, 0)";
 
     RECT untouched = {1, 2, 3, 4};
     EXPECT_FALSE(skin.GetButtonRect(8, untouched));
-    EXPECT_TRUE(SameRect(untouched, {1, 2, 3, 4}));
+    EXPECT_EQ(untouched, (RECT{1, 2, 3, 4}));
 
     // Folder skins have no captions, whatever the actions.
     for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(SameRect(skin.Button(i).captionRect, {0, 0, 0, 0}));
-    Canvas canvas(10, 10, RGB(0, 0, 0));
+        EXPECT_EQ(skin.Button(i).captionRect, (RECT{0, 0, 0, 0}));
+    CCanvas canvas(10, 10, RGB(0, 0, 0));
     SIZE size;
     skin.Layout(canvas.Dc(), Program(), 0, size);
     EXPECT_EQ(size.cx, 120);
@@ -202,7 +194,7 @@ protected:
         return rect;
     }
 
-    Canvas canvas{16, 16, RGB(0, 0, 0)};
+    CCanvas canvas{16, 16, RGB(0, 0, 0)};
     CSkin skin;
 };
 
@@ -224,18 +216,18 @@ TEST_F(DefaultLayout, AllSixActionsFollowTheMeasuredCaptions) {
     for (int i = 0; i < 6; ++i) {
         const SkinButton& button = skin.Button(i);
         const int iconLeft = left + columnW / 2 - 16;
-        EXPECT_TRUE(SameRect(button.buttonRect, {iconLeft, top, iconLeft + 32, top + 32}))
-            << PLACEMENT[i] << " " << Text(button.buttonRect);
-        EXPECT_TRUE(SameRect(button.captionRect,
-                             {left, top + cellH - caption.cy, left + columnW, top + cellH}))
-            << PLACEMENT[i] << " " << Text(button.captionRect);
+        EXPECT_EQ(button.buttonRect, (RECT{iconLeft, top, iconLeft + 32, top + 32}))
+            << PLACEMENT[i];
+        EXPECT_EQ(button.captionRect,
+                  (RECT{left, top + cellH - caption.cy, left + columnW, top + cellH}))
+            << PLACEMENT[i];
         ASSERT_NE(button.image, nullptr);
         EXPECT_EQ(button.image->Width(), 32);
         EXPECT_EQ(button.image->Height(), 96);
         left += columnW + 10;
     }
-    EXPECT_TRUE(SameRect(Rect(64), {size.cx - 83, size.cy - 31, size.cx - 10, size.cy - 10}))
-        << "Cancel keeps to the bottom right corner: " << Text(Rect(64));
+    EXPECT_EQ(Rect(64), (RECT{size.cx - 83, size.cy - 31, size.cx - 10, size.cy - 10}))
+        << "Cancel keeps to the bottom right corner";
 }
 
 TEST_F(DefaultLayout, OneNarrowActionSitsInTheMiddle) {
@@ -245,8 +237,8 @@ TEST_F(DefaultLayout, OneNarrowActionSitsInTheMiddle) {
     EXPECT_EQ(size.cx, 313);
     EXPECT_EQ(size.cy, 198);
     EXPECT_EQ(Keys(skin), (std::vector<LONG>{8, 64}));
-    EXPECT_TRUE(SameRect(Rect(8), {140, 82, 172, 114})) << Text(Rect(8));
-    EXPECT_TRUE(SameRect(skin.Button(0).captionRect, {140, 119, 172, 119}));
+    EXPECT_EQ(Rect(8), (RECT{140, 82, 172, 114}));
+    EXPECT_EQ(skin.Button(0).captionRect, (RECT{140, 119, 172, 119}));
     FreeLibrary(noCaptions);
 }
 
@@ -255,7 +247,7 @@ TEST_F(DefaultLayout, NoActionLeavesOnlyCancel) {
     EXPECT_EQ(size.cx, 313);
     EXPECT_EQ(size.cy, 198);
     EXPECT_EQ(Keys(skin), (std::vector<LONG>{64}));
-    EXPECT_TRUE(SameRect(Rect(64), {230, 167, 303, 188})) << Text(Rect(64));
+    EXPECT_EQ(Rect(64), (RECT{230, 167, 303, 188}));
 }
 
 TEST_F(DefaultLayout, LayoutRebuildsTheTableEachTime) {
@@ -359,7 +351,7 @@ TEST(BuiltInPictures, HaveTheirSizesAndFormats) {
 TEST(SkinDrawing, ButtonStateComesFromItsBand) {
     CSkin skin;
     SIZE size;
-    Canvas canvas(64, 64, RGB(0, 0, 0));
+    CCanvas canvas(64, 64, RGB(0, 0, 0));
     skin.Layout(canvas.Dc(), Program(), 0xFF, size);
     HRSRC resource = FindResourceA(Program(), MAKEINTRESOURCEA(1030), "PNG");
     CRasterImage strip;
@@ -372,7 +364,7 @@ TEST(SkinDrawing, ButtonStateComesFromItsBand) {
         for (int y = 0; y < 32; ++y) {
             for (int x = 0; x < 32; ++x) {
                 COLORREF expected = TopDownColour(strip, turnOffColumn * 32 + x, state * 32 + y);
-                mismatches += canvas.At(5 + x, 7 + y) != expected;
+                mismatches += canvas.Pixel(5 + x, 7 + y) != expected;
             }
         }
         EXPECT_EQ(mismatches, 0) << "state " << state;
@@ -401,17 +393,17 @@ TEST(SkinDrawing, TranslucentButtonBlendsOverItsPartOfTheBackground) {
     CSkin skin;
     skin.Load(folder.SkinName().c_str());
     ASSERT_FALSE(skin.IsDefault());
-    Canvas canvas(40, 40, RGB(0, 255, 0));
+    CCanvas canvas(40, 40, RGB(0, 255, 0));
     skin.DrawButton(canvas.Dc(), 4, CSkin::STATE_NORMAL, 3, 4);
     // (255 x 128 + 0 x 127) div 256 red, (200 x 127) div 256 blue, over the blue part.
-    EXPECT_EQ(canvas.At(3, 4), RGB(127, 0, 99));
-    EXPECT_EQ(canvas.At(12, 13), RGB(127, 0, 99));
-    EXPECT_EQ(canvas.At(13, 4), RGB(0, 255, 0)) << "nothing beyond the button";
+    EXPECT_EQ(canvas.Pixel(3, 4), RGB(127, 0, 99));
+    EXPECT_EQ(canvas.Pixel(12, 13), RGB(127, 0, 99));
+    EXPECT_EQ(canvas.Pixel(13, 4), RGB(0, 255, 0)) << "nothing beyond the button";
 }
 
 TEST(SkinPreview, BuiltInSkinShowsItsBandsAndCaptions) {
     CSkin skin;
-    Canvas screen(8, 8, RGB(0, 0, 0));
+    CCanvas screen(8, 8, RGB(0, 0, 0));
     CRasterImage preview;
     ASSERT_TRUE(RenderSkinPreview(skin, screen.Dc(), Program(), preview));
     const int width = preview.Width();
@@ -450,7 +442,7 @@ TEST(SkinPreview, FolderSkinShowsItsButtonsAndNoCaptions) {
     folder.Write("t.png", BandedPng(8, 4, {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200)}));
     CSkin skin;
     skin.Load(folder.SkinName().c_str());
-    Canvas screen(8, 8, RGB(0, 0, 0));
+    CCanvas screen(8, 8, RGB(0, 0, 0));
     CRasterImage preview;
     ASSERT_TRUE(RenderSkinPreview(skin, screen.Dc(), Program(), preview));
     ASSERT_EQ(preview.Width(), 50);

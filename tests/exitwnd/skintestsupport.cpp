@@ -71,33 +71,3 @@ Bytes BandedPng(int width, int bandHeight, const std::vector<COLORREF>& colours)
     }
     return WritePng(picture);
 }
-
-Canvas::Canvas(int width, int height, COLORREF fill) : width(width) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    dc = CreateCompatibleDC(nullptr);
-    void* pixels = nullptr;
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    bits = static_cast<DWORD*>(pixels);
-    previous = SelectObject(dc, bitmap);
-    HBRUSH brush = CreateSolidBrush(fill);
-    RECT all = {0, 0, width, height};
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-}
-
-Canvas::~Canvas() {
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-}
-
-COLORREF Canvas::At(int x, int y) const {
-    GdiFlush();
-    DWORD pixel = bits[y * width + x];
-    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
-}

@@ -1,5 +1,5 @@
 // What the skin tests share: skin folders made on the spot below the program's own
-// skins folder, and a top-down 32-bit canvas to draw on and read back.
+// skins folder, and pictures to put in them.
 #pragma once
 
 #include "fixtures.h"
@@ -32,21 +32,3 @@ private:
 Bytes SolidPng(int width, int height, COLORREF colour, int alpha = 255);
 // A PNG whose rows are bands of the given colours, each `bandHeight` rows high.
 Bytes BandedPng(int width, int bandHeight, const std::vector<COLORREF>& colours);
-
-class Canvas {
-public:
-    Canvas(int width, int height, COLORREF fill);
-    ~Canvas();
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    HDC Dc() const { return dc; }
-    COLORREF At(int x, int y) const;
-
-private:
-    int width;
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ previous;
-    DWORD* bits = nullptr;
-};

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "tests/host/importpatch.h"
-#include "tests/tooltip/canvas.h"
+#include "tests/host/canvas.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // The tooltip window driven as the image buttons drive it: real windows, relayed
 // messages, real timers and the real cursor on the 1024 x 768 test screen.
-#include "tests/tooltip/canvas.h"
+#include "tests/host/canvas.h"
 #include "tooltip/richtooltip.h"
 
 #include "tests/host/messagepump.h"

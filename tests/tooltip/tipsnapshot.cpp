@@ -1,6 +1,6 @@
 // Shows tips over a patterned window and writes a screenshot of each as a PNG, so that
 // a person can look at them: tipsnapshot <folder>.
-#include "tests/tooltip/canvas.h"
+#include "tests/host/canvas.h"
 #include "tooltip/richtooltip.h"
 
 #include <cstdio>

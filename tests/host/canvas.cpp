@@ -1,4 +1,4 @@
-#include "tests/tooltip/canvas.h"
+#include "tests/host/canvas.h"
 
 #include <png.h>
 
