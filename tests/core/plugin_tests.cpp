@@ -1,3 +1,4 @@
+#include "tests/host/canvas.h"
 #include "tests/host/pluginfixture.h"
 #include "tests/host/settingsrecord.h"
 
@@ -33,37 +34,20 @@ SIZE IconSize(HICON icon) {
     return {bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
 }
 
-// The icon drawn on white, as 0x00RRGGBB values, row by row from the top.
-std::vector<DWORD> IconPixels(HICON icon, int size) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    RECT all = {0, 0, size, size};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-    GdiFlush();
-    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits),
-                              static_cast<const DWORD*>(bits) + size * size);
-    for (DWORD& pixel : pixels)
-        pixel &= 0xFFFFFF;
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+// The icon drawn on white, row by row from the top.
+std::vector<COLORREF> IconPixels(HICON icon, int size) {
+    CCanvas canvas(size, size, RGB(255, 255, 255));
+    DrawIconEx(canvas.Dc(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x)
+            pixels.push_back(canvas.Pixel(x, y));
+    }
     return pixels;
 }
 
-bool IsReddish(DWORD pixel) {
-    int r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
-    return r > 120 && g < 90 && b < 90;
+bool IsReddish(COLORREF pixel) {
+    return GetRValue(pixel) > 120 && GetGValue(pixel) < 90 && GetBValue(pixel) < 90;
 }
 
 class PluginTest : public PluginObjectTest {
