@@ -22,18 +22,6 @@ ULONGLONG StreamPosition(IStream* stream) {
     return position.QuadPart;
 }
 
-SIZE IconSize(HICON icon) {
-    ICONINFO info = {};
-    if (!GetIconInfo(icon, &info))
-        return {0, 0};
-    BITMAP bitmap = {};
-    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return {bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
-}
-
 // The icon drawn on white, row by row from the top.
 std::vector<COLORREF> IconPixels(HICON icon, int size) {
     CCanvas canvas(size, size, RGB(255, 255, 255));
