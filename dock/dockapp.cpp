@@ -3,10 +3,16 @@
 #include "dock/docklog.h"
 #include "dock/pngwriter.h"
 #include "dock/windowcapture.h"
+#include "core/actionflags.h"
+#include "tests/host/dialogdriver.h"
+#include "tests/host/messagepump.h"
 
 #include <utility>
 
 namespace {
+
+// Long enough for the tooltip's initial delay of half a second and its painting.
+constexpr DWORD TOOLTIP_WAIT_MS = 900;
 
 // A file in the dock's own folder.
 std::string BesideDock(const char* name) {
@@ -90,7 +96,50 @@ int CDockApp::TakeScreenshot() {
         DockLog("cannot capture the bar");
         return EXIT_NO_SCREENSHOT;
     }
-    return CPngWriter::Write(options.screenshotPath, image) ? EXIT_OK : EXIT_NO_SCREENSHOT;
+    if (!CPngWriter::Write(options.screenshotPath, image))
+        return EXIT_NO_SCREENSHOT;
+    return options.exitWindowShotPath.empty() ? EXIT_OK : TakeExitWindowShot();
+}
+
+// Presses the button and captures the window the press opens, then cancels it.
+int CDockApp::TakeExitWindowShot() {
+    bool written = false;
+    {
+        CDialogDriver driver([&](HWND window) {
+            written = CaptureOpenedWindow(window);
+            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        });
+        SendMessageA(bar.Handle(), WM_HOTKEY, 0, 0);
+    }
+    if (!written)
+        DockLog("cannot capture the window the button opens");
+    return written ? EXIT_OK : EXIT_NO_SCREENSHOT;
+}
+
+// With the pointer resting on the turn-off button (or the first one), so that its
+// tooltip shows too.
+bool CDockApp::CaptureOpenedWindow(HWND window) {
+    HWND button = GetDlgItem(window, ACTION_TURNOFF);
+    if (!button)
+        button = GetWindow(window, GW_CHILD);
+    if (button) {
+        RECT rect;
+        GetWindowRect(button, &rect);
+        POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        SetCursorPos(point.x, point.y);
+        ScreenToClient(button, &point);
+        SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
+    }
+    PumpFor(TOOLTIP_WAIT_MS);
+    RECT area;
+    GetWindowRect(window, &area);
+    HWND tip = FindWindowA("RichTooltip", nullptr);
+    RECT tipRect;
+    if (tip && IsWindowVisible(tip) && GetWindowRect(tip, &tipRect))
+        UnionRect(&area, &area, &tipRect);
+    ScreenImage image;
+    return CWindowCapture::CaptureScreen(area, image) &&
+           CPngWriter::Write(options.exitWindowShotPath, image);
 }
 
 // The object goes while the bar and the site still exist: on its way out it drops its

@@ -30,6 +30,8 @@ private:
     bool Start();
     int RunMessageLoop();
     int TakeScreenshot();
+    int TakeExitWindowShot();
+    bool CaptureOpenedWindow(HWND window);
     void ReleasePlugin();
     bool Stop();
 

@@ -13,11 +13,24 @@ bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& 
             options.screenshotPath = argv[++i];
             continue;
         }
+        if (std::strcmp(argument, "--exit-window-screenshot") == 0) {
+            if (i + 1 >= argc) {
+                error = "--exit-window-screenshot needs a file name";
+                return false;
+            }
+            options.exitWindowShotPath = argv[++i];
+            continue;
+        }
         if (std::strcmp(argument, "--dry-run") == 0) {
             options.dryRun = true;
             continue;
         }
         error = std::string("unknown option ") + argument;
+        return false;
+    }
+    if (!options.exitWindowShotPath.empty() &&
+        (options.screenshotPath.empty() || !options.dryRun)) {
+        error = "--exit-window-screenshot goes with --screenshot and --dry-run";
         return false;
     }
     return true;

@@ -6,6 +6,9 @@
 struct DockOptions {
     // When set, the dock captures its bar into this PNG file and exits.
     std::string screenshotPath;
+    // With a screenshot: also press the button, and capture the exit window with the
+    // tooltip of one of its buttons into this PNG file before closing it.
+    std::string exitWindowShotPath;
     // When set, the plug-in's power calls are shown instead of performed.
     bool dryRun = false;
 };

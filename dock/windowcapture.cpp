@@ -4,15 +4,12 @@
 
 #include <cstring>
 
-bool CWindowCapture::Capture(HWND window, ScreenImage& image) {
-    RECT bounds;
-    if (!GetWindowRect(window, &bounds))
-        return false;
-    int width = bounds.right - bounds.left;
-    int height = bounds.bottom - bounds.top;
+namespace {
+
+// Fills a top-down 32-bit picture of the given size through draw.
+template <typename Draw> bool CaptureInto(int width, int height, ScreenImage& image, Draw draw) {
     if (width <= 0 || height <= 0)
         return false;
-
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -26,7 +23,7 @@ bool CWindowCapture::Capture(HWND window, ScreenImage& image) {
     if (!dc || !bitmap)
         return false;
     Selection selected(dc.Get(), bitmap.Get());
-    if (!PrintWindow(window, dc.Get(), 0))
+    if (!draw(dc.Get()))
         return false;
     GdiFlush();
 
@@ -35,4 +32,24 @@ bool CWindowCapture::Capture(HWND window, ScreenImage& image) {
     image.bgrx.resize(static_cast<size_t>(width) * height * 4);
     std::memcpy(image.bgrx.data(), bits, image.bgrx.size());
     return true;
+}
+
+} // namespace
+
+bool CWindowCapture::Capture(HWND window, ScreenImage& image) {
+    RECT bounds;
+    if (!GetWindowRect(window, &bounds))
+        return false;
+    return CaptureInto(bounds.right - bounds.left, bounds.bottom - bounds.top, image,
+                       [window](HDC dc) { return PrintWindow(window, dc, 0) != FALSE; });
+}
+
+bool CWindowCapture::CaptureScreen(const RECT& area, ScreenImage& image) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    return CaptureInto(width, height, image, [&](HDC dc) {
+        WindowDC screen(nullptr);
+        return screen &&
+               BitBlt(dc, 0, 0, width, height, screen.Get(), area.left, area.top, SRCCOPY);
+    });
 }

@@ -1,5 +1,4 @@
-// Captures a window as it draws itself, without depending on what covers it on the
-// screen.
+// Captures a window as it draws itself, or a part of the screen as the user sees it.
 #pragma once
 
 #include "dock/screenimage.h"
@@ -10,4 +9,6 @@ class CWindowCapture {
 public:
     // The whole window, frame included; false when the window cannot be drawn.
     static bool Capture(HWND window, ScreenImage& image);
+    // What the screen shows inside the rectangle, windows over it included.
+    static bool CaptureScreen(const RECT& area, ScreenImage& image);
 };

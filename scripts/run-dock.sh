@@ -26,13 +26,16 @@ rm -f "$png"
 # Wine's background server inherits the standard streams: they go to a file, never
 # into a pipe.
 status=0
-wine "$dock" --dry-run --screenshot "Z:${png//\//\\}" >"$shots/dock.log" 2>&1 || status=$?
+exit_png="$shots/exit-window.png"
+wine "$dock" --dry-run --screenshot "Z:${png//\//\\}" \
+  --exit-window-screenshot "Z:${exit_png//\//\\}" >"$shots/dock.log" 2>&1 || status=$?
 if [ "$status" -ne 0 ]; then
   echo "run-dock: the dock exited with status $status" >&2
   cat "$shots/dock.log" >&2
   exit "$status"
 fi
 echo "Screenshot of the dock: $png"
+echo "Screenshot of the exit window: $exit_png"
 
 # The built-in skin and every sample skin, as the settings dialog previews them.
 preview() {

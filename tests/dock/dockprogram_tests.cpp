@@ -88,6 +88,33 @@ TEST(DockProgram, DryRunSaysWhatThePressWouldDoAndRemembersTheAction) {
     EXPECT_EQ(lastAction, 128u);
 }
 
+// The number of pixels of exactly this colour.
+int CountColour(const RgbImage& image, BYTE red, BYTE green, BYTE blue) {
+    int count = 0;
+    for (size_t i = 0; i + 2 < image.rgb.size(); i += 3)
+        count += image.rgb[i] == red && image.rgb[i + 1] == green && image.rgb[i + 2] == blue;
+    return count;
+}
+
+TEST(DockProgram, PressedButtonOpensTheExitWindowWithItsTooltip) {
+    ScratchFolder folder;
+    DockProcess dock(folder);
+    const std::string bar = folder.File("bar.png");
+    const std::string shot = folder.File("exit.png");
+    ASSERT_EQ(dock.Run("--dry-run --screenshot \"" + bar + "\" --exit-window-screenshot \"" + shot +
+                       "\""),
+              CDockApp::EXIT_OK);
+    RgbImage image;
+    ASSERT_TRUE(ReadPng(shot, image));
+    EXPECT_GT(image.width, 313) << "six captions widen the built-in skin";
+    EXPECT_GE(image.height, 198);
+    EXPECT_GT(CountColour(image, 0, 51, 153), 5000) << "the header and footer bands";
+    EXPECT_GT(CountColour(image, 51, 102, 204), 5000) << "the body band";
+    EXPECT_GT(CountColour(image, 255, 255, 255), 2000) << "captions and the balloon";
+    // Cancelled: nothing was chosen, so nothing was saved.
+    EXPECT_EQ(GetFileAttributesA(folder.File("dock.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(DockProgram, FailsLoudlyWithoutItsPluginOrWithABadCommandLine) {
     ScratchFolder folder;
     DockProcess lonely(folder, false);
@@ -97,6 +124,9 @@ TEST(DockProgram, FailsLoudlyWithoutItsPluginOrWithABadCommandLine) {
     DockProcess dock(other);
     EXPECT_EQ(dock.Run("--frobnicate"), CDockApp::EXIT_BAD_COMMAND_LINE);
     EXPECT_EQ(dock.Run("--screenshot"), CDockApp::EXIT_BAD_COMMAND_LINE);
+    EXPECT_EQ(dock.Run("--screenshot a.png --exit-window-screenshot b.png"),
+              CDockApp::EXIT_BAD_COMMAND_LINE)
+        << "a press without --dry-run could end the session";
 }
 
 } // namespace
