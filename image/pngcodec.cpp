@@ -131,7 +131,7 @@ bool PngCodec::ReadWithinJumpScope(Png png, PngInfo pngInfo, ImageStream& stream
         info.rowStride > rowBuffer.size())
         png_error(png, "Unsupported PNG row layout");
 
-    ReadRows(png, rowBuffer.data(), passes, interlaced, bitDepth == 2);
+    ReadRows(png, rowBuffer, passes, interlaced, bitDepth == 2);
     png_read_end(png, nullptr);
     return true;
 }
@@ -227,7 +227,8 @@ void PngCodec::RequestAlphaChannel(Png png, PngInfo pngInfo, int pixelDepth) {
     CreateAlpha();
 }
 
-void PngCodec::ReadRows(Png png, BYTE* buffer, int passes, bool interlaced, bool twoBit) {
+void PngCodec::ReadRows(Png png, std::vector<BYTE>& buffer, int passes, bool interlaced,
+                        bool twoBit) {
     if (alpha) {
         ReadAlphaRows(png, buffer, passes, interlaced);
         return;
@@ -238,30 +239,31 @@ void PngCodec::ReadRows(Png png, BYTE* buffer, int passes, bool interlaced, bool
         const bool refill = interlaced && pass > 0;
         const bool expand = twoBit && pass == passes - 1;
         for (LONG y = 0; y < height; ++y)
-            ReadIndexedRow(png, buffer, height - 1 - y, refill, expand);
+            ReadIndexedRow(png, buffer.data(), height - 1 - y, refill, expand);
     }
 }
 
 // libpng delivers blue, green, red and alpha together; they are split into the pixel
 // rows and the alpha plane. An interlaced file is gathered whole first, so that every
 // pass adds its pixels to the rows the earlier passes left, and split once at the end.
-void PngCodec::ReadAlphaRows(Png png, BYTE* buffer, int passes, bool interlaced) {
+// The buffer belongs to the caller, outside the frames libpng's errors jump over.
+void PngCodec::ReadAlphaRows(Png png, std::vector<BYTE>& buffer, int passes, bool interlaced) {
     const LONG height = Height();
     const size_t rowBytes = 4 * static_cast<size_t>(Width());
     if (!interlaced) {
         for (LONG y = 0; y < height; ++y) {
-            png_read_row(png, buffer, nullptr);
-            SplitAlphaRow(buffer, height - 1 - y);
+            png_read_row(png, buffer.data(), nullptr);
+            SplitAlphaRow(buffer.data(), height - 1 - y);
         }
         return;
     }
-    std::vector<BYTE> whole(rowBytes * static_cast<size_t>(height));
+    buffer.assign(rowBytes * static_cast<size_t>(height), 0);
     for (int pass = 0; pass < passes; ++pass) {
         for (LONG y = 0; y < height; ++y)
-            png_read_row(png, whole.data() + rowBytes * static_cast<size_t>(y), nullptr);
+            png_read_row(png, buffer.data() + rowBytes * static_cast<size_t>(y), nullptr);
     }
     for (LONG y = 0; y < height; ++y)
-        SplitAlphaRow(whole.data() + rowBytes * static_cast<size_t>(y), height - 1 - y);
+        SplitAlphaRow(buffer.data() + rowBytes * static_cast<size_t>(y), height - 1 - y);
 }
 
 void PngCodec::SplitAlphaRow(const BYTE* bgra, LONG row) {

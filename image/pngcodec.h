@@ -27,8 +27,8 @@ private:
     void ApplyPalette(Png png, PngInfo pngInfo);
     void ApplyPaletteTransparency(Png png, PngInfo pngInfo);
     void RequestAlphaChannel(Png png, PngInfo pngInfo, int pixelDepth);
-    void ReadRows(Png png, BYTE* buffer, int passes, bool interlaced, bool twoBit);
-    void ReadAlphaRows(Png png, BYTE* buffer, int passes, bool interlaced);
+    void ReadRows(Png png, std::vector<BYTE>& buffer, int passes, bool interlaced, bool twoBit);
+    void ReadAlphaRows(Png png, std::vector<BYTE>& buffer, int passes, bool interlaced);
     void SplitAlphaRow(const BYTE* bgra, LONG row);
     void ReadIndexedRow(Png png, BYTE* buffer, LONG row, bool refill, bool expand);
 };
