@@ -39,7 +39,6 @@ public:
     HRESULT STDMETHODCALLTYPE GetButtonInfo(ButtonInfo* info) override;
     HRESULT STDMETHODCALLTYPE GetProperty(DWORD id, DWORD value, void* out) override;
 
-    HMODULE ResourceModule() const { return resourceModule; }
     const PluginSettings& Settings() const { return settings; }
 
     // Enables the shutdown privilege and performs one action value.
