@@ -119,10 +119,7 @@ def graphite_cancel():
         draw = ImageDraw.Draw(plate)
         draw.rectangle((0, 0, big[0] - 1, big[1] - 1), outline=(140, 144, 150, 255),
                        width=SUPERSAMPLE)
-        face = artlib.font(11 * SUPERSAMPLE)
-        box = draw.textbbox((0, 0), "Cancel", font=face)
-        draw.text(((big[0] - box[2] - box[0]) / 2, (big[1] - box[3] - box[1]) / 2), "Cancel",
-                  font=face, fill=(235, 235, 240, 255))
+        artlib.centred_text(draw, big, "Cancel", artlib.font(11 * SUPERSAMPLE), (235, 235, 240, 255))
         strip.paste(artlib.shrink(plate, (width, height)).convert("RGB"), (0, row * height))
     return strip
 
@@ -181,10 +178,7 @@ def glass_cancel():
                                radius=big[1] // 2,
                                fill=artlib.scale_colour((255, 255, 255), factor) + (70,),
                                outline=(255, 255, 255, 180), width=SUPERSAMPLE * 2)
-        face = artlib.font(12 * SUPERSAMPLE)
-        box = draw.textbbox((0, 0), "Cancel", font=face)
-        draw.text(((big[0] - box[2] - box[0]) / 2, (big[1] - box[3] - box[1]) / 2), "Cancel",
-                  font=face, fill=(255, 255, 255, 240))
+        artlib.centred_text(draw, big, "Cancel", artlib.font(12 * SUPERSAMPLE), (255, 255, 255, 240))
         strip.paste(artlib.shrink(layer, (width, height)), (0, row * height))
     return strip
 

@@ -48,6 +48,14 @@ def font(size, bold=True):
     return ImageFont.truetype(FONT_BOLD if bold else FONT, size)
 
 
+def centred_text(draw, size, text, face, fill, shift=0):
+    """Draws text centred in an area of the given size, moved right and down by shift."""
+    box = draw.textbbox((0, 0), text, font=face)
+    x = (size[0] - (box[2] - box[0])) / 2 - box[0] + shift
+    y = (size[1] - (box[3] - box[1])) / 2 - box[1] + shift
+    draw.text((x, y), text, font=face, fill=fill)
+
+
 def scale_colour(colour, factor):
     """Darker below 1, lighter (towards white) above 1."""
     if factor <= 1:

@@ -173,14 +173,9 @@ def cancel_button():
         draw = ImageDraw.Draw(big)
         draw.rounded_rectangle((0, 0, big_size[0] - 1, big_size[1] - 1), radius=6 * SUPERSAMPLE,
                                outline=(20, 40, 110, 255), width=SUPERSAMPLE)
-        face = artlib.font(11 * SUPERSAMPLE)
-        box = draw.textbbox((0, 0), "Cancel", font=face)
-        text_x = (big_size[0] - (box[2] - box[0])) / 2 - box[0]
-        text_y = (big_size[1] - (box[3] - box[1])) / 2 - box[1]
-        if row == 1:
-            text_x += SUPERSAMPLE
-            text_y += SUPERSAMPLE
-        draw.text((text_x, text_y), "Cancel", font=face, fill=ink + (255,))
+        # The pressed state's word sits one pixel lower and to the right.
+        artlib.centred_text(draw, big_size, "Cancel", artlib.font(11 * SUPERSAMPLE), ink + (255,),
+                            SUPERSAMPLE if row == 1 else 0)
         image.paste(artlib.shrink(big, (width, state_height)), (0, row * state_height))
     return image
 
