@@ -3,6 +3,7 @@
 #include "image/rasterimage.h"
 
 #include "image/blend.h"
+#include "image/packedindex.h"
 
 #include <algorithm>
 #include <cmath>
@@ -80,17 +81,6 @@ public:
     HGDIOBJ previous = nullptr;
     BYTE* bits = nullptr;
 };
-
-BYTE IndexAt(const BYTE* row, LONG x, WORD depth) {
-    switch (depth) {
-    case 8:
-        return row[x];
-    case 4:
-        return static_cast<BYTE>((row[x / 2] >> (4 * (1 - x % 2))) & 0x0F);
-    default:
-        return static_cast<BYTE>((row[x / 8] >> (7 - x % 8)) & 1);
-    }
-}
 
 // Where one call paints: the destination rectangle cut to the clip box, computed in
 // 64 bits so that no position and size overflows.
@@ -200,7 +190,7 @@ private:
         for (size_t i = 0; i < map.columns.size(); ++i, target += 3) {
             const LONG sx = map.columns[i];
             if (palette) {
-                const RGBQUAD& entry = palette[IndexAt(pixels, sx, depth)];
+                const RGBQUAD& entry = palette[PackedIndex(pixels, sx, depth)];
                 target[0] = entry.rgbBlue;
                 target[1] = entry.rgbGreen;
                 target[2] = entry.rgbRed;
@@ -220,7 +210,7 @@ private:
             const LONG sx = map.columns[i];
             unsigned a = plane ? plane[sx] : 255;
             if (palette) {
-                const BYTE index = IndexAt(pixels, sx, depth);
+                const BYTE index = PackedIndex(pixels, sx, depth);
                 if (paletteOpacity)
                     a = a * (palette[index].rgbReserved + 1u) / 256;
                 if (index == keyIndex)

@@ -3,6 +3,8 @@
 // bit-exact.
 #include "image/rasterimage.h"
 
+#include "image/packedindex.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -24,18 +26,7 @@ float Times(LONG value, float scale) {
     return static_cast<float>(value) * scale;
 }
 
-BYTE IndexAt(const BYTE* row, LONG x, WORD depth) {
-    switch (depth) {
-    case 8:
-        return row[x];
-    case 4:
-        return static_cast<BYTE>((row[x / 2] >> (4 * (1 - x % 2))) & 0x0F);
-    default:
-        return static_cast<BYTE>((row[x / 8] >> (7 - x % 8)) & 1);
-    }
-}
-
-void SetIndexAt(BYTE* row, LONG x, WORD depth, BYTE index) {
+void SetPackedIndex(BYTE* row, LONG x, WORD depth, BYTE index) {
     switch (depth) {
     case 8:
         row[x] = index;
@@ -100,8 +91,8 @@ void ResampleNearest(CRasterImage& source, CRasterImage& result, const std::vect
                 std::memcpy(target + 3 * x, from + 3 * columns[x], 3);
         } else {
             for (size_t x = 0; x < width; ++x)
-                SetIndexAt(target, static_cast<LONG>(x), depth,
-                           table[IndexAt(from, columns[x], depth)]);
+                SetPackedIndex(target, static_cast<LONG>(x), depth,
+                               table[PackedIndex(from, columns[x], depth)]);
         }
     }
     // A pixel-by-pixel pass would leave the colour of its last pixel in the cache.
@@ -148,7 +139,7 @@ private:
                 target[x] =
                     Color4{{float(from[3 * x]), float(from[3 * x + 1]), float(from[3 * x + 2]), 0}};
             else
-                target[x] = palette[IndexAt(from, static_cast<LONG>(x), depth)];
+                target[x] = palette[PackedIndex(from, static_cast<LONG>(x), depth)];
         }
     }
 
@@ -171,7 +162,7 @@ void StorePixel(CRasterImage& result, BYTE* row, LONG x, const Color4& value) {
         row[3 * x + 2] = red;
         return;
     }
-    SetIndexAt(row, x, depth, result.NearestIndex(RGBQUAD{blue, green, red, 0}));
+    SetPackedIndex(row, x, depth, result.NearestIndex(RGBQUAD{blue, green, red, 0}));
 }
 
 struct LinearStep {
@@ -501,7 +492,7 @@ bool CRasterImage::Crop(LONG left, LONG top, LONG right, LONG bottom, CRasterIma
             continue;
         }
         for (LONG x = 0; x < resultWidth; ++x)
-            SetIndexAt(target, x, depth, IndexAt(from, startX + x, depth));
+            SetPackedIndex(target, x, depth, PackedIndex(from, startX + x, depth));
     }
 
     if (alpha) {
