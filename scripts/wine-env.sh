@@ -6,18 +6,19 @@ export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 xvfb_pid=
 
 wine_start_display() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$build/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && return 0
-      sleep 0.1
-    done
-    kill "$xvfb_pid" 2>/dev/null
+  # Xvfb picks a free display itself and names it: two runs started at the same time
+  # can never end up sharing one display.
+  local numfile="$build/xvfb.display" n=
+  rm -f "$numfile"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" >"$build/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    n=$(head -n 1 "$numfile" 2>/dev/null)
+    [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
   done
+  kill "$xvfb_pid" 2>/dev/null
   echo "no free X display" >&2
   return 1
 }
