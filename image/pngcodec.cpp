@@ -2,6 +2,7 @@
 
 #include "image/imagestream.h"
 #include "image/littleendian.h"
+#include "image/pngmemorybudget.h"
 
 #include <png.h>
 
@@ -12,11 +13,31 @@
 
 namespace {
 
-// Owns libpng's read and info structures for one decode, on every exit path.
+// Metadata chunks that libpng would read whole into memory, whatever length they
+// claim. The decoder uses none of them, so libpng skips them unread.
+constexpr png_byte kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0sPLT\0eXIf\0pCAL\0sCAL";
+constexpr int kSkippedChunkCount = sizeof kSkippedChunks / 5;
+// The most libpng may hold of any other chunk, an ICC profile say; it keeps the chunk
+// and its decompressed form, which together must fit in the budget with the rows.
+constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t{4} << 20;
+constexpr png_uint_32 kMaxCachedChunks = 64;
+static_assert(3 * kMaxChunkBytes < PngMemoryBudget::kDefaultLimit, "chunks must fit the budget");
+
+png_voidp AllocateFromBudget(png_structp png, png_alloc_size_t bytes) {
+    return static_cast<PngMemoryBudget*>(png_get_mem_ptr(png))->Allocate(bytes);
+}
+
+void ReturnToBudget(png_structp png, png_voidp block) {
+    static_cast<PngMemoryBudget*>(png_get_mem_ptr(png))->Free(block);
+}
+
+// Owns libpng's read and info structures for one decode, on every exit path; every
+// allocation libpng makes for them comes from the budget.
 class PngReadStructs {
 public:
-    PngReadStructs() {
-        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    explicit PngReadStructs(PngMemoryBudget& budget) {
+        png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr, &budget,
+                                       AllocateFromBudget, ReturnToBudget);
         if (!png)
             throw "Failed to create PNG structure";
         pngInfo = png_create_info_struct(png);
@@ -24,6 +45,12 @@ public:
             png_destroy_read_struct(&png, nullptr, nullptr);
             throw "Failed to initialize PNG info structure";
         }
+        const auto maxSide = static_cast<png_uint_32>(CRasterImage::kMaxSide);
+        png_set_user_limits(png, maxSide, maxSide);
+        png_set_chunk_malloc_max(png, kMaxChunkBytes);
+        png_set_chunk_cache_max(png, kMaxCachedChunks);
+        png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks,
+                                    kSkippedChunkCount);
     }
     ~PngReadStructs() { png_destroy_read_struct(&png, &pngInfo, nullptr); }
     PngReadStructs(const PngReadStructs&) = delete;
@@ -48,11 +75,23 @@ void StoreError(png_structp png, png_const_charp message) {
 
 void IgnoreWarning(png_structp, png_const_charp) {}
 
-// 16-bit samples are stripped to 8, and every colour depth becomes 24 bits.
-DWORD ImageDepth(int pixelDepth) {
+// 16-bit samples are stripped to 8, and every colour depth becomes 24 bits, as does
+// every picture that keeps transparency in an alpha plane.
+DWORD ImageDepth(int pixelDepth, bool keepsAlpha) {
+    if (keepsAlpha)
+        return 24;
     if (pixelDepth == 16)
         return 8;
     return pixelDepth < 16 ? pixelDepth : 24;
+}
+
+// An alpha channel, or a colour key on grey or RGB samples. (A palette's transparency
+// entries stay opacities of the palette.)
+bool KeepsAlpha(png_structp png, png_infop pngInfo) {
+    const int colorType = png_get_color_type(png, pngInfo);
+    if (colorType & PNG_COLOR_MASK_ALPHA)
+        return true;
+    return colorType != PNG_COLOR_TYPE_PALETTE && png_get_valid(png, pngInfo, PNG_INFO_tRNS);
 }
 
 LONG MetresToDpi(png_uint_32 pixelsPerMetre) {
@@ -74,8 +113,13 @@ void ExpandTwoBitPixels(BYTE* row, LONG width) {
 } // namespace
 
 bool PngCodec::DecodeFrom(ImageStream& stream) {
+    PngMemoryBudget budget;
+    return DecodeFrom(stream, budget);
+}
+
+bool PngCodec::DecodeFrom(ImageStream& stream, PngMemoryBudget& budget) {
     try {
-        PngReadStructs structs;
+        PngReadStructs structs(budget);
         std::vector<BYTE> rowBuffer;
         return ReadImage(structs.png, structs.pngInfo, stream, rowBuffer);
     } catch (const char* message) {
@@ -108,38 +152,40 @@ bool PngCodec::ReadWithinJumpScope(Png png, PngInfo pngInfo, ImageStream& stream
     const LONG width = static_cast<LONG>(png_get_image_width(png, pngInfo));
     const LONG height = static_cast<LONG>(png_get_image_height(png, pngInfo));
 
-    SetBackground(png, pngInfo, pixelDepth);
+    const bool keepsAlpha = KeepsAlpha(png, pngInfo);
+    SetBackground(png, pngInfo, keepsAlpha);
     if (bitDepth == 16)
         png_set_strip_16(png);
-    if (!Create(width, height, ImageDepth(pixelDepth), FormatPng))
+    if (!Create(width, height, ImageDepth(pixelDepth, keepsAlpha), FormatPng))
         return false;
     ApplyResolution(png, pngInfo);
     ApplyPalette(png, pngInfo);
     ApplyPaletteTransparency(png, pngInfo);
-    RequestAlphaChannel(png, pngInfo, pixelDepth);
+    if (keepsAlpha)
+        RequestAlphaChannel(png, colorType);
     if (colorType & PNG_COLOR_MASK_COLOR)
         png_set_bgr(png);
-
-    rowBuffer.assign(static_cast<size_t>((pixelDepth + 7) / 8) * width + 10, 0);
     const int passes = png_set_interlace_handling(png);
 
     // The rows libpng will deliver must be exactly what the copy loops expect.
     png_read_update_info(png, pngInfo);
     const int deliveredBits = png_get_bit_depth(png, pngInfo) * png_get_channels(png, pngInfo);
     const int expectedBits = alpha ? 32 : (bitDepth == 2 ? 2 : BitCount());
-    if (deliveredBits != expectedBits || png_get_rowbytes(png, pngInfo) > rowBuffer.size() ||
-        info.rowStride > rowBuffer.size())
+    if (deliveredBits != expectedBits)
         png_error(png, "Unsupported PNG row layout");
+    rowBuffer.assign(std::max<size_t>(png_get_rowbytes(png, pngInfo), info.rowStride) + 10, 0);
 
     ReadRows(png, rowBuffer, passes, interlaced, bitDepth == 2);
     png_read_end(png, nullptr);
     return true;
 }
 
-void PngCodec::SetBackground(Png png, PngInfo pngInfo, int pixelDepth) {
+// Pictures that keep their transparency are not composited: their background chunk only
+// names the key colour.
+void PngCodec::SetBackground(Png png, PngInfo pngInfo, bool keepsAlpha) {
     png_color_16p fileBackground = nullptr;
     const bool hasBackground = png_get_bKGD(png, pngInfo, &fileBackground) != 0;
-    if (pixelDepth == 32) {
+    if (keepsAlpha) {
         if (hasBackground) {
             info.transparentColor = RGBQUAD{static_cast<BYTE>(fileBackground->blue),
                                             static_cast<BYTE>(fileBackground->green),
@@ -192,8 +238,7 @@ void PngCodec::ApplyPalette(Png png, PngInfo pngInfo) {
 }
 
 // Only palette files: for grey files libpng reports the grey key through the same call,
-// with an alpha byte that the file never set, and background compositing has keyed
-// those pixels already.
+// with an alpha byte that the file never set; that key becomes the alpha plane instead.
 void PngCodec::ApplyPaletteTransparency(Png png, PngInfo pngInfo) {
     RGBQUAD* palette = Palette();
     if (!palette || png_get_color_type(png, pngInfo) != PNG_COLOR_TYPE_PALETTE)
@@ -214,15 +259,13 @@ void PngCodec::ApplyPaletteTransparency(Png png, PngInfo pngInfo) {
         palette[i].rgbReserved = 255;
 }
 
-void PngCodec::RequestAlphaChannel(Png png, PngInfo pngInfo, int pixelDepth) {
-    const int colorType = png_get_color_type(png, pngInfo);
-    const bool greyAlpha16 = colorType == PNG_COLOR_TYPE_GRAY_ALPHA && pixelDepth == 32;
-    if (colorType != PNG_COLOR_TYPE_RGB_ALPHA && !greyAlpha16)
-        return;
-    if (greyAlpha16) {
+// Every picture with transparency arrives as blue, green, red and alpha bytes: grey is
+// widened to colour, samples below 8 bits to bytes, and a colour key becomes alpha.
+void PngCodec::RequestAlphaChannel(Png png, int colorType) {
+    if (!(colorType & PNG_COLOR_MASK_COLOR))
         png_set_gray_to_rgb(png);
+    if (colorType != PNG_COLOR_TYPE_RGB_ALPHA)
         png_set_expand(png);
-    }
     png_set_filler(png, 0xff, PNG_FILLER_AFTER);
     CreateAlpha();
 }

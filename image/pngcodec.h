@@ -1,11 +1,12 @@
 // Decodes a PNG file through libpng into a palette or 24-bit image, with an alpha plane
-// for files that carry an alpha channel.
+// for files that carry an alpha channel or a colour key.
 #pragma once
 
 #include "image/rasterimage.h"
 
 #include <vector>
 
+class PngMemoryBudget;
 struct png_struct_def;
 struct png_info_def;
 
@@ -14,6 +15,8 @@ public:
     PngCodec() : CRasterImage(FormatPng) {}
 
     bool DecodeFrom(ImageStream& stream);
+    // libpng's own allocations come from `budget`, which is left holding their account.
+    bool DecodeFrom(ImageStream& stream, PngMemoryBudget& budget);
 
 private:
     using Png = png_struct_def*;
@@ -22,11 +25,11 @@ private:
     bool ReadImage(Png png, PngInfo pngInfo, ImageStream& stream, std::vector<BYTE>& rowBuffer);
     bool ReadWithinJumpScope(Png png, PngInfo pngInfo, ImageStream& stream,
                              std::vector<BYTE>& rowBuffer);
-    void SetBackground(Png png, PngInfo pngInfo, int pixelDepth);
+    void SetBackground(Png png, PngInfo pngInfo, bool keepsAlpha);
     void ApplyResolution(Png png, PngInfo pngInfo);
     void ApplyPalette(Png png, PngInfo pngInfo);
     void ApplyPaletteTransparency(Png png, PngInfo pngInfo);
-    void RequestAlphaChannel(Png png, PngInfo pngInfo, int pixelDepth);
+    void RequestAlphaChannel(Png png, int colorType);
     void ReadRows(Png png, std::vector<BYTE>& buffer, int passes, bool interlaced, bool twoBit);
     void ReadAlphaRows(Png png, std::vector<BYTE>& buffer, int passes, bool interlaced);
     void SplitAlphaRow(const BYTE* bgra, LONG row);

@@ -11,11 +11,6 @@ constexpr DWORD kHeaderBytes = 40;
 constexpr LONG kDefaultDpi = 96;
 constexpr LONG kDefaultPelsPerMeter = 3780;
 
-// Skins come from the internet: an image may not claim more than this, counting the
-// alpha plane it may get later, nor a side longer than GDI's coordinate range.
-constexpr uint64_t kMaxImageBytes = 256ull << 20;
-constexpr uint32_t kMaxSide = 32767;
-
 DWORD NormalisedDepth(DWORD bitsPerPixel) {
     if (bitsPerPixel <= 1)
         return 1;
@@ -37,11 +32,12 @@ uint64_t StrideOf(uint32_t width, uint32_t depth) {
 bool WithinMemoryLimit(LONG width, LONG height, DWORD depth) {
     const uint32_t w = static_cast<uint32_t>(width);
     const uint32_t h = static_cast<uint32_t>(height);
-    if (w > kMaxSide || h > kMaxSide)
+    const uint32_t maxSide = static_cast<uint32_t>(CRasterImage::kMaxSide);
+    if (w > maxSide || h > maxSide)
         return false;
     const uint64_t pixelBytes = StrideOf(w, depth) * h;
     const uint64_t alphaBytes = static_cast<uint64_t>(w) * h;
-    return pixelBytes + alphaBytes <= kMaxImageBytes;
+    return pixelBytes + alphaBytes <= CRasterImage::kMaxImageBytes;
 }
 
 bool SameColor(RGBQUAD a, RGBQUAD b) {

@@ -480,6 +480,8 @@ bool CRasterImage::Crop(LONG left, LONG top, LONG right, LONG bottom, CRasterIma
     result.SetPalette(Palette(), header.biClrUsed);
     result.info.transparentIndex = info.transparentIndex;
     result.info.transparentColor = info.transparentColor;
+    // The opacities travel with the palette: a button cut from a strip stays translucent.
+    result.info.alphaPaletteEnabled = info.alphaPaletteEnabled;
 
     const WORD depth = BitCount();
     const LONG resultWidth = result.Width();

@@ -3,6 +3,7 @@
 #include "fixtures.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -190,6 +191,35 @@ CRasterImage PaletteOpacityImage() {
     CRasterImage image;
     DecodeBytes(image, WritePng(picture), FormatPng);
     return image;
+}
+
+// What a skin does with a picture, over a patterned screen: the whole of it stretched as
+// a background, and its middle state band cut out and drawn as a button below.
+std::vector<uint32_t> DrawAsSkin(CRasterImage& image) {
+    const LONG w = image.Width();
+    const LONG h = image.Height();
+    const LONG bandHeight = h / 3;
+    Canvas canvas(2 * w + 1, 2 * h + bandHeight + 2, 0);
+    for (LONG y = 0; y < canvas.height; ++y) {
+        for (LONG x = 0; x < canvas.width; ++x)
+            canvas.Set(x, y, Rgb(x * 23 % 256, y * 41 % 256, (x + y) * 13 % 256));
+    }
+    image.Draw(canvas.dc, 0, 0, 2 * w + 1, 2 * h - 1);
+    CRasterImage band;
+    if (image.Crop(0, bandHeight, w, 2 * bandHeight, &band))
+        band.Draw(canvas.dc, 1, 2 * h + 1);
+    return canvas.Pixels();
+}
+
+bool MiddleBandHasClearPixel(const PngPicture& rgba) {
+    const int bandHeight = rgba.height / 3;
+    for (int y = bandHeight; y < 2 * bandHeight; ++y) {
+        for (int x = 0; x < rgba.width; ++x) {
+            if (rgba.Sample(x, y, 3) == 0)
+                return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -386,4 +416,43 @@ TEST(Draw, NothingToDoReturnsZero) {
     AddAlpha(image, 9);
     EXPECT_EQ(image.Draw(canvas.dc, 10, 10), 1);
     EXPECT_EQ(canvas.Pixels(), std::vector<uint32_t>(16, 0x010203));
+}
+
+// Skin pictures as common tools save them must draw exactly as the same picture saved as
+// 8-bit RGBA: clear where it is clear, blended where it is translucent.
+TEST(Draw, TransparentPicturesOfEveryKindDrawLikeTheirRgbaTwin) {
+    const struct {
+        const char* name;
+        int colorType;
+        int depth;
+    } kinds[] = {{"grey with alpha", PNG_COLOR_TYPE_GRAY_ALPHA, 8},
+                 {"16-bit grey with alpha", PNG_COLOR_TYPE_GRAY_ALPHA, 16},
+                 {"16-bit RGBA", PNG_COLOR_TYPE_RGB_ALPHA, 16},
+                 {"2-bit grey with a key", PNG_COLOR_TYPE_GRAY, 2},
+                 {"16-bit grey with a key", PNG_COLOR_TYPE_GRAY, 16},
+                 {"RGB with a key", PNG_COLOR_TYPE_RGB, 8},
+                 {"16-bit RGB with a key", PNG_COLOR_TYPE_RGB, 16},
+                 {"palette with opacities", PNG_COLOR_TYPE_PALETTE, 8},
+                 {"4-bit palette with opacities", PNG_COLOR_TYPE_PALETTE, 4}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        PngPicture picture = PatternPng(kind.colorType, kind.depth, false);
+        if (kind.colorType & PNG_COLOR_MASK_ALPHA) {
+            const int alpha = ChannelCount(kind.colorType) - 1;
+            for (int i = 0; i < picture.width * picture.height; i += 3)
+                picture.samples[i * (alpha + 1) + alpha] = 0;
+        } else if (kind.colorType == PNG_COLOR_TYPE_PALETTE) {
+            for (size_t i = 0; i < picture.palette.size() / 6; ++i)
+                picture.paletteAlpha.push_back(static_cast<BYTE>(i % 3 == 0 ? 0 : i * 53));
+        } else {
+            KeyOnPixel(picture, 1, 3);
+        }
+        const PngPicture twin = Rgba8Twin(picture);
+        ASSERT_TRUE(MiddleBandHasClearPixel(twin));
+        CRasterImage image;
+        CRasterImage reference;
+        ASSERT_TRUE(DecodeBytes(image, WritePng(picture), FormatPng));
+        ASSERT_TRUE(DecodeBytes(reference, WritePng(twin), FormatPng));
+        EXPECT_EQ(DrawAsSkin(image), DrawAsSkin(reference));
+    }
 }

@@ -6,6 +6,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <iterator>
 
 bool DecodeBytes(CRasterImage& image, const Bytes& bytes, DWORD formatId) {
     MemoryStream stream(bytes.data(), static_cast<LONG>(bytes.size()));
@@ -56,9 +57,6 @@ PngPicture PatternPng(int colorType, int bitDepth, bool interlaced) {
     picture.interlaced = interlaced;
     const int channels = ChannelCount(colorType);
     const uint32_t levels = 1u << bitDepth;
-    const bool hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
-    // Alpha that the decoder composites onto a background stays exact only at 0 and max.
-    const bool composited = hasAlpha && bitDepth * channels != 32;
     uint32_t paletteSize = 0;
     if (colorType == PNG_COLOR_TYPE_PALETTE) {
         paletteSize = std::min(levels, 200u);
@@ -75,13 +73,55 @@ PngPicture PatternPng(int colorType, int bitDepth, bool interlaced) {
                 uint32_t value = (hash >> 11) % levels;
                 if (paletteSize)
                     value %= paletteSize;
-                if (hasAlpha && c == channels - 1 && composited)
-                    value = (x + y) % 3 == 0 ? 0 : levels - 1;
                 picture.samples.push_back(static_cast<uint16_t>(value));
             }
         }
     }
     return picture;
+}
+
+void KeyOnPixel(PngPicture& picture, int x, int y) {
+    picture.hasKey = true;
+    for (int c = 0; c < ChannelCount(picture.colorType); ++c)
+        picture.key[c] = picture.Sample(x, y, c);
+}
+
+PngPicture Rgba8Twin(const PngPicture& picture) {
+    PngPicture twin;
+    twin.width = picture.width;
+    twin.height = picture.height;
+    twin.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    const int channels = ChannelCount(picture.colorType);
+    const uint32_t max = (1u << picture.bitDepth) - 1;
+    const auto to8 = [&](uint32_t sample) {
+        return picture.bitDepth == 16 ? sample >> 8 : sample * 255 / max;
+    };
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            uint32_t rgba[4] = {0, 0, 0, 255};
+            if (picture.colorType == PNG_COLOR_TYPE_PALETTE) {
+                const size_t index = picture.Sample(x, y, 0);
+                for (int c = 0; c < 3; ++c)
+                    rgba[c] = picture.palette[3 * index + c];
+                if (index < picture.paletteAlpha.size())
+                    rgba[3] = picture.paletteAlpha[index];
+            } else {
+                const bool colour = (picture.colorType & PNG_COLOR_MASK_COLOR) != 0;
+                bool keyed = picture.hasKey;
+                for (int c = 0; c < 3; ++c) {
+                    const int channel = colour ? c : 0;
+                    rgba[c] = to8(picture.Sample(x, y, channel));
+                    keyed = keyed && picture.Sample(x, y, channel) == picture.key[channel];
+                }
+                if (picture.colorType & PNG_COLOR_MASK_ALPHA)
+                    rgba[3] = to8(picture.Sample(x, y, channels - 1));
+                if (keyed)
+                    rgba[3] = 0;
+            }
+            twin.samples.insert(twin.samples.end(), std::begin(rgba), std::end(rgba));
+        }
+    }
+    return twin;
 }
 
 namespace {
@@ -328,10 +368,11 @@ std::vector<NamedFixture> AllFixtures() {
     dense.background[0] = 0x12;
     fixtures.push_back({"png-rgba-phys-background", WritePng(dense)});
     PngPicture keyedRgb = PatternPng(PNG_COLOR_TYPE_RGB, 16, false);
-    keyedRgb.hasKey = true;
-    for (int c = 0; c < 3; ++c)
-        keyedRgb.key[c] = keyedRgb.Sample(1, 1, c);
+    KeyOnPixel(keyedRgb, 1, 1);
     fixtures.push_back({"png-rgb-key", WritePng(keyedRgb)});
+    PngPicture keyedGrey = PatternPng(PNG_COLOR_TYPE_GRAY, 2, true);
+    KeyOnPixel(keyedGrey, 1, 1);
+    fixtures.push_back({"png-gray2-key-interlaced", WritePng(keyedGrey)});
     Bytes truncated = WritePng(PatternPng(PNG_COLOR_TYPE_PALETTE, 4, true));
     truncated.resize(truncated.size() / 2);
     fixtures.push_back({"png-truncated", truncated});

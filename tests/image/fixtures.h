@@ -45,8 +45,13 @@ struct PngPicture {
 };
 
 int ChannelCount(int colorType);
-// 9 x 7 pixels of varied samples; partial alpha only where the decoder keeps it exact.
+// 9 x 7 pixels of varied samples and alpha.
 PngPicture PatternPng(int colorType, int bitDepth, bool interlaced);
+// Makes the colour of pixel (x, y) of a grey or RGB picture its transparency key.
+void KeyOnPixel(PngPicture& picture, int x, int y);
+// The same picture as 8-bit RGBA: samples scaled to bytes, grey spread to red, green and
+// blue, and a colour key or palette opacity turned into alpha.
+PngPicture Rgba8Twin(const PngPicture& picture);
 Bytes WritePng(const PngPicture& picture);
 
 // A 40-byte information header; a zero image size is left for the decoder to work out.

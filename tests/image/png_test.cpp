@@ -1,5 +1,8 @@
 #include "fixtures.h"
 
+#include "image/memorystream.h"
+#include "image/pngcodec.h"
+#include "image/pngmemorybudget.h"
 #include "image/rasterimage.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +10,9 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -17,55 +23,22 @@ struct Pixel {
     int alpha; // -1: the image has no alpha plane
 };
 
-int To8(const PngPicture& picture, int sample) {
-    if (picture.bitDepth == 16)
-        return sample >> 8;
-    return sample * 255 / ((1 << picture.bitDepth) - 1);
+bool KeepsAlpha(const PngPicture& p) {
+    return (p.colorType & PNG_COLOR_MASK_ALPHA) || p.hasKey;
 }
 
-// What the decoder must deliver for one pixel of a pattern picture, worked out from the
-// samples it was written with: 16-bit samples keep their high byte; composited alpha
-// (grey with 8-bit samples, RGBA with 16-bit ones) lands on the default background,
-// grey 0 for grey pictures and 192, 192, 192 for colour ones.
-Pixel Expected(const PngPicture& p, int x, int y) {
-    const int max = (1 << p.bitDepth) - 1;
-    switch (p.colorType) {
-    case PNG_COLOR_TYPE_PALETTE: {
-        const size_t i = 3 * p.Sample(x, y, 0);
-        return {p.palette[i + 2], p.palette[i + 1], p.palette[i], -1};
-    }
-    case PNG_COLOR_TYPE_GRAY: {
-        const int v = To8(p, p.Sample(x, y, 0));
-        return {v, v, v, -1};
-    }
-    case PNG_COLOR_TYPE_GRAY_ALPHA: {
-        const int v = To8(p, p.Sample(x, y, 0));
-        const int a = p.Sample(x, y, 1);
-        if (p.bitDepth == 16)
-            return {v, v, v, a >> 8};
-        const int shown = a == max ? v : 0;
-        return {shown, shown, shown, -1};
-    }
-    case PNG_COLOR_TYPE_RGB:
-        return {To8(p, p.Sample(x, y, 2)), To8(p, p.Sample(x, y, 1)), To8(p, p.Sample(x, y, 0)),
-                -1};
-    default: {
-        Pixel pixel = {To8(p, p.Sample(x, y, 2)), To8(p, p.Sample(x, y, 1)),
-                       To8(p, p.Sample(x, y, 0)), p.Sample(x, y, 3)};
-        if (p.bitDepth == 8)
-            return pixel;
-        if (pixel.alpha == 0)
-            pixel.blue = pixel.green = pixel.red = 192;
-        pixel.alpha = 255;
-        return pixel;
-    }
-    }
+// What the decoder must deliver for one pixel of a pattern picture: the colour of its
+// 8-bit RGBA twin, and the twin's alpha when the picture has an alpha channel or a
+// colour key (palette opacities stay in the palette).
+Pixel Expected(const PngPicture& p, const PngPicture& twin, int x, int y) {
+    return {twin.Sample(x, y, 2), twin.Sample(x, y, 1), twin.Sample(x, y, 0),
+            KeepsAlpha(p) ? twin.Sample(x, y, 3) : -1};
 }
 
 WORD ExpectedDepth(const PngPicture& p) {
-    if (p.colorType == PNG_COLOR_TYPE_GRAY || p.colorType == PNG_COLOR_TYPE_PALETTE)
-        return static_cast<WORD>(p.bitDepth == 16 ? 8 : p.bitDepth == 2 ? 4 : p.bitDepth);
-    return p.colorType == PNG_COLOR_TYPE_GRAY_ALPHA && p.bitDepth == 8 ? 8 : 24;
+    if (KeepsAlpha(p) || p.colorType == PNG_COLOR_TYPE_RGB)
+        return 24;
+    return static_cast<WORD>(p.bitDepth == 16 ? 8 : p.bitDepth == 2 ? 4 : p.bitDepth);
 }
 
 // Compares every pixel; the file's first row must be the top (last) storage row.
@@ -73,10 +46,11 @@ void ExpectPicture(CRasterImage& image, const PngPicture& p) {
     ASSERT_EQ(image.Width(), p.width);
     ASSERT_EQ(image.Height(), p.height);
     EXPECT_EQ(image.BitCount(), ExpectedDepth(p));
+    const PngPicture twin = Rgba8Twin(p);
     int mismatches = 0;
     for (int y = 0; y < p.height; ++y) {
         for (int x = 0; x < p.width; ++x) {
-            const Pixel want = Expected(p, x, y);
+            const Pixel want = Expected(p, twin, x, y);
             const LONG row = p.height - 1 - y;
             const RGBQUAD got = image.PixelColor(x, row, false);
             const int alpha = image.AlphaPlane() ? image.AlphaAt(x, row) : -1;
@@ -121,28 +95,46 @@ void AppendChunk(Bytes& file, const char* type, const Bytes& data) {
     file.insert(file.end(), chunk.bytes.begin(), chunk.bytes.end());
 }
 
+std::vector<NamedFixture> FilesIn(const std::filesystem::path& folder) {
+    std::vector<NamedFixture> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files.push_back(
+            {entry.path().filename().string(),
+             Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())});
+    }
+    return files;
+}
+
 } // namespace
 
 TEST(PngDecoding, EveryColourTypeAndDepthInterlacedOrNot) {
     const struct {
         int colorType;
         std::vector<int> depths;
-    } kinds[] = {{PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}},
-                 {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}},
-                 {PNG_COLOR_TYPE_RGB, {8, 16}},
-                 {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}},
-                 {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}}};
+        bool keyed;
+    } kinds[] = {{PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}, false},
+                 {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}, false},
+                 {PNG_COLOR_TYPE_RGB, {8, 16}, false},
+                 {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}, false},
+                 {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}, false},
+                 {PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}, true},
+                 {PNG_COLOR_TYPE_RGB, {8, 16}, true}};
     for (const auto& kind : kinds) {
         for (int depth : kind.depths) {
-            SCOPED_TRACE(testing::Message()
-                         << "colour type " << kind.colorType << ", depth " << depth);
-            const PngPicture plain = PatternPng(kind.colorType, depth, false);
+            SCOPED_TRACE(testing::Message() << "colour type " << kind.colorType << ", depth "
+                                            << depth << (kind.keyed ? ", keyed" : ""));
+            PngPicture plain = PatternPng(kind.colorType, depth, false);
+            PngPicture interlaced = PatternPng(kind.colorType, depth, true);
+            if (kind.keyed) {
+                KeyOnPixel(plain, 1, 1);
+                KeyOnPixel(interlaced, 1, 1);
+            }
             CRasterImage image = DecodePng(plain);
             ExpectPicture(image, plain);
             EXPECT_EQ(image.Info().formatId, static_cast<DWORD>(FormatPng));
             EXPECT_EQ(image.Info().transparentIndex, -1);
-            CRasterImage interlaced = DecodePng(PatternPng(kind.colorType, depth, true));
-            EXPECT_TRUE(SameImage(image, interlaced));
+            EXPECT_TRUE(SameImage(image, DecodePng(interlaced)));
         }
     }
 }
@@ -177,6 +169,11 @@ TEST(PngDecoding, PaletteTransparency) {
     EXPECT_EQ(blended.PaletteColor(3).rgbReserved, 255);
     EXPECT_EQ(blended.PaletteColor(255).rgbReserved, 255);
     EXPECT_EQ(blended.PaletteColor(1).rgbRed, picture.palette[3]);
+    // A band cut out of the picture keeps the opacities, as a skin's button does.
+    CRasterImage band;
+    ASSERT_TRUE(blended.Crop(0, 2, picture.width, 4, &band));
+    EXPECT_TRUE(band.Info().alphaPaletteEnabled);
+    EXPECT_EQ(band.PaletteColor(1).rgbReserved, 128);
 
     picture.paletteAlpha = {100};
     CRasterImage partial = DecodePng(picture);
@@ -186,18 +183,26 @@ TEST(PngDecoding, PaletteTransparency) {
     EXPECT_EQ(partial.PaletteColor(9).rgbReserved, 255);
 }
 
-TEST(PngDecoding, ColourKeyIsCompositedOntoTheBackground) {
+// A keyed pixel keeps its own colour under alpha 0, also when the file names a
+// background, which then only becomes the key colour.
+TEST(PngDecoding, ColourKeyBecomesAlphaNotTheBackground) {
     PngPicture picture = PatternPng(PNG_COLOR_TYPE_RGB, 8, false);
-    picture.hasKey = true;
-    for (int c = 0; c < 3; ++c)
-        picture.key[c] = picture.Sample(4, 2, c);
+    KeyOnPixel(picture, 4, 2);
+    picture.hasBackground = true;
+    picture.background[0] = 0x21;
+    picture.background[1] = 0x43;
+    picture.background[2] = 0x65;
     CRasterImage image = DecodePng(picture);
-    const RGBQUAD keyed = image.PixelColor(4, picture.height - 1 - 2, false);
-    EXPECT_EQ(keyed.rgbBlue, 192);
-    EXPECT_EQ(keyed.rgbGreen, 192);
-    EXPECT_EQ(keyed.rgbRed, 192);
-    EXPECT_EQ(image.PixelColor(5, 0, false).rgbRed, picture.Sample(5, picture.height - 1, 0));
-    EXPECT_EQ(image.AlphaPlane(), nullptr);
+    ASSERT_NE(image.AlphaPlane(), nullptr);
+    const LONG row = picture.height - 1 - 2;
+    const RGBQUAD keyed = image.PixelColor(4, row, false);
+    EXPECT_EQ(keyed.rgbRed, picture.Sample(4, 2, 0));
+    EXPECT_EQ(keyed.rgbBlue, picture.Sample(4, 2, 2));
+    EXPECT_EQ(image.AlphaAt(4, row), 0);
+    EXPECT_EQ(image.AlphaAt(5, row), 255);
+    EXPECT_EQ(image.Info().transparentColor.rgbRed, 0x21);
+    EXPECT_EQ(image.Info().transparentColor.rgbBlue, 0x65);
+    EXPECT_EQ(image.Info().transparentIndex, -1);
 }
 
 TEST(PngDecoding, ResolutionAndBackgroundChunks) {
@@ -276,4 +281,39 @@ TEST(PngDecoding, AHugeClaimFailsBeforeAnyPixels) {
     CRasterImage image;
     EXPECT_FALSE(DecodeBytes(image, file, FormatPng));
     EXPECT_STREQ(image.LastError(), "RASTERIMAGE_MAX_MEMORY exceeded");
+}
+
+// The inputs kept from fuzzing and by hand, among them files whose metadata chunks claim
+// up to 1.75 GiB, which libpng allocated and cleared before noticing the file was cut.
+TEST(PngDecoding, KeptRegressionInputsStayWithinLibpngsBudget) {
+    const std::vector<NamedFixture> files = FilesIn(QIMAGE_PNG_REGRESSIONS);
+    ASSERT_GE(files.size(), 7u);
+    for (const NamedFixture& file : files) {
+        SCOPED_TRACE(file.name);
+        MemoryStream stream(file.bytes.data(), static_cast<LONG>(file.bytes.size()));
+        PngMemoryBudget budget;
+        PngCodec codec;
+        codec.DecodeFrom(stream, budget);
+        EXPECT_LE(budget.LargestRequest(), budget.Limit());
+        EXPECT_EQ(budget.InUse(), 0u);
+    }
+}
+
+// Metadata larger than libpng may hold is passed over, and the picture still loads.
+TEST(PngDecoding, OversizedMetadataIsSkippedNotRead) {
+    const PngPicture picture = PatternPng(PNG_COLOR_TYPE_RGB_ALPHA, 8, false);
+    const Bytes plain = WritePng(picture);
+    const size_t afterHeader = 8 + 12 + 13;
+    Bytes file(plain.begin(), plain.begin() + afterHeader);
+    Bytes comment = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0};
+    comment.resize(comment.size() + (9u << 20), 'x');
+    AppendChunk(file, "tEXt", comment);
+    file.insert(file.end(), plain.begin() + afterHeader, plain.end());
+    MemoryStream stream(file.data(), static_cast<LONG>(file.size()));
+    PngMemoryBudget budget;
+    PngCodec codec;
+    ASSERT_TRUE(codec.DecodeFrom(stream, budget)) << codec.LastError();
+    ExpectPicture(codec, picture);
+    EXPECT_LT(budget.LargestRequest(), size_t{1} << 20);
+    EXPECT_EQ(budget.InUse(), 0u);
 }
