@@ -1,18 +1,76 @@
 #!/usr/bin/env bash
-# Runs every fuzz target of a native build for the given number of seconds, two at a
-# time, each from the seed corpus plus what earlier runs found.
+# Fuzz targets of a native build.
+#   fuzz.sh <build> [seconds]   runs every target for that long, two at a time, from its
+#                               seeds, its kept inputs and what earlier runs found
+#   fuzz.sh replay <binary>     runs one target once over its kept inputs
+# Inputs that a target failed on are kept in fuzz/regressions/<target>/: a finding is
+# written there, to be committed under a name that says what it is.
 set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+regressions=$root/fuzz/regressions
+
+# No single allocation may exceed the image library's cap of 256 MiB.
+common_options=(-malloc_limit_mb=256)
+
+# Markup must take linear time: a second is ample for 64 KB.
+target_options() {
+  case $1 in
+    fuzz_markup) echo "-max_len=65536 -timeout=1 -dict=$root/fuzz/fuzz_markup.dict" ;;
+  esac
+}
+
+seed_dir() {
+  case $1 in
+    fuzz_markup) echo seeds_markup ;;
+    *) echo seeds ;;
+  esac
+}
+
+# A target's own kept inputs; the detection over all decoders takes theirs as well.
+kept_dirs() {
+  local names=("$1") name
+  [ "$1" = fuzz_decode ] && names+=(fuzz_png fuzz_bmp fuzz_ico)
+  for name in "${names[@]}"; do
+    [ -d "$regressions/$name" ] && echo "$regressions/$name"
+  done
+}
+
+replay() {
+  local binary=$1 target dirs dir file files=()
+  target=$(basename "$binary")
+  mapfile -t dirs < <(kept_dirs "$target")
+  for dir in "${dirs[@]}"; do
+    for file in "$dir"/*; do
+      [ -f "$file" ] && files+=("$file")
+    done
+  done
+  if [ ${#files[@]} -eq 0 ]; then
+    echo "$target: no kept inputs"
+    return 0
+  fi
+  # shellcheck disable=SC2046
+  "$binary" "${common_options[@]}" $(target_options "$target") "${files[@]}"
+}
+
+run_one() {
+  local target=$1 corpus="corpus_${1#fuzz_}" kept
+  mkdir -p "$corpus" "$regressions/$target"
+  mapfile -t kept < <(kept_dirs "$target")
+  # shellcheck disable=SC2046
+  "./$target" "$corpus" "$(seed_dir "$target")" "${kept[@]}" "${common_options[@]}" \
+    $(target_options "$target") -artifact_prefix="$regressions/$target/" \
+    -max_total_time="$seconds" -rss_limit_mb=4096 -print_final_stats=1 >"$target.log" 2>&1
+}
+
+if [ "${1:-}" = replay ]; then
+  replay "$2"
+  exit
+fi
+
 dir=$1/fuzz
 seconds=${2:-30}
 [ -d "$dir" ] || { echo "no fuzz targets in $1" >&2; exit 1; }
 cd "$dir" || exit 1
-
-run_one() {
-  local target=$1 corpus="corpus_${1#fuzz_}"
-  mkdir -p "$corpus"
-  "./$target" "$corpus" seeds -max_total_time="$seconds" -rss_limit_mb=4096 \
-    -print_final_stats=1 >"$target.log" 2>&1
-}
 
 failed=0
 targets=()
@@ -27,7 +85,7 @@ for ((i = 0; i < ${#targets[@]}; i += 2)); do
   done
   for entry in "${pids[@]}"; do
     if ! wait "${entry%%:*}"; then
-      echo "fuzz: ${entry#*:} found a problem:" >&2
+      echo "fuzz: ${entry#*:} found a problem, kept in $regressions/${entry#*:}/:" >&2
       tail -40 "${entry#*:}.log" >&2
       failed=1
     fi
