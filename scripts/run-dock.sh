@@ -48,15 +48,20 @@ run_shots ""
 # What a translator sees: the German language module.
 run_shots "-de" --language "$(win "$build/bin/lang/quiescor-de.dll")"
 
-# The built-in skin and every sample skin, as the settings dialog previews them.
+# The built-in skin and every sample skin, as the settings dialog previews them, and
+# the contact sheet of each: every button in every state beside the whole window.
 preview() {
-  local name=$1 out="$shots/skin-$2.png"
-  if ! wine "$build/bin/skinpreview.exe" "$name" "Z:${out//\//\\}" >>"$shots/dock.log" 2>&1; then
-    echo "run-dock: no preview of skin '$2'" >&2
-    cat "$shots/dock.log" >&2
-    exit 1
-  fi
-  echo "Skin preview: $out"
+  local name=$1 skin=$2
+  for kind in "" states; do
+    local out="$shots/skin-$skin${kind:+-$kind}.png"
+    if ! wine "$build/bin/skinpreview.exe" ${kind:+--$kind} "$name" "$(win "$out")" \
+        >>"$shots/dock.log" 2>&1; then
+      echo "run-dock: no ${kind:-preview} picture of skin '$skin'" >&2
+      cat "$shots/dock.log" >&2
+      exit 1
+    fi
+    echo "Skin ${kind:-preview}: $out"
+  done
 }
 preview "" default
 for ini in "$build"/bin/skins/*/quiescorskin.ini; do
