@@ -1,6 +1,7 @@
 #include "tools/skinfoldercheck.h"
 
 #include "core/gdiobjects.h"
+#include "dock/skinbuttons.h"
 #include "dock/windowcapture.h"
 #include "exitwnd/skinpoint.h"
 #include "tools/lookalike.h"
@@ -14,10 +15,6 @@ constexpr char SECTION_GENERAL[] = "general";
 constexpr char SECTION_IMAGES[] = "images";
 constexpr char SECTION_POINTS[] = "points";
 constexpr char DESCRIPTION_FILE[] = "quiescorskin.ini";
-// The buttons in the order the plug-in reads them; their names are keys of [images]
-// and [points].
-constexpr const char* BUTTON_NAMES[] = {"TurnOff",    "LogOff",    "Restart", "StandBy",
-                                        "SwitchUser", "Hibernate", "Cancel"};
 // What the plug-in reads of a value, without its NUL.
 constexpr size_t VALUE_LIMIT = 259;
 constexpr size_t NAME_LIMIT = 254;
@@ -27,8 +24,8 @@ constexpr int CORNER_DIFFERENCE = 24;
 enum State { NO_STATE = -1, NORMAL = 0, PRESSED = 1, HOT = 2 };
 
 bool IsButtonName(const std::string& key) {
-    for (const char* name : BUTTON_NAMES) {
-        if (CProfileFile::SameName(key, name))
+    for (const SkinButtonName& button : SKIN_BUTTONS) {
+        if (CProfileFile::SameName(key, button.name))
             return true;
     }
     return false;
@@ -46,8 +43,8 @@ std::string KnownKeys(const std::string& section) {
     if (CProfileFile::SameName(section, SECTION_GENERAL))
         return "Name";
     std::string keys = CProfileFile::SameName(section, SECTION_IMAGES) ? "BackGround" : "";
-    for (const char* name : BUTTON_NAMES)
-        keys += (keys.empty() ? "" : ", ") + std::string(name);
+    for (const SkinButtonName& button : SKIN_BUTTONS)
+        keys += (keys.empty() ? "" : ", ") + std::string(button.name);
     return keys;
 }
 
@@ -120,8 +117,8 @@ bool CSkinFolderCheck::Run(CFindings& out) {
     CheckLayout();
     CheckName();
     const bool hasBackground = LoadBackground();
-    for (const char* name : BUTTON_NAMES)
-        CheckButton(name);
+    for (const SkinButtonName& button : SKIN_BUTTONS)
+        CheckButton(button.name);
     if (hasBackground && !file.Find(SECTION_IMAGES, "Cancel"))
         Warning(SectionLine(SECTION_IMAGES), "no Cancel button: only Escape closes the window");
     return true;
