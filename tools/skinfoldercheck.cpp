@@ -6,6 +6,7 @@
 #include "exitwnd/skinpoint.h"
 #include "tools/lookalike.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -109,7 +110,7 @@ CSkinFolderCheck::CSkinFolderCheck(const std::string& folderPath) : folder(folde
 }
 
 bool CSkinFolderCheck::Run(CFindings& out) {
-    findings = &out;
+    pending.clear();
     buttons.clear();
     if (GetFileAttributesA(description.c_str()) == INVALID_FILE_ATTRIBUTES ||
         !file.Load(description))
@@ -121,15 +122,27 @@ bool CSkinFolderCheck::Run(CFindings& out) {
         CheckButton(button.name);
     if (hasBackground && !file.Find(SECTION_IMAGES, "Cancel"))
         Warning(SectionLine(SECTION_IMAGES), "no Cancel button: only Escape closes the window");
+    // In the order of the file, as an author reads it.
+    std::stable_sort(pending.begin(), pending.end(), [](const Pending& one, const Pending& other) {
+        return one.line < other.line;
+    });
+    for (const Pending& finding : pending) {
+        const std::string where =
+            finding.line > 0 ? description + ":" + std::to_string(finding.line) : description;
+        if (finding.error)
+            out.Error(finding.text, where);
+        else
+            out.Warning(finding.text, where);
+    }
     return true;
 }
 
 void CSkinFolderCheck::Error(int line, const std::string& text) {
-    findings->Error(text, line > 0 ? description + ":" + std::to_string(line) : description);
+    pending.push_back({line, true, text});
 }
 
 void CSkinFolderCheck::Warning(int line, const std::string& text) {
-    findings->Warning(text, line > 0 ? description + ":" + std::to_string(line) : description);
+    pending.push_back({line, false, text});
 }
 
 int CSkinFolderCheck::SectionLine(const char* section) const {

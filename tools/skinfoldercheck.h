@@ -54,7 +54,12 @@ private:
     std::string folder;
     std::string description;
     CProfileFile file;
-    CFindings* findings = nullptr;
+    struct Pending {
+        int line;
+        bool error;
+        std::string text;
+    };
+    std::vector<Pending> pending; // reported by line once the check is done
     CRasterImage background;
     std::vector<std::unique_ptr<Button>> buttons;
 };
