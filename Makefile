@@ -6,7 +6,7 @@ NATIVE := $(BUILD)/native
 BENCH := $(BUILD)/bench
 FUZZ_SECONDS ?= 30
 
-.PHONY: all setup win native test run fuzz bench format clean
+.PHONY: all setup win native dist test run fuzz bench format clean
 
 all: win native
 
@@ -16,9 +16,13 @@ setup:
 win: setup
 	@mkdir -p $(BUILD)
 	@cmake -S . -B $(WIN) -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/i686-mingw.cmake \
-		-DQUIESCOR_BIN_DIR=$(BUILD)/bin >$(BUILD)/.win-configure.log 2>&1 || \
+		-DQUIESCOR_BIN_DIR=$(BUILD)/bin -DQUIESCOR_DIST_DIR=$(BUILD)/dist >$(BUILD)/.win-configure.log 2>&1 || \
 		(cat $(BUILD)/.win-configure.log; exit 1)
 	@cmake --build $(WIN)
+
+# The installer package and the zip are part of the Windows build; this names them.
+dist: win
+	@ls -1 $(BUILD)/dist/*.msi $(BUILD)/dist/*.zip
 
 native: setup
 	@mkdir -p $(BUILD)

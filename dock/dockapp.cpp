@@ -6,13 +6,22 @@
 #include "core/actionflags.h"
 #include "tests/host/dialogdriver.h"
 #include "tests/host/messagepump.h"
+#include "tests/host/streams.h"
 
+#include <cstring>
 #include <utility>
+#include <vector>
 
 namespace {
 
 // Long enough for the tooltip's initial delay of half a second and its painting.
 constexpr DWORD TOOLTIP_WAIT_MS = 900;
+// Long enough for a dialog and its controls to paint.
+constexpr DWORD DIALOG_WAIT_MS = 300;
+// Where the settings stream keeps its flags, and the flags of a button that turns off
+// after asking.
+constexpr size_t FLAGS_OFFSET = 4;
+constexpr DWORD TURN_OFF_AFTER_ASKING = ACTION_TURNOFF | OPTION_CONFIRM;
 
 // A file in the dock's own folder.
 std::string BesideDock(const char* name) {
@@ -40,9 +49,13 @@ CDockApp::CDockApp(HINSTANCE instance, DockOptions options)
 
 CDockApp::~CDockApp() {
     ReleasePlugin();
+    if (language)
+        FreeLibrary(language);
 }
 
 int CDockApp::Run() {
+    if (!LoadLanguage())
+        return EXIT_NO_LANGUAGE;
     if (!Start())
         return EXIT_NO_PLUGIN;
     int status = options.screenshotPath.empty() ? RunMessageLoop() : TakeScreenshot();
@@ -71,13 +84,25 @@ bool CDockApp::Start() {
     }
     site.Attach(plugin);
     plugin->SetSite(&site);
-    plugin->SetResourceModule(0, nullptr);
+    plugin->SetResourceModule(0, language);
     plugin->SetCaption("Quiescor");
     // A new button has no saved settings: the object keeps its defaults.
     settings.LoadInto(plugin);
     bar.Attach(plugin);
     bar.Show();
     return true;
+}
+
+// The module is loaded as a program would load it, so that the plug-in can read its
+// file version and create dialogs in it.
+bool CDockApp::LoadLanguage() {
+    if (options.languagePath.empty())
+        return true;
+    language = LoadLibraryA(options.languagePath.c_str());
+    if (!language)
+        DockLog("cannot load the language module %s (error %lu)", options.languagePath.c_str(),
+                GetLastError());
+    return language != nullptr;
 }
 
 int CDockApp::RunMessageLoop() {
@@ -98,29 +123,45 @@ int CDockApp::TakeScreenshot() {
     }
     if (!CPngWriter::Write(options.screenshotPath, image))
         return EXIT_NO_SCREENSHOT;
-    return options.exitWindowShotPath.empty() ? EXIT_OK : TakeExitWindowShot();
+    return TakeWindowShots();
 }
 
-// Presses the button and captures the window the press opens, then cancels it.
-int CDockApp::TakeExitWindowShot() {
+int CDockApp::TakeWindowShots() {
+    const auto press = [this] { SendMessageA(bar.Handle(), WM_HOTKEY, 0, 0); };
+    if (!options.exitWindowShotPath.empty() &&
+        !CaptureWindowOpenedBy(options.exitWindowShotPath, true, press))
+        return EXIT_NO_SCREENSHOT;
+    if (!options.settingsShotPath.empty() &&
+        !CaptureWindowOpenedBy(options.settingsShotPath, false, [this] { plugin->Configure(1); }))
+        return EXIT_NO_SCREENSHOT;
+    if (!options.confirmShotPath.empty()) {
+        AskBeforeTurningOff();
+        if (!CaptureWindowOpenedBy(options.confirmShotPath, false, press))
+            return EXIT_NO_SCREENSHOT;
+    }
+    return EXIT_OK;
+}
+
+template <typename Call>
+bool CDockApp::CaptureWindowOpenedBy(const std::string& path, bool withTooltip, Call call) {
     bool written = false;
     {
         CDialogDriver driver([&](HWND window) {
-            written = CaptureOpenedWindow(window);
+            written = CaptureOpenedWindow(window, path, withTooltip);
             PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
         });
-        SendMessageA(bar.Handle(), WM_HOTKEY, 0, 0);
+        call();
     }
     if (!written)
-        DockLog("cannot capture the window the button opens");
-    return written ? EXIT_OK : EXIT_NO_SCREENSHOT;
+        DockLog("cannot capture the window that opened for %s", path.c_str());
+    return written;
 }
 
-// With the pointer resting on the turn-off button (or the first one), so that its
-// tooltip shows too.
-bool CDockApp::CaptureOpenedWindow(HWND window) {
-    HWND button = GetDlgItem(window, ACTION_TURNOFF);
-    if (!button)
+// With a tooltip: the pointer rests on the turn-off button (or the first one), so that
+// its tooltip shows too.
+bool CDockApp::CaptureOpenedWindow(HWND window, const std::string& path, bool withTooltip) {
+    HWND button = withTooltip ? GetDlgItem(window, ACTION_TURNOFF) : nullptr;
+    if (withTooltip && !button)
         button = GetWindow(window, GW_CHILD);
     if (button) {
         RECT rect;
@@ -130,16 +171,31 @@ bool CDockApp::CaptureOpenedWindow(HWND window) {
         ScreenToClient(button, &point);
         SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
     }
-    PumpFor(TOOLTIP_WAIT_MS);
+    PumpFor(withTooltip ? TOOLTIP_WAIT_MS : DIALOG_WAIT_MS);
     RECT area;
     GetWindowRect(window, &area);
-    HWND tip = FindWindowA("RichTooltip", nullptr);
+    HWND tip = withTooltip ? FindWindowA("RichTooltip", nullptr) : nullptr;
     RECT tipRect;
     if (tip && IsWindowVisible(tip) && GetWindowRect(tip, &tipRect))
         UnionRect(&area, &area, &tipRect);
     ScreenImage image;
-    return CWindowCapture::CaptureScreen(area, image) &&
-           CPngWriter::Write(options.exitWindowShotPath, image);
+    return CWindowCapture::CaptureScreen(area, image) && CPngWriter::Write(path, image);
+}
+
+// The button's settings become those of a button that turns off after asking; the
+// shots end the dock, which saves nothing of this.
+void CDockApp::AskBeforeTurningOff() {
+    StreamPtr saved = StreamWith({});
+    if (!saved.Get())
+        return;
+    plugin->Save(saved.Get());
+    std::vector<BYTE> record = StreamBytes(saved.Get());
+    if (record.size() < FLAGS_OFFSET + sizeof(DWORD))
+        return;
+    std::memcpy(&record[FLAGS_OFFSET], &TURN_OFF_AFTER_ASKING, sizeof(DWORD));
+    StreamPtr changed = StreamWith(record);
+    if (changed.Get())
+        plugin->Load(changed.Get());
 }
 
 // The object goes while the bar and the site still exist: on its way out it drops its

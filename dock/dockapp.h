@@ -18,6 +18,7 @@ public:
     static constexpr int EXIT_BAD_COMMAND_LINE = 2;
     static constexpr int EXIT_NO_SCREENSHOT = 3;
     static constexpr int EXIT_PLUGIN_STILL_LOADED = 4;
+    static constexpr int EXIT_NO_LANGUAGE = 5;
 
     CDockApp(HINSTANCE instance, DockOptions options);
     CDockApp(const CDockApp&) = delete;
@@ -28,10 +29,16 @@ public:
 
 private:
     bool Start();
+    bool LoadLanguage();
     int RunMessageLoop();
     int TakeScreenshot();
-    int TakeExitWindowShot();
-    bool CaptureOpenedWindow(HWND window);
+    int TakeWindowShots();
+    // Runs the call and captures the first window it opens into the file, then cancels
+    // the window.
+    template <typename Call>
+    bool CaptureWindowOpenedBy(const std::string& path, bool withTooltip, Call call);
+    bool CaptureOpenedWindow(HWND window, const std::string& path, bool withTooltip);
+    void AskBeforeTurningOff();
     void ReleasePlugin();
     bool Stop();
 
@@ -45,4 +52,5 @@ private:
     CDockSite site;
     CDryRun dryRun;
     IHostPlugin* plugin = nullptr;
+    HMODULE language = nullptr; // freed after the object that uses it
 };

@@ -2,23 +2,40 @@
 
 #include <cstring>
 
+namespace {
+
+struct ValueOption {
+    const char* name;
+    std::string DockOptions::*value;
+};
+
+constexpr ValueOption VALUE_OPTIONS[] = {
+    {"--screenshot", &DockOptions::screenshotPath},
+    {"--exit-window-screenshot", &DockOptions::exitWindowShotPath},
+    {"--settings-screenshot", &DockOptions::settingsShotPath},
+    {"--confirm-screenshot", &DockOptions::confirmShotPath},
+    {"--language", &DockOptions::languagePath},
+};
+
+const ValueOption* FindValueOption(const char* argument) {
+    for (const ValueOption& option : VALUE_OPTIONS) {
+        if (std::strcmp(argument, option.name) == 0)
+            return &option;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
-        if (std::strcmp(argument, "--screenshot") == 0) {
+        if (const ValueOption* option = FindValueOption(argument)) {
             if (i + 1 >= argc) {
-                error = "--screenshot needs a file name";
+                error = std::string(argument) + " needs a file name";
                 return false;
             }
-            options.screenshotPath = argv[++i];
-            continue;
-        }
-        if (std::strcmp(argument, "--exit-window-screenshot") == 0) {
-            if (i + 1 >= argc) {
-                error = "--exit-window-screenshot needs a file name";
-                return false;
-            }
-            options.exitWindowShotPath = argv[++i];
+            options.*option->value = argv[++i];
             continue;
         }
         if (std::strcmp(argument, "--dry-run") == 0) {
@@ -28,9 +45,9 @@ bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& 
         error = std::string("unknown option ") + argument;
         return false;
     }
-    if (!options.exitWindowShotPath.empty() &&
-        (options.screenshotPath.empty() || !options.dryRun)) {
-        error = "--exit-window-screenshot goes with --screenshot and --dry-run";
+    // Capturing a window means pressing the button or opening a dialog: never for real.
+    if (options.CapturesWindows() && (options.screenshotPath.empty() || !options.dryRun)) {
+        error = "the window screenshots go with --screenshot and --dry-run";
         return false;
     }
     return true;

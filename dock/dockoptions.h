@@ -9,8 +9,18 @@ struct DockOptions {
     // With a screenshot: also press the button, and capture the exit window with the
     // tooltip of one of its buttons into this PNG file before closing it.
     std::string exitWindowShotPath;
+    // With a screenshot: capture the settings dialog, and the confirmation dialog of a
+    // button that turns off after asking, into these PNG files; both are cancelled.
+    std::string settingsShotPath;
+    std::string confirmShotPath;
+    // A language module handed to the plug-in in place of its own texts and dialogs.
+    std::string languagePath;
     // When set, the plug-in's power calls are shown instead of performed.
     bool dryRun = false;
+
+    bool CapturesWindows() const {
+        return !exitWindowShotPath.empty() || !settingsShotPath.empty() || !confirmShotPath.empty();
+    }
 };
 
 // False, with the reason in `error`, for an unknown option or a missing value.

@@ -1,10 +1,13 @@
-// skinpreview: renders a skin the way the settings dialog previews it, into a PNG file,
-// so that skin authors can check their work without opening the exit window.
-//   skinpreview.exe <skin name, e.g. Glass\quiescorskin.ini, or "" for the built-in> <png>
+// skinpreview: renders a skin the way the settings dialog previews it, or as a contact
+// sheet of every button in every state beside the whole window, into a PNG file, so
+// that skin authors can check their work without opening the exit window.
+//   skinpreview.exe [--states] <skin name, e.g. Glass\quiescorskin.ini, or ""> <png>
+#include "dock/contactsheet.h"
 #include "dock/pngwriter.h"
 #include "exitwnd/skin.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -23,23 +26,42 @@ ScreenImage ToScreenImage(CRasterImage& preview) {
     return image;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: skinpreview <skin name> <png file>\n");
-        return 2;
-    }
-    CSkin skin;
-    skin.Load(argv[1]);
-    if (argv[1][0] && skin.IsDefault())
-        std::fprintf(stderr, "skinpreview: %s did not load; showing the built-in skin\n", argv[1]);
+bool RenderPreview(CSkin& skin, ScreenImage& image) {
     HDC screen = GetDC(nullptr);
     CRasterImage preview;
     bool rendered = RenderSkinPreview(skin, screen, GetModuleHandleA(nullptr), preview);
     ReleaseDC(nullptr, screen);
-    if (!rendered || !CPngWriter::Write(argv[2], ToScreenImage(preview))) {
-        std::fprintf(stderr, "skinpreview: cannot write %s\n", argv[2]);
+    if (rendered)
+        image = ToScreenImage(preview);
+    return rendered;
+}
+
+bool RenderSheet(CSkin& skin, ScreenImage& image) {
+    CContactSheet sheet;
+    if (!sheet.Render(skin, GetModuleHandleA(nullptr)))
+        return false;
+    image = sheet.Image();
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool states = argc == 4 && std::strcmp(argv[1], "--states") == 0;
+    if (argc != 3 && !states) {
+        std::fprintf(stderr, "usage: skinpreview [--states] <skin name> <png file>\n");
+        return 2;
+    }
+    const char* name = argv[argc - 2];
+    const char* png = argv[argc - 1];
+    CSkin skin;
+    skin.Load(name);
+    if (name[0] && skin.IsDefault())
+        std::fprintf(stderr, "skinpreview: %s did not load; showing the built-in skin\n", name);
+    ScreenImage image;
+    const bool rendered = states ? RenderSheet(skin, image) : RenderPreview(skin, image);
+    if (!rendered || !CPngWriter::Write(png, image)) {
+        std::fprintf(stderr, "skinpreview: cannot write %s\n", png);
         return 1;
     }
     return 0;

@@ -4,10 +4,9 @@
 
 #include <cstring>
 
-namespace {
-
-// Fills a top-down 32-bit picture of the given size through draw.
-template <typename Draw> bool CaptureInto(int width, int height, ScreenImage& image, Draw draw) {
+// A top-down 32-bit picture, filled through draw.
+bool CWindowCapture::Render(int width, int height, const std::function<bool(HDC)>& draw,
+                            ScreenImage& image) {
     if (width <= 0 || height <= 0)
         return false;
     BITMAPINFO info = {};
@@ -34,22 +33,24 @@ template <typename Draw> bool CaptureInto(int width, int height, ScreenImage& im
     return true;
 }
 
-} // namespace
-
 bool CWindowCapture::Capture(HWND window, ScreenImage& image) {
     RECT bounds;
     if (!GetWindowRect(window, &bounds))
         return false;
-    return CaptureInto(bounds.right - bounds.left, bounds.bottom - bounds.top, image,
-                       [window](HDC dc) { return PrintWindow(window, dc, 0) != FALSE; });
+    return Render(
+        bounds.right - bounds.left, bounds.bottom - bounds.top,
+        [window](HDC dc) { return PrintWindow(window, dc, 0) != FALSE; }, image);
 }
 
 bool CWindowCapture::CaptureScreen(const RECT& area, ScreenImage& image) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
-    return CaptureInto(width, height, image, [&](HDC dc) {
-        WindowDC screen(nullptr);
-        return screen &&
-               BitBlt(dc, 0, 0, width, height, screen.Get(), area.left, area.top, SRCCOPY);
-    });
+    return Render(
+        width, height,
+        [&](HDC dc) {
+            WindowDC screen(nullptr);
+            return screen &&
+                   BitBlt(dc, 0, 0, width, height, screen.Get(), area.left, area.top, SRCCOPY);
+        },
+        image);
 }

@@ -20,32 +20,48 @@ trap wine_stop EXIT
 wine_start_server
 
 shots="$build/screenshots"
-png="$shots/dock.png"
 mkdir -p "$shots"
-rm -f "$png"
-# Wine's background server inherits the standard streams: they go to a file, never
-# into a pipe.
-status=0
-exit_png="$shots/exit-window.png"
-wine "$dock" --dry-run --screenshot "Z:${png//\//\\}" \
-  --exit-window-screenshot "Z:${exit_png//\//\\}" >"$shots/dock.log" 2>&1 || status=$?
-if [ "$status" -ne 0 ]; then
-  echo "run-dock: the dock exited with status $status" >&2
-  cat "$shots/dock.log" >&2
-  exit "$status"
-fi
-echo "Screenshot of the dock: $png"
-echo "Screenshot of the exit window: $exit_png"
+rm -f "$shots"/*.png "$shots/dock.log"
+win() { local path=$1; echo "Z:${path//\//\\}"; }
 
-# The built-in skin and every sample skin, as the settings dialog previews them.
-preview() {
-  local name=$1 out="$shots/skin-$2.png"
-  if ! wine "$build/bin/skinpreview.exe" "$name" "Z:${out//\//\\}" >>"$shots/dock.log" 2>&1; then
-    echo "run-dock: no preview of skin '$2'" >&2
+# One run of the dock that writes the bar and its windows: run_shots <suffix> [options...]
+run_shots() {
+  local suffix=$1; shift
+  local status=0
+  # Wine's background server inherits the standard streams: they go to a file, never
+  # into a pipe.
+  wine "$dock" --dry-run "$@" \
+    --screenshot "$(win "$shots/dock$suffix.png")" \
+    --exit-window-screenshot "$(win "$shots/exit-window$suffix.png")" \
+    --settings-screenshot "$(win "$shots/settings$suffix.png")" \
+    --confirm-screenshot "$(win "$shots/confirm$suffix.png")" >>"$shots/dock.log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    echo "run-dock: the dock exited with status $status" >&2
     cat "$shots/dock.log" >&2
-    exit 1
+    exit "$status"
   fi
-  echo "Skin preview: $out"
+  for shot in dock exit-window settings confirm; do
+    echo "Screenshot: $shots/$shot$suffix.png"
+  done
+}
+run_shots ""
+# What a translator sees: the German language module.
+run_shots "-de" --language "$(win "$build/bin/lang/quiescor-de.dll")"
+
+# The built-in skin and every sample skin, as the settings dialog previews them, and
+# the contact sheet of each: every button in every state beside the whole window.
+preview() {
+  local name=$1 skin=$2
+  for kind in "" states; do
+    local out="$shots/skin-$skin${kind:+-$kind}.png"
+    if ! wine "$build/bin/skinpreview.exe" ${kind:+--$kind} "$name" "$(win "$out")" \
+        >>"$shots/dock.log" 2>&1; then
+      echo "run-dock: no ${kind:-preview} picture of skin '$skin'" >&2
+      cat "$shots/dock.log" >&2
+      exit 1
+    fi
+    echo "Skin ${kind:-preview}: $out"
+  done
 }
 preview "" default
 for ini in "$build"/bin/skins/*/quiescorskin.ini; do

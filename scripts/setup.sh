@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(mingw-w64 g++-mingw-w64-i686-posix libz-mingw-w64-dev wine wine32:i386 wine64 xvfb xauth
   clang libclang-rt-14-dev libpng-dev zlib1g-dev libgtest-dev libbenchmark-dev googletest
-  cmake ninja-build make python3-pil fonts-dejavu-core binutils-mingw-w64-i686 dpkg-dev)
+  cmake ninja-build make python3-pil fonts-dejavu-core binutils-mingw-w64-i686 dpkg-dev
+  wixl msitools)
 
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -167,18 +167,28 @@ def glass_button(symbol, tint):
     return strip
 
 
+# Cancel is white glass: lightening white changes nothing, so each state has a look of
+# its own. Normal, pressed (dark and sunk by a pixel), hot (a lit blue that the pointer
+# and the keyboard focus give it).
+GLASS_CANCEL_STATES = (
+    {"fill": (255, 255, 255, 70), "outline": (255, 255, 255, 180), "sink": 0},
+    {"fill": (10, 30, 70, 150), "outline": (255, 255, 255, 120), "sink": 1},
+    {"fill": (150, 210, 255, 160), "outline": (255, 255, 255, 255), "sink": 0},
+)
+
+
 def glass_cancel():
     width, height = 88, 28
     strip = Image.new("RGBA", (width, height * 3), (0, 0, 0, 0))
-    for row, factor in enumerate(STATES):
+    for row, look in enumerate(GLASS_CANCEL_STATES):
         big = (width * SUPERSAMPLE, height * SUPERSAMPLE)
         layer = Image.new("RGBA", big, (0, 0, 0, 0))
         draw = ImageDraw.Draw(layer)
         draw.rounded_rectangle((SUPERSAMPLE, SUPERSAMPLE, big[0] - SUPERSAMPLE, big[1] - SUPERSAMPLE),
-                               radius=big[1] // 2,
-                               fill=artlib.scale_colour((255, 255, 255), factor) + (70,),
-                               outline=(255, 255, 255, 180), width=SUPERSAMPLE * 2)
-        artlib.centred_text(draw, big, "Cancel", artlib.font(12 * SUPERSAMPLE), (255, 255, 255, 240))
+                               radius=big[1] // 2, fill=look["fill"], outline=look["outline"],
+                               width=SUPERSAMPLE * 2)
+        artlib.centred_text(draw, big, "Cancel", artlib.font(12 * SUPERSAMPLE), (255, 255, 255, 240),
+                            shift=look["sink"] * SUPERSAMPLE)
         strip.paste(artlib.shrink(layer, (width, height)), (0, row * height))
     return strip
 

@@ -115,6 +115,32 @@ TEST(DockProgram, PressedButtonOpensTheExitWindowWithItsTooltip) {
     EXPECT_EQ(GetFileAttributesA(folder.File("dock.dat").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// Same size, and not every pixel the same.
+bool SameSizeButDifferent(const RgbImage& one, const RgbImage& other) {
+    return one.width == other.width && one.height == other.height && one.rgb != other.rgb;
+}
+
+TEST(DockProgram, LanguageModuleGivesTheDialogsItsTexts) {
+    ScratchFolder folder;
+    DockProcess dock(folder);
+    const std::string language = " --language \"" QUIESCOR_GERMAN_PATH "\"";
+    RgbImage shots[2][2];
+    for (int german = 0; german < 2; ++german) {
+        const std::string settings = folder.File("settings.png");
+        const std::string confirm = folder.File("confirm.png");
+        ASSERT_EQ(dock.Run("--dry-run --screenshot \"" + folder.File("bar.png") +
+                           "\" --settings-screenshot \"" + settings + "\" --confirm-screenshot \"" +
+                           confirm + "\"" + (german ? language : "")),
+                  CDockApp::EXIT_OK);
+        ASSERT_TRUE(ReadPng(settings, shots[german][0]));
+        ASSERT_TRUE(ReadPng(confirm, shots[german][1]));
+    }
+    EXPECT_TRUE(SameSizeButDifferent(shots[0][0], shots[1][0])) << "the settings dialog";
+    EXPECT_TRUE(SameSizeButDifferent(shots[0][1], shots[1][1])) << "the confirmation dialog";
+    EXPECT_EQ(GetFileAttributesA(folder.File("dock.dat").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "both dialogs were cancelled";
+}
+
 TEST(DockProgram, FailsLoudlyWithoutItsPluginOrWithABadCommandLine) {
     ScratchFolder folder;
     DockProcess lonely(folder, false);
@@ -127,6 +153,9 @@ TEST(DockProgram, FailsLoudlyWithoutItsPluginOrWithABadCommandLine) {
     EXPECT_EQ(dock.Run("--screenshot a.png --exit-window-screenshot b.png"),
               CDockApp::EXIT_BAD_COMMAND_LINE)
         << "a press without --dry-run could end the session";
+    EXPECT_EQ(dock.Run("--dry-run --confirm-screenshot b.png"), CDockApp::EXIT_BAD_COMMAND_LINE);
+    EXPECT_EQ(dock.Run("--language"), CDockApp::EXIT_BAD_COMMAND_LINE);
+    EXPECT_EQ(dock.Run("--language missing.dll --screenshot a.png"), CDockApp::EXIT_NO_LANGUAGE);
 }
 
 } // namespace

@@ -1,0 +1,72 @@
+// The contact sheet of the built-in skin and of each sample skin: every button's normal,
+// hot and pressed pictures can be told apart where the exit window shows them.
+#include "dock/contactsheet.h"
+#include "dock/skinbuttons.h"
+#include "skintestsupport.h"
+#include "tools/lookalike.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+namespace {
+
+// A copy of a sample skin below this program's own skins folder, where a skin is found.
+std::unique_ptr<TestSkinFolder> CopyOfSample(const std::string& name) {
+    auto copy = std::make_unique<TestSkinFolder>("Sheet" + name);
+    const std::string source = QUIESCOR_BIN_FOLDER "\\skins\\" + name + "\\";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((source + "*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        std::ifstream file(source + found.cFileName, std::ios::binary);
+        copy->Write(found.cFileName,
+                    Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return copy;
+}
+
+ScreenImage CellOf(const CContactSheet& sheet, int row, int column) {
+    const RECT cell = sheet.Cell(row, column);
+    const ScreenImage& all = sheet.Image();
+    ScreenImage image;
+    image.width = cell.right - cell.left;
+    image.height = cell.bottom - cell.top;
+    for (LONG y = cell.top; y < cell.bottom; ++y) {
+        const auto row0 = all.bgrx.begin() + (static_cast<size_t>(y) * all.width + cell.left) * 4;
+        image.bgrx.insert(image.bgrx.end(), row0, row0 + static_cast<size_t>(image.width) * 4);
+    }
+    return image;
+}
+
+TEST(ContactSheet, EveryButtonOfTheShippedSkinsShowsDistinctStates) {
+    enum { NORMAL, HOT, PRESSED, FOCUSED, DISABLED };
+    for (const std::string name : {"", "Graphite", "Glass"}) {
+        std::unique_ptr<TestSkinFolder> copy = name.empty() ? nullptr : CopyOfSample(name);
+        CSkin skin;
+        skin.Load(copy ? copy->SkinName().c_str() : "");
+        ASSERT_EQ(skin.IsDefault(), name.empty()) << name;
+        CContactSheet sheet;
+        ASSERT_TRUE(sheet.Render(skin, GetModuleHandleA(nullptr))) << name;
+        EXPECT_EQ(sheet.Rows(), name.empty() ? 7 : 5) << name;
+        for (int row = 0; row < sheet.Rows(); ++row) {
+            const std::string button = name + " " + SkinButtonNameOf(sheet.RowKey(row));
+            ScreenImage cells[CContactSheet::COLUMN_COUNT];
+            for (int column = 0; column < CContactSheet::COLUMN_COUNT; ++column)
+                cells[column] = CellOf(sheet, row, column);
+            EXPECT_FALSE(LookAlike(cells[NORMAL], cells[HOT])) << button;
+            EXPECT_FALSE(LookAlike(cells[NORMAL], cells[PRESSED])) << button;
+            EXPECT_FALSE(LookAlike(cells[PRESSED], cells[HOT])) << button;
+            EXPECT_EQ(cells[FOCUSED].bgrx, cells[HOT].bgrx) << button;
+            EXPECT_EQ(cells[DISABLED].bgrx, cells[NORMAL].bgrx) << button;
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,241 @@
+#include "tools/languagecheck.h"
+
+#include "res/resource.h"
+#include "tools/markupcheck.h"
+#include "tools/textfit.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// The only version the plug-in accepts from a language module.
+constexpr DWORD ACCEPTED_MS = 0x00010002;
+constexpr DWORD ACCEPTED_LS = 0;
+// The buffers the plug-in reads each kind of string into, with their NUL.
+constexpr size_t DIALOG_TEXT_BUFFER = 500;
+constexpr size_t TOOLTIP_BUFFER = 500;
+constexpr size_t CAPTION_BUFFER = 255;
+
+enum class Use { Question, Caption, Tooltip };
+
+struct StringUse {
+    UINT id;
+    Use use;
+};
+
+// Questions are dialog texts: when a module lacks one, the plug-in's own is shown.
+constexpr StringUse USES[] = {
+    {IDS_ASK_LOGOFF, Use::Question},        {IDS_ASK_RESTART, Use::Question},
+    {IDS_ASK_TURNOFF, Use::Question},       {IDS_ASK_STANDBY, Use::Question},
+    {IDS_ASK_HIBERNATE, Use::Question},     {IDS_ASK_SWITCHUSER, Use::Question},
+    {IDS_CAPTION_SWITCHUSER, Use::Caption}, {IDS_CAPTION_TURNOFF, Use::Caption},
+    {IDS_CAPTION_RESTART, Use::Caption},    {IDS_CAPTION_STANDBY, Use::Caption},
+    {IDS_CAPTION_HIBERNATE, Use::Caption},  {IDS_CAPTION_LOGOFF, Use::Caption},
+    {IDS_TIP_TURNOFF, Use::Tooltip},        {IDS_TIP_RESTART, Use::Tooltip},
+    {IDS_TIP_LOGOFF, Use::Tooltip},         {IDS_TIP_STANDBY, Use::Tooltip},
+    {IDS_TIP_HIBERNATE, Use::Tooltip},      {IDS_TIP_SWITCHUSER, Use::Tooltip},
+    {IDS_TIP_CANCEL, Use::Tooltip},
+};
+
+// Strings the table does not name are read like dialog texts.
+Use UseOf(UINT id) {
+    for (const StringUse& use : USES) {
+        if (use.id == id)
+            return use.use;
+    }
+    return Use::Question;
+}
+
+size_t BufferOf(Use use) {
+    return use == Use::Caption   ? CAPTION_BUFFER
+           : use == Use::Tooltip ? TOOLTIP_BUFFER
+                                 : DIALOG_TEXT_BUFFER;
+}
+
+std::string DialogName(UINT id) {
+    const char* name = id == IDD_SETTINGS     ? " (settings)"
+                       : id == IDD_CONFIRM    ? " (confirmation)"
+                       : id == IDD_EXITWINDOW ? " (exit window)"
+                       : id == IDD_ABOUT      ? " (about box)"
+                                              : "";
+    return "dialog " + std::to_string(id) + name;
+}
+
+std::string Hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+std::string ControlName(const DialogControl& control) {
+    std::string name = "control " + std::to_string(static_cast<int32_t>(control.id));
+    return control.text.empty() ? name : name + " \"" + Utf8(control.text) + "\"";
+}
+
+std::string FitText(const CTextFit::Fit& fit) {
+    return "needs " + std::to_string(fit.needed.cx) + " x " + std::to_string(fit.needed.cy) +
+           " pixels at 96 DPI, the control has room for " + std::to_string(fit.room.cx) + " x " +
+           std::to_string(fit.room.cy);
+}
+
+void CheckVersion(const std::string& path, CFindings& findings) {
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    std::vector<BYTE> block(size);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, block.data()) ||
+        !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
+        length < sizeof *info) {
+        findings.Error("no version information: the plug-in uses a language module only when "
+                       "its file version is 1.2.0.0");
+        return;
+    }
+    if (info->dwFileVersionMS == ACCEPTED_MS && info->dwFileVersionLS == ACCEPTED_LS)
+        return;
+    char version[48];
+    std::snprintf(version, sizeof version, "%lu.%lu.%lu.%lu",
+                  static_cast<unsigned long>(HIWORD(info->dwFileVersionMS)),
+                  static_cast<unsigned long>(LOWORD(info->dwFileVersionMS)),
+                  static_cast<unsigned long>(HIWORD(info->dwFileVersionLS)),
+                  static_cast<unsigned long>(LOWORD(info->dwFileVersionLS)));
+    findings.Error(std::string("file version ") + version +
+                   ": the plug-in uses a language module only when its version is 1.2.0.0");
+}
+
+void CheckMarkupOf(UINT id, const std::string& text, const std::string& english,
+                   CFindings& findings) {
+    const std::string where = "string " + std::to_string(id) + ": ";
+    const MarkupCheck check = CheckMarkup(text);
+    for (const std::string& error : check.errors)
+        findings.Error(where + error);
+    for (const std::string& warning : check.warnings)
+        findings.Warning(where + warning);
+    if (check.errors.empty() && check.tags != CheckMarkup(english).tags)
+        findings.Warning(where + "its tags are not those of the English text");
+}
+
+} // namespace
+
+bool CLanguageCheck::Check(const std::string& name, CFindings& findings) const {
+    // A bare or relative name must not find a system module of the same name.
+    char path[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameA(name.c_str(), MAX_PATH, path, nullptr);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return false;
+    CheckVersion(path, findings);
+    {
+        const CModuleResources resources(module);
+        CheckStrings(resources, findings);
+        CheckDialogs(resources, findings);
+        CheckQuestions(resources, findings);
+    }
+    FreeLibrary(module);
+    return true;
+}
+
+void CLanguageCheck::CheckStrings(const CModuleResources& module, CFindings& findings) const {
+    for (const auto& [id, english] : own.Strings()) {
+        const std::string where = "string " + std::to_string(id) + ": ";
+        const Use use = UseOf(id);
+        const auto found = module.Strings().find(id);
+        if (found == module.Strings().end()) {
+            if (use == Use::Question)
+                findings.Warning(where + "missing: the plug-in asks in English");
+            else
+                findings.Error(where + "missing: the plug-in shows nothing in its place");
+            continue;
+        }
+        const std::string text = Ansi(found->second);
+        if (text.size() >= BufferOf(use))
+            findings.Error(where + "the plug-in reads only its first " +
+                           std::to_string(BufferOf(use) - 1) + " characters");
+        if (use == Use::Tooltip)
+            CheckMarkupOf(id, text, Ansi(english), findings);
+    }
+    for (const auto& [id, text] : module.Strings()) {
+        if (own.Strings().count(id) == 0)
+            findings.Error("string " + std::to_string(id) + " \"" + Utf8(text) +
+                           "\": not a string of the plug-in");
+    }
+}
+
+void CLanguageCheck::CheckDialogs(const CModuleResources& module, CFindings& findings) const {
+    for (UINT id : module.BrokenDialogs())
+        findings.Error(DialogName(id) + ": not a dialog template the system can read");
+    for (const auto& [id, dialog] : module.Dialogs()) {
+        if (own.Dialogs().count(id) == 0)
+            findings.Error(DialogName(id) + ": not a dialog of the plug-in");
+    }
+    for (const auto& [id, english] : own.Dialogs()) {
+        const auto found = module.Dialogs().find(id);
+        if (found == module.Dialogs().end()) {
+            if (module.BrokenDialogs().count(id) == 0)
+                findings.Warning(DialogName(id) + ": missing: the plug-in shows its English one");
+            continue;
+        }
+        const DialogTemplate& dialog = found->second;
+        const std::string where = DialogName(id) + ": ";
+        if (dialog.style != english.style || dialog.exStyle != english.exStyle)
+            findings.Error(where + "style " + Hex(dialog.style) + ", extended " +
+                           Hex(dialog.exStyle) + "; the plug-in's is " + Hex(english.style) +
+                           ", extended " + Hex(english.exStyle));
+        if (dialog.controls.size() != english.controls.size())
+            findings.Error(where + std::to_string(dialog.controls.size()) + " controls; the " +
+                           "plug-in's has " + std::to_string(english.controls.size()));
+        for (size_t i = 0; i < dialog.controls.size() && i < english.controls.size(); ++i) {
+            const DialogControl& mine = dialog.controls[i];
+            const DialogControl& theirs = english.controls[i];
+            const std::string control = where + "control " + std::to_string(i + 1) + ": ";
+            if (mine.id != theirs.id)
+                findings.Error(control + "identifier " + std::to_string(int32_t(mine.id)) +
+                               "; the plug-in's is " + std::to_string(int32_t(theirs.id)));
+            if (mine.className != theirs.className)
+                findings.Error(control + "class " + mine.className + "; the plug-in's is " +
+                               theirs.className);
+            if (mine.style != theirs.style || mine.exStyle != theirs.exStyle)
+                findings.Error(control + "style " + Hex(mine.style) + ", extended " +
+                               Hex(mine.exStyle) + "; the plug-in's is " + Hex(theirs.style) +
+                               ", extended " + Hex(theirs.exStyle));
+        }
+        CheckControls(id, dialog, findings);
+    }
+}
+
+void CLanguageCheck::CheckControls(UINT id, const DialogTemplate& dialog,
+                                   CFindings& findings) const {
+    const CTextFit measure(dialog);
+    for (const DialogControl& control : dialog.controls) {
+        CTextFit::Fit fit;
+        if (measure.Measure(control, control.text, fit) && !fit.Fits())
+            findings.Error(DialogName(id) + ": " + ControlName(control) + ": the text " +
+                           FitText(fit));
+    }
+}
+
+// The question is set into the confirmation dialog when it opens: it must fit the
+// question's place in the template that the plug-in will use.
+void CLanguageCheck::CheckQuestions(const CModuleResources& module, CFindings& findings) const {
+    auto dialog = module.Dialogs().find(IDD_CONFIRM);
+    if (dialog == module.Dialogs().end())
+        dialog = own.Dialogs().find(IDD_CONFIRM);
+    if (dialog == own.Dialogs().end())
+        return;
+    const CTextFit measure(dialog->second);
+    for (const DialogControl& control : dialog->second.controls) {
+        if (control.id != IDC_QUESTION)
+            continue;
+        for (const StringUse& use : USES) {
+            const auto text = module.Strings().find(use.id);
+            CTextFit::Fit fit;
+            if (use.use == Use::Question && text != module.Strings().end() &&
+                measure.Measure(control, text->second, fit) && !fit.Fits())
+                findings.Error("string " + std::to_string(use.id) + " \"" + Utf8(text->second) +
+                               "\": in the confirmation dialog it " + FitText(fit));
+        }
+    }
+}
