@@ -1,6 +1,6 @@
 """Writes each tooltip text of the plug-in's string table as one seed file.
 
-usage: markup_seeds.py <strings.rc> <folder>
+usage: markup_seeds.py <resource script> <folder>
 """
 import os
 import re
