@@ -1,8 +1,11 @@
+#include "tests/host/importpatch.h"
 #include "tests/host/pluginlibrary.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -61,6 +64,41 @@ DWORD RunAndWait(const std::string& commandLine) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return code;
+}
+
+LONG WINAPI RefuseCreateKey(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY,
+                            LPDWORD) {
+    return ERROR_ACCESS_DENIED;
+}
+
+DWORD WINAPI RefuseDeleteKey(HKEY, LPCSTR) {
+    return ERROR_ACCESS_DENIED;
+}
+
+struct Job {
+    HANDLE start;
+    const std::function<void()>* work;
+};
+
+DWORD WINAPI RunJob(LPVOID parameter) {
+    auto* job = static_cast<Job*>(parameter);
+    WaitForSingleObject(job->start, INFINITE);
+    (*job->work)();
+    return 0;
+}
+
+// Runs the work on this many threads at once, started together.
+void RunTogether(int threads, const std::function<void()>& work) {
+    HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Job job = {start, &work};
+    std::vector<HANDLE> running;
+    for (int i = 0; i < threads; ++i)
+        running.push_back(CreateThread(nullptr, 0, RunJob, &job, 0, nullptr));
+    SetEvent(start);
+    WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), TRUE, INFINITE);
+    for (HANDLE thread : running)
+        CloseHandle(thread);
+    CloseHandle(start);
 }
 
 class ModuleTest : public ::testing::Test {
@@ -150,6 +188,70 @@ TEST_F(ModuleTest, ObjectsKeepTheModuleLoadedUntilTheirLastRelease) {
     EXPECT_EQ(library.CanUnloadNow(), S_FALSE);
     EXPECT_EQ(plugin->Release(), 0u);
     EXPECT_EQ(library.CanUnloadNow(), S_OK);
+}
+
+// COM objects may be handed to other threads: no count may lose a step there.
+TEST_F(ModuleTest, CountsStayExactWhenThreadsShareTheObjects) {
+    IClassFactory* factory = Factory();
+    ASSERT_NE(factory, nullptr);
+    IHostPlugin* plugin = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IHostPlugin, reinterpret_cast<void**>(&plugin)),
+              S_OK);
+    constexpr int THREADS = 4;
+    constexpr ULONG ROUNDS = 100000;
+    RunTogether(THREADS, [&] {
+        for (ULONG i = 0; i < ROUNDS; ++i) {
+            plugin->AddRef();
+            factory->AddRef();
+            if (i % 16 == 0) {
+                IHostPlugin* own = nullptr;
+                factory->CreateInstance(nullptr, IID_IHostPlugin, reinterpret_cast<void**>(&own));
+                own->Release();
+            }
+        }
+    });
+    EXPECT_EQ(plugin->Release(), THREADS * ROUNDS);
+    EXPECT_EQ(factory->Release(), THREADS * ROUNDS);
+    for (ULONG i = 0; i < THREADS * ROUNDS; ++i) {
+        plugin->Release();
+        factory->Release();
+    }
+    EXPECT_EQ(library.CanUnloadNow(), S_OK);
+}
+
+TEST_F(ModuleTest, StartsNoSockets) {
+    EXPECT_FALSE(ModuleImports(library.Module(), "ws2_32.dll"));
+    EXPECT_TRUE(ModuleImports(library.Module(), "ole32.dll"));
+}
+
+TEST_F(ModuleTest, RegistrationReportsWhatTheSystemRefuses) {
+    {
+        CImportPatch refuse;
+        ASSERT_TRUE(refuse.Install(library.Module(), "advapi32.dll", "RegCreateKeyExA",
+                                   reinterpret_cast<void*>(RefuseCreateKey)));
+        EXPECT_EQ(library.RegisterServer(), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+    }
+    {
+        CImportPatch refuse;
+        ASSERT_TRUE(refuse.Install(library.Module(), "shlwapi.dll", "SHDeleteKeyA",
+                                   reinterpret_cast<void*>(RefuseDeleteKey)));
+        EXPECT_EQ(library.UnregisterServer(), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+    }
+
+    // Registered from a thread of the multi-threaded apartment, the thread stays in it.
+    HRESULT registered = E_FAIL, stillInApartment = E_FAIL;
+    RunTogether(1, [&] {
+        if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
+            return;
+        registered = library.RegisterServer();
+        stillInApartment = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        if (SUCCEEDED(stillInApartment))
+            CoUninitialize();
+        CoUninitialize();
+    });
+    EXPECT_EQ(registered, S_OK);
+    EXPECT_EQ(stillInApartment, S_FALSE);
+    EXPECT_EQ(library.UnregisterServer(), S_OK);
 }
 
 TEST_F(ModuleTest, RegistrationWritesTheKeysAndCategoryAndUnregistrationRemovesTheClass) {

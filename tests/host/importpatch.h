@@ -24,3 +24,6 @@ private:
     void** slot = nullptr;
     void* original = nullptr;
 };
+
+// True when the module's import table names this DLL, whatever its case.
+bool ModuleImports(HMODULE module, const char* dll);
