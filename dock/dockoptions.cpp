@@ -25,12 +25,20 @@ bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& 
             options.dryRun = true;
             continue;
         }
+        if (std::strcmp(argument, "--refuse") == 0) {
+            options.refuse = true;
+            continue;
+        }
         error = std::string("unknown option ") + argument;
         return false;
     }
     if (!options.exitWindowShotPath.empty() &&
         (options.screenshotPath.empty() || !options.dryRun)) {
         error = "--exit-window-screenshot goes with --screenshot and --dry-run";
+        return false;
+    }
+    if (options.refuse && !options.dryRun) {
+        error = "--refuse goes with --dry-run";
         return false;
     }
     return true;

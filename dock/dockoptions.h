@@ -11,6 +11,8 @@ struct DockOptions {
     std::string exitWindowShotPath;
     // When set, the plug-in's power calls are shown instead of performed.
     bool dryRun = false;
+    // With a dry run: the power calls are refused, so that the plug-in's message shows.
+    bool refuse = false;
 };
 
 // False, with the reason in `error`, for an unknown option or a missing value.
