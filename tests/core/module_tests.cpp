@@ -75,31 +75,84 @@ DWORD WINAPI RefuseDeleteKey(HKEY, LPCSTR) {
     return ERROR_ACCESS_DENIED;
 }
 
-struct Job {
-    HANDLE start;
-    const std::function<void()>* work;
+// A thread of its own running the work, joined at the latest when this goes.
+class CWorker {
+public:
+    explicit CWorker(std::function<void()> work)
+        : work(std::move(work)), thread(CreateThread(nullptr, 0, Run, this, 0, nullptr)) {}
+    ~CWorker() { Join(); }
+    CWorker(const CWorker&) = delete;
+    CWorker& operator=(const CWorker&) = delete;
+
+    void Join() {
+        if (!thread)
+            return;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        thread = nullptr;
+    }
+
+private:
+    static DWORD WINAPI Run(LPVOID self) {
+        static_cast<CWorker*>(self)->work();
+        return 0;
+    }
+
+    std::function<void()> work;
+    HANDLE thread;
 };
 
-DWORD WINAPI RunJob(LPVOID parameter) {
-    auto* job = static_cast<Job*>(parameter);
-    WaitForSingleObject(job->start, INFINITE);
-    (*job->work)();
-    return 0;
-}
+// Runs a call into a module one instruction at a time and, between any two of the
+// module's instructions, `between`: what another thread could do at just that moment.
+class CInterleaver {
+public:
+    explicit CInterleaver(HMODULE module) : module(module) {
+        auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(module);
+        size = reinterpret_cast<IMAGE_NT_HEADERS*>(reinterpret_cast<BYTE*>(module) + dos->e_lfanew)
+                   ->OptionalHeader.SizeOfImage;
+    }
 
-// Runs the work on this many threads at once, started together.
-void RunTogether(int threads, const std::function<void()>& work) {
-    HANDLE start = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    Job job = {start, &work};
-    std::vector<HANDLE> running;
-    for (int i = 0; i < threads; ++i)
-        running.push_back(CreateThread(nullptr, 0, RunJob, &job, 0, nullptr));
-    SetEvent(start);
-    WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), TRUE, INFINITE);
-    for (HANDLE thread : running)
-        CloseHandle(thread);
-    CloseHandle(start);
-}
+    // The number of times `between` ran.
+    int Run(const std::function<void()>& call, const std::function<void()>& between) {
+        this->between = &between;
+        entered = false;
+        interruptions = 0;
+        active = this;
+        PVOID handler = AddVectoredExceptionHandler(1, Step);
+        asm volatile("pushfl; orl $0x100, (%%esp); popfl" ::: "memory", "cc");
+        call();
+        active = nullptr;
+        RemoveVectoredExceptionHandler(handler);
+        return interruptions;
+    }
+
+private:
+    static constexpr DWORD TRAP_FLAG = 0x100;
+
+    static LONG CALLBACK Step(EXCEPTION_POINTERS* exception) {
+        if (!active || exception->ExceptionRecord->ExceptionCode != EXCEPTION_SINGLE_STEP)
+            return EXCEPTION_CONTINUE_SEARCH;
+        const DWORD offset =
+            exception->ContextRecord->Eip - reinterpret_cast<DWORD>(active->module);
+        if (offset < active->size) {
+            active->entered = true;
+            (*active->between)();
+            ++active->interruptions;
+        } else if (active->entered) {
+            active = nullptr; // back from the module: run on freely
+            return EXCEPTION_CONTINUE_EXECUTION;
+        }
+        exception->ContextRecord->EFlags |= TRAP_FLAG;
+        return EXCEPTION_CONTINUE_EXECUTION;
+    }
+
+    static inline CInterleaver* active = nullptr;
+    HMODULE module;
+    DWORD size = 0;
+    const std::function<void()>* between = nullptr;
+    bool entered = false;
+    int interruptions = 0;
+};
 
 class ModuleTest : public ::testing::Test {
 protected:
@@ -190,32 +243,35 @@ TEST_F(ModuleTest, ObjectsKeepTheModuleLoadedUntilTheirLastRelease) {
     EXPECT_EQ(library.CanUnloadNow(), S_OK);
 }
 
-// COM objects may be handed to other threads: no count may lose a step there.
-TEST_F(ModuleTest, CountsStayExactWhenThreadsShareTheObjects) {
+// COM objects may be handed to other threads: whatever instruction of AddRef or
+// Release one thread is at, another one's step on the same count is not lost.
+TEST_F(ModuleTest, CountsLoseNoStepWhenThreadsShareTheObjects) {
     IClassFactory* factory = Factory();
     ASSERT_NE(factory, nullptr);
     IHostPlugin* plugin = nullptr;
     ASSERT_EQ(factory->CreateInstance(nullptr, IID_IHostPlugin, reinterpret_cast<void**>(&plugin)),
               S_OK);
-    constexpr int THREADS = 4;
-    constexpr ULONG ROUNDS = 100000;
-    RunTogether(THREADS, [&] {
-        for (ULONG i = 0; i < ROUNDS; ++i) {
-            plugin->AddRef();
-            factory->AddRef();
-            if (i % 16 == 0) {
-                IHostPlugin* own = nullptr;
-                factory->CreateInstance(nullptr, IID_IHostPlugin, reinterpret_cast<void**>(&own));
-                own->Release();
-            }
-        }
-    });
-    EXPECT_EQ(plugin->Release(), THREADS * ROUNDS);
-    EXPECT_EQ(factory->Release(), THREADS * ROUNDS);
-    for (ULONG i = 0; i < THREADS * ROUNDS; ++i) {
-        plugin->Release();
-        factory->Release();
+    CInterleaver interleaver(library.Module());
+    const struct {
+        IUnknown* object;
+        bool adds;
+    } steps[] = {{plugin, true}, {plugin, false}, {factory, true}, {factory, false}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.adds ? "AddRef" : "Release");
+        IUnknown* object = step.object;
+        const ULONG before = object->AddRef() - 1;
+        object->Release();
+        const int added = interleaver.Run([&] { step.adds ? object->AddRef() : object->Release(); },
+                                          [&] { object->AddRef(); });
+        ASSERT_GT(added, 0);
+        object->AddRef();
+        // A count that went wrong must not be released further: stop at once.
+        ASSERT_EQ(object->Release(), step.adds ? before + added + 1 : before + added - 1);
+        for (int undo = 0; undo < added; ++undo)
+            object->Release();
     }
+    EXPECT_EQ(plugin->Release(), 0u);
+    EXPECT_EQ(factory->Release(), 0u);
     EXPECT_EQ(library.CanUnloadNow(), S_OK);
 }
 
@@ -240,7 +296,7 @@ TEST_F(ModuleTest, RegistrationReportsWhatTheSystemRefuses) {
 
     // Registered from a thread of the multi-threaded apartment, the thread stays in it.
     HRESULT registered = E_FAIL, stillInApartment = E_FAIL;
-    RunTogether(1, [&] {
+    CWorker([&] {
         if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
             return;
         registered = library.RegisterServer();
@@ -248,7 +304,7 @@ TEST_F(ModuleTest, RegistrationReportsWhatTheSystemRefuses) {
         if (SUCCEEDED(stillInApartment))
             CoUninitialize();
         CoUninitialize();
-    });
+    }).Join();
     EXPECT_EQ(registered, S_OK);
     EXPECT_EQ(stillInApartment, S_FALSE);
     EXPECT_EQ(library.UnregisterServer(), S_OK);
