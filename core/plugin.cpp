@@ -78,8 +78,14 @@ bool IsAcceptedLanguageModule(HMODULE module) {
 // user removes the button), and the object must outlive the call all the same.
 class CShutdownPlugin::KeepAlive {
 public:
-    explicit KeepAlive(CShutdownPlugin& plugin) : plugin(plugin) { plugin.AddRef(); }
-    ~KeepAlive() { plugin.Release(); }
+    explicit KeepAlive(CShutdownPlugin& plugin) : plugin(plugin) {
+        plugin.AddRef();
+        ++plugin.heldByCalls;
+    }
+    ~KeepAlive() {
+        --plugin.heldByCalls;
+        plugin.Release();
+    }
     KeepAlive(const KeepAlive&) = delete;
     KeepAlive& operator=(const KeepAlive&) = delete;
 

@@ -53,8 +53,8 @@ private:
     class KeepAlive;
 
     ~CShutdownPlugin();
-    // True while a call holds the only reference: the host has let the object go.
-    bool Abandoned() const { return refCount == 1; }
+    // True when the calls under way hold the only references: the host let the object go.
+    bool Abandoned() const { return refCount <= heldByCalls; }
     DWORD ChooseAction();
     DWORD ChooseInExitWindow();
     HWND OwnerWindow();
@@ -79,4 +79,5 @@ private:
     IconHandle bigIcon;
     BOOL busy = FALSE;
     LONG refCount = 1;
+    LONG heldByCalls = 0; // references of the calls that run a dialog (nested calls count)
 };
