@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -75,32 +74,15 @@ DWORD WINAPI RefuseDeleteKey(HKEY, LPCSTR) {
     return ERROR_ACCESS_DENIED;
 }
 
-// A thread of its own running the work, joined at the latest when this goes.
-class CWorker {
-public:
-    explicit CWorker(std::function<void()> work)
-        : work(std::move(work)), thread(CreateThread(nullptr, 0, Run, this, 0, nullptr)) {}
-    ~CWorker() { Join(); }
-    CWorker(const CWorker&) = delete;
-    CWorker& operator=(const CWorker&) = delete;
+// A thread that is in another apartment already.
+HRESULT WINAPI RefuseApartment(LPVOID) {
+    return RPC_E_CHANGED_MODE;
+}
 
-    void Join() {
-        if (!thread)
-            return;
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        thread = nullptr;
-    }
-
-private:
-    static DWORD WINAPI Run(LPVOID self) {
-        static_cast<CWorker*>(self)->work();
-        return 0;
-    }
-
-    std::function<void()> work;
-    HANDLE thread;
-};
+int uninitialized = 0;
+void WINAPI CountUninitialize() {
+    ++uninitialized;
+}
 
 // Runs a call into a module one instruction at a time and, between any two of the
 // module's instructions, `between`: what another thread could do at just that moment.
@@ -294,19 +276,17 @@ TEST_F(ModuleTest, RegistrationReportsWhatTheSystemRefuses) {
         EXPECT_EQ(library.UnregisterServer(), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
     }
 
-    // Registered from a thread of the multi-threaded apartment, the thread stays in it.
-    HRESULT registered = E_FAIL, stillInApartment = E_FAIL;
-    CWorker([&] {
-        if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
-            return;
-        registered = library.RegisterServer();
-        stillInApartment = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        if (SUCCEEDED(stillInApartment))
-            CoUninitialize();
-        CoUninitialize();
-    }).Join();
-    EXPECT_EQ(registered, S_OK);
-    EXPECT_EQ(stillInApartment, S_FALSE);
+    // COM is left as it was found on a thread that is in another apartment already.
+    CImportPatch apartment, leave;
+    ASSERT_TRUE(apartment.Install(library.Module(), "ole32.dll", "CoInitialize",
+                                  reinterpret_cast<void*>(RefuseApartment)));
+    ASSERT_TRUE(leave.Install(library.Module(), "ole32.dll", "CoUninitialize",
+                              reinterpret_cast<void*>(CountUninitialize)));
+    uninitialized = 0;
+    library.RegisterServer();
+    EXPECT_EQ(uninitialized, 0);
+    apartment.Remove();
+    leave.Remove();
     EXPECT_EQ(library.UnregisterServer(), S_OK);
 }
 

@@ -1,5 +1,7 @@
 #include "tests/host/streams.h"
 
+#include <shlwapi.h>
+
 StreamPtr StreamWith(const std::vector<BYTE>& bytes) {
     IStream* stream = nullptr;
     if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
@@ -33,25 +35,9 @@ void Rewind(IStream* stream) {
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
 }
 
-HRESULT STDMETHODCALLTYPE CFullStream::QueryInterface(REFIID iid, void** out) {
-    if (!out)
-        return E_POINTER;
-    bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ISequentialStream) ||
-                 IsEqualIID(iid, IID_IStream);
-    *out = known ? this : nullptr;
-    return known ? S_OK : E_NOINTERFACE;
-}
-
-HRESULT STDMETHODCALLTYPE CFullStream::Read(void*, ULONG, ULONG* read) {
-    if (read)
-        *read = 0;
-    return S_FALSE;
-}
-
-HRESULT STDMETHODCALLTYPE CFullStream::Write(const void*, ULONG size, ULONG* taken) {
-    ULONG take = size < room - written ? size : room - written;
-    written += take;
-    if (taken)
-        *taken = take;
-    return take == size ? S_OK : STG_E_MEDIUMFULL;
+StreamPtr ReadOnlyStream(const std::string& path) {
+    IStream* stream = nullptr;
+    if (FAILED(SHCreateStreamOnFileA(path.c_str(), STGM_READ, &stream)))
+        return StreamPtr();
+    return StreamPtr(stream);
 }

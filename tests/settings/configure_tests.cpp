@@ -209,10 +209,12 @@ TEST_F(ConfigureTest, ConfigureAndSaveWritesTheStreamWithoutTheSite) {
     EXPECT_EQ(saved[HOT_KEY_OFFSET] | saved[HOT_KEY_OFFSET + 1] << 8, 0x0309);
     EXPECT_EQ(Calls(), "");
 
-    CFullStream full(0);
+    CScratchTree tree;
+    StreamPtr refusing = ReadOnlyStream(tree.Write("settings.dat", ""));
     {
         CDialogDriver driver([](HWND dialog) { ClickButton(dialog, IDOK); });
-        EXPECT_EQ(plugin->ConfigureAndSave(&full), STG_E_MEDIUMFULL) << "the host hears of it";
+        EXPECT_EQ(plugin->ConfigureAndSave(refusing.Get()), STG_E_ACCESSDENIED)
+            << "the host hears of it";
     }
 }
 
@@ -224,9 +226,9 @@ TEST_F(ConfigureTest, AButtonRemovedWhileItsSettingsAreOpenTakesNothingFromThem)
     } runs[] = {
         {[](IHostPlugin* object) { return object->Configure(1); }, S_OK},
         {[](IHostPlugin* object) {
-             CFullStream stream(RECORD_SIZE);
-             HRESULT result = object->ConfigureAndSave(&stream);
-             return stream.written == 0 ? result : E_UNEXPECTED;
+             StreamPtr stream = StreamWith({});
+             HRESULT result = object->ConfigureAndSave(stream.Get());
+             return StreamBytes(stream.Get()).empty() ? result : E_UNEXPECTED;
          },
          S_FALSE},
     };
