@@ -1,7 +1,7 @@
 #include "tests/host/canvas.h"
 #include "tests/host/importpatch.h"
 #include "tests/host/pluginfixture.h"
-#include "tests/host/scratchtree.h"
+#include "tests/host/scratchfolder.h"
 #include "tests/host/settingsrecord.h"
 
 #include <gtest/gtest.h>
@@ -144,8 +144,8 @@ TEST_F(PluginTest, OlderAndNewerVersionsReadOnlyTheirFields) {
 }
 
 TEST_F(PluginTest, SaveReportsAStreamThatTakesNothing) {
-    CScratchTree tree;
-    StreamPtr refusing = ReadOnlyStream(tree.Write("settings.dat", ""));
+    ScratchFolder scratch;
+    StreamPtr refusing = ReadOnlyStream(scratch.Write("settings.dat", ""));
     ASSERT_NE(refusing.Get(), nullptr);
     EXPECT_EQ(plugin->Save(refusing.Get()), STG_E_ACCESSDENIED);
 }
@@ -460,12 +460,12 @@ TEST_F(PluginTest, OperationTwentySevenIsTheDeletingDestructorAndTheLast) {
 // The host's buffer holds 260 chars with the NUL: a module path too long for ",2" gives
 // no location rather than a cut one, and nothing is written past the buffer.
 TEST(IconLocation, LongModulePathsFitTheHostsBufferOrGiveNoLocation) {
-    CScratchTree tree;
-    const std::string folder = std::string(200 - tree.Path().size() - 1, 'f');
+    ScratchFolder scratch;
+    const std::string folder = std::string(200 - scratch.Path().size() - 1, 'f');
     for (size_t length : {257u, 258u, 259u}) {
         SCOPED_TRACE(length);
         const std::string name = std::string(length - 200 - 1 - 4, 'q') + ".dll";
-        const std::string path = tree.CopyPlugin(folder + "\\" + name);
+        const std::string path = scratch.CopyPlugin(folder + "\\" + name);
         ASSERT_EQ(path.size(), length);
         PluginLibrary copy(path);
         ASSERT_TRUE(copy.IsLoaded());

@@ -4,7 +4,7 @@
 #include "dock/dockbar.h"
 #include "tests/dock/dockprocess.h"
 #include "tests/dock/pngreader.h"
-#include "tests/dock/scratchfolder.h"
+#include "tests/host/scratchfolder.h"
 #include "tests/dock/settingsrecord.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "res/resource.h"
 #include "tests/host/dialogdriver.h"
 #include "tests/host/pluginfixture.h"
-#include "tests/host/scratchtree.h"
+#include "tests/host/scratchfolder.h"
 #include "tests/host/settingsrecord.h"
 #include "tests/settings/settingstestsupport.h"
 
@@ -209,8 +209,8 @@ TEST_F(ConfigureTest, ConfigureAndSaveWritesTheStreamWithoutTheSite) {
     EXPECT_EQ(saved[HOT_KEY_OFFSET] | saved[HOT_KEY_OFFSET + 1] << 8, 0x0309);
     EXPECT_EQ(Calls(), "");
 
-    CScratchTree tree;
-    StreamPtr refusing = ReadOnlyStream(tree.Write("settings.dat", ""));
+    ScratchFolder scratch;
+    StreamPtr refusing = ReadOnlyStream(scratch.Write("settings.dat", ""));
     {
         CDialogDriver driver([](HWND dialog) { ClickButton(dialog, IDOK); });
         EXPECT_EQ(plugin->ConfigureAndSave(refusing.Get()), STG_E_ACCESSDENIED)
@@ -290,10 +290,10 @@ TEST_F(ConfigureTest, AboutBoxAndSkinLibraryFromALanguageModulesDialog) {
 
 // A plug-in installed below a folder that happens to be called "skins".
 TEST(ConfigureElsewhere, SkinNameIsTakenBelowThePluginsOwnSkinsFolder) {
-    CScratchTree tree;
-    const std::string dll = tree.CopyPlugin("skins\\Tools\\quiescor.dll");
+    ScratchFolder scratch;
+    const std::string dll = scratch.CopyPlugin("skins\\Tools\\quiescor.dll");
     ASSERT_FALSE(
-        tree.Write("skins\\Tools\\skins\\Blue\\quiescorskin.ini", "[general]\r\nName=Blue\r\n")
+        scratch.Write("skins\\Tools\\skins\\Blue\\quiescorskin.ini", "[general]\r\nName=Blue\r\n")
             .empty());
     PluginLibrary library(dll);
     ASSERT_TRUE(library.IsLoaded());
@@ -328,8 +328,8 @@ TEST(ConfigureElsewhere, SkinNameIsTakenBelowThePluginsOwnSkinsFolder) {
 TEST(ConfigureElsewhere, HotKeyFieldWorksAfterThePluginIsLoadedAgainAtAnotherAddress) {
     HMODULE language = LoadLibraryA("lang_1_2_0_0.dll");
     ASSERT_NE(language, nullptr);
-    CScratchTree tree;
-    const std::string dll = tree.CopyPlugin("quiescor.dll");
+    ScratchFolder scratch;
+    const std::string dll = scratch.CopyPlugin("quiescor.dll");
     void* firstBase = nullptr;
     SIZE_T imageSize = 0;
     {
