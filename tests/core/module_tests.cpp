@@ -88,11 +88,7 @@ void WINAPI CountUninitialize() {
 // module's instructions, `between`: what another thread could do at just that moment.
 class CInterleaver {
 public:
-    explicit CInterleaver(HMODULE module) : module(module) {
-        auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(module);
-        size = reinterpret_cast<IMAGE_NT_HEADERS*>(reinterpret_cast<BYTE*>(module) + dos->e_lfanew)
-                   ->OptionalHeader.SizeOfImage;
-    }
+    explicit CInterleaver(HMODULE module) : module(module), size(ModuleImageSize(module)) {}
 
     // The number of times `between` ran.
     int Run(const std::function<void()>& call, const std::function<void()>& between) {
@@ -130,7 +126,7 @@ private:
 
     static inline CInterleaver* active = nullptr;
     HMODULE module;
-    DWORD size = 0;
+    DWORD size;
     const std::function<void()>* between = nullptr;
     bool entered = false;
     int interruptions = 0;

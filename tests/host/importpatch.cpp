@@ -8,13 +8,15 @@ template <typename T> T* At(HMODULE module, DWORD offset) {
     return reinterpret_cast<T*>(reinterpret_cast<BYTE*>(module) + offset);
 }
 
+IMAGE_NT_HEADERS* Headers(HMODULE module) {
+    return At<IMAGE_NT_HEADERS>(module, reinterpret_cast<IMAGE_DOS_HEADER*>(module)->e_lfanew);
+}
+
 // The first entry of the module's import table, or null; the table ends at an entry
 // without a name.
 IMAGE_IMPORT_DESCRIPTOR* FirstImport(HMODULE module) {
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(module);
-    auto* nt = At<IMAGE_NT_HEADERS>(module, dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& directory =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        Headers(module)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (!directory.VirtualAddress)
         return nullptr;
     return At<IMAGE_IMPORT_DESCRIPTOR>(module, directory.VirtualAddress);
@@ -75,4 +77,8 @@ bool ModuleImports(HMODULE module, const char* dll) {
             return true;
     }
     return false;
+}
+
+DWORD ModuleImageSize(HMODULE module) {
+    return Headers(module)->OptionalHeader.SizeOfImage;
 }

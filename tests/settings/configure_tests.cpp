@@ -2,6 +2,7 @@
 // plug-in, with the sample skins beside it.
 #include "res/resource.h"
 #include "tests/host/dialogdriver.h"
+#include "tests/host/importpatch.h"
 #include "tests/host/pluginfixture.h"
 #include "tests/host/scratchfolder.h"
 #include "tests/host/settingsrecord.h"
@@ -340,10 +341,7 @@ TEST(ConfigureElsewhere, HotKeyFieldWorksAfterThePluginIsLoadedAgainAtAnotherAdd
         plugin->SetResourceModule(0, language);
         plugin->Release();
         firstBase = first.Module();
-        auto* dos = static_cast<IMAGE_DOS_HEADER*>(firstBase);
-        imageSize =
-            reinterpret_cast<IMAGE_NT_HEADERS*>(static_cast<BYTE*>(firstBase) + dos->e_lfanew)
-                ->OptionalHeader.SizeOfImage;
+        imageSize = ModuleImageSize(first.Module());
     }
     ASSERT_EQ(GetModuleHandleA(dll.c_str()), nullptr) << "the first load is gone";
     // Its addresses stay taken, so that the second load has to go elsewhere.
