@@ -25,11 +25,11 @@ HRESULT STDMETHODCALLTYPE CClassFactory::QueryInterface(REFIID iid, void** out) 
 }
 
 ULONG STDMETHODCALLTYPE CClassFactory::AddRef() {
-    return ++refCount;
+    return InterlockedIncrement(&refCount);
 }
 
 ULONG STDMETHODCALLTYPE CClassFactory::Release() {
-    ULONG count = --refCount;
+    LONG count = InterlockedDecrement(&refCount);
     if (count == 0)
         delete this;
     return count;

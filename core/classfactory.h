@@ -16,5 +16,5 @@ public:
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
 private:
-    ULONG refCount = 1;
+    LONG refCount = 1;
 };

@@ -5,7 +5,6 @@
 #include "core/registration.h"
 
 #include <commctrl.h>
-#include <winsock2.h>
 
 #include <new>
 
@@ -13,10 +12,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         Module::SetHandle(instance);
         InitCommonControls();
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 0), &data);
-    } else if (reason == DLL_PROCESS_DETACH) {
-        WSACleanup();
     }
     return TRUE;
 }

@@ -105,4 +105,8 @@ struct IHostPlugin : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetIconLocation(LPCSTR location) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetButtonInfo(ButtonInfo* info) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetProperty(DWORD id, DWORD value, void* out) = 0;
+    // What a host built with Microsoft's compiler calls for delete: thiscall, the object
+    // is destroyed, bit 0 of flags frees its memory too; returns the object.
+    virtual void* __thiscall ScalarDeletingDestructor(UINT flags) = 0;
 };
+constexpr UINT DESTRUCTOR_FREE_MEMORY = 1;

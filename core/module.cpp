@@ -14,10 +14,10 @@ void SetHandle(HMODULE module) {
     moduleHandle = module;
 }
 void ObjectCreated() {
-    ++objectCount;
+    InterlockedIncrement(&objectCount);
 }
 void ObjectDestroyed() {
-    --objectCount;
+    InterlockedDecrement(&objectCount);
 }
 LONG ObjectCount() {
     return objectCount;

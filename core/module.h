@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+// The plug-in's display name, as the host lists it and as its messages are captioned.
+inline constexpr char PLUGIN_DISPLAY_NAME[] = "Quiescor";
+
 namespace Module {
 HMODULE Handle();
 void SetHandle(HMODULE module);

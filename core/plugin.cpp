@@ -40,8 +40,12 @@ template <size_t N> void ReadText(IStream* stream, char (&text)[N]) {
     text[N - 1] = '\0'; // the stream comes from outside: never trust its terminator
 }
 
-template <typename T> void WriteField(IStream* stream, const T& field) {
-    stream->Write(&field, sizeof field, nullptr);
+template <typename T> HRESULT WriteField(IStream* stream, const T& field) {
+    ULONG written = 0;
+    HRESULT hr = stream->Write(&field, sizeof field, &written);
+    if (SUCCEEDED(hr) && written != sizeof field)
+        return STG_E_MEDIUMFULL;
+    return hr;
 }
 
 template <size_t N> void CopyText(char (&target)[N], const char* source) {
@@ -70,6 +74,25 @@ bool IsAcceptedLanguageModule(HMODULE module) {
 
 } // namespace
 
+// Holds a reference while a call runs a dialog: the host may drop its own meanwhile (the
+// user removes the button), and the object must outlive the call all the same.
+class CShutdownPlugin::KeepAlive {
+public:
+    explicit KeepAlive(CShutdownPlugin& plugin) : plugin(plugin) {
+        plugin.AddRef();
+        ++plugin.heldByCalls;
+    }
+    ~KeepAlive() {
+        --plugin.heldByCalls;
+        plugin.Release();
+    }
+    KeepAlive(const KeepAlive&) = delete;
+    KeepAlive& operator=(const KeepAlive&) = delete;
+
+private:
+    CShutdownPlugin& plugin;
+};
+
 CShutdownPlugin::CShutdownPlugin() : resourceModule(Module::Handle()) {
     Module::ObjectCreated();
 }
@@ -92,14 +115,21 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::QueryInterface(REFIID iid, void** out
 }
 
 ULONG STDMETHODCALLTYPE CShutdownPlugin::AddRef() {
-    return ++refCount;
+    return InterlockedIncrement(&refCount);
 }
 
 ULONG STDMETHODCALLTYPE CShutdownPlugin::Release() {
-    ULONG count = --refCount;
+    LONG count = InterlockedDecrement(&refCount);
     if (count == 0)
-        delete this;
+        ScalarDeletingDestructor(DESTRUCTOR_FREE_MEMORY);
     return count;
+}
+
+void* __thiscall CShutdownPlugin::ScalarDeletingDestructor(UINT flags) {
+    this->~CShutdownPlugin();
+    if (flags & DESTRUCTOR_FREE_MEMORY)
+        ::operator delete(this);
+    return this;
 }
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::Load(IStream* stream) {
@@ -126,13 +156,19 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Load(IStream* stream) {
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::Save(IStream* stream) {
     if (!stream)
         return S_OK;
-    WriteField(stream, PLUGIN_STREAM_VERSION);
-    WriteField(stream, settings.flags);
-    WriteField(stream, settings.lastAction);
-    WriteField(stream, settings.iconLocation);
-    WriteField(stream, settings.skinName);
-    WriteField(stream, settings.hotKey);
-    return S_OK;
+    // A full disk must not lose the user's settings silently: the host hears of it.
+    HRESULT hr = WriteField(stream, PLUGIN_STREAM_VERSION);
+    if (SUCCEEDED(hr))
+        hr = WriteField(stream, settings.flags);
+    if (SUCCEEDED(hr))
+        hr = WriteField(stream, settings.lastAction);
+    if (SUCCEEDED(hr))
+        hr = WriteField(stream, settings.iconLocation);
+    if (SUCCEEDED(hr))
+        hr = WriteField(stream, settings.skinName);
+    if (SUCCEEDED(hr))
+        hr = WriteField(stream, settings.hotKey);
+    return FAILED(hr) ? hr : S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::SetHostData(const void* data) {
@@ -152,10 +188,13 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::StoreHostValue(DWORD value) {
 }
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::ConfigureAndSave(IStream* stream) {
-    if (!RunSettingsDialog())
+    KeepAlive alive(*this);
+    CSettingsDlg dialog;
+    if (!RunSettingsDialog(dialog) || Abandoned())
         return S_FALSE;
-    Save(stream);
-    return S_OK;
+    TakeSettings(dialog);
+    HRESULT saved = Save(stream);
+    return FAILED(saved) ? saved : S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::StoreHostPointer(DWORD value, DWORD* out) {
@@ -168,15 +207,18 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::StoreHostPointer(DWORD value, DWORD* 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
     if (busy)
         return S_OK;
+    KeepAlive alive(*this);
     busy = TRUE;
+    // A choice made in the window of a button that was removed meanwhile is dropped.
     DWORD action = ChooseAction();
-    if (action) {
+    if (action && !Abandoned()) {
         if (action != settings.lastAction) {
             settings.lastAction = action;
             if (site)
                 site->NotifyChanged();
         }
-        PerformAction(action);
+        if (!Abandoned())
+            PerformAction(action);
     }
     busy = FALSE;
     return S_OK;
@@ -185,12 +227,15 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::Configure(DWORD mode) {
     if (mode != 1)
         return S_OK;
-    if (!RunSettingsDialog() || !site)
+    KeepAlive alive(*this);
+    CSettingsDlg dialog;
+    if (!RunSettingsDialog(dialog) || Abandoned())
         return S_OK;
-    // The host binds by value, so the old binding goes before the new one is made.
-    site->SetHotKey(HOST_BUTTON_SLOT, 0, 0);
-    site->SetHotKey(HOST_BUTTON_SLOT, settings.hotKey, 0);
-    return site->NotifyChanged();
+    // The host binds by value: the old binding goes while the settings still hold it.
+    BindHotKey(0);
+    TakeSettings(dialog);
+    BindHotKey(settings.hotKey);
+    return site ? site->NotifyChanged() : S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::SetCaption(LPCSTR text) {
@@ -212,10 +257,17 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::GetIconLocation(LPSTR buffer) {
         lstrcpyA(buffer, settings.iconLocation);
         return S_OK;
     }
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(Module::Handle(), path, MAX_PATH - 2);
-    lstrcatA(path, ",2");
-    lstrcpyA(buffer, path);
+    // A cut path would name another file: when the whole one does not fit the host's
+    // buffer with ",2", the location is empty.
+    constexpr char INDEX[] = ",2";
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(Module::Handle(), path, MAX_PATH);
+    if (length == 0 || length + sizeof INDEX > MAX_PATH) {
+        buffer[0] = '\0';
+        return S_OK;
+    }
+    std::memcpy(buffer, path, length);
+    std::memcpy(buffer + length, INDEX, sizeof INDEX);
     return S_OK;
 }
 
@@ -293,7 +345,9 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::GetProperty(DWORD id, DWORD value, vo
 }
 
 void CShutdownPlugin::PerformAction(DWORD action) {
-    PerformPowerAction(action);
+    PowerResult result = PerformPowerAction(action);
+    if (result.refused)
+        ReportRefusedAction(OwnerWindow(), resourceModule, action, result.error);
 }
 
 // The action the user asked for, or 0.
@@ -327,20 +381,20 @@ HWND CShutdownPlugin::OwnerWindow() {
     return site ? site->GetParentWindow() : nullptr;
 }
 
-bool CShutdownPlugin::RunSettingsDialog() {
+bool CShutdownPlugin::RunSettingsDialog(CSettingsDlg& dialog) {
     HWND owner = OwnerWindow();
-    CSettingsDlg dialog;
     dialog.actions = settings.flags;
     dialog.hotKey = settings.hotKey;
     CopyText(dialog.skinName, settings.skinName);
     // The template needs the hot-key class even when the host never chose a module.
     RegisterHotKeyClass(resourceModule);
-    if (dialog.DoModal(owner, resourceModule) != IDOK)
-        return false;
+    return dialog.DoModal(owner, resourceModule) == IDOK;
+}
+
+void CShutdownPlugin::TakeSettings(const CSettingsDlg& dialog) {
     CopyText(settings.skinName, dialog.skinName);
     settings.flags = dialog.actions;
     settings.hotKey = dialog.hotKey;
-    return true;
 }
 
 void CShutdownPlugin::BindHotKey(WORD hotKey) {

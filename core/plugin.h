@@ -5,10 +5,13 @@
 #include "core/iconhandle.h"
 #include "core/pluginsettings.h"
 
-class CShutdownPlugin : public IHostPlugin {
+class CSettingsDlg;
+
+// The table holds exactly the host's 27 operations: the destructor is not virtual, and
+// operation 27 stands in for it.
+class CShutdownPlugin final : public IHostPlugin {
 public:
     CShutdownPlugin();
-    virtual ~CShutdownPlugin();
     CShutdownPlugin(const CShutdownPlugin&) = delete;
     CShutdownPlugin& operator=(const CShutdownPlugin&) = delete;
 
@@ -38,18 +41,26 @@ public:
     HRESULT STDMETHODCALLTYPE SetIconLocation(LPCSTR location) override;
     HRESULT STDMETHODCALLTYPE GetButtonInfo(ButtonInfo* info) override;
     HRESULT STDMETHODCALLTYPE GetProperty(DWORD id, DWORD value, void* out) override;
+    void* __thiscall ScalarDeletingDestructor(UINT flags) override;
 
     const PluginSettings& Settings() const { return settings; }
 
-    // Enables the shutdown privilege and performs one action value.
+    // Enables the shutdown privilege and performs one action value; tells the user when
+    // Windows refuses it.
     void PerformAction(DWORD action);
 
 private:
+    class KeepAlive;
+
+    ~CShutdownPlugin();
+    // True when the calls under way hold the only references: the host let the object go.
+    bool Abandoned() const { return refCount <= heldByCalls; }
     DWORD ChooseAction();
     DWORD ChooseInExitWindow();
     HWND OwnerWindow();
-    // Runs the settings dialog; on OK copies its results into the settings.
-    bool RunSettingsDialog();
+    // True when the user left the dialog with OK.
+    bool RunSettingsDialog(CSettingsDlg& dialog);
+    void TakeSettings(const CSettingsDlg& dialog);
     void BindHotKey(WORD hotKey);
     HICON ViewSizeIcon();
     HICON BigIcon();
@@ -67,5 +78,6 @@ private:
     IconHandle largeIcon;
     IconHandle bigIcon;
     BOOL busy = FALSE;
-    ULONG refCount = 1;
+    LONG refCount = 1;
+    LONG heldByCalls = 0; // references of the calls that run a dialog (nested calls count)
 };

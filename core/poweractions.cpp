@@ -1,8 +1,25 @@
 #include "core/poweractions.h"
 
 #include "core/actionflags.h"
+#include "core/modaldialog.h"
+#include "core/module.h"
+#include "res/resource.h"
+
+#include <string>
 
 namespace {
+
+struct ActionName {
+    DWORD action;
+    UINT stringId;
+};
+
+// The buttons' captions name the actions in the refusal message too.
+constexpr ActionName ACTION_NAMES[] = {
+    {ACTION_LOGOFF, IDS_CAPTION_LOGOFF},       {ACTION_TURNOFF, IDS_CAPTION_TURNOFF},
+    {ACTION_RESTART, IDS_CAPTION_RESTART},     {ACTION_STANDBY, IDS_CAPTION_STANDBY},
+    {ACTION_HIBERNATE, IDS_CAPTION_HIBERNATE}, {ACTION_SWITCHUSER, IDS_CAPTION_SWITCHUSER},
+};
 
 class TokenHandle {
 public:
@@ -33,43 +50,74 @@ void EnableShutdownPrivilege() {
     AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
 }
 
-// Not every system has it, so it is looked up rather than imported.
-void LockTheWorkstation() {
+PowerResult Outcome(BOOL succeeded) {
+    PowerResult result;
+    if (!succeeded) {
+        result.refused = true;
+        result.error = GetLastError();
+    }
+    return result;
+}
+
+// Not every system has it, so it is looked up rather than imported; a system without
+// it does nothing, which is no refusal.
+PowerResult LockTheWorkstation() {
     HMODULE user = LoadLibraryA("user32.dll");
     if (!user)
-        return;
+        return {};
     using LockFn = BOOL(WINAPI*)();
     auto lock =
         reinterpret_cast<LockFn>(reinterpret_cast<void*>(GetProcAddress(user, "LockWorkStation")));
-    if (lock)
-        lock();
+    PowerResult result = lock ? Outcome(lock()) : PowerResult();
     FreeLibrary(user);
+    return result;
+}
+
+// The system's own words for an error, without the line break they end with.
+std::string SystemErrorText(DWORD error) {
+    char text[512] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, text, sizeof text, nullptr);
+    if (length == 0) {
+        wsprintfA(text, "%lu", error);
+        return text;
+    }
+    std::string message(text, length);
+    while (!message.empty() &&
+           (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
+        message.pop_back();
+    return message;
 }
 
 } // namespace
 
-void PerformPowerAction(DWORD action) {
+PowerResult PerformPowerAction(DWORD action) {
     EnableShutdownPrivilege();
     switch (action) {
     case ACTION_LOGOFF:
-        ExitWindowsEx(EWX_LOGOFF, 0);
-        break;
+        return Outcome(ExitWindowsEx(EWX_LOGOFF, 0));
     case ACTION_TURNOFF:
-        ExitWindowsEx(EWX_SHUTDOWN | EWX_POWEROFF, 0);
-        break;
+        return Outcome(ExitWindowsEx(EWX_SHUTDOWN | EWX_POWEROFF, 0));
     case ACTION_RESTART:
-        ExitWindowsEx(EWX_REBOOT, 0);
-        break;
+        return Outcome(ExitWindowsEx(EWX_REBOOT, 0));
     case ACTION_STANDBY:
-        SetSystemPowerState(TRUE, FALSE);
-        break;
+        return Outcome(SetSystemPowerState(TRUE, FALSE));
     case ACTION_HIBERNATE:
-        SetSystemPowerState(FALSE, FALSE);
-        break;
+        return Outcome(SetSystemPowerState(FALSE, FALSE));
     case ACTION_SWITCHUSER:
-        LockTheWorkstation();
-        break;
+        return LockTheWorkstation();
     default:
-        break;
+        return {};
     }
+}
+
+void ReportRefusedAction(HWND owner, HMODULE strings, DWORD action, DWORD error) {
+    std::string text = LoadDialogString(strings, IDS_ACTION_REFUSED);
+    for (const ActionName& name : ACTION_NAMES) {
+        if (name.action == action)
+            text += " " + LoadDialogString(strings, name.stringId);
+    }
+    if (error != ERROR_SUCCESS)
+        text += "\r\n\r\n" + SystemErrorText(error);
+    MessageBoxA(owner, text.c_str(), PLUGIN_DISPLAY_NAME, MB_OK | MB_ICONERROR);
 }

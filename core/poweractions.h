@@ -4,6 +4,14 @@
 
 #include <windows.h>
 
+struct PowerResult {
+    bool refused = false;        // Windows answered the call with FALSE
+    DWORD error = ERROR_SUCCESS; // its last error then
+};
+
 // Enables the shutdown privilege, then performs one action value; other values do
 // nothing.
-void PerformPowerAction(DWORD action);
+PowerResult PerformPowerAction(DWORD action);
+
+// Tells the user, in a message box over owner, that Windows refused the action and why.
+void ReportRefusedAction(HWND owner, HMODULE strings, DWORD action, DWORD error);

@@ -1,6 +1,7 @@
 #include "core/registration.h"
 
 #include "core/hostapi.h"
+#include "core/module.h"
 
 #include <comcat.h>
 #include <objbase.h>
@@ -8,8 +9,6 @@
 #include <shlwapi.h>
 
 namespace {
-
-constexpr char DISPLAY_NAME[] = "Quiescor";
 
 struct RegistryEntry {
     HKEY root;
@@ -19,35 +18,40 @@ struct RegistryEntry {
 };
 
 // The class identifier in registry form, "{76E81AEA-...}".
-bool ClassIdText(char (&text)[MAX_PATH]) {
+HRESULT ClassIdText(char (&text)[MAX_PATH]) {
     LPOLESTR wide = nullptr;
-    if (FAILED(StringFromIID(CLSID_ShutdownPlugin, &wide)))
-        return false;
+    HRESULT hr = StringFromIID(CLSID_ShutdownPlugin, &wide);
+    if (FAILED(hr))
+        return hr;
     int converted = WideCharToMultiByte(CP_ACP, 0, wide, -1, text, MAX_PATH, nullptr, nullptr);
     IMalloc* allocator = nullptr;
     if (SUCCEEDED(CoGetMalloc(1, &allocator))) {
         allocator->Free(wide);
         allocator->Release();
     }
-    return converted > 0;
+    return converted > 0 ? S_OK : HRESULT_FROM_WIN32(GetLastError());
 }
 
-void WriteEntry(const RegistryEntry& entry, const char* classId) {
+HRESULT WriteEntry(const RegistryEntry& entry, const char* classId) {
     char keyName[MAX_PATH * 2];
     wsprintfA(keyName, entry.keyFormat, classId);
     HKEY key = nullptr;
-    if (RegCreateKeyExA(entry.root, keyName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
+    LONG status = RegCreateKeyExA(entry.root, keyName, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_WRITE, nullptr, &key, nullptr);
+    if (status != ERROR_SUCCESS)
+        return HRESULT_FROM_WIN32(status);
     if (entry.data) {
-        RegSetValueExA(key, entry.valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(entry.data),
-                       lstrlenA(entry.data) + 1);
+        status =
+            RegSetValueExA(key, entry.valueName, 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(entry.data), lstrlenA(entry.data) + 1);
     }
     RegCloseKey(key);
+    return HRESULT_FROM_WIN32(status);
 }
 
 HRESULT RegisterCategory() {
-    CoInitialize(nullptr);
+    // A thread already in another apartment keeps it: only our own start is undone.
+    HRESULT initialized = CoInitialize(nullptr);
     ICatRegister* manager = nullptr;
     HRESULT hr = CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER,
                                   IID_ICatRegister, reinterpret_cast<void**>(&manager));
@@ -56,7 +60,8 @@ HRESULT RegisterCategory() {
         hr = manager->RegisterClassImplCategories(CLSID_ShutdownPlugin, 1, categories);
         manager->Release();
     }
-    CoUninitialize();
+    if (SUCCEEDED(initialized))
+        CoUninitialize();
     return hr;
 }
 
@@ -64,30 +69,39 @@ HRESULT RegisterCategory() {
 
 HRESULT RegisterServer(HMODULE module) {
     char classId[MAX_PATH];
-    if (!ClassIdText(classId))
-        return SELFREG_E_CLASS;
+    HRESULT hr = ClassIdText(classId);
+    if (FAILED(hr))
+        return hr;
     char modulePath[MAX_PATH] = {};
     GetModuleFileNameA(module, modulePath, MAX_PATH);
 
     const RegistryEntry entries[] = {
-        {HKEY_CLASSES_ROOT, "CLSID\\%s", nullptr, DISPLAY_NAME},
+        {HKEY_CLASSES_ROOT, "CLSID\\%s", nullptr, PLUGIN_DISPLAY_NAME},
         {HKEY_CLASSES_ROOT, "CLSID\\%s\\InprocServer32", nullptr, modulePath},
         {HKEY_CLASSES_ROOT, "CLSID\\%s\\InprocServer32", "ThreadingModel", "Apartment"},
-        {HKEY_LOCAL_MACHINE, "Software\\Kestrova\\Dockmere\\plugins\\%s", nullptr, DISPLAY_NAME},
+        {HKEY_LOCAL_MACHINE, "Software\\Kestrova\\Dockmere\\plugins\\%s", nullptr,
+         PLUGIN_DISPLAY_NAME},
         {HKEY_LOCAL_MACHINE, "Software\\Kestrova\\Dockmere\\plugins\\%s\\Langs", nullptr, nullptr},
     };
-    for (const RegistryEntry& entry : entries)
-        WriteEntry(entry, classId);
-
+    // A user without the rights to write them must hear so, not be told all went well.
+    for (const RegistryEntry& entry : entries) {
+        hr = WriteEntry(entry, classId);
+        if (FAILED(hr))
+            return hr;
+    }
     return SUCCEEDED(RegisterCategory()) ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT UnregisterServer() {
     char classId[MAX_PATH];
-    if (!ClassIdText(classId))
-        return S_OK;
+    HRESULT hr = ClassIdText(classId);
+    if (FAILED(hr))
+        return hr;
     char keyName[MAX_PATH * 2];
     wsprintfA(keyName, "CLSID\\%s", classId);
-    SHDeleteKeyA(HKEY_CLASSES_ROOT, keyName);
-    return S_OK;
+    LONG status = SHDeleteKeyA(HKEY_CLASSES_ROOT, keyName);
+    // Removing what is already gone is no failure.
+    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND)
+        return S_OK;
+    return HRESULT_FROM_WIN32(status);
 }

@@ -73,7 +73,7 @@ bool CDockApp::Start() {
         DockLog("cannot create the bar window");
         return false;
     }
-    if (options.dryRun && !dryRun.Install(library.Module(), bar.Handle())) {
+    if (options.dryRun && !dryRun.Install(library.Module(), bar.Handle(), options.refuse)) {
         DockLog("cannot redirect the power calls of %s: not starting", library.Path().c_str());
         return false;
     }

@@ -42,12 +42,20 @@ bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& 
             options.dryRun = true;
             continue;
         }
+        if (std::strcmp(argument, "--refuse") == 0) {
+            options.refuse = true;
+            continue;
+        }
         error = std::string("unknown option ") + argument;
         return false;
     }
     // Capturing a window means pressing the button or opening a dialog: never for real.
     if (options.CapturesWindows() && (options.screenshotPath.empty() || !options.dryRun)) {
         error = "the window screenshots go with --screenshot and --dry-run";
+        return false;
+    }
+    if (options.refuse && !options.dryRun) {
+        error = "--refuse goes with --dry-run";
         return false;
     }
     return true;

@@ -17,6 +17,8 @@ struct DockOptions {
     std::string languagePath;
     // When set, the plug-in's power calls are shown instead of performed.
     bool dryRun = false;
+    // With a dry run: the power calls are refused, so that the plug-in's message shows.
+    bool refuse = false;
 
     bool CapturesWindows() const {
         return !exitWindowShotPath.empty() || !settingsShotPath.empty() || !confirmShotPath.empty();

@@ -23,10 +23,15 @@ const char* WhatItDoes(const PowerCall& call) {
 
 } // namespace
 
-bool CDryRun::Install(HMODULE plugin, HWND owner) {
-    recorder.onCall = [owner](const PowerCall& call) {
-        MessageBoxA(owner, Describe(call).c_str(), "Quiescor dry run", MB_OK | MB_ICONINFORMATION);
-    };
+bool CDryRun::Install(HMODULE plugin, HWND owner, bool refuse) {
+    if (refuse) {
+        recorder.refuseWith = ERROR_PRIVILEGE_NOT_HELD;
+    } else {
+        recorder.onCall = [owner](const PowerCall& call) {
+            MessageBoxA(owner, Describe(call).c_str(), "Quiescor dry run",
+                        MB_OK | MB_ICONINFORMATION);
+        };
+    }
     return recorder.Install(plugin);
 }
 

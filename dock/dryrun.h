@@ -1,5 +1,6 @@
 // --dry-run: the plug-in's power calls land in a recorder, and the dock says what
-// would have happened instead of ending the session.
+// would have happened instead of ending the session. With --refuse, each call is refused
+// as Windows refuses a user without the shutdown privilege, and the plug-in says so.
 #pragma once
 
 #include "tests/host/powerrecorder.h"
@@ -9,7 +10,7 @@
 class CDryRun {
 public:
     // False when the calls could not all be redirected: the dock must not go on then.
-    bool Install(HMODULE plugin, HWND owner);
+    bool Install(HMODULE plugin, HWND owner, bool refuse);
 
     // "Quiescor would now turn off the computer", for one recorded call.
     static std::string Describe(const PowerCall& call);

@@ -24,6 +24,8 @@
 #define IDS_ASK_STANDBY 105
 #define IDS_ASK_HIBERNATE 106
 #define IDS_ASK_SWITCHUSER 114
+// Shown when Windows refuses an action, followed by the action's caption.
+#define IDS_ACTION_REFUSED 115
 
 // Captions of the built-in skin's buttons.
 #define IDS_CAPTION_SWITCHUSER 111

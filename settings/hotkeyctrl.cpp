@@ -2,6 +2,7 @@
 
 #include "core/gdiobjects.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -12,6 +13,10 @@ constexpr int TEXT_MARGIN = 4;
 constexpr int CARET_TOP = 2;
 constexpr int EDIT_PART_TEXT = 1;
 constexpr int EDIT_STATE_NORMAL = 1;
+constexpr char FULL_JOINER[] = " + ";
+constexpr char SHORT_JOINER[] = "+";
+// Smaller than this a text would no longer be read; it is clipped instead.
+constexpr LONG SMALLEST_FONT_HEIGHT = 7;
 
 using OpenThemeDataFn = HANDLE(WINAPI*)(HWND, LPCWSTR);
 using DrawThemeBackgroundFn = HRESULT(WINAPI*)(HANDLE, HDC, int, int, const RECT*, const RECT*);
@@ -38,14 +43,20 @@ private:
     HMODULE module;
 };
 
-// Left and right keys map to the same code, since the code comes from the scan code.
+// Left and right keys count as the same modifier.
 WORD ModifierBit(UINT virtualKey) {
     switch (virtualKey) {
     case VK_SHIFT:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
         return HOTKEY_SHIFT;
     case VK_CONTROL:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
         return HOTKEY_CONTROL;
     case VK_MENU:
+    case VK_LMENU:
+    case VK_RMENU:
         return HOTKEY_ALT;
     case VK_LWIN:
     case VK_RWIN:
@@ -57,11 +68,6 @@ WORD ModifierBit(UINT virtualKey) {
     }
 }
 
-UINT VirtualKeyOf(LPARAM keyData) {
-    UINT scanCode = (static_cast<DWORD>(keyData) >> 16) & 0xFF;
-    return MapVirtualKeyA(scanCode, 1);
-}
-
 bool IsExtendedKey(LPARAM keyData) {
     return (static_cast<DWORD>(keyData) & (1u << 24)) != 0;
 }
@@ -69,6 +75,12 @@ bool IsExtendedKey(LPARAM keyData) {
 void Append(char (&text)[CHotKeyCtrl::TEXT_SIZE], const char* more) {
     int used = lstrlenA(text);
     lstrcpynA(text + used, more, CHotKeyCtrl::TEXT_SIZE - used);
+}
+
+HFONT FontOfHeight(LOGFONTA description, LONG height) {
+    description.lfHeight = -height;
+    description.lfWidth = 0;
+    return CreateFontIndirectA(&description);
 }
 
 } // namespace
@@ -122,19 +134,26 @@ LRESULT CHotKeyCtrl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        KeyDown(lParam);
+        KeyDown(wParam, lParam);
         Refresh();
         return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
-        KeyUp(lParam);
+        KeyUp(wParam);
         Refresh();
         return 0;
+    case WM_CHAR:
+    case WM_SYSCHAR:
+        // The keys were taken as they went down; Alt+Space must not open the system menu.
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(TextFont());
     case WM_LBUTTONDOWN:
         SetFocus(window);
         return 0;
     case MSG_SET_HOTKEY:
-        hotKey = LOWORD(wParam);
+        // Modifiers without a key make no hot key: the field says so.
+        hotKey = LOBYTE(LOWORD(wParam)) ? LOWORD(wParam) : 0;
         Refresh();
         return 0;
     case MSG_GET_HOTKEY:
@@ -144,8 +163,10 @@ LRESULT CHotKeyCtrl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void CHotKeyCtrl::KeyDown(LPARAM keyData) {
-    UINT virtualKey = VirtualKeyOf(keyData);
+// The key is the one the keyboard reports: its scan code is shared with other keys
+// (Pause and Num Lock, the keypad's digits and the arrows, Print Screen and *).
+void CHotKeyCtrl::KeyDown(WPARAM key, LPARAM keyData) {
+    UINT virtualKey = static_cast<UINT>(key) & 0xFF;
     if (!virtualKey)
         return;
     if (WORD modifier = ModifierBit(virtualKey)) {
@@ -160,33 +181,39 @@ void CHotKeyCtrl::KeyDown(LPARAM keyData) {
         hotKey |= HOTKEY_EXTENDED;
 }
 
-void CHotKeyCtrl::KeyUp(LPARAM keyData) {
+void CHotKeyCtrl::KeyUp(WPARAM key) {
     // Once a main key is chosen the combination stays as the keys are let go.
-    WORD modifier = ModifierBit(VirtualKeyOf(keyData));
+    WORD modifier = ModifierBit(static_cast<UINT>(key) & 0xFF);
     if (modifier && !LOBYTE(hotKey))
         hotKey &= static_cast<WORD>(~modifier);
 }
 
 void CHotKeyCtrl::Refresh() {
-    ComposeText();
+    ComposeText(FULL_JOINER);
+    FitText();
     PlaceCaret();
     InvalidateRect(window, nullptr, FALSE);
 }
 
-void CHotKeyCtrl::ComposeText() {
+void CHotKeyCtrl::ComposeText(const char* joiner) {
     if (!hotKey) {
         lstrcpyA(text, "None");
         return;
     }
     text[0] = '\0';
-    if (hotKey & HOTKEY_CONTROL)
-        Append(text, "Ctrl + ");
-    if (hotKey & HOTKEY_SHIFT)
-        Append(text, "Shift + ");
-    if (hotKey & HOTKEY_ALT)
-        Append(text, "Alt + ");
-    if (hotKey & HOTKEY_WIN)
-        Append(text, "Win + ");
+    const struct {
+        WORD bit;
+        const char* name;
+    } modifiers[] = {{HOTKEY_CONTROL, "Ctrl"},
+                     {HOTKEY_SHIFT, "Shift"},
+                     {HOTKEY_ALT, "Alt"},
+                     {HOTKEY_WIN, "Win"}};
+    for (const auto& modifier : modifiers) {
+        if (hotKey & modifier.bit) {
+            Append(text, modifier.name);
+            Append(text, joiner);
+        }
+    }
     BYTE key = LOBYTE(hotKey);
     if (!key)
         return;
@@ -200,21 +227,58 @@ void CHotKeyCtrl::ComposeText() {
     Append(text, name);
 }
 
-void CHotKeyCtrl::PlaceCaret() {
-    // The caret belongs to whichever window has the focus; only ours may be moved.
-    if (GetFocus() != window)
+// Three or four modifiers do not fit the field as "Ctrl + Shift + Alt + ": they are
+// joined closer, and when even that is too wide, the font is made smaller.
+void CHotKeyCtrl::FitText() {
+    fittedFont.Reset();
+    RECT client;
+    GetClientRect(window, &client);
+    const int room = client.right - client.left - 2 * TEXT_MARGIN;
+    if (TextWidth(ParentFont()) <= room)
         return;
-    RECT rect;
-    GetClientRect(window, &rect);
-    InflateRect(&rect, -TEXT_MARGIN, 0);
+    ComposeText(SHORT_JOINER);
+    int width = TextWidth(ParentFont());
+    if (width <= room || room <= 0)
+        return;
+    LOGFONTA description = {};
+    LONG height = 0;
     {
         WindowDC dc(window);
         if (!dc)
             return;
         Selection font(dc.Get(), ParentFont());
-        DrawTextA(dc.Get(), text, -1, &rect, DT_CALCRECT | DT_SINGLELINE | DT_VCENTER);
+        TEXTMETRICA metrics = {};
+        if (!GetObjectA(GetCurrentObject(dc.Get(), OBJ_FONT), sizeof description, &description) ||
+            !GetTextMetricsA(dc.Get(), &metrics))
+            return;
+        height = (metrics.tmHeight - metrics.tmInternalLeading) * room / width;
     }
-    SetCaretPos(rect.right, CARET_TOP);
+    for (height = std::max(height, SMALLEST_FONT_HEIGHT);; --height) {
+        fittedFont.Reset(FontOfHeight(description, height));
+        if (!fittedFont || TextWidth(fittedFont.Get()) <= room || height == SMALLEST_FONT_HEIGHT)
+            return;
+    }
+}
+
+int CHotKeyCtrl::TextWidth(HFONT font) const {
+    WindowDC dc(window);
+    if (!dc)
+        return 0;
+    Selection selected(dc.Get(), font);
+    RECT rect = {};
+    DrawTextA(dc.Get(), text, -1, &rect, DT_CALCRECT | DT_SINGLELINE);
+    return rect.right - rect.left;
+}
+
+void CHotKeyCtrl::PlaceCaret() {
+    // The caret belongs to whichever window has the focus; only ours may be moved.
+    if (GetFocus() != window)
+        return;
+    RECT client;
+    GetClientRect(window, &client);
+    int right = client.right - TEXT_MARGIN;
+    int x = TEXT_MARGIN + TextWidth(TextFont());
+    SetCaretPos(x < right ? x : right, CARET_TOP);
 }
 
 void CHotKeyCtrl::Paint() {
@@ -226,7 +290,7 @@ void CHotKeyCtrl::Paint() {
     GetClientRect(window, &rect);
     if (!PaintThemedFrame(dc, rect))
         PaintClassicFrame(dc, rect);
-    Selection font(dc, ParentFont());
+    Selection font(dc, TextFont());
     SetBkMode(dc, TRANSPARENT);
     InflateRect(&rect, -TEXT_MARGIN, 0);
     DrawTextA(dc, text, -1, &rect, DT_SINGLELINE | DT_VCENTER);
@@ -261,8 +325,12 @@ HFONT CHotKeyCtrl::ParentFont() const {
 
 void RegisterHotKeyClass(HMODULE module) {
     WNDCLASSA existing;
-    if (GetClassInfoA(module, HOTKEY_CLASS_NAME, &existing))
-        return;
+    if (GetClassInfoA(module, HOTKEY_CLASS_NAME, &existing)) {
+        if (existing.lpfnWndProc == CHotKeyCtrl::WindowProc)
+            return;
+        // Left in the language module by an earlier load of the plug-in, whose code is gone.
+        UnregisterClassA(HOTKEY_CLASS_NAME, module);
+    }
     WNDCLASSA windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = CHotKeyCtrl::WindowProc;

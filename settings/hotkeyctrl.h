@@ -3,6 +3,8 @@
 // the system's hot-key control and, unlike that one, captures the Windows key.
 #pragma once
 
+#include "core/gdiobjects.h"
+
 #include <windows.h>
 
 constexpr char HOTKEY_CLASS_NAME[] = "ZRKHOTKEY_CLASS";
@@ -33,10 +35,14 @@ public:
 
 private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void KeyDown(LPARAM keyData);
-    void KeyUp(LPARAM keyData);
+    void KeyDown(WPARAM virtualKey, LPARAM keyData);
+    void KeyUp(WPARAM virtualKey);
     void Refresh();
-    void ComposeText();
+    void ComposeText(const char* joiner);
+    // Chooses the text's form and font so that all of it fits the field.
+    void FitText();
+    int TextWidth(HFONT font) const;
+    HFONT TextFont() const { return fittedFont ? fittedFont.Get() : ParentFont(); }
     void PlaceCaret();
     void Paint();
     bool PaintThemedFrame(HDC dc, const RECT& rect);
@@ -46,6 +52,7 @@ private:
     HWND window;
     char text[TEXT_SIZE];
     WORD hotKey = 0;
+    Font fittedFont; // a smaller font than the parent's when even the short text is too wide
 };
 
 // Registers the control's class in the module the dialogs are created from, once.

@@ -122,8 +122,8 @@ void CSettingsDlg::FillSkinList() {
     SelectItemByData(DEFAULT_SKIN_DATA);
     char current[MAX_PATH];
     CSkin::MakeSkinPath(skinName, current);
-    for (size_t i = 0; i < skinPaths.size(); ++i) {
-        if (lstrcmpiA(skinPaths[i].c_str(), current) == 0)
+    for (size_t i = 0; i < skins.size(); ++i) {
+        if (lstrcmpiA(skins[i].path.c_str(), current) == 0)
             SelectItemByData(static_cast<LRESULT>(i));
     }
 }
@@ -141,8 +141,16 @@ void CSettingsDlg::AddSkin(const char* skinsFolder, const char* folderName) {
     LRESULT item = SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     if (item < 0)
         return;
-    SendMessageA(list, CB_SETITEMDATA, item, static_cast<LPARAM>(skinPaths.size()));
-    skinPaths.push_back(description);
+    SendMessageA(list, CB_SETITEMDATA, item, static_cast<LPARAM>(skins.size()));
+    // Named after the folder that was listed, not after the first "\skins\" of the path:
+    // the plug-in itself may lie below a folder of that name.
+    skins.push_back({description, std::string(folderName) + "\\" + DESCRIPTION_FILE});
+}
+
+void CSettingsDlg::ListedSkinName(int skin, char (&name)[MAX_PATH]) const {
+    name[0] = '\0';
+    if (skin >= 0)
+        lstrcpynA(name, skins[skin].name.c_str(), MAX_PATH);
 }
 
 void CSettingsDlg::SelectItemByData(LRESULT data) {
@@ -162,16 +170,14 @@ int CSettingsDlg::SelectedSkin() const {
     if (selected == CB_ERR)
         return -1;
     LRESULT data = SendMessageA(list, CB_GETITEMDATA, selected, 0);
-    if (data < 0 || static_cast<size_t>(data) >= skinPaths.size())
+    if (data < 0 || static_cast<size_t>(data) >= skins.size())
         return -1;
     return static_cast<int>(data);
 }
 
 void CSettingsDlg::BuildPreview() {
-    char name[MAX_PATH] = {};
-    int skin = SelectedSkin();
-    if (skin >= 0)
-        CSkin::SkinNameFromPath(skinPaths[skin].c_str(), name);
+    char name[MAX_PATH];
+    ListedSkinName(SelectedSkin(), name);
     previewSkin.Load(name);
 
     previewImage.Destroy();
@@ -239,9 +245,6 @@ BOOL CSettingsDlg::OnOK() {
             actions |= box.bit;
     }
     hotKey = static_cast<WORD>(SendMessageA(Item(IDC_HOTKEY), CHotKeyCtrl::MSG_GET_HOTKEY, 0, 0));
-    skinName[0] = '\0';
-    int skin = SelectedSkin();
-    if (skin >= 0)
-        CSkin::SkinNameFromPath(skinPaths[skin].c_str(), skinName);
+    ListedSkinName(SelectedSkin(), skinName);
     return TRUE;
 }

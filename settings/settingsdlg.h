@@ -27,8 +27,10 @@ protected:
 private:
     void FillSkinList();
     void AddSkin(const char* skinsFolder, const char* folderName);
+    // The skin name of a listed skin: its description's path below the listed folder.
+    void ListedSkinName(int skin, char (&name)[MAX_PATH]) const;
     void SelectItemByData(LRESULT data);
-    // The index in skinPaths of the selected skin, or -1 for the default skin.
+    // The index in skins of the selected skin, or -1 for the default skin.
     int SelectedSkin() const;
     void BuildPreview();
     void InvalidatePreview();
@@ -36,7 +38,11 @@ private:
     void OpenSkinLibrary();
     HWND Item(int id) const { return GetDlgItem(Window(), id); }
 
-    std::vector<std::string> skinPaths;
+    struct ListedSkin {
+        std::string path; // of the description file
+        std::string name; // the same path relative to the skins folder
+    };
+    std::vector<ListedSkin> skins;
     CSkin previewSkin;
     CRasterImage previewImage;
 };

@@ -18,16 +18,29 @@ struct ExpectedCall {
     DWORD first;
     DWORD second;
     const char* question;
+    const char* caption;
 };
 
 const ExpectedCall ACTIONS[] = {
-    {1, "ExitWindowsEx", 0, 0, "Are you sure you want to log off?"},
-    {2, "ExitWindowsEx", 9, 0, "Are you sure you want to shut down?"},
-    {4, "ExitWindowsEx", 2, 0, "Are you sure you want to restart?"},
-    {8, "SetSystemPowerState", TRUE, FALSE, "Are you sure you want to stand by?"},
-    {16, "SetSystemPowerState", FALSE, FALSE, "Are you sure you want to hibernate?"},
-    {128, "LockWorkStation", 0, 0, "Are you sure you want to lock workstation?"},
+    {1, "ExitWindowsEx", 0, 0, "Are you sure you want to log off?", "Log off"},
+    {2, "ExitWindowsEx", 9, 0, "Are you sure you want to shut down?", "Turn Off"},
+    {4, "ExitWindowsEx", 2, 0, "Are you sure you want to restart?", "Restart"},
+    {8, "SetSystemPowerState", TRUE, FALSE, "Are you sure you want to stand by?", "Stand by"},
+    {16, "SetSystemPowerState", FALSE, FALSE, "Are you sure you want to hibernate?", "Hibernate"},
+    {128, "LockWorkStation", 0, 0, "Are you sure you want to lock workstation?", "Switch User"},
 };
+
+constexpr int EXIT_WINDOW_TURN_OFF = 100 + 2;
+constexpr int MESSAGE_TEXT_ITEM = 0xFFFF;
+
+std::string SystemText(DWORD error) {
+    char text[512] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, sizeof text, nullptr);
+    std::string trimmed = text;
+    trimmed.erase(trimmed.find_last_not_of("\r\n ") + 1);
+    return trimmed;
+}
 
 class ExecuteTest : public PluginPressTest {
 protected:
@@ -159,6 +172,66 @@ TEST_F(ExecuteTest, APressWhileTheQuestionIsOpenIsIgnored) {
     plugin->GetProperty(25, 0, nullptr);
     ASSERT_EQ(recorder.calls.size(), 1u);
     EXPECT_EQ(recorder.calls[0].first, static_cast<DWORD>(TRUE));
+}
+
+TEST_F(ExecuteTest, ARefusedActionIsShownOverTheHostsWindow) {
+    HWND owner =
+        CreateWindowA("STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    site.parentAnswer = owner;
+    recorder.refuseWith = ERROR_PRIVILEGE_NOT_HELD;
+    const std::string reason = SystemText(ERROR_PRIVILEGE_NOT_HELD);
+    ASSERT_FALSE(reason.empty());
+    for (const ExpectedCall& expected : ACTIONS) {
+        SCOPED_TRACE(expected.action);
+        UseSettings(expected.action, 0);
+        std::string caption, text;
+        HWND boxOwner = nullptr;
+        EXPECT_EQ(Press([&](HWND box) {
+                      caption = WindowText(box);
+                      text = ItemText(box, MESSAGE_TEXT_ITEM);
+                      boxOwner = GetWindow(box, GW_OWNER);
+                      ClickButton(box, IDOK);
+                  }),
+                  1);
+        EXPECT_EQ(caption, "Quiescor");
+        EXPECT_EQ(text, std::string("Windows refused this action: ") + expected.caption +
+                            "\r\n\r\n" + reason);
+        EXPECT_EQ(boxOwner, owner);
+        EXPECT_EQ(recorder.calls.size(), 1u);
+        recorder.calls.clear();
+    }
+    DestroyWindow(owner);
+}
+
+// The user removes the button while its window is open: the host drops the object.
+TEST_F(ExecuteTest, AButtonRemovedWhileItsWindowIsOpenActsNoMore) {
+    const struct {
+        DWORD flags;
+        int choice;
+    } windows[] = {{191, EXIT_WINDOW_TURN_OFF}, {32 + 2, IDOK}};
+    for (const auto& window : windows) {
+        SCOPED_TRACE(window.flags);
+        UseSettings(window.flags, 0);
+        HRESULT unloadWhileOpen = E_FAIL;
+        size_t siteCallsBefore = 0;
+        EXPECT_EQ(Press([&](HWND dialog) {
+                      plugin->SetSite(nullptr);
+                      plugin->Release();
+                      plugin = nullptr;
+                      unloadWhileOpen = library->CanUnloadNow();
+                      siteCallsBefore = site.calls.size();
+                      PostMessageA(dialog, WM_COMMAND, window.choice, 0);
+                  }),
+                  1);
+        EXPECT_EQ(unloadWhileOpen, S_FALSE) << "alive until its window has returned";
+        EXPECT_EQ(library->CanUnloadNow(), S_OK);
+        EXPECT_TRUE(recorder.calls.empty());
+        EXPECT_EQ(site.calls.size(), siteCallsBefore);
+
+        plugin = library->CreatePlugin();
+        ASSERT_NE(plugin, nullptr);
+        plugin->SetSite(&site);
+    }
 }
 
 class LanguageModuleTest : public ExecuteTest {

@@ -1,7 +1,9 @@
+#include "tests/host/importpatch.h"
 #include "tests/host/pluginlibrary.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -62,6 +64,73 @@ DWORD RunAndWait(const std::string& commandLine) {
     CloseHandle(process.hProcess);
     return code;
 }
+
+LONG WINAPI RefuseCreateKey(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY,
+                            LPDWORD) {
+    return ERROR_ACCESS_DENIED;
+}
+
+DWORD WINAPI RefuseDeleteKey(HKEY, LPCSTR) {
+    return ERROR_ACCESS_DENIED;
+}
+
+// A thread that is in another apartment already.
+HRESULT WINAPI RefuseApartment(LPVOID) {
+    return RPC_E_CHANGED_MODE;
+}
+
+int uninitialized = 0;
+void WINAPI CountUninitialize() {
+    ++uninitialized;
+}
+
+// Runs a call into a module one instruction at a time and, between any two of the
+// module's instructions, `between`: what another thread could do at just that moment.
+class CInterleaver {
+public:
+    explicit CInterleaver(HMODULE module) : module(module), size(ModuleImageSize(module)) {}
+
+    // The number of times `between` ran.
+    int Run(const std::function<void()>& call, const std::function<void()>& between) {
+        this->between = &between;
+        entered = false;
+        interruptions = 0;
+        active = this;
+        PVOID handler = AddVectoredExceptionHandler(1, Step);
+        asm volatile("pushfl; orl $0x100, (%%esp); popfl" ::: "memory", "cc");
+        call();
+        active = nullptr;
+        RemoveVectoredExceptionHandler(handler);
+        return interruptions;
+    }
+
+private:
+    static constexpr DWORD TRAP_FLAG = 0x100;
+
+    static LONG CALLBACK Step(EXCEPTION_POINTERS* exception) {
+        if (!active || exception->ExceptionRecord->ExceptionCode != EXCEPTION_SINGLE_STEP)
+            return EXCEPTION_CONTINUE_SEARCH;
+        const DWORD offset =
+            exception->ContextRecord->Eip - reinterpret_cast<DWORD>(active->module);
+        if (offset < active->size) {
+            active->entered = true;
+            (*active->between)();
+            ++active->interruptions;
+        } else if (active->entered) {
+            active = nullptr; // back from the module: run on freely
+            return EXCEPTION_CONTINUE_EXECUTION;
+        }
+        exception->ContextRecord->EFlags |= TRAP_FLAG;
+        return EXCEPTION_CONTINUE_EXECUTION;
+    }
+
+    static inline CInterleaver* active = nullptr;
+    HMODULE module;
+    DWORD size;
+    const std::function<void()>* between = nullptr;
+    bool entered = false;
+    int interruptions = 0;
+};
 
 class ModuleTest : public ::testing::Test {
 protected:
@@ -150,6 +219,71 @@ TEST_F(ModuleTest, ObjectsKeepTheModuleLoadedUntilTheirLastRelease) {
     EXPECT_EQ(library.CanUnloadNow(), S_FALSE);
     EXPECT_EQ(plugin->Release(), 0u);
     EXPECT_EQ(library.CanUnloadNow(), S_OK);
+}
+
+// COM objects may be handed to other threads: whatever instruction of AddRef or
+// Release one thread is at, another one's step on the same count is not lost.
+TEST_F(ModuleTest, CountsLoseNoStepWhenThreadsShareTheObjects) {
+    IClassFactory* factory = Factory();
+    ASSERT_NE(factory, nullptr);
+    IHostPlugin* plugin = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IHostPlugin, reinterpret_cast<void**>(&plugin)),
+              S_OK);
+    CInterleaver interleaver(library.Module());
+    const struct {
+        IUnknown* object;
+        bool adds;
+    } steps[] = {{plugin, true}, {plugin, false}, {factory, true}, {factory, false}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.adds ? "AddRef" : "Release");
+        IUnknown* object = step.object;
+        const ULONG before = object->AddRef() - 1;
+        object->Release();
+        const int added = interleaver.Run([&] { step.adds ? object->AddRef() : object->Release(); },
+                                          [&] { object->AddRef(); });
+        ASSERT_GT(added, 0);
+        object->AddRef();
+        // A count that went wrong must not be released further: stop at once.
+        ASSERT_EQ(object->Release(), step.adds ? before + added + 1 : before + added - 1);
+        for (int undo = 0; undo < added; ++undo)
+            object->Release();
+    }
+    EXPECT_EQ(plugin->Release(), 0u);
+    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(library.CanUnloadNow(), S_OK);
+}
+
+TEST_F(ModuleTest, StartsNoSockets) {
+    EXPECT_FALSE(ModuleImports(library.Module(), "ws2_32.dll"));
+    EXPECT_TRUE(ModuleImports(library.Module(), "ole32.dll"));
+}
+
+TEST_F(ModuleTest, RegistrationReportsWhatTheSystemRefuses) {
+    {
+        CImportPatch refuse;
+        ASSERT_TRUE(refuse.Install(library.Module(), "advapi32.dll", "RegCreateKeyExA",
+                                   reinterpret_cast<void*>(RefuseCreateKey)));
+        EXPECT_EQ(library.RegisterServer(), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+    }
+    {
+        CImportPatch refuse;
+        ASSERT_TRUE(refuse.Install(library.Module(), "shlwapi.dll", "SHDeleteKeyA",
+                                   reinterpret_cast<void*>(RefuseDeleteKey)));
+        EXPECT_EQ(library.UnregisterServer(), HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED));
+    }
+
+    // COM is left as it was found on a thread that is in another apartment already.
+    CImportPatch apartment, leave;
+    ASSERT_TRUE(apartment.Install(library.Module(), "ole32.dll", "CoInitialize",
+                                  reinterpret_cast<void*>(RefuseApartment)));
+    ASSERT_TRUE(leave.Install(library.Module(), "ole32.dll", "CoUninitialize",
+                              reinterpret_cast<void*>(CountUninitialize)));
+    uninitialized = 0;
+    library.RegisterServer();
+    EXPECT_EQ(uninitialized, 0);
+    apartment.Remove();
+    leave.Remove();
+    EXPECT_EQ(library.UnregisterServer(), S_OK);
 }
 
 TEST_F(ModuleTest, RegistrationWritesTheKeysAndCategoryAndUnregistrationRemovesTheClass) {

@@ -1,5 +1,7 @@
 #include "tests/host/canvas.h"
+#include "tests/host/importpatch.h"
 #include "tests/host/pluginfixture.h"
+#include "tests/host/scratchfolder.h"
 #include "tests/host/settingsrecord.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +38,29 @@ std::vector<COLORREF> IconPixels(HICON icon, int size) {
 
 bool IsReddish(COLORREF pixel) {
     return GetRValue(pixel) > 120 && GetGValue(pixel) < 90 && GetBValue(pixel) < 90;
+}
+
+// True when the address lies in one of the module's executable sections.
+bool IsCodeOf(HMODULE module, const void* address) {
+    auto* base = reinterpret_cast<const BYTE*>(module);
+    auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(module)->e_lfanew);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+        const BYTE* start = base + section->VirtualAddress;
+        if ((section->Characteristics & IMAGE_SCN_MEM_EXECUTE) && address >= start &&
+            address < start + section->Misc.VirtualSize)
+            return true;
+    }
+    return false;
+}
+
+// What the plug-in's module hands back to the C runtime.
+std::vector<void*> freedByModule;
+void (*realFree)(void*) = nullptr;
+void RecordFree(void* memory) {
+    freedByModule.push_back(memory);
+    realFree(memory);
 }
 
 class PluginTest : public PluginObjectTest {
@@ -116,6 +141,13 @@ TEST_F(PluginTest, OlderAndNewerVersionsReadOnlyTheirFields) {
     EXPECT_EQ(TextAt(saved, 12), "");
     EXPECT_EQ(TextAt(saved, 272), "");
     EXPECT_EQ(saved[532] | saved[533] << 8, 0x0642);
+}
+
+TEST_F(PluginTest, SaveReportsAStreamThatTakesNothing) {
+    ScratchFolder scratch;
+    StreamPtr refusing = ReadOnlyStream(scratch.Write("settings.dat", ""));
+    ASSERT_NE(refusing.Get(), nullptr);
+    EXPECT_EQ(plugin->Save(refusing.Get()), STG_E_ACCESSDENIED);
 }
 
 TEST_F(PluginTest, EmptyOrShortStreamsKeepWhatTheyDoNotReach) {
@@ -390,6 +422,65 @@ TEST_F(PluginTest, OperationsSitInTheHostsTableOrder) {
     info.mask = BIM_CAPTION;
     reinterpret_cast<Call1>(slot(25))(plugin, reinterpret_cast<DWORD>(&info));
     EXPECT_STREQ(info.caption, "Slot nineteen");
+}
+
+// A host built with Microsoft's compiler deletes through operation 27: thiscall, the
+// delete flag on the stack, the object returned.
+TEST_F(PluginTest, OperationTwentySevenIsTheDeletingDestructorAndTheLast) {
+    using DeletingDestructor = void*(__thiscall*)(void*, UINT);
+    void** table = *reinterpret_cast<void***>(plugin);
+    for (int slot = 0; slot < 27; ++slot)
+        EXPECT_TRUE(IsCodeOf(library->Module(), table[slot])) << slot + 1;
+    EXPECT_FALSE(IsCodeOf(library->Module(), table[27])) << "a 28th operation";
+    auto destroy = reinterpret_cast<DeletingDestructor>(table[26]);
+
+    CImportPatch freePatch;
+    ASSERT_TRUE(freePatch.Install(library->Module(), "msvcrt.dll", "free",
+                                  reinterpret_cast<void*>(RecordFree)));
+    realFree = reinterpret_cast<void (*)(void*)>(freePatch.Original());
+    freedByModule.clear();
+    plugin->SetSite(&site);
+    void* object = plugin;
+    plugin = nullptr;
+    EXPECT_EQ(destroy(object, 1), object);
+    EXPECT_EQ(library->CanUnloadNow(), S_OK);
+    EXPECT_EQ(freedByModule, std::vector<void*>{object});
+    EXPECT_EQ(site.Count("SetHotKey"), 1u) << "destroyed as by the last Release";
+
+    // Without the flag the memory stays the caller's.
+    object = library->CreatePlugin();
+    ASSERT_NE(object, nullptr);
+    freedByModule.clear();
+    EXPECT_EQ(destroy(object, 0), object);
+    EXPECT_EQ(library->CanUnloadNow(), S_OK);
+    EXPECT_TRUE(freedByModule.empty());
+    realFree(object);
+}
+
+// The host's buffer holds 260 chars with the NUL: a module path too long for ",2" gives
+// no location rather than a cut one, and nothing is written past the buffer.
+TEST(IconLocation, LongModulePathsFitTheHostsBufferOrGiveNoLocation) {
+    ScratchFolder scratch;
+    const std::string folder = std::string(200 - scratch.Path().size() - 1, 'f');
+    for (size_t length : {257u, 258u, 259u}) {
+        SCOPED_TRACE(length);
+        const std::string name = std::string(length - 200 - 1 - 4, 'q') + ".dll";
+        const std::string path = scratch.CopyPlugin(folder + "\\" + name);
+        ASSERT_EQ(path.size(), length);
+        PluginLibrary copy(path);
+        ASSERT_TRUE(copy.IsLoaded());
+        char loadedAs[MAX_PATH * 2] = {};
+        ASSERT_EQ(GetModuleFileNameA(copy.Module(), loadedAs, sizeof loadedAs), length);
+        IHostPlugin* plugin = copy.CreatePlugin();
+        ASSERT_NE(plugin, nullptr);
+        char buffer[MAX_PATH + 8];
+        std::memset(buffer, 'X', sizeof buffer);
+        plugin->GetIconLocation(buffer);
+        plugin->Release();
+        EXPECT_EQ(std::string(buffer + MAX_PATH, 8), std::string(8, 'X'));
+        buffer[MAX_PATH - 1] = '\0';
+        EXPECT_EQ(buffer, length == 257 ? std::string(loadedAs) + ",2" : std::string());
+    }
 }
 
 class ResourceModuleTest : public PluginTest {

@@ -2,7 +2,7 @@
 // process the way a user starts it.
 #pragma once
 
-#include "tests/dock/scratchfolder.h"
+#include "tests/host/scratchfolder.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 #include "dock/dockbar.h"
 #include "tests/dock/dockprocess.h"
 #include "tests/dock/pngreader.h"
-#include "tests/dock/scratchfolder.h"
+#include "tests/host/scratchfolder.h"
 #include "tests/dock/settingsrecord.h"
 
 #include <gtest/gtest.h>
@@ -47,10 +47,10 @@ TEST(DockProgram, SavedHotKeyIsHeldWhileTheDockRuns) {
     EXPECT_FALSE(HotKeyTaken(MOD_CONTROL | MOD_ALT, 'J'));
 }
 
-// The message box that the dry run shows, or null when none comes in time.
-HWND WaitForDryRunMessage(DWORD milliseconds) {
+// The message box with this caption, or null when none comes in time.
+HWND WaitForMessageBox(const char* caption, DWORD milliseconds = 30000) {
     for (DWORD waited = 0; waited < milliseconds; waited += 50) {
-        HWND box = FindWindowA("#32770", "Quiescor dry run");
+        HWND box = FindWindowA("#32770", caption);
         if (box && IsWindowVisible(box))
             return box;
         Sleep(50);
@@ -73,7 +73,7 @@ TEST(DockProgram, DryRunSaysWhatThePressWouldDoAndRemembersTheAction) {
     ASSERT_NE(bar, nullptr);
 
     PostMessageA(bar, WM_HOTKEY, 0, 0);
-    HWND box = WaitForDryRunMessage(30000);
+    HWND box = WaitForMessageBox("Quiescor dry run");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(MessageText(box), "Quiescor would now lock the workstation so that another user "
                                 "can log on");
@@ -86,6 +86,27 @@ TEST(DockProgram, DryRunSaysWhatThePressWouldDoAndRemembersTheAction) {
     DWORD lastAction = 0;
     std::memcpy(&lastAction, &saved[8], sizeof lastAction);
     EXPECT_EQ(lastAction, 128u);
+}
+
+TEST(DockProgram, DryRunCanPlayAWindowsThatRefusesAndThePluginSaysSo) {
+    ScratchFolder folder;
+    WriteBytes(folder.File("dock.dat"), RecordWith(0, "", 2));
+    DockProcess dock(folder);
+    ASSERT_TRUE(dock.Start("--dry-run --refuse"));
+    HWND bar = dock.WaitForBar();
+    ASSERT_NE(bar, nullptr);
+
+    PostMessageA(bar, WM_HOTKEY, 0, 0);
+    HWND box = WaitForMessageBox("Quiescor");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageText(box).rfind("Windows refused this action: Turn Off\r\n\r\n", 0), 0u)
+        << MessageText(box);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), bar);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(FindWindowA("#32770", "Quiescor dry run"), nullptr);
+
+    PostMessageA(bar, WM_CLOSE, 0, 0);
+    EXPECT_EQ(dock.Wait(), CDockApp::EXIT_OK);
 }
 
 // The number of pixels of exactly this colour.
@@ -156,6 +177,7 @@ TEST(DockProgram, FailsLoudlyWithoutItsPluginOrWithABadCommandLine) {
     EXPECT_EQ(dock.Run("--dry-run --confirm-screenshot b.png"), CDockApp::EXIT_BAD_COMMAND_LINE);
     EXPECT_EQ(dock.Run("--language"), CDockApp::EXIT_BAD_COMMAND_LINE);
     EXPECT_EQ(dock.Run("--language missing.dll --screenshot a.png"), CDockApp::EXIT_NO_LANGUAGE);
+    EXPECT_EQ(dock.Run("--refuse --screenshot a.png"), CDockApp::EXIT_BAD_COMMAND_LINE);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "dock/settingsfile.h"
 #include "dock/windowcapture.h"
 #include "tests/dock/pngreader.h"
-#include "tests/dock/scratchfolder.h"
+#include "tests/host/scratchfolder.h"
 #include "tests/dock/settingsrecord.h"
 #include "tests/host/pluginlibrary.h"
 

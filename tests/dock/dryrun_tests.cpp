@@ -21,7 +21,7 @@ TEST(DryRun, RefusesAModuleWhosePowerCallsItCannotReach) {
     HMODULE module = LoadLibraryA("lang_1_2_0_0.dll");
     ASSERT_NE(module, nullptr);
     CDryRun dryRun;
-    EXPECT_FALSE(dryRun.Install(module, nullptr));
+    EXPECT_FALSE(dryRun.Install(module, nullptr, false));
     FreeLibrary(module);
 }
 

@@ -1,6 +1,6 @@
 #include "dock/pngwriter.h"
 #include "tests/dock/pngreader.h"
-#include "tests/dock/scratchfolder.h"
+#include "tests/host/scratchfolder.h"
 
 #include <gtest/gtest.h>
 

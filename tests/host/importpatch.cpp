@@ -8,15 +8,23 @@ template <typename T> T* At(HMODULE module, DWORD offset) {
     return reinterpret_cast<T*>(reinterpret_cast<BYTE*>(module) + offset);
 }
 
-void** ImportSlot(HMODULE module, const char* dll, const char* function) {
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(module);
-    auto* nt = At<IMAGE_NT_HEADERS>(module, dos->e_lfanew);
+IMAGE_NT_HEADERS* Headers(HMODULE module) {
+    return At<IMAGE_NT_HEADERS>(module, reinterpret_cast<IMAGE_DOS_HEADER*>(module)->e_lfanew);
+}
+
+// The first entry of the module's import table, or null; the table ends at an entry
+// without a name.
+IMAGE_IMPORT_DESCRIPTOR* FirstImport(HMODULE module) {
     const IMAGE_DATA_DIRECTORY& directory =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        Headers(module)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (!directory.VirtualAddress)
         return nullptr;
-    for (auto* entry = At<IMAGE_IMPORT_DESCRIPTOR>(module, directory.VirtualAddress); entry->Name;
-         ++entry) {
+    return At<IMAGE_IMPORT_DESCRIPTOR>(module, directory.VirtualAddress);
+}
+
+void** ImportSlot(HMODULE module, const char* dll, const char* function) {
+    IMAGE_IMPORT_DESCRIPTOR* entry = FirstImport(module);
+    for (; entry && entry->Name; ++entry) {
         if (lstrcmpiA(At<char>(module, entry->Name), dll) != 0 || !entry->OriginalFirstThunk)
             continue;
         auto* names = At<IMAGE_THUNK_DATA>(module, entry->OriginalFirstThunk);
@@ -61,4 +69,16 @@ void CImportPatch::Remove() {
     if (slot)
         WriteSlot(slot, original);
     slot = nullptr;
+}
+
+bool ModuleImports(HMODULE module, const char* dll) {
+    for (IMAGE_IMPORT_DESCRIPTOR* entry = FirstImport(module); entry && entry->Name; ++entry) {
+        if (lstrcmpiA(At<char>(module, entry->Name), dll) == 0)
+            return true;
+    }
+    return false;
+}
+
+DWORD ModuleImageSize(HMODULE module) {
+    return Headers(module)->OptionalHeader.SizeOfImage;
 }

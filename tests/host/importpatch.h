@@ -24,3 +24,8 @@ private:
     void** slot = nullptr;
     void* original = nullptr;
 };
+
+// True when the module's import table names this DLL, whatever its case.
+bool ModuleImports(HMODULE module, const char* dll);
+// The number of bytes the module's image takes in memory.
+DWORD ModuleImageSize(HMODULE module);

@@ -8,27 +8,29 @@ namespace {
 CPowerRecorder* active = nullptr;
 FARPROC(WINAPI* realGetProcAddress)(HMODULE, LPCSTR) = nullptr;
 
-void Record(const char* function, DWORD first, DWORD second) {
+// What the call answers: TRUE, or FALSE with the error the recorder refuses with.
+BOOL Record(const char* function, DWORD first, DWORD second) {
     if (!active)
-        return;
+        return TRUE;
     active->calls.push_back({function, first, second});
     if (active->onCall)
         active->onCall(active->calls.back());
+    if (active->refuseWith == ERROR_SUCCESS)
+        return TRUE;
+    SetLastError(active->refuseWith);
+    return FALSE;
 }
 
 BOOL WINAPI RecordExitWindowsEx(UINT flags, DWORD reason) {
-    Record("ExitWindowsEx", flags, reason);
-    return TRUE;
+    return Record("ExitWindowsEx", flags, reason);
 }
 
 BOOL WINAPI RecordSetSystemPowerState(BOOL suspend, BOOL force) {
-    Record("SetSystemPowerState", suspend, force);
-    return TRUE;
+    return Record("SetSystemPowerState", suspend, force);
 }
 
 BOOL WINAPI RecordLockWorkStation() {
-    Record("LockWorkStation", 0, 0);
-    return TRUE;
+    return Record("LockWorkStation", 0, 0);
 }
 
 FARPROC WINAPI RedirectGetProcAddress(HMODULE module, LPCSTR name) {

@@ -30,6 +30,9 @@ public:
     std::vector<PowerCall> calls;
     // Told of each call as it is recorded.
     std::function<void(const PowerCall&)> onCall;
+    // When set, each call is refused with this error, as Windows refuses a user without
+    // the shutdown privilege.
+    DWORD refuseWith = ERROR_SUCCESS;
 
 private:
     bool Redirect(HMODULE module, const char* dll, const char* function, void* replacement);

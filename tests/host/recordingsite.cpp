@@ -57,5 +57,9 @@ HRESULT CRecordingSite::Unexpected(const char* name) {
 }
 
 void CRecordingSite::Record(const char* name, DWORD a, DWORD b, DWORD c) {
-    calls.push_back({name, {a, b, c}});
+    const SiteCall call = {name, {a, b, c}};
+    calls.push_back(call);
+    // A copy: what the host does in answer may call the site again.
+    if (onCall)
+        onCall(call);
 }

@@ -3,6 +3,7 @@
 
 #include "core/hostapi.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct SiteCall {
 class CRecordingSite : public IHostSite {
 public:
     std::vector<SiteCall> calls;
+    // Told of each call as it is recorded, as a host reacts to it.
+    std::function<void(const SiteCall&)> onCall;
     ViewInfo viewAnswer = {};
     HWND parentAnswer = nullptr;
     HRESULT notifyAnswer = S_OK;

@@ -1,5 +1,7 @@
 #include "tests/host/streams.h"
 
+#include <shlwapi.h>
+
 StreamPtr StreamWith(const std::vector<BYTE>& bytes) {
     IStream* stream = nullptr;
     if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
@@ -31,4 +33,11 @@ std::vector<BYTE> StreamBytes(IStream* stream) {
 void Rewind(IStream* stream) {
     LARGE_INTEGER start = {};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
+}
+
+StreamPtr ReadOnlyStream(const std::string& path) {
+    IStream* stream = nullptr;
+    if (FAILED(SHCreateStreamOnFileA(path.c_str(), STGM_READ, &stream)))
+        return StreamPtr();
+    return StreamPtr(stream);
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -34,3 +35,5 @@ StreamPtr StreamWith(const std::vector<BYTE>& bytes);
 // Everything the stream holds, whatever its position.
 std::vector<BYTE> StreamBytes(IStream* stream);
 void Rewind(IStream* stream);
+// A stream on an existing file that refuses every write, as a full or locked disk does.
+StreamPtr ReadOnlyStream(const std::string& path);

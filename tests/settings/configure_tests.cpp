@@ -2,7 +2,9 @@
 // plug-in, with the sample skins beside it.
 #include "res/resource.h"
 #include "tests/host/dialogdriver.h"
+#include "tests/host/importpatch.h"
 #include "tests/host/pluginfixture.h"
+#include "tests/host/scratchfolder.h"
 #include "tests/host/settingsrecord.h"
 #include "tests/settings/settingstestsupport.h"
 
@@ -107,6 +109,14 @@ TEST_F(ConfigureTest, OkStoresTheChangesRebindsTheHotKeyAndNotifies) {
     plugin->SetSite(&site);
     site.calls.clear();
     site.notifyAnswer = S_FALSE;
+    // A host that reads the button's properties while it drops the old binding.
+    std::vector<WORD> heldWhileUnbinding;
+    site.onCall = [&](const SiteCall& call) {
+        CaptionRecord record = {};
+        if (call.name == "SetHotKey" && call.args[1] == 0 &&
+            plugin->GetProperty(PROP_CAPTION_RECORD, 0, &record) == S_OK)
+            heldWhileUnbinding.push_back(record.hotKey);
+    };
     WORD typed = 0;
     bool stillOpen = false;
     HRESULT result = Configure([&](HWND dialog) {
@@ -119,6 +129,8 @@ TEST_F(ConfigureTest, OkStoresTheChangesRebindsTheHotKeyAndNotifies) {
     EXPECT_EQ(typed, 0x0309);
     EXPECT_EQ(result, S_FALSE) << "the host's answer to NotifyChanged";
     EXPECT_EQ(Calls(), "SetHotKey(2,0,0) SetHotKey(2,777,0) NotifyChanged ");
+    site.onCall = nullptr;
+    EXPECT_EQ(heldWhileUnbinding, std::vector<WORD>{0x0641});
     std::vector<BYTE> saved = Saved();
     EXPECT_EQ(WordAt(saved, 4), 191u - 16u);
     EXPECT_STREQ(reinterpret_cast<const char*>(&saved[SKIN_NAME_OFFSET]),
@@ -197,6 +209,53 @@ TEST_F(ConfigureTest, ConfigureAndSaveWritesTheStreamWithoutTheSite) {
                  "Graphite\\quiescorskin.ini");
     EXPECT_EQ(saved[HOT_KEY_OFFSET] | saved[HOT_KEY_OFFSET + 1] << 8, 0x0309);
     EXPECT_EQ(Calls(), "");
+
+    ScratchFolder scratch;
+    StreamPtr refusing = ReadOnlyStream(scratch.Write("settings.dat", ""));
+    {
+        CDialogDriver driver([](HWND dialog) { ClickButton(dialog, IDOK); });
+        EXPECT_EQ(plugin->ConfigureAndSave(refusing.Get()), STG_E_ACCESSDENIED)
+            << "the host hears of it";
+    }
+}
+
+// The user removes the button while its settings are open: the host drops the object.
+TEST_F(ConfigureTest, AButtonRemovedWhileItsSettingsAreOpenTakesNothingFromThem) {
+    const struct {
+        std::function<HRESULT(IHostPlugin*)> open;
+        HRESULT expected;
+    } runs[] = {
+        {[](IHostPlugin* object) { return object->Configure(1); }, S_OK},
+        {[](IHostPlugin* object) {
+             StreamPtr stream = StreamWith({});
+             HRESULT result = object->ConfigureAndSave(stream.Get());
+             return StreamBytes(stream.Get()).empty() ? result : E_UNEXPECTED;
+         },
+         S_FALSE},
+    };
+    for (const auto& run : runs) {
+        plugin->SetSite(&site);
+        site.calls.clear();
+        HRESULT unloadWhileOpen = E_FAIL;
+        HRESULT result = E_FAIL;
+        {
+            CDialogDriver driver([&](HWND dialog) {
+                ChangeEverything(dialog);
+                plugin->SetSite(nullptr);
+                plugin->Release();
+                plugin = nullptr;
+                unloadWhileOpen = library->CanUnloadNow();
+                ClickButton(dialog, IDOK);
+            });
+            result = run.open(plugin);
+        }
+        EXPECT_EQ(unloadWhileOpen, S_FALSE) << "alive until its dialog has returned";
+        EXPECT_EQ(library->CanUnloadNow(), S_OK);
+        EXPECT_EQ(Calls(), "");
+        EXPECT_EQ(result, run.expected);
+        plugin = library->CreatePlugin();
+        ASSERT_NE(plugin, nullptr);
+    }
 }
 
 TEST_F(ConfigureTest, AboutBoxAndSkinLibraryFromALanguageModulesDialog) {
@@ -228,6 +287,93 @@ TEST_F(ConfigureTest, AboutBoxAndSkinLibraryFromALanguageModulesDialog) {
     EXPECT_EQ(shell.calls[0].verb, "open");
     plugin->SetResourceModule(0, nullptr);
     FreeLibrary(language);
+}
+
+// A plug-in installed below a folder that happens to be called "skins".
+TEST(ConfigureElsewhere, SkinNameIsTakenBelowThePluginsOwnSkinsFolder) {
+    ScratchFolder scratch;
+    const std::string dll = scratch.CopyPlugin("skins\\Tools\\quiescor.dll");
+    ASSERT_FALSE(
+        scratch.Write("skins\\Tools\\skins\\Blue\\quiescorskin.ini", "[general]\r\nName=Blue\r\n")
+            .empty());
+    PluginLibrary library(dll);
+    ASSERT_TRUE(library.IsLoaded());
+    IHostPlugin* plugin = library.CreatePlugin();
+    ASSERT_NE(plugin, nullptr);
+    std::string selectedAgain;
+    {
+        CDialogDriver driver([](HWND dialog) {
+            ChooseItem(dialog, IDC_SKINS, "Blue");
+            ClickButton(dialog, IDOK);
+        });
+        plugin->Configure(1);
+    }
+    {
+        CDialogDriver driver([&](HWND dialog) {
+            selectedAgain = SelectedText(GetDlgItem(dialog, IDC_SKINS));
+            ClickButton(dialog, IDCANCEL);
+        });
+        plugin->Configure(1);
+    }
+    StreamPtr stream = StreamWith({});
+    plugin->Save(stream.Get());
+    plugin->Release();
+    std::vector<BYTE> saved = StreamBytes(stream.Get());
+    ASSERT_EQ(saved.size(), RECORD_SIZE);
+    EXPECT_STREQ(reinterpret_cast<const char*>(&saved[SKIN_NAME_OFFSET]), "Blue\\quiescorskin.ini");
+    EXPECT_EQ(selectedAgain, "Blue");
+}
+
+// The hot-key class stays registered in the language module when the plug-in is
+// unloaded; loaded again elsewhere, the plug-in must not reach into its old image.
+TEST(ConfigureElsewhere, HotKeyFieldWorksAfterThePluginIsLoadedAgainAtAnotherAddress) {
+    HMODULE language = LoadLibraryA("lang_1_2_0_0.dll");
+    ASSERT_NE(language, nullptr);
+    ScratchFolder scratch;
+    const std::string dll = scratch.CopyPlugin("quiescor.dll");
+    void* firstBase = nullptr;
+    SIZE_T imageSize = 0;
+    {
+        PluginLibrary first(dll);
+        ASSERT_TRUE(first.IsLoaded());
+        IHostPlugin* plugin = first.CreatePlugin();
+        ASSERT_NE(plugin, nullptr);
+        plugin->SetResourceModule(0, language);
+        plugin->Release();
+        firstBase = first.Module();
+        imageSize = ModuleImageSize(first.Module());
+    }
+    ASSERT_EQ(GetModuleHandleA(dll.c_str()), nullptr) << "the first load is gone";
+    // Its addresses stay taken, so that the second load has to go elsewhere.
+    void* reserved = VirtualAlloc(firstBase, imageSize, MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_EQ(reserved, firstBase);
+
+    WORD answered = 0;
+    int dialogs = 0;
+    {
+        PluginLibrary second(dll);
+        ASSERT_TRUE(second.IsLoaded());
+        EXPECT_NE(static_cast<void*>(second.Module()), firstBase);
+        IHostPlugin* plugin = second.CreatePlugin();
+        ASSERT_NE(plugin, nullptr);
+        plugin->SetResourceModule(0, language);
+        {
+            CDialogDriver driver([&](HWND dialog) {
+                HWND field = GetDlgItem(dialog, IDC_HOTKEY);
+                SendMessageA(field, HKM_SETHOTKEY, 0x0641, 0);
+                answered = static_cast<WORD>(SendMessageA(field, HKM_GETHOTKEY, 0, 0));
+                ClickButton(dialog, IDCANCEL);
+            });
+            plugin->Configure(1);
+            dialogs = driver.DialogsSeen();
+        }
+        plugin->Release();
+    }
+    VirtualFree(reserved, 0, MEM_RELEASE);
+    UnregisterClassA("ZRKHOTKEY_CLASS", language);
+    FreeLibrary(language);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(answered, 0x0641);
 }
 
 } // namespace

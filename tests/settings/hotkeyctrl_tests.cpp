@@ -7,6 +7,7 @@
 #include <uxtheme.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -16,6 +17,8 @@ protected:
         RegisterHotKeyClass(GetModuleHandleA(nullptr));
         parent = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 240, 60, nullptr, nullptr,
                                nullptr, nullptr);
+        SendMessageA(parent, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                     FALSE);
         control = CreateWindowA(HOTKEY_CLASS_NAME, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 10,
                                 200, 24, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(CHotKeyCtrl::FromWindow(control), nullptr);
@@ -48,8 +51,9 @@ TEST_F(HotKeyControlTest, SetAndGetMessagesAndTheText) {
     Set(0xABCD0641); // only the low word is the value
     EXPECT_EQ(Value(), 0x0641);
     EXPECT_EQ(Text(), "Ctrl + Alt + A");
-    Set(0x0300);
-    EXPECT_EQ(Text(), "Ctrl + Shift + ");
+    Set(0x0300); // modifiers without a key are no hot key
+    EXPECT_EQ(Text(), "None");
+    EXPECT_EQ(Value(), 0);
     Set(0x00FF); // a code without a key name
     EXPECT_EQ(Text(), "#255");
     Set(0);
@@ -103,6 +107,58 @@ TEST_F(HotKeyControlTest, ExtendedKeysCarryTheirBitAndName) {
     Up(VK_CONTROL);
     Tap('Z');
     EXPECT_EQ(Value(), 0x025A) << "a new main key drops the extended bit";
+}
+
+// Keys that share a scan code with another key, or tell it apart only by the extended
+// flag: the key stored is the one the keyboard reported.
+TEST_F(HotKeyControlTest, TheKeyPressedIsTheKeyStored) {
+    const struct {
+        UINT key;
+        UINT scanCode;
+        bool extended;
+        WORD stored;
+    } keys[] = {
+        {VK_PAUSE, 0x45, false, VK_PAUSE},       {VK_NUMLOCK, 0x45, true, 0x0800 | VK_NUMLOCK},
+        {VK_NUMPAD1, 0x4F, false, VK_NUMPAD1},   {VK_END, 0x4F, true, 0x0800 | VK_END},
+        {VK_MULTIPLY, 0x37, false, VK_MULTIPLY}, {VK_SNAPSHOT, 0x37, true, 0x0800 | VK_SNAPSHOT},
+        {VK_SCROLL, 0x46, false, VK_SCROLL},     {VK_CANCEL, 0x46, true, 0x0800 | VK_CANCEL},
+    };
+    std::vector<std::string> names;
+    for (const auto& key : keys) {
+        SCOPED_TRACE(key.key);
+        LPARAM data = 1 | key.scanCode << 16 | (key.extended ? 1u << 24 : 0u);
+        SendMessageA(control, WM_KEYDOWN, key.key, data);
+        SendMessageA(control, WM_KEYUP, key.key, data | 0xC0000000u);
+        EXPECT_EQ(Value(), key.stored);
+        names.push_back(Text());
+    }
+    for (size_t i = 0; i < names.size(); i += 2)
+        EXPECT_NE(names[i], names[i + 1]) << "keys that share a scan code keep their names apart";
+}
+
+// The parent as a dialog would see the request for its system menu, without opening it.
+bool menuAsked = false;
+WNDPROC parentProc = nullptr;
+LRESULT CALLBACK NoteMenuRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_KEYMENU) {
+        menuAsked = true;
+        return 0;
+    }
+    return CallWindowProcA(parentProc, window, message, wParam, lParam);
+}
+
+TEST_F(HotKeyControlTest, AltSpaceIsAKeyAndOpensNoSystemMenu) {
+    menuAsked = false;
+    parentProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NoteMenuRequest)));
+    const LPARAM altHeld = 1 << 29;
+    Down(VK_MENU);
+    SendMessageA(control, WM_SYSKEYDOWN, VK_SPACE, KeyData(VK_SPACE) | altHeld);
+    SendMessageA(control, WM_SYSCHAR, ' ', KeyData(VK_SPACE) | altHeld);
+    SendMessageA(control, WM_SYSKEYUP, VK_SPACE, KeyData(VK_SPACE, false, true) | altHeld);
+    Up(VK_MENU);
+    EXPECT_EQ(Value(), 0x0400 | VK_SPACE);
+    EXPECT_FALSE(menuAsked);
 }
 
 TEST_F(HotKeyControlTest, CaretFollowsTheTextOnlyWhileFocused) {

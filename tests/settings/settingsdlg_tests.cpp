@@ -202,6 +202,46 @@ TEST_F(SettingsDialogTest, ActionBoxesShowAndCollectTheirBits) {
     EXPECT_EQ(dialog.actions, 32u) << "every action may be left out";
 }
 
+// The field of the template is narrow: three or four modifiers and a key must still be
+// read whole, in the font the field reports, with the caret inside it.
+TEST_F(SettingsDialogTest, ManyModifiersStayReadableInTheHotKeyField) {
+    for (WORD value : {WORD(0x0741), WORD(0x2741), WORD(0x0F00 | VK_NEXT)}) {
+        SCOPED_TRACE(value);
+        dialog.hotKey = value;
+        RECT client = {}, drawn = {};
+        POINT caret = {};
+        int width = 0;
+        std::string text;
+        Run([&](HWND window) {
+            HWND field = GetDlgItem(window, IDC_HOTKEY);
+            SetFocus(field);
+            GetClientRect(field, &client);
+            GetCaretPos(&caret);
+            text = CHotKeyCtrl::FromWindow(field)->Text();
+            {
+                WindowDC dc(field);
+                Selection font(dc.Get(),
+                               reinterpret_cast<HFONT>(SendMessageA(field, WM_GETFONT, 0, 0)));
+                RECT measured = {};
+                DrawTextA(dc.Get(), text.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
+                width = measured.right;
+            }
+            auto pixels = CaptureClient(field);
+            const COLORREF inside = pixels->Pixel(2, 2);
+            drawn = pixels->Extent([&](COLORREF c) { return c != inside; },
+                                   {2, 2, client.right - 2, client.bottom - 2});
+            ClickButton(window, IDCANCEL);
+        });
+        for (const char* part : {"Ctrl", "Shift", "Alt"})
+            EXPECT_NE(text.find(part), std::string::npos) << text;
+        EXPECT_LE(4 + width, client.right - 4) << text;
+        EXPECT_LE(drawn.right, 4 + width + 1) << "drawn in the font it reports";
+        EXPECT_GE(drawn.right - drawn.left, width - 4);
+        EXPECT_GE(caret.x, drawn.right - 1);
+        EXPECT_LT(caret.x, client.right - 2);
+    }
+}
+
 TEST_F(SettingsDialogTest, SkinLibraryOpensThroughTheShellAndTheDialogStays) {
     bool openAfterLink = false;
     EXPECT_EQ(Run([&](HWND window) {
