@@ -225,7 +225,9 @@ void CRichTooltip::RelayEvent(const MSG* msg) {
         HideTip();
         break;
     case WM_MOUSELEAVE:
-        if (currentTool.behaviour & KeepWhileInside)
+        // A tool reports its leave after the next tool's first move: it must not end
+        // the wait that move began.
+        if (msg->hwnd == currentTool.hwnd && (currentTool.behaviour & KeepWhileInside))
             HideTip();
         break;
     default:
