@@ -177,6 +177,17 @@ TEST_F(MarkupTest, RulesInPixelsAndPercent) {
     EXPECT_EQ(Widths()[1], (line + 1) / 2);
     Draw("<ct=FF0000><hr=50%>");
     EXPECT_EQ(canvas.ExtentOf(RED), (RECT{0, tm / 2, 100, tm / 2 + 1}));
+
+    // A rule that starts an aligned line is aligned with the line, ahead of its text.
+    for (const char* aligned : {"<al_c>", "<al_r>"}) {
+        const std::string text = std::string(aligned) + "<ct=FF0000><hr=50%></ct>abc";
+        Draw(text);
+        const RECT rule = canvas.ExtentOf(RED);
+        const RECT ink = canvas.ExtentOf(BLACK);
+        EXPECT_EQ(rule.right - rule.left, 100) << text;
+        EXPECT_LE(rule.right, ink.left) << text;
+        EXPECT_GT(rule.left, 0) << text;
+    }
 }
 
 TEST_F(MarkupTest, TabColumnsAreSharedByAllLines) {
@@ -190,6 +201,25 @@ TEST_F(MarkupTest, TabColumnsAreSharedByAllLines) {
     EXPECT_GE(first, column);
     EXPECT_EQ(first, canvas.ExtentOf(RED, {0, tm, 400, 2 * tm}).left);
     EXPECT_EQ(Measure("a\tb").cx, Measure("a<t=7>b").cx);
+
+    // Every column keeps three spaces from the widest use of the one before, also when a
+    // line ends in that column or a later line widens it.
+    const int gap = Width("   ");
+    const std::string columns = "a<t>bbbbbbbb<br>c<t>d<t>e<br>a<t>bb<t>c<br>aaaaaaaaaaaa<t>d";
+    const SIZE size = Measure(columns);
+    const std::vector<int> stops = renderer.Layout().tabStops;
+    ASSERT_GE(stops.size(), 2u);
+    EXPECT_EQ(stops[0], Width("aaaaaaaaaaaa") + gap);
+    EXPECT_EQ(stops[1], stops[0] + Width("bbbbbbbb") + gap);
+    EXPECT_EQ(Widths()[2], stops[1] + Width("c")) << "measured as it will be drawn";
+    EXPECT_EQ(size.cx, std::max(Widths()[1], Widths()[2]));
+
+    // An aligned line moves with its tab columns.
+    Draw("<al_c>a<t><ct=FF0000>b");
+    const RECT a = canvas.ExtentOf(BLACK);
+    const RECT b = canvas.ExtentOf(RED);
+    EXPECT_GT(a.left, 0);
+    EXPECT_GE(b.left - a.left, Width("a") + gap - 1);
 }
 
 TEST_F(MarkupTest, AlignmentMovesPicturesAndWrappedLinesWhenDrawing) {
