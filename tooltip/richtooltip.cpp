@@ -372,6 +372,9 @@ SIZE CRichTooltip::MeasureTip() {
         tip.cx += metrics.shadowDx;
         tip.cy += metrics.shadowDy;
     }
+    // With its frame pixel on each side the window fits the screen, margins and all.
+    tip.cx = std::max<LONG>(0, std::min<LONG>(tip.cx, screen.cx - 2));
+    tip.cy = std::max<LONG>(0, std::min<LONG>(tip.cy, screen.cy - 2));
     return tip;
 }
 
