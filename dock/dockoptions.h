@@ -11,6 +11,9 @@ struct DockOptions {
     std::string exitWindowShotPath;
     // When set, the plug-in's power calls are shown instead of performed.
     bool dryRun = false;
+    // When set, the button starts with default settings and this skin (the path of its
+    // description below the skins folder) instead of its saved settings.
+    std::string skinName;
 };
 
 // False, with the reason in `error`, for an unknown option or a missing value.

@@ -37,6 +37,20 @@ fi
 echo "Screenshot of the dock: $png"
 echo "Screenshot of the exit window: $exit_png"
 
+# The exit window of every sample skin, likewise.
+for ini in "$build"/bin/skins/*/quiescorskin.ini; do
+  [ -f "$ini" ] || continue
+  skin=$(basename "$(dirname "$ini")")
+  skin_png="$shots/exit-window-$skin.png"
+  if ! wine "$dock" --dry-run --skin "$skin\\quiescorskin.ini" --screenshot "Z:${png//\//\\}" \
+    --exit-window-screenshot "Z:${skin_png//\//\\}" >>"$shots/dock.log" 2>&1; then
+    echo "run-dock: no exit window of skin '$skin'" >&2
+    cat "$shots/dock.log" >&2
+    exit 1
+  fi
+  echo "Screenshot of the exit window with $skin: $skin_png"
+done
+
 # The built-in skin and every sample skin, as the settings dialog previews them.
 preview() {
   local name=$1 out="$shots/skin-$2.png"

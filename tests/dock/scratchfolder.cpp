@@ -11,15 +11,28 @@ ScratchFolder::ScratchFolder() {
     CreateDirectoryA(path.c_str(), nullptr);
 }
 
-ScratchFolder::~ScratchFolder() {
+namespace {
+
+void RemoveFolder(const std::string& folder) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(File("*").c_str(), &found);
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA(File(found.cFileName).c_str());
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveFolder(folder + "\\" + name);
+            else
+                DeleteFileA((folder + "\\" + name).c_str());
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+} // namespace
+
+ScratchFolder::~ScratchFolder() {
+    RemoveFolder(path);
 }
