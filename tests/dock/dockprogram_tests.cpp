@@ -153,6 +153,7 @@ TEST(DockProgram, FailsLoudlyWithoutItsPluginOrWithABadCommandLine) {
     DockProcess dock(other);
     EXPECT_EQ(dock.Run("--frobnicate"), CDockApp::EXIT_BAD_COMMAND_LINE);
     EXPECT_EQ(dock.Run("--screenshot"), CDockApp::EXIT_BAD_COMMAND_LINE);
+    EXPECT_EQ(dock.Run("--screenshot a.png --skin"), CDockApp::EXIT_BAD_COMMAND_LINE);
     EXPECT_EQ(dock.Run("--screenshot a.png --exit-window-screenshot b.png"),
               CDockApp::EXIT_BAD_COMMAND_LINE)
         << "a press without --dry-run could end the session";
