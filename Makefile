@@ -37,13 +37,13 @@ test: all
 run: win
 	@bash scripts/run-dock.sh $(BUILD)
 
-bench: setup
+bench: win
 	@mkdir -p $(BUILD)
 	@cmake -S . -B $(BENCH) -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 		-DCMAKE_BUILD_TYPE=Release -DQUIESCOR_SANITIZE=OFF -DBUILD_TESTING=OFF \
 		>$(BUILD)/.bench-configure.log 2>&1 || (cat $(BUILD)/.bench-configure.log; exit 1)
 	@cmake --build $(BENCH)
-	@bash scripts/bench.sh $(BENCH)
+	@bash scripts/bench.sh $(BENCH) $(BUILD)
 
 fuzz: native
 	@bash scripts/fuzz.sh $(NATIVE) $(FUZZ_SECONDS)

@@ -6,6 +6,7 @@
 #include "core/actionflags.h"
 #include "tests/host/dialogdriver.h"
 #include "tests/host/messagepump.h"
+#include "tests/host/settingsrecord.h"
 #include "tests/host/streams.h"
 
 #include <cstring>
@@ -22,6 +23,8 @@ constexpr DWORD DIALOG_WAIT_MS = 300;
 // after asking.
 constexpr size_t FLAGS_OFFSET = 4;
 constexpr DWORD TURN_OFF_AFTER_ASKING = ACTION_TURNOFF | OPTION_CONFIRM;
+// How long the pointer rests on the focused button on its way to turn off.
+constexpr DWORD PASS_OVER_MS = 300;
 
 // A file in the dock's own folder.
 std::string BesideDock(const char* name) {
@@ -31,6 +34,25 @@ std::string BesideDock(const char* name) {
     size_t slash = folder.find_last_of("\\/");
     folder.erase(slash == std::string::npos ? 0 : slash + 1);
     return folder + name;
+}
+
+// Default settings with the given skin.
+void LoadSkinOnly(IHostPlugin* plugin, const std::string& skinName) {
+    SettingsRecord record;
+    record.skinName = skinName.substr(0, MAX_PATH - 1);
+    StreamPtr stream = StreamWith(record.Bytes());
+    if (stream.Get())
+        plugin->Load(stream.Get());
+}
+
+// Puts the pointer on the middle of a window, as a mouse move would.
+void PointAt(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    SetCursorPos(point.x, point.y);
+    ScreenToClient(window, &point);
+    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
 }
 
 void PumpPendingMessages() {
@@ -87,7 +109,10 @@ bool CDockApp::Start() {
     plugin->SetResourceModule(0, language);
     plugin->SetCaption("Quiescor");
     // A new button has no saved settings: the object keeps its defaults.
-    settings.LoadInto(plugin);
+    if (options.skinName.empty())
+        settings.LoadInto(plugin);
+    else
+        LoadSkinOnly(plugin, options.skinName);
     bar.Attach(plugin);
     bar.Show();
     return true;
@@ -157,19 +182,21 @@ bool CDockApp::CaptureWindowOpenedBy(const std::string& path, bool withTooltip, 
     return written;
 }
 
-// With a tooltip: the pointer rests on the turn-off button (or the first one), so that
-// its tooltip shows too.
+// With a tooltip: the pointer passes over the button that has the focus and comes to
+// rest on the turn-off button (or the first one), so that the focus cue after a leave
+// and a tooltip show too.
 bool CDockApp::CaptureOpenedWindow(HWND window, const std::string& path, bool withTooltip) {
-    HWND button = withTooltip ? GetDlgItem(window, ACTION_TURNOFF) : nullptr;
-    if (withTooltip && !button)
-        button = GetWindow(window, GW_CHILD);
-    if (button) {
-        RECT rect;
-        GetWindowRect(button, &rect);
-        POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-        SetCursorPos(point.x, point.y);
-        ScreenToClient(button, &point);
-        SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
+    if (withTooltip) {
+        HWND focused = GetFocus();
+        if (focused && IsChild(window, focused)) {
+            PointAt(focused);
+            PumpFor(PASS_OVER_MS);
+        }
+        HWND button = GetDlgItem(window, ACTION_TURNOFF);
+        if (!button)
+            button = GetWindow(window, GW_CHILD);
+        if (button)
+            PointAt(button);
     }
     PumpFor(withTooltip ? TOOLTIP_WAIT_MS : DIALOG_WAIT_MS);
     RECT area;

@@ -38,6 +38,14 @@ bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& 
             options.*option->value = argv[++i];
             continue;
         }
+        if (std::strcmp(argument, "--skin") == 0) {
+            if (i + 1 >= argc) {
+                error = "--skin needs a skin name";
+                return false;
+            }
+            options.skinName = argv[++i];
+            continue;
+        }
         if (std::strcmp(argument, "--dry-run") == 0) {
             options.dryRun = true;
             continue;

@@ -19,6 +19,9 @@ struct DockOptions {
     bool dryRun = false;
     // With a dry run: the power calls are refused, so that the plug-in's message shows.
     bool refuse = false;
+    // When set, the button starts with default settings and this skin (the path of its
+    // description below the skins folder) instead of its saved settings.
+    std::string skinName;
 
     bool CapturesWindows() const {
         return !exitWindowShotPath.empty() || !settingsShotPath.empty() || !confirmShotPath.empty();

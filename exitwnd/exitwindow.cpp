@@ -112,10 +112,12 @@ void CExitWindow::OnPaint() {
     }
 }
 
+// Identifiers that are no button's (another program may post anything) change nothing:
+// the enabled actions also decide which captions are painted.
 void CExitWindow::OnCommand(WPARAM wParam) {
-    actions = 0;
     const int id = LOWORD(wParam);
     if (id == BUTTON_COMMAND_BASE + BUTTON_CANCEL) {
+        actions = 0;
         EndDialog(Window(), IDCANCEL);
         return;
     }

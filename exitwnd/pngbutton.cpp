@@ -10,7 +10,6 @@ namespace {
 constexpr char OBJECT_PROPERTY[] = "zrkpngbtn_this";
 constexpr UINT_PTR HOVER_TIMER = 100;
 constexpr UINT HOVER_PERIOD_MS = 50;
-constexpr UINT MOUSE_LEAVE = 0x2A3;
 
 POINT PointOf(LPARAM lParam) {
     return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -64,6 +63,9 @@ LRESULT CALLBACK CPngButton::WindowProc(HWND window, UINT message, WPARAM wParam
         IsWindow(window) ? static_cast<CPngButton*>(GetPropA(window, OBJECT_PROPERTY)) : nullptr;
     if (!button)
         return DefWindowProcA(window, message, wParam, lParam);
+    // The tooltip hears of a leave only once the pointer has really gone.
+    if (message == WM_MOUSELEAVE && button->LeaveIsEarly())
+        return 0;
     button->Relay(message, wParam, lParam);
     return button->Handle(message, wParam, lParam);
 }
@@ -133,15 +135,20 @@ LRESULT CPngButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         captured = false;
         if (state == CSkin::STATE_PRESSED)
             Click();
-        SetState(CSkin::STATE_NORMAL);
+        SetState(RestState());
         break;
-    case MOUSE_LEAVE:
+    case WM_MOUSELEAVE:
         OnMouseLeave();
         break;
     default:
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The focused button keeps its focus cue whenever the pointer is not on it.
+int CPngButton::RestState() const {
+    return GetFocus() == window ? CSkin::STATE_HOT : CSkin::STATE_NORMAL;
 }
 
 // Every change of state repaints, even to the same state: the skin may have changed.
@@ -160,10 +167,8 @@ void CPngButton::OnMouseMove(LPARAM lParam) {
     RECT client;
     GetClientRect(window, &client);
     const bool inside = PtInRect(&client, point) != FALSE;
-    if (!tracking && inside) {
-        tracking = true;
-        SetTimer(window, HOVER_TIMER, HOVER_PERIOD_MS, HoverCheck);
-    }
+    if (inside && leaveWatch != LeaveWatch::System)
+        TrackLeave();
     if (!captured) {
         if (state != CSkin::STATE_HOT)
             SetState(CSkin::STATE_HOT);
@@ -172,31 +177,60 @@ void CPngButton::OnMouseMove(LPARAM lParam) {
     }
 }
 
+// The system reports the leave as soon as the pointer is over another window, so that
+// the next button's tooltip is not kept waiting for a poll.
+void CPngButton::TrackLeave() {
+    KillTimer(window, HOVER_TIMER);
+    TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
+    if (TrackMouseEvent(&track))
+        leaveWatch = LeaveWatch::System;
+    else
+        StartPolling();
+}
+
+void CPngButton::StartPolling() {
+    const bool started = SetTimer(window, HOVER_TIMER, HOVER_PERIOD_MS, HoverCheck) != 0;
+    leaveWatch = started ? LeaveWatch::Polling : LeaveWatch::None;
+}
+
 void CPngButton::OnMouseLeave() {
-    tracking = false;
+    leaveWatch = LeaveWatch::None;
     KillTimer(window, HOVER_TIMER);
     if (!captured)
-        SetState(CSkin::STATE_NORMAL);
+        SetState(RestState());
     else if (state != CSkin::STATE_HOT)
         SetState(CSkin::STATE_HOT);
 }
 
-void CALLBACK CPngButton::HoverCheck(HWND window, UINT, UINT_PTR, DWORD) {
+// Over the button's own tooltip, or a menu, inside the button's rectangle, the pointer
+// still counts as on the button.
+bool CPngButton::PointerStillOver(HWND window) {
     RECT rect;
     POINT cursor;
-    GetWindowRect(window, &rect);
-    GetCursorPos(&cursor);
+    if (!GetWindowRect(window, &rect) || !GetCursorPos(&cursor) || !PtInRect(&rect, cursor))
+        return false;
     HWND under = WindowFromPoint(cursor);
+    if (under == window)
+        return true;
     char className[256] = {};
     if (under)
         GetClassNameA(under, className, sizeof className);
-    const bool over =
-        PtInRect(&rect, cursor) && (under == window || lstrcmpA(className, "#32768") == 0 ||
-                                    lstrcmpA(className, "RichTooltip") == 0);
-    if (over)
+    return lstrcmpA(className, "#32768") == 0 || lstrcmpA(className, "RichTooltip") == 0;
+}
+
+// A leave onto the tooltip or a menu is watched by polling until the pointer really goes.
+bool CPngButton::LeaveIsEarly() {
+    if (!PointerStillOver(window))
+        return false;
+    StartPolling();
+    return leaveWatch == LeaveWatch::Polling;
+}
+
+void CALLBACK CPngButton::HoverCheck(HWND window, UINT, UINT_PTR, DWORD) {
+    if (PointerStillOver(window))
         return;
     KillTimer(window, HOVER_TIMER);
-    PostMessageA(window, MOUSE_LEAVE, 0, 0);
+    PostMessageA(window, WM_MOUSELEAVE, 0, 0);
 }
 
 // Draws into a bitmap of the button's size and copies it in one step, so that the
@@ -210,6 +244,22 @@ void CPngButton::Paint() {
     if (!memory || !bitmap || !skin)
         return;
     Selection selected(memory.Get(), bitmap.Get());
+    DrawBackgroundBeneath(memory.Get());
     skin->DrawButton(memory.Get(), action, state, 0, 0);
     BitBlt(paint.Get(), 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
+}
+
+// The part of the window's skin background that the button covers, drawn as the window
+// draws it, so that the picture's transparent pixels show the skin in every state.
+void CPngButton::DrawBackgroundBeneath(HDC dc) {
+    HWND parent = GetParent(window);
+    RECT parentClient;
+    if (!parent || !GetClientRect(parent, &parentClient))
+        return;
+    POINT origin = {0, 0};
+    MapWindowPoints(window, parent, &origin, 1);
+    POINT previous;
+    SetViewportOrgEx(dc, -origin.x, -origin.y, &previous);
+    skin->DrawBackground(dc, parentClient);
+    SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
 }

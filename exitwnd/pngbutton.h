@@ -28,18 +28,27 @@ private:
     static void RegisterClassOnce();
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static void CALLBACK HoverCheck(HWND window, UINT, UINT_PTR, DWORD);
+    static bool PointerStillOver(HWND window);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Relay(UINT message, WPARAM wParam, LPARAM lParam);
+    int RestState() const;
     void SetState(int newState);
     void Click();
     void OnMouseMove(LPARAM lParam);
+    void TrackLeave();
+    void StartPolling();
+    bool LeaveIsEarly();
     void OnMouseLeave();
     void Paint();
+    void DrawBackgroundBeneath(HDC dc);
 
     LONG action = 0;
     int state = 0;
     bool captured = false;
-    bool tracking = false;
+    // How the leave of the pointer will be learnt: from the system, or by polling while
+    // the pointer is over the button's tooltip.
+    enum class LeaveWatch { None, System, Polling };
+    LeaveWatch leaveWatch = LeaveWatch::None;
     CSkin* skin = nullptr;
     CRichTooltip* tooltip = nullptr;
     HWND window = nullptr;

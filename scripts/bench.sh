@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Runs the image benchmarks of an optimised native build and Pillow's resize on the same
-# sizes, then prints every figure and every ratio against its anchor.
+# sizes, then prints every figure and every ratio against its anchor. Given the build
+# folder too, it then runs every Windows benchmark of <build>/win/bench under Wine.
+# Usage: bench.sh <native bench build> [<build>]
 set -euo pipefail
 build=$1
+windows_build=${2:-}
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$build/bench-results
 mkdir -p "$out"
@@ -13,3 +16,17 @@ mkdir -p "$out"
 # Debian's Pillow is visible only to the system interpreter.
 /usr/bin/python3 "$root/bench/pillow_resize.py" >"$out/pillow.json"
 /usr/bin/python3 "$root/bench/report.py" "$out/image_bench.json" "$out/pillow.json"
+
+# The Windows benchmarks draw with GDI, so they run under Wine on a private display.
+if [ -n "$windows_build" ] && compgen -G "$windows_build/win/bench/*_bench.exe" >/dev/null; then
+  source "$root/scripts/wine-env.sh" "$windows_build"
+  wine_start_display
+  trap wine_stop EXIT
+  wine_start_server
+  for program in "$windows_build"/win/bench/*_bench.exe; do
+    log="$out/$(basename "$program" .exe).txt"
+    # Standard streams go to a file, never a pipe: Wine's services would hold it open.
+    wine "$program" >"$log" 2>&1 </dev/null || { cat "$log"; exit 1; }
+    cat "$log"
+  done
+fi

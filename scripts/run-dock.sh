@@ -48,6 +48,21 @@ run_shots ""
 # What a translator sees: the German language module.
 run_shots "-de" --language "$(win "$build/bin/lang/quiescor-de.dll")"
 
+# The exit window of every sample skin, with a focused button the pointer has left and
+# the tooltip over turn off.
+for ini in "$build"/bin/skins/*/quiescorskin.ini; do
+  [ -f "$ini" ] || continue
+  skin=$(basename "$(dirname "$ini")")
+  skin_png="$shots/exit-window-$skin.png"
+  if ! wine "$dock" --dry-run --skin "$skin\\quiescorskin.ini" --screenshot "$(win "$shots/dock.png")" \
+    --exit-window-screenshot "$(win "$skin_png")" >>"$shots/dock.log" 2>&1; then
+    echo "run-dock: no exit window of skin '$skin'" >&2
+    cat "$shots/dock.log" >&2
+    exit 1
+  fi
+  echo "Screenshot: $skin_png"
+done
+
 # The built-in skin and every sample skin, as the settings dialog previews them, and
 # the contact sheet of each: every button in every state beside the whole window.
 preview() {

@@ -5,6 +5,7 @@
 #include <mbstring.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -13,6 +14,10 @@ namespace {
 constexpr uint32_t MAX_TAG_NUMBER = 32767;
 constexpr long long COORD_LIMIT = 1 << 26;
 constexpr COLORREF DEFAULT_MASK = RGB(255, 0, 255);
+// Room beyond twice the count for the extents GetTextExtentExPointA returns.
+constexpr size_t EXTENT_SLACK = 16;
+// Tabs beyond this many on one line all go to the last column.
+constexpr size_t MAX_TAB_COLUMNS = 256;
 
 int Clamped(long long value) {
     return static_cast<int>(std::clamp(value, -COORD_LIMIT, COORD_LIMIT));
@@ -46,36 +51,54 @@ bool SameName(std::string_view name, std::string_view tag) {
                       [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
 }
 
-size_t CharLength(const std::string& text, size_t at) {
+size_t CharLength(std::string_view text, size_t at) {
     return IsDBCSLeadByte(static_cast<BYTE>(text[at])) && at + 1 < text.size() ? 2 : 1;
 }
 
-unsigned CharCode(const std::string& text, size_t at) {
+unsigned CharCode(std::string_view text, size_t at) {
     const unsigned lead = static_cast<BYTE>(text[at]);
     return CharLength(text, at) == 2 ? lead << 8 | static_cast<BYTE>(text[at + 1]) : lead;
 }
 
-bool IsSpace(const std::string& text, size_t at) {
+bool IsSpace(std::string_view text, size_t at) {
     return _ismbcspace(CharCode(text, at)) != 0;
 }
 
-bool IsBreakChar(const std::string& text, size_t at) {
+bool IsBreakChar(std::string_view text, size_t at) {
     return IsSpace(text, at) || _ismbcpunct(CharCode(text, at)) != 0;
 }
 
-size_t LeadingSpace(const std::string& text) {
+size_t LeadingSpace(std::string_view text) {
     size_t at = 0;
     while (at < text.size() && IsSpace(text, at))
         at += CharLength(text, at);
     return at;
 }
 
+bool HasLeadByte(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE; });
+}
+
+// The byte lengths of the whole-character prefixes of text, up to `limit` bytes; the
+// character that straddles the limit is included.
+std::vector<size_t> CharacterEnds(std::string_view text, size_t limit) {
+    std::vector<size_t> ends;
+    for (size_t at = 0; at < limit && at < text.size();) {
+        at += CharLength(text, at);
+        ends.push_back(at);
+    }
+    return ends;
+}
+
 // Where a run that fits only up to byte n is cut: at a space or punctuation character
 // at or before n, else at n. Never inside a double-byte character, never at 0.
-size_t BreakPoint(const std::string& run, size_t n) {
-    std::vector<size_t> starts;
-    for (size_t at = 0; at <= n && at < run.size(); at += CharLength(run, at))
-        starts.push_back(at);
+size_t BreakPoint(std::string_view run, size_t n) {
+    std::vector<size_t> starts{0};
+    for (size_t end : CharacterEnds(run, n + 1)) {
+        if (end <= n && end < run.size())
+            starts.push_back(end);
+    }
     n = starts.back();
     if (n > 0 && IsBreakChar(run, n))
         return n;
@@ -118,7 +141,8 @@ PictureParams ReadPictureParams(CMarkupReader& reader, int maxCount, bool takesM
 CMarkupPass::CMarkupPass(const CMarkupRenderer& renderer, MarkupLayout& layout, HDC dc,
                          const RECT& rect, bool measureOnly)
     : renderer(renderer), layout(layout), dc(dc), rect(rect), measureOnly(measureOnly),
-      workingFont(renderer.baseFont), x(rect.left), y(rect.top) {
+      workingFont(renderer.baseFont), x(rect.left), y(rect.top), lineOrigin(rect.left),
+      columnStart(rect.left) {
     SelectWorkingFont();
     SetTextColor(dc, renderer.palette[CMarkupRenderer::textColor]);
     TEXTMETRICA metrics = {};
@@ -136,65 +160,99 @@ SIZE CMarkupPass::Run(std::string_view text) {
     CMarkupReader reader(text);
     for (;;) {
         // The end closes the last line, however the text ends.
-        if (pending.empty() && reader.AtEnd()) {
+        if (!HasPending() && reader.AtEnd()) {
             LineBreak(1);
             break;
         }
-        if (!pending.empty()) {
-            std::string run;
-            run.swap(pending);
-            HandleRun(std::move(run));
+        if (HasPending()) {
+            PlaceRun();
             continue;
         }
-        std::string run = reader.ReadTextRun();
+        run = reader.ReadTextRun();
+        runPlaced = 0;
         if (!run.empty()) {
-            HandleRun(std::move(run));
+            PlaceRun();
             continue;
         }
         HandleTag(reader);
         reader.SkipToTagEnd();
         reader.Advance();
     }
-    if (measureOnly)
+    if (measureOnly) {
+        SettleTabColumns();
         SpreadPercentRules();
+    }
     return {measureOnly ? widest : 0, Clamped(static_cast<long long>(y) - rect.top)};
 }
 
-void CMarkupPass::HandleRun(std::string run) {
+// Places as much of the run as fits on the line; the rest stays in place for the next
+// line, so that a long paragraph costs time in proportion to its length.
+void CMarkupPass::PlaceRun() {
     ApplyAlignment();
-    run.erase(0, LeadingSpace(run));
-    if (run.empty())
+    std::string_view rest(run);
+    rest.remove_prefix(runPlaced);
+    const size_t space = LeadingSpace(rest);
+    rest.remove_prefix(space);
+    runPlaced += space;
+    if (rest.empty())
         return;
-    const RunFit fit = FitRun(run);
+    const RunFit fit = FitRun(rest);
     const int startX = x;
     x = Offset(x, fit.extent);
     if (measureOnly)
         currentHeight = std::max(currentHeight, fit.height);
     else
-        TextOutA(dc, startX, y + LineHeight() - tmHeight, run.data(), static_cast<int>(fit.count));
-    if (fit.count < run.size()) {
-        pending = run.substr(fit.count);
+        TextOutA(dc, startX, y + LineHeight() - tmHeight, rest.data(), static_cast<int>(fit.count));
+    runPlaced += fit.count;
+    if (HasPending())
         LineBreak(1);
-    }
 }
 
-CMarkupPass::RunFit CMarkupPass::FitRun(const std::string& run) const {
+CMarkupPass::RunFit CMarkupPass::FitRun(std::string_view text) const {
     // Nothing past this many bytes can fit unless characters are under a pixel wide;
     // measuring less keeps a long run that wraps many times from costing n².
     const int maxExtent = std::max(renderer.maxTextWidth, 0);
-    const size_t measured = std::min(run.size(), static_cast<size_t>(maxExtent) + 64);
-    std::vector<int> extents(measured);
+    const size_t measured = std::min(text.size(), static_cast<size_t>(maxExtent) + 64);
+    if (HasLeadByte(text.substr(0, measured)))
+        return FitMultibyteRun(text, measured, maxExtent);
+    // Some versions of GDI write past the count they are given and report more fitting
+    // characters than asked for: the array has room beyond the count and the answer is
+    // clamped.
+    std::vector<int> extents(2 * measured + EXTENT_SLACK);
     int fit = 0;
     SIZE size = {};
-    if (!GetTextExtentExPointA(dc, run.data(), static_cast<int>(measured), maxExtent, &fit,
+    if (!GetTextExtentExPointA(dc, text.data(), static_cast<int>(measured), maxExtent, &fit,
                                extents.data(), &size))
-        return {run.size(), 0, tmHeight};
+        return {text.size(), 0, tmHeight};
     size_t count = std::min(static_cast<size_t>(std::max(fit, 0)), measured);
     const size_t fitting = count;
-    if (count < run.size())
-        count = BreakPoint(run, count);
-    const int extent = count <= fitting ? extents[count - 1] : TextWidth(run.data(), count);
+    if (count < text.size())
+        count = BreakPoint(text, count);
+    const int extent = count <= fitting ? extents[count - 1] : TextWidth(text.data(), count);
     return {count, extent, size.cy};
+}
+
+// With lead bytes in the run the per-character extents cannot be trusted, so the fit
+// is searched among whole-character prefixes, whose widths only grow.
+CMarkupPass::RunFit CMarkupPass::FitMultibyteRun(std::string_view text, size_t measured,
+                                                 int maxExtent) const {
+    const std::vector<size_t> ends = CharacterEnds(text, measured);
+    size_t fit = 0;
+    size_t low = 0;
+    size_t high = ends.size();
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (TextWidth(text.data(), ends[middle]) <= maxExtent) {
+            fit = ends[middle];
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    const size_t count = fit < text.size() ? BreakPoint(text, fit) : fit;
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(count), &size);
+    return {count, static_cast<int>(size.cx), static_cast<int>(size.cy)};
 }
 
 void CMarkupPass::HandleTag(CMarkupReader& reader) {
@@ -310,32 +368,76 @@ void CMarkupPass::LineBreak(uint32_t count) {
         widest = std::max(widest, width);
         layout.lineWidths.push_back(width);
         layout.lineHeights.push_back(currentHeight);
-        if (tab != 0 && tab < layout.tabStops.size())
-            layout.tabStops[tab] = std::max(layout.tabStops[tab], width);
+        // A column that ends a line still keeps the next column of other lines at a
+        // distance.
+        if (tab != 0)
+            WidenColumn(tab);
+        lineTabs.push_back({tab, Clamped(static_cast<long long>(x) - columnStart)});
     }
     y = Offset(y, static_cast<long long>(lines) * LineHeight());
     ++line;
     tab = 0;
     percentRules.push_back(0);
     x = rect.left;
+    lineOrigin = rect.left;
+    columnStart = rect.left;
     lineStart = true;
     currentHeight = tmHeight;
 }
 
+// Tab columns are shared by all lines; a tab moves to the next column's start, measured
+// from where the line begins (which alignment may have moved).
 void CMarkupPass::Tab() {
-    std::vector<int>& stops = layout.tabStops;
-    if (measureOnly && tab < stops.size()) {
-        x = Offset(x, TextWidth("   ", 3));
-        stops[tab] = std::max(stops[tab], Clamped(static_cast<long long>(x) - rect.left));
-        const int column = stops[tab];
-        stops.push_back(column);
+    ApplyAlignment();
+    if (measureOnly) {
+        WidenColumn(tab);
+        x = Offset(lineOrigin, ColumnStop(tab));
+    } else if (!layout.tabStops.empty()) {
+        x = Offset(lineOrigin, layout.tabStops[std::min(tab, layout.tabStops.size() - 1)]);
     }
-    if (tab < stops.size())
-        x = Offset(rect.left, stops[tab]);
+    columnStart = x;
     ++tab;
 }
 
+// The column takes what it holds on this line and three spaces of gap.
+void CMarkupPass::WidenColumn(size_t column) {
+    if (column >= MAX_TAB_COLUMNS)
+        return;
+    if (columnWidths.size() <= column)
+        columnWidths.resize(column + 1, 0);
+    const long long used = static_cast<long long>(x) - columnStart + TextWidth("   ", 3);
+    columnWidths[column] = std::max(columnWidths[column], Clamped(used));
+}
+
+// Where the column after the given one starts, from the line's beginning.
+int CMarkupPass::ColumnStop(size_t column) const {
+    long long stop = 0;
+    for (size_t k = 0; k <= column && k < columnWidths.size(); ++k)
+        stop += columnWidths[k];
+    return Clamped(stop);
+}
+
+// Lines measured before a column grew are widened to what they will be drawn at.
+void CMarkupPass::SettleTabColumns() {
+    if (columnWidths.empty())
+        return;
+    std::vector<int>& stops = layout.tabStops;
+    stops.clear();
+    for (size_t k = 0; k < columnWidths.size(); ++k)
+        stops.push_back(ColumnStop(k));
+    std::vector<int>& widths = layout.lineWidths;
+    for (size_t k = 0; k < lineTabs.size() && k < widths.size(); ++k) {
+        const LineTabs& tabs = lineTabs[k];
+        if (tabs.count == 0)
+            continue;
+        const size_t last = std::min(tabs.count, stops.size()) - 1;
+        widths[k] = Clamped(static_cast<long long>(stops[last]) + tabs.lastColumnWidth);
+        widest = std::max(widest, widths[k]);
+    }
+}
+
 void CMarkupPass::Rule(uint32_t amount, bool percent) {
+    ApplyAlignment();
     const int value = TagNumber(amount);
     long long width = value;
     if (percent && measureOnly) {
@@ -376,6 +478,8 @@ void CMarkupPass::ApplyAlignment() {
     const long long free = static_cast<long long>(rect.right) - rect.left - LineWidth();
     x = alignment == Alignment::Centre ? Offset(rect.left, free / 2)
                                        : Clamped(static_cast<long long>(rect.right) - LineWidth());
+    lineOrigin = x;
+    columnStart = x;
 }
 
 void CMarkupPass::SelectWorkingFont() {

@@ -32,8 +32,16 @@ private:
         int height;
     };
 
-    void HandleRun(std::string run);
-    RunFit FitRun(const std::string& run) const;
+    // Tabs on a line and the width of what follows the last of them.
+    struct LineTabs {
+        size_t count;
+        int lastColumnWidth;
+    };
+
+    bool HasPending() const { return runPlaced < run.size(); }
+    void PlaceRun();
+    RunFit FitRun(std::string_view text) const;
+    RunFit FitMultibyteRun(std::string_view text, size_t measured, int maxExtent) const;
     void HandleTag(CMarkupReader& reader);
     bool FontTag(const std::string& name, bool closing);
     bool LayoutTag(const std::string& name, CMarkupReader& reader);
@@ -41,6 +49,9 @@ private:
     bool PictureTag(const std::string& name, CMarkupReader& reader);
     void LineBreak(uint32_t count);
     void Tab();
+    void WidenColumn(size_t column);
+    int ColumnStop(size_t column) const;
+    void SettleTabColumns();
     void Rule(uint32_t amount, bool percent);
     void DrawRule(int width);
     void PlacePicture(SIZE size);
@@ -63,6 +74,8 @@ private:
     HGDIOBJ originalFont = nullptr;
     int x;
     int y;
+    int lineOrigin;  // where the line begins once aligned
+    int columnStart; // where the current tab column begins
     size_t line = 0;
     size_t tab = 0;
     int tmHeight = 0;
@@ -70,6 +83,9 @@ private:
     int widest = 0;
     Alignment alignment = Alignment::Left;
     bool lineStart = true;
-    std::string pending;
+    std::string run;      // the text run being placed, line by line
+    size_t runPlaced = 0; // how much of it is placed; the rest is pending
     std::vector<int> percentRules{0};
+    std::vector<int> columnWidths;  // measuring: each tab column's widest use, gap included
+    std::vector<LineTabs> lineTabs; // measuring: one entry per line
 };

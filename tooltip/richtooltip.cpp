@@ -225,7 +225,9 @@ void CRichTooltip::RelayEvent(const MSG* msg) {
         HideTip();
         break;
     case WM_MOUSELEAVE:
-        if (currentTool.behaviour & KeepWhileInside)
+        // A tool reports its leave after the next tool's first move: it must not end
+        // the wait that move began.
+        if (msg->hwnd == currentTool.hwnd && (currentTool.behaviour & KeepWhileInside))
             HideTip();
         break;
     default:
@@ -370,6 +372,9 @@ SIZE CRichTooltip::MeasureTip() {
         tip.cx += metrics.shadowDx;
         tip.cy += metrics.shadowDy;
     }
+    // With its frame pixel on each side the window fits the screen, margins and all.
+    tip.cx = std::max<LONG>(0, std::min<LONG>(tip.cx, screen.cx - 2));
+    tip.cy = std::max<LONG>(0, std::min<LONG>(tip.cy, screen.cy - 2));
     return tip;
 }
 

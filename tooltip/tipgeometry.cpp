@@ -6,12 +6,24 @@
 
 namespace {
 
+// A tip left of the cursor, with a shadow, lies further right by the shadow's width and,
+// above the cursor, lower by its height: its body and anchor then sit where they would
+// without a shadow. Below the cursor it keeps its top at the cursor, where the anchor
+// begins.
+POINT ShadowShift(DWORD direction, DWORD style, const TipMetrics& metrics) {
+    if (!(style & TipShadow) || !IsLeftward(direction))
+        return {0, 0};
+    return {metrics.shadowDx, IsBelow(direction) ? 0 : metrics.shadowDy};
+}
+
+// The shift is part of the position that must fit, so a window never reaches past the
+// screen.
 bool PlaceHorizontally(RECT& rect, DWORD direction, int width, POINT cursor, int screenWidth,
-                       int anchorMargin) {
+                       int anchorMargin, int shift) {
     int left = 0;
     int right = 0;
     if (IsLeftward(direction)) {
-        right = std::min<int>(cursor.x + anchorMargin, screenWidth);
+        right = std::min<int>(cursor.x + anchorMargin + shift, screenWidth);
         left = right - width;
     } else {
         left = cursor.x < anchorMargin ? 0 : cursor.x - anchorMargin;
@@ -24,8 +36,9 @@ bool PlaceHorizontally(RECT& rect, DWORD direction, int width, POINT cursor, int
     return true;
 }
 
-bool PlaceVertically(RECT& rect, DWORD direction, int height, POINT cursor, int screenHeight) {
-    const int top = IsBelow(direction) ? cursor.y : cursor.y - height;
+bool PlaceVertically(RECT& rect, DWORD direction, int height, POINT cursor, int screenHeight,
+                     int shift) {
+    const int top = IsBelow(direction) ? cursor.y : cursor.y + shift - height;
     const int bottom = top + height;
     if (top < 0 || bottom > screenHeight)
         return false;
@@ -40,20 +53,23 @@ TipPlacement PlaceTip(SIZE tip, POINT cursor, SIZE screen, DWORD direction, DWOR
                       const TipMetrics& metrics) {
     TipPlacement placement = {{0, 0, tip.cx, tip.cy}, direction};
     RECT& rect = placement.rect;
-    if (!PlaceHorizontally(rect, placement.direction, tip.cx, cursor, screen.cx,
-                           metrics.anchorMargin)) {
+    const auto horizontally = [&] {
+        const POINT shift = ShadowShift(placement.direction, style, metrics);
+        return PlaceHorizontally(rect, placement.direction, tip.cx, cursor, screen.cx,
+                                 metrics.anchorMargin, shift.x);
+    };
+    const auto vertically = [&] {
+        const POINT shift = ShadowShift(placement.direction, style, metrics);
+        return PlaceVertically(rect, placement.direction, tip.cy, cursor, screen.cy, shift.y);
+    };
+    if (!horizontally()) {
         placement.direction ^= 1;
-        PlaceHorizontally(rect, placement.direction, tip.cx, cursor, screen.cx,
-                          metrics.anchorMargin);
+        horizontally();
     }
-    if (!PlaceVertically(rect, placement.direction, tip.cy, cursor, screen.cy)) {
+    if (!vertically()) {
         placement.direction ^= 2;
-        PlaceVertically(rect, placement.direction, tip.cy, cursor, screen.cy);
+        vertically();
     }
-    // The shadow takes the lower right of the window; a tip left of the cursor moves
-    // by as much so that its anchor still ends at the cursor.
-    if ((style & TipShadow) && IsLeftward(placement.direction))
-        OffsetRect(&rect, metrics.shadowDx, metrics.shadowDy);
     return placement;
 }
 
@@ -79,8 +95,14 @@ Region TipRegion(SIZE tip, POINT cursor, DWORD direction, DWORD style, const Tip
     if (!region || !(style & TipAnchor))
         return region;
     const int edge = IsBelow(direction) ? body.top : body.bottom;
-    const int inner = IsLeftward(direction) ? body.right - metrics.anchorMargin
-                                            : body.left + metrics.anchorMargin;
+    // The anchor starts beside the cursor, at least anchorMargin inside the body's sides:
+    // where the tip was put next to the cursor that is anchorMargin from the side it
+    // extends from; a tip too wide for that still points from next to the cursor.
+    const int nearLeft = body.left + metrics.anchorMargin;
+    const int nearRight = body.right - metrics.anchorMargin;
+    int inner = IsLeftward(direction) ? nearRight : nearLeft;
+    if (nearLeft <= nearRight)
+        inner = std::clamp<int>(cursor.x, nearLeft, nearRight);
     const int outer =
         IsLeftward(direction) ? inner - metrics.anchorWidth : inner + metrics.anchorWidth;
     const POINT corners[3] = {cursor, {inner, edge}, {outer, edge}};

@@ -117,6 +117,26 @@ int CountColour(const RgbImage& image, BYTE red, BYTE green, BYTE blue) {
     return count;
 }
 
+// Copies a sample skin from the skins folder beside the built dock.
+void CopySampleSkin(const std::string& name, const ScratchFolder& folder) {
+    std::string source = QUIESCOR_DOCK_PATH;
+    source.erase(source.find_last_of('\\') + 1);
+    source += "skins\\" + name + "\\";
+    const std::string target = folder.File("skins\\" + name + "\\");
+    CreateDirectoryA(folder.File("skins").c_str(), nullptr);
+    CreateDirectoryA(target.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((source + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            CopyFileA((source + found.cFileName).c_str(), (target + found.cFileName).c_str(),
+                      FALSE);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
 TEST(DockProgram, PressedButtonOpensTheExitWindowWithItsTooltip) {
     ScratchFolder folder;
     DockProcess dock(folder);
@@ -134,6 +154,15 @@ TEST(DockProgram, PressedButtonOpensTheExitWindowWithItsTooltip) {
     EXPECT_GT(CountColour(image, 255, 255, 255), 2000) << "captions and the balloon";
     // Cancelled: nothing was chosen, so nothing was saved.
     EXPECT_EQ(GetFileAttributesA(folder.File("dock.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // A skin named on the command line, here the sample skin Graphite beside the dock.
+    CopySampleSkin("Graphite", folder);
+    ASSERT_EQ(dock.Run("--dry-run --skin Graphite\\quiescorskin.ini --screenshot \"" + bar +
+                       "\" --exit-window-screenshot \"" + shot + "\""),
+              CDockApp::EXIT_OK);
+    ASSERT_TRUE(ReadPng(shot, image));
+    EXPECT_LT(CountColour(image, 0, 51, 153), 100) << "not the built-in skin";
+    EXPECT_GT(CountColour(image, 255, 255, 255), 1000) << "the balloon";
 }
 
 // Same size, and not every pixel the same.
@@ -171,6 +200,7 @@ TEST(DockProgram, FailsLoudlyWithoutItsPluginOrWithABadCommandLine) {
     DockProcess dock(other);
     EXPECT_EQ(dock.Run("--frobnicate"), CDockApp::EXIT_BAD_COMMAND_LINE);
     EXPECT_EQ(dock.Run("--screenshot"), CDockApp::EXIT_BAD_COMMAND_LINE);
+    EXPECT_EQ(dock.Run("--screenshot a.png --skin"), CDockApp::EXIT_BAD_COMMAND_LINE);
     EXPECT_EQ(dock.Run("--screenshot a.png --exit-window-screenshot b.png"),
               CDockApp::EXIT_BAD_COMMAND_LINE)
         << "a press without --dry-run could end the session";

@@ -1,5 +1,6 @@
 // The exit window as the user meets it: a press of the plug-in's button with two or
 // more actions enabled, answered from inside the window's own message loop.
+#include "tests/host/canvas.h"
 #include "tests/host/dialogdriver.h"
 #include "tests/host/pluginfixture.h"
 #include "tests/host/settingsrecord.h"
@@ -36,6 +37,18 @@ HWND ButtonWithId(HWND window, LONG id) {
             return button;
     }
     return nullptr;
+}
+
+// The white pixels of the window's captions as painted now.
+int CaptionInk(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+    CCanvas canvas(client.right, client.bottom);
+    WindowDC dc(window);
+    BitBlt(canvas.Dc(), 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
+    return canvas.Count(RGB(255, 255, 255));
 }
 
 void PressKey(HWND window, WPARAM key) {
@@ -175,6 +188,32 @@ TEST_F(ExitWindowTest, TabMovesTheFocusInCreationOrder) {
         PressKey(window, VK_ESCAPE);
     });
     EXPECT_EQ(order, (std::vector<LONG>{1, 8, 2, 64}));
+}
+
+TEST_F(ExitWindowTest, CommandsOfNoButtonChangeNothing) {
+    Use(1 + 2 + 4);
+    int before = 0;
+    int after = 0;
+    bool open = false;
+    Press([&](HWND window) {
+        before = CaptionInk(window);
+        for (WPARAM foreign : {999, 132, 100, 0x10000 | 999})
+            SendMessageA(window, WM_COMMAND, foreign, 0);
+        after = CaptionInk(window);
+        open = IsWindowVisible(window) != FALSE;
+        PressKey(window, VK_RETURN);
+    });
+    EXPECT_GT(before, 50) << "three captions";
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(open);
+    EXPECT_EQ(Performed(), "ExitWindowsEx(0,0)") << "Enter still acts on the focused log off";
+}
+
+// Like every other tip's title, turn off's names its action and its key.
+TEST_F(ExitWindowTest, TheTurnOffTipIsTitledWithItsActionAndKey) {
+    char text[500] = {};
+    LoadStringA(library->Module(), 1, text, sizeof text);
+    EXPECT_EQ(std::string(text).substr(0, 23), "<b>Turn Off (T)</b><br>");
 }
 
 } // namespace

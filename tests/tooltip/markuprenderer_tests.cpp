@@ -177,6 +177,17 @@ TEST_F(MarkupTest, RulesInPixelsAndPercent) {
     EXPECT_EQ(Widths()[1], (line + 1) / 2);
     Draw("<ct=FF0000><hr=50%>");
     EXPECT_EQ(canvas.ExtentOf(RED), (RECT{0, tm / 2, 100, tm / 2 + 1}));
+
+    // A rule that starts an aligned line is aligned with the line, ahead of its text.
+    for (const char* aligned : {"<al_c>", "<al_r>"}) {
+        const std::string text = std::string(aligned) + "<ct=FF0000><hr=50%></ct>abc";
+        Draw(text);
+        const RECT rule = canvas.ExtentOf(RED);
+        const RECT ink = canvas.ExtentOf(BLACK);
+        EXPECT_EQ(rule.right - rule.left, 100) << text;
+        EXPECT_LE(rule.right, ink.left) << text;
+        EXPECT_GT(rule.left, 0) << text;
+    }
 }
 
 TEST_F(MarkupTest, TabColumnsAreSharedByAllLines) {
@@ -190,6 +201,25 @@ TEST_F(MarkupTest, TabColumnsAreSharedByAllLines) {
     EXPECT_GE(first, column);
     EXPECT_EQ(first, canvas.ExtentOf(RED, {0, tm, 400, 2 * tm}).left);
     EXPECT_EQ(Measure("a\tb").cx, Measure("a<t=7>b").cx);
+
+    // Every column keeps three spaces from the widest use of the one before, also when a
+    // line ends in that column or a later line widens it.
+    const int gap = Width("   ");
+    const std::string columns = "a<t>bbbbbbbb<br>c<t>d<t>e<br>a<t>bb<t>c<br>aaaaaaaaaaaa<t>d";
+    const SIZE size = Measure(columns);
+    const std::vector<int> stops = renderer.Layout().tabStops;
+    ASSERT_GE(stops.size(), 2u);
+    EXPECT_EQ(stops[0], Width("aaaaaaaaaaaa") + gap);
+    EXPECT_EQ(stops[1], stops[0] + Width("bbbbbbbb") + gap);
+    EXPECT_EQ(Widths()[2], stops[1] + Width("c")) << "measured as it will be drawn";
+    EXPECT_EQ(size.cx, std::max(Widths()[1], Widths()[2]));
+
+    // An aligned line moves with its tab columns.
+    Draw("<al_c>a<t><ct=FF0000>b");
+    const RECT a = canvas.ExtentOf(BLACK);
+    const RECT b = canvas.ExtentOf(RED);
+    EXPECT_GT(a.left, 0);
+    EXPECT_GE(b.left - a.left, Width("a") + gap - 1);
 }
 
 TEST_F(MarkupTest, AlignmentMovesPicturesAndWrappedLinesWhenDrawing) {
@@ -323,6 +353,72 @@ TEST_F(MarkupTest, RandomFragmentsTerminateWithConsistentTables) {
         renderer.RenderText(canvas.Dc(), area, text.c_str(), false);
         renderer.RenderText(canvas.Dc(), area, (text + "\n<t><t><al_c>x<br>y").c_str(), false);
     }
+}
+
+// Under a code page with lead bytes: this suite runs in a CTest entry of its own, with
+// a Japanese locale, and fails anywhere else.
+class MarkupDbcs : public MarkupTest {
+protected:
+    void SetUp() override { ASSERT_EQ(GetACP(), 932u) << "needs the Japanese ANSI code page"; }
+
+    // The next whole characters that make up a line of this width.
+    std::string TakeLine(const std::vector<std::string>& characters, size_t& next,
+                         int width) const {
+        std::string line;
+        while (next < characters.size() && Width(line) < width)
+            line += characters[next++];
+        return line;
+    }
+};
+
+constexpr char HIRAGANA_A[] = "\x82\xa0";
+constexpr char HIRAGANA_I[] = "\x82\xa2";
+constexpr char LEAD[] = "\x82";
+
+TEST_F(MarkupDbcs, LoneLeadBytesAndMixedTextsMeasureAsTheirWholeCharacters) {
+    const std::string a = HIRAGANA_A;
+    const std::string i = HIRAGANA_I;
+    const std::string lead = LEAD;
+    for (const std::string& text : {lead, "ab" + lead, a, "ab" + a + "x", a + i + "cd" + i + lead,
+                                    "x" + a + a + a + a + a + a + lead}) {
+        EXPECT_EQ(Measure(text).cx, Width(text)) << text;
+        EXPECT_EQ(Widths().size(), 1u) << text;
+        Draw(text);
+    }
+    // A lead byte cut off by a tag, a tab or a line feed ends its run alone.
+    EXPECT_EQ(Measure("ab" + lead + "<b>c").cx, Width("ab" + lead) + Width("c", 800));
+    EXPECT_EQ(Measure(lead + "\t" + lead + "\n" + lead).cy, 2 * LineHeight());
+}
+
+TEST_F(MarkupDbcs, WrappingNeverSplitsACharacter) {
+    std::vector<std::string> characters;
+    std::string text;
+    for (int k = 0; k < 60; ++k) {
+        characters.push_back(k % 7 == 3 ? "x" : k % 2 ? HIRAGANA_I : HIRAGANA_A);
+        text += characters.back();
+    }
+    text += LEAD;
+    characters.push_back(LEAD);
+    for (int width : {Width(HIRAGANA_A) * 7 + 3, Width(HIRAGANA_A) + 1, 1}) {
+        renderer.maxTextWidth = width;
+        Measure(text);
+        ASSERT_GE(Widths().size(), 2u) << width;
+        size_t next = 0;
+        for (int line : Widths()) {
+            const std::string expected = TakeLine(characters, next, line);
+            EXPECT_EQ(Width(expected), line) << "a line ends inside a character";
+            EXPECT_TRUE(line <= width || expected.size() <= 2) << line << " > " << width;
+        }
+        EXPECT_EQ(next, characters.size()) << "every character is placed once";
+        Draw(text);
+    }
+
+    // Spaces still break mixed text, and a continuation line loses its leading space.
+    const std::string first = std::string(HIRAGANA_A) + HIRAGANA_A;
+    const std::string second = std::string(HIRAGANA_I) + HIRAGANA_I + HIRAGANA_I;
+    renderer.maxTextWidth = Width(first + " " + second) - 1;
+    Measure(first + " " + second);
+    EXPECT_EQ(Widths(), (std::vector<int>{Width(first), Width(second)}));
 }
 
 } // namespace

@@ -316,6 +316,33 @@ TEST_F(TooltipTest, ShadowEnlargesTheTipAndShiftsLeftwardTips) {
     EXPECT_EQ(h, plain.bottom - plain.top - 2 + 4);
     EXPECT_EQ(shadowed.left, cursor.x + 16 - w + 4);
     EXPECT_EQ(shadowed.top, cursor.y - h + 4);
+
+    // Below the cursor the window starts at the cursor, so the anchor's tip touches it.
+    tip.SetDirection(BelowLeft, -1);
+    Rest(rightEdge);
+    const POINT below = Rest(middle, 20, 30);
+    ASSERT_TRUE(Shown());
+    const RECT rect = TipRect();
+    EXPECT_EQ(rect.top, below.y);
+    EXPECT_EQ(rect.right - 2, below.x + 16 + 4);
+    Region region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(tip.Window(), region.Get()), ERROR);
+    EXPECT_TRUE(PtInRegion(region.Get(), below.x - rect.left - 1, 2)) << "the anchor's tip";
+}
+
+TEST_F(TooltipTest, ATipWiderThanTheScreenStaysOnItWithItsAnchorAtTheCursor) {
+    tip.AddTool(middle, "<hr=2000>", nullptr, nullptr, 0);
+    const POINT cursor = Rest(middle);
+    ASSERT_TRUE(Shown());
+    const RECT rect = TipRect();
+    EXPECT_GE(rect.left, 0);
+    EXPECT_LE(rect.right, 1024);
+    EXPECT_EQ(rect.bottom, cursor.y + 2);
+    Region region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(tip.Window(), region.Get()), ERROR);
+    const POINT inTip = {cursor.x - rect.left, cursor.y - rect.top};
+    EXPECT_TRUE(PtInRegion(region.Get(), inTip.x - 1, inTip.y - 3)) << "the anchor's tip";
+    EXPECT_TRUE(PtInRegion(region.Get(), inTip.x - 6, inTip.y - 14)) << "the anchor's base";
 }
 
 TEST_F(TooltipTest, ToolsCanSetTheirOwnStyleAndDirection) {

@@ -45,6 +45,20 @@ TEST(TipGeometry, PlacementFlipsToStayOnTheScreen) {
          AboveRight},
         {"shadow, left", {500, 400}, AboveLeft, TipShadow, TIP, {320, 324, 520, 404}, AboveLeft},
         {"shadow, right", {500, 400}, AboveRight, TipShadow, TIP, {484, 320, 684, 400}, AboveRight},
+        {"shadow, below left",
+         {500, 400},
+         BelowLeft,
+         TipShadow,
+         TIP,
+         {320, 400, 520, 480},
+         BelowLeft},
+        {"shadow, left at the edge",
+         {1015, 400},
+         AboveLeft,
+         TipShadow,
+         TIP,
+         {824, 324, 1024, 404},
+         AboveLeft},
     };
     for (const PlacementCase& c : cases) {
         const TipPlacement placed =
@@ -70,6 +84,13 @@ TEST(TipGeometry, RegionHasRoundedBodyAndAnchorAtTheCursor) {
     EXPECT_TRUE(PtInRegion(belowLeft.Get(), 174, 14));
     EXPECT_FALSE(PtInRegion(belowLeft.Get(), 150, 8));
     EXPECT_FALSE(PtInRegion(belowLeft.Get(), 0, 8));
+
+    // A tip as wide as the screen could not be put beside the cursor: its anchor still
+    // starts next to it.
+    Region wide(TipRegion({1022, 80}, {500, 80}, AboveLeft, TipAnchor, BALLOON_METRICS));
+    EXPECT_TRUE(PtInRegion(wide.Get(), 498, 76));
+    EXPECT_TRUE(PtInRegion(wide.Get(), 490, 66));
+    EXPECT_FALSE(PtInRegion(wide.Get(), 520, 70));
 
     Region plain(TipRegion(TIP, {16, 80}, AboveRight, TipShadow, BALLOON_METRICS));
     RECT box = {};
