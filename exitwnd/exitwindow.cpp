@@ -57,9 +57,17 @@ CExitWindow::CExitWindow() : CModalDialog(IDD_EXITWINDOW), resourceModule(Module
 CExitWindow::~CExitWindow() = default;
 
 void CExitWindow::OnInitDialog() {
+    SetTitle();
     CreateTooltip();
     SizeAndCentre();
     CreateButtons();
+}
+
+// The window has no title bar: the title is for screen readers and the task list.
+void CExitWindow::SetTitle() {
+    const std::string title = LoadDialogString(resourceModule, IDS_EXITWINDOW_TITLE);
+    SetWindowTextA(Window(), title.c_str());
+    accessible.SetFacts({ROLE_SYSTEM_DIALOG, title, "", ""});
 }
 
 void CExitWindow::CreateTooltip() {
@@ -98,6 +106,7 @@ void CExitWindow::CreateButtons() {
         char text[TOOLTIP_TEXT_SIZE] = {};
         LoadStringA(resourceModule, row.tooltipId, text, TOOLTIP_TEXT_SIZE);
         tooltip->AddTool(button->Window(), text, nullptr, nullptr, 0);
+        button->SetAccessibleFacts(ButtonFacts(resourceModule, row.action, text));
     }
 }
 
@@ -128,8 +137,12 @@ void CExitWindow::OnCommand(WPARAM wParam) {
     }
 }
 
-LRESULT CExitWindow::OnMessage(UINT message, WPARAM wParam, LPARAM, bool& handled) {
+LRESULT CExitWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
     handled = false;
+    if (message == WM_GETOBJECT)
+        return AnswerGetObject(wParam, lParam, handled);
+    if (message == WM_DESTROY)
+        accessible.Disconnect();
     if (message != WM_KEYDOWN)
         return 0;
     for (const LetterKey& letter : LETTER_KEYS) {
@@ -140,6 +153,15 @@ LRESULT CExitWindow::OnMessage(UINT message, WPARAM wParam, LPARAM, bool& handle
         }
     }
     return 0;
+}
+
+// A dialog procedure hands its answer over in the window's message result.
+LRESULT CExitWindow::AnswerGetObject(WPARAM wParam, LPARAM lParam, bool& handled) {
+    LRESULT answer = 0;
+    handled = accessible.Answer(Window(), wParam, lParam, answer);
+    if (handled)
+        SetWindowLongPtrA(Window(), DWLP_MSGRESULT, answer);
+    return handled;
 }
 
 // Enter acts on the button that has the focus.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/modaldialog.h"
+#include "exitwnd/accessiblewindow.h"
 #include "exitwnd/skin.h"
 
 #include <memory>
@@ -30,6 +31,8 @@ protected:
     void OnInitDialog() override;
 
 private:
+    void SetTitle();
+    LRESULT AnswerGetObject(WPARAM wParam, LPARAM lParam, bool& handled);
     void CreateTooltip();
     void SizeAndCentre();
     void CreateButtons();
@@ -38,4 +41,5 @@ private:
     HMODULE resourceModule;
     CSkin skin;
     DWORD actions = 0;
+    CAccessibleWindow accessible;
 };

@@ -84,6 +84,7 @@ void CPngButton::Relay(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CPngButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_DESTROY:
+        accessible.Disconnect();
         RemovePropA(window, OBJECT_PROPERTY);
         KillTimer(window, HOVER_TIMER);
         window = nullptr;
@@ -94,8 +95,18 @@ LRESULT CPngButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETDLGCODE:
         return DLGC_BUTTON;
+    case WM_GETOBJECT: {
+        LRESULT answer = 0;
+        if (accessible.Answer(window, wParam, lParam, answer))
+            return answer;
+        break;
+    }
+    case BM_CLICK:
+        Click();
+        return 0;
     case WM_SETFOCUS:
         SetState(CSkin::STATE_HOT);
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, window, OBJID_CLIENT, CHILDID_SELF);
         break;
     case WM_KILLFOCUS:
         SetState(CSkin::STATE_NORMAL);

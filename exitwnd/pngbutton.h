@@ -2,6 +2,8 @@
 // its normal, pressed or hot state and reports clicks to its parent.
 #pragma once
 
+#include "exitwnd/accessiblewindow.h"
+
 #include <windows.h>
 
 class CSkin;
@@ -21,6 +23,7 @@ public:
     // window exists it owns the object and deletes it when it is destroyed.
     bool Create(HWND parent, CSkin* skin, LONG action);
     void SetTooltip(CRichTooltip* newTooltip) { tooltip = newTooltip; }
+    void SetAccessibleFacts(AccessibleFacts facts) { accessible.SetFacts(std::move(facts)); }
     HWND Window() const { return window; }
     int State() const { return state; }
 
@@ -52,4 +55,5 @@ private:
     CSkin* skin = nullptr;
     CRichTooltip* tooltip = nullptr;
     HWND window = nullptr;
+    CAccessibleWindow accessible;
 };

@@ -34,6 +34,9 @@
 #define IDS_CAPTION_STANDBY 32797
 #define IDS_CAPTION_HIBERNATE 32798
 #define IDS_CAPTION_LOGOFF 32799
+// What screen readers call Cancel and the exit window.
+#define IDS_CAPTION_CANCEL 116
+#define IDS_EXITWINDOW_TITLE 117
 
 // Tooltip texts of the exit window's buttons, in the tooltip markup language.
 #define IDS_TIP_TURNOFF 1
