@@ -106,7 +106,6 @@ LRESULT CPngButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SETFOCUS:
         SetState(CSkin::STATE_HOT);
-        NotifyWinEvent(EVENT_OBJECT_FOCUS, window, OBJID_CLIENT, CHILDID_SELF);
         break;
     case WM_KILLFOCUS:
         SetState(CSkin::STATE_NORMAL);

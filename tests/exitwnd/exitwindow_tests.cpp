@@ -2,12 +2,17 @@
 // more actions enabled, answered from inside the window's own message loop.
 #include "tests/host/canvas.h"
 #include "tests/host/dialogdriver.h"
+#include "tests/host/messagepump.h"
 #include "tests/host/pluginfixture.h"
 #include "tests/host/settingsrecord.h"
+
+#include <ole2.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -61,6 +66,77 @@ void PressKey(HWND window, WPARAM key) {
 void ClickOn(HWND button) {
     PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+VARIANT Self() {
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
+// A window's client as a screen reader gets it, or null.
+IAccessible* ClientObject(HWND window) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible,
+                                          reinterpret_cast<void**>(&object))))
+        return nullptr;
+    return object;
+}
+
+std::string Said(IAccessible* object,
+                 HRESULT (STDMETHODCALLTYPE IAccessible::*ask)(VARIANT, BSTR*)) {
+    BSTR text = nullptr;
+    if ((object->*ask)(Self(), &text) != S_OK || !text)
+        return "(none)";
+    char narrow[512] = {};
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
+    SysFreeString(text);
+    return narrow;
+}
+
+LONG Number(IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*ask)(VARIANT, VARIANT*)) {
+    VARIANT value;
+    VariantInit(&value);
+    const bool read = (object->*ask)(Self(), &value) == S_OK && value.vt == VT_I4;
+    const LONG number = read ? value.lVal : -1;
+    VariantClear(&value);
+    return number;
+}
+
+struct Heard {
+    std::string name, description, shortcut, action;
+    LONG role = -1;
+    LONG state = -1;
+};
+
+Heard Hear(HWND window) {
+    Heard heard;
+    IAccessible* object = ClientObject(window);
+    if (!object)
+        return heard;
+    heard = {Said(object, &IAccessible::get_accName),
+             Said(object, &IAccessible::get_accDescription),
+             Said(object, &IAccessible::get_accKeyboardShortcut),
+             Said(object, &IAccessible::get_accDefaultAction),
+             Number(object, &IAccessible::get_accRole),
+             Number(object, &IAccessible::get_accState)};
+    object->Release();
+    return heard;
+}
+
+struct WinEvent {
+    HWND window;
+    LONG object;
+    LONG child;
+};
+
+std::vector<WinEvent> focusEvents;
+
+void CALLBACK RecordFocus(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                          DWORD) {
+    focusEvents.push_back({window, object, child});
 }
 
 class ExitWindowTest : public PluginPressTest {
@@ -207,6 +283,127 @@ TEST_F(ExitWindowTest, CommandsOfNoButtonChangeNothing) {
     EXPECT_EQ(after, before);
     EXPECT_TRUE(open);
     EXPECT_EQ(Performed(), "ExitWindowsEx(0,0)") << "Enter still acts on the focused log off";
+}
+
+// Screen readers ask through COM, in the host's apartment.
+class ExitWindowAccessibilityTest : public ExitWindowTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        ExitWindowTest::SetUp();
+        GetCursorPos(&cursor);
+    }
+    void TearDown() override {
+        SetCursorPos(cursor.x, cursor.y);
+        ExitWindowTest::TearDown();
+        CoUninitialize();
+    }
+
+    POINT cursor = {};
+};
+
+TEST_F(ExitWindowAccessibilityTest, ScreenReadersHearTheWindowAndEachButton) {
+    constexpr LONG ENABLED = STATE_SYSTEM_FOCUSABLE;
+    const struct {
+        LONG id;
+        Heard heard;
+    } rows[] = {
+        {128,
+         {"Switch User",
+          "Lets another user log on while your programs and files remain open. (You can also "
+          "switch users by pressing the Windows logo key + L)",
+          "W", "Press", ROLE_SYSTEM_PUSHBUTTON, ENABLED | STATE_SYSTEM_FOCUSED}},
+        {2,
+         {"Turn Off",
+          "Ends your session and shuts down Windows so that you can safely turn off power.", "T",
+          "Press", ROLE_SYSTEM_PUSHBUTTON, ENABLED}},
+        {8,
+         {"Stand by",
+          "Maintains your session, keeping the computer running on low power with data still in "
+          "memory.",
+          "S", "Press", ROLE_SYSTEM_PUSHBUTTON, ENABLED | STATE_SYSTEM_HOTTRACKED}},
+        {4,
+         {"Restart", "Ends your session, shuts down Windows, and starts Windows again.", "R",
+          "(none)", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_UNAVAILABLE}},
+        {64, {"Cancel", "Close this window", "Escape", "Press", ROLE_SYSTEM_PUSHBUTTON, ENABLED}},
+    };
+    constexpr LONG SPOKEN_STATES = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED |
+                                   STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_UNAVAILABLE;
+    Use(191);
+    Heard dialog;
+    std::map<LONG, Heard> heard;
+    HWND logOff = nullptr;
+    HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, RecordFocus,
+                        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    Press([&](HWND window) {
+        RECT standBy;
+        GetWindowRect(ButtonWithId(window, 8), &standBy);
+        SetCursorPos((standBy.left + standBy.right) / 2, (standBy.top + standBy.bottom) / 2);
+        EnableWindow(ButtonWithId(window, 4), FALSE);
+        dialog = Hear(window);
+        for (const auto& row : rows)
+            heard[row.id] = Hear(ButtonWithId(window, row.id));
+        focusEvents.clear();
+        SendMessageA(window, WM_NEXTDLGCTL, 0, FALSE);
+        Pump();
+        logOff = ButtonWithId(window, 1);
+        PressKey(window, VK_ESCAPE);
+    });
+    UnhookWinEvent(hook);
+
+    EXPECT_EQ(dialog.name, "Turn off computer");
+    EXPECT_EQ(dialog.role, ROLE_SYSTEM_DIALOG);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.id);
+        const Heard& button = heard[row.id];
+        EXPECT_EQ(button.name, row.heard.name);
+        EXPECT_EQ(button.description, row.heard.description);
+        EXPECT_EQ(button.shortcut, row.heard.shortcut);
+        EXPECT_EQ(button.action, row.heard.action);
+        EXPECT_EQ(button.role, row.heard.role);
+        EXPECT_EQ(button.state & SPOKEN_STATES, row.heard.state);
+    }
+    // The system announces the focus of a window; a second announcement would make
+    // screen readers say each button twice.
+    ASSERT_EQ(focusEvents.size(), 1u);
+    EXPECT_EQ(focusEvents[0].window, logOff) << "Tab went on from switch user";
+    EXPECT_EQ(focusEvents[0].object, OBJID_CLIENT);
+    EXPECT_EQ(focusEvents[0].child, CHILDID_SELF);
+}
+
+// A screen reader may hold a button's object after pressing it, and after the window
+// and the plug-in object are gone.
+TEST_F(ExitWindowAccessibilityTest, TheDefaultActionPressesAndTheObjectOutlivesTheWindow) {
+    Use(1 + 2 + 16);
+    IAccessible* kept = nullptr;
+    HRESULT pressed = E_FAIL;
+    Press([&](HWND window) {
+        kept = ClientObject(ButtonWithId(window, 16));
+        pressed = kept ? kept->accDoDefaultAction(Self()) : E_FAIL;
+    });
+    EXPECT_EQ(pressed, S_OK);
+    EXPECT_EQ(Performed(), "SetSystemPowerState(0,0)");
+    ASSERT_NE(kept, nullptr);
+
+    BSTR name = nullptr;
+    VARIANT state;
+    VariantInit(&state);
+    HWND window = nullptr;
+    IOleWindow* oleWindow = nullptr;
+    EXPECT_EQ(kept->get_accName(Self(), &name), CO_E_OBJNOTCONNECTED);
+    EXPECT_EQ(kept->get_accState(Self(), &state), CO_E_OBJNOTCONNECTED);
+    EXPECT_EQ(kept->accDoDefaultAction(Self()), CO_E_OBJNOTCONNECTED);
+    ASSERT_EQ(kept->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&oleWindow)), S_OK);
+    EXPECT_EQ(oleWindow->GetWindow(&window), CO_E_OBJNOTCONNECTED);
+    oleWindow->Release();
+    EXPECT_EQ(recorder.calls.size(), 1u);
+
+    plugin->Release();
+    plugin = nullptr;
+    EXPECT_EQ(library->CanUnloadNow(), S_FALSE) << "the object's code must stay loaded";
+    kept->Release();
+    EXPECT_EQ(library->CanUnloadNow(), S_OK);
 }
 
 // Like every other tip's title, turn off's names its action and its key.
