@@ -80,7 +80,10 @@ std::string TipDescription(std::string_view markup) {
             plain.Add(run);
             continue;
         }
-        const std::string name = reader.ReadTagName();
+        std::string name = reader.ReadTagName();
+        // A closing tag acts as its opening one does where the tooltip draws it.
+        if (!name.empty() && name[0] == '/')
+            name.erase(0, 1);
         if (!ruleSeen && lstrcmpiA(name.c_str(), "hr") == 0) {
             ruleSeen = true;
             plain.Clear();
@@ -205,7 +208,7 @@ public:
         if (!standard)
             return DISCONNECTED;
         const HRESULT result = standard->get_accState(child, state);
-        if (result != S_OK || !IsSelf(child) || !IsButton() || state->vt != VT_I4)
+        if (result != S_OK || !state || !IsSelf(child) || !IsButton() || state->vt != VT_I4)
             return result;
         state->lVal = (state->lVal & ~BUTTON_STATES) | ButtonStates();
         return S_OK;

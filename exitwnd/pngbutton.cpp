@@ -102,7 +102,8 @@ LRESULT CPngButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case BM_CLICK:
-        Click();
+        if (IsWindowEnabled(window))
+            Click();
         return 0;
     case WM_SETFOCUS:
         SetState(CSkin::STATE_HOT);

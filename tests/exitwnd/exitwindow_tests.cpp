@@ -304,6 +304,8 @@ protected:
 
 TEST_F(ExitWindowAccessibilityTest, ScreenReadersHearTheWindowAndEachButton) {
     constexpr LONG ENABLED = STATE_SYSTEM_FOCUSABLE;
+    constexpr LONG SPOKEN_STATES =
+        ENABLED | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_UNAVAILABLE;
     const struct {
         LONG id;
         Heard heard;
@@ -316,19 +318,12 @@ TEST_F(ExitWindowAccessibilityTest, ScreenReadersHearTheWindowAndEachButton) {
         {2,
          {"Turn Off",
           "Ends your session and shuts down Windows so that you can safely turn off power.", "T",
-          "Press", ROLE_SYSTEM_PUSHBUTTON, ENABLED}},
-        {8,
-         {"Stand by",
-          "Maintains your session, keeping the computer running on low power with data still in "
-          "memory.",
-          "S", "Press", ROLE_SYSTEM_PUSHBUTTON, ENABLED | STATE_SYSTEM_HOTTRACKED}},
+          "Press", ROLE_SYSTEM_PUSHBUTTON, ENABLED | STATE_SYSTEM_HOTTRACKED}},
         {4,
          {"Restart", "Ends your session, shuts down Windows, and starts Windows again.", "R",
           "(none)", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_UNAVAILABLE}},
         {64, {"Cancel", "Close this window", "Escape", "Press", ROLE_SYSTEM_PUSHBUTTON, ENABLED}},
     };
-    constexpr LONG SPOKEN_STATES = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED |
-                                   STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_UNAVAILABLE;
     Use(191);
     Heard dialog;
     std::map<LONG, Heard> heard;
@@ -337,9 +332,9 @@ TEST_F(ExitWindowAccessibilityTest, ScreenReadersHearTheWindowAndEachButton) {
         SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, RecordFocus,
                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     Press([&](HWND window) {
-        RECT standBy;
-        GetWindowRect(ButtonWithId(window, 8), &standBy);
-        SetCursorPos((standBy.left + standBy.right) / 2, (standBy.top + standBy.bottom) / 2);
+        RECT turnOff;
+        GetWindowRect(ButtonWithId(window, 2), &turnOff);
+        SetCursorPos((turnOff.left + turnOff.right) / 2, (turnOff.top + turnOff.bottom) / 2);
         EnableWindow(ButtonWithId(window, 4), FALSE);
         dialog = Hear(window);
         for (const auto& row : rows)
