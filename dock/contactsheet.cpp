@@ -2,7 +2,7 @@
 
 #include "core/gdiobjects.h"
 #include "dock/skinbuttons.h"
-#include "dock/windowcapture.h"
+#include "host/windowcapture.h"
 
 #include <algorithm>
 #include <string>

@@ -1,13 +1,13 @@
 #include "dock/dockapp.h"
 
-#include "dock/docklog.h"
-#include "dock/pngwriter.h"
-#include "dock/windowcapture.h"
 #include "core/actionflags.h"
-#include "tests/host/dialogdriver.h"
-#include "tests/host/messagepump.h"
-#include "tests/host/settingsrecord.h"
-#include "tests/host/streams.h"
+#include "dock/docklog.h"
+#include "host/dialogdriver.h"
+#include "host/messagepump.h"
+#include "host/pngwriter.h"
+#include "host/settingsrecord.h"
+#include "host/streams.h"
+#include "host/windowcapture.h"
 
 #include <cstring>
 #include <utility>
@@ -19,9 +19,7 @@ namespace {
 constexpr DWORD TOOLTIP_WAIT_MS = 900;
 // Long enough for a dialog and its controls to paint.
 constexpr DWORD DIALOG_WAIT_MS = 300;
-// Where the settings stream keeps its flags, and the flags of a button that turns off
-// after asking.
-constexpr size_t FLAGS_OFFSET = 4;
+// The flags of a button that turns off after asking.
 constexpr DWORD TURN_OFF_AFTER_ASKING = ACTION_TURNOFF | OPTION_CONFIRM;
 // How long the pointer rests on the focused button on its way to turn off.
 constexpr DWORD PASS_OVER_MS = 300;
@@ -55,12 +53,13 @@ void PointAt(HWND window) {
     SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
 }
 
-void PumpPendingMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+bool WritePicture(const std::string& path, const ScreenImage& image) {
+    std::string why;
+    if (CPngWriter::Write(path, image, &why))
+        return true;
+    if (!why.empty())
+        DockLog("cannot write %s: %s", path.c_str(), why.c_str());
+    return false;
 }
 
 } // namespace
@@ -140,13 +139,13 @@ int CDockApp::RunMessageLoop() {
 }
 
 int CDockApp::TakeScreenshot() {
-    PumpPendingMessages();
+    Pump();
     ScreenImage image;
     if (!CWindowCapture::Capture(bar.Handle(), image)) {
         DockLog("cannot capture the bar");
         return EXIT_NO_SCREENSHOT;
     }
-    if (!CPngWriter::Write(options.screenshotPath, image))
+    if (!WritePicture(options.screenshotPath, image))
         return EXIT_NO_SCREENSHOT;
     return TakeWindowShots();
 }
@@ -206,7 +205,7 @@ bool CDockApp::CaptureOpenedWindow(HWND window, const std::string& path, bool wi
     if (tip && IsWindowVisible(tip) && GetWindowRect(tip, &tipRect))
         UnionRect(&area, &area, &tipRect);
     ScreenImage image;
-    return CWindowCapture::CaptureScreen(area, image) && CPngWriter::Write(path, image);
+    return CWindowCapture::CaptureScreen(area, image) && WritePicture(path, image);
 }
 
 // The button's settings become those of a button that turns off after asking; the

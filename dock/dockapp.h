@@ -8,7 +8,7 @@
 #include "dock/docksite.h"
 #include "dock/dryrun.h"
 #include "dock/settingsfile.h"
-#include "tests/host/pluginlibrary.h"
+#include "host/pluginlibrary.h"
 
 class CDockApp {
 public:

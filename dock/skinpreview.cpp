@@ -3,8 +3,8 @@
 // that skin authors can check their work without opening the exit window.
 //   skinpreview.exe [--states] <skin name, e.g. Glass\quiescorskin.ini, or ""> <png>
 #include "dock/contactsheet.h"
-#include "dock/pngwriter.h"
 #include "exitwnd/skin.h"
+#include "host/pngwriter.h"
 
 #include <cstdio>
 #include <cstring>

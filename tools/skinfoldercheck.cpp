@@ -2,8 +2,8 @@
 
 #include "core/gdiobjects.h"
 #include "dock/skinbuttons.h"
-#include "dock/windowcapture.h"
 #include "exitwnd/skinpoint.h"
+#include "host/windowcapture.h"
 #include "tools/lookalike.h"
 
 #include <algorithm>

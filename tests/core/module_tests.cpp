@@ -1,5 +1,6 @@
-#include "tests/host/importpatch.h"
-#include "tests/host/pluginlibrary.h"
+#include "host/importpatch.h"
+#include "host/pluginlibrary.h"
+#include "tests/host/builtplugin.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "tests/host/scratchfolder.h"
 
-#include "tests/host/pluginlibrary.h"
+#include "tests/host/builtplugin.h"
 
 #include <windows.h>
 

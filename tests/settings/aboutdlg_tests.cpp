@@ -1,9 +1,9 @@
 // The about box linked into this program, with the plug-in module swapped for modules
 // of known versions.
 #include "core/module.h"
+#include "host/dialogdriver.h"
 #include "res/resource.h"
 #include "settings/aboutdlg.h"
-#include "tests/host/dialogdriver.h"
 #include "tests/settings/settingstestsupport.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The settings dialog linked into this program, whose own skins folder holds skin
 // folders made for each case.
+#include "host/dialogdriver.h"
 #include "res/resource.h"
 #include "settings/hotkeyctrl.h"
 #include "settings/settingsdlg.h"
 #include "skintestsupport.h"
-#include "tests/host/dialogdriver.h"
 #include "tests/settings/settingstestsupport.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // windows, and the contents of the skin list.
 #pragma once
 
-#include "tests/host/importpatch.h"
+#include "host/importpatch.h"
 #include "tests/host/canvas.h"
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "tests/host/pluginlibrary.h"
+#include "host/pluginlibrary.h"
 
 PluginLibrary::PluginLibrary(const std::string& path) : path(path) {
     module = LoadLibraryA(path.c_str());
@@ -44,8 +44,4 @@ IHostPlugin* PluginLibrary::CreatePlugin() const {
     factory->CreateInstance(nullptr, IID_IHostPlugin, reinterpret_cast<void**>(&plugin));
     factory->Release();
     return plugin;
-}
-
-std::string BuiltPluginPath() {
-    return QUIESCOR_DLL_PATH;
 }

@@ -1,4 +1,4 @@
-#include "dock/windowcapture.h"
+#include "host/windowcapture.h"
 
 #include "core/gdiobjects.h"
 

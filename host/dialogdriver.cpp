@@ -1,4 +1,4 @@
-#include "tests/host/dialogdriver.h"
+#include "host/dialogdriver.h"
 
 #include <algorithm>
 #include <string>
@@ -6,7 +6,7 @@
 namespace {
 
 constexpr UINT TICK_MS = 20;
-// A dialog nobody answers is closed after this, so a broken test fails instead of hanging.
+// A dialog nobody answers is closed after this, so that its caller fails instead of hanging.
 constexpr DWORD GIVE_UP_MS = 15000;
 
 CDialogDriver* current = nullptr;

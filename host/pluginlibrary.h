@@ -36,6 +36,3 @@ private:
     PlainFn registerServer = nullptr;
     PlainFn unregisterServer = nullptr;
 };
-
-// The plug-in DLL of this build.
-std::string BuiltPluginPath();
