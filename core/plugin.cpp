@@ -1,5 +1,6 @@
 #include "core/plugin.h"
 
+#include "core/actiontable.h"
 #include "core/confirmdlg.h"
 #include "core/module.h"
 #include "core/poweractions.h"
@@ -353,9 +354,8 @@ void CShutdownPlugin::PerformAction(DWORD action) {
 // The action the user asked for, or 0.
 DWORD CShutdownPlugin::ChooseAction() {
     int enabled = 0;
-    for (DWORD action : {ACTION_SWITCHUSER, ACTION_LOGOFF, ACTION_STANDBY, ACTION_HIBERNATE,
-                         ACTION_TURNOFF, ACTION_RESTART}) {
-        if (settings.flags & action)
+    for (const ActionRow& row : ACTIONS) {
+        if (settings.flags & row.bit)
             ++enabled;
     }
     if (enabled == 0)

@@ -1,6 +1,6 @@
 #include "exitwnd/exitwindow.h"
 
-#include "core/actionflags.h"
+#include "core/actiontable.h"
 #include "core/gdiobjects.h"
 #include "core/module.h"
 #include "exitwnd/pngbutton.h"
@@ -8,29 +8,6 @@
 #include "tooltip/richtooltip.h"
 
 namespace {
-
-struct ButtonRow {
-    LONG action;
-    UINT tooltipId;
-};
-
-// Creation order, which is also the tab order and decides the first focus.
-constexpr ButtonRow BUTTON_ROWS[] = {
-    {ACTION_SWITCHUSER, IDS_TIP_SWITCHUSER}, {ACTION_LOGOFF, IDS_TIP_LOGOFF},
-    {ACTION_STANDBY, IDS_TIP_STANDBY},       {ACTION_HIBERNATE, IDS_TIP_HIBERNATE},
-    {ACTION_TURNOFF, IDS_TIP_TURNOFF},       {ACTION_RESTART, IDS_TIP_RESTART},
-    {BUTTON_CANCEL, IDS_TIP_CANCEL},
-};
-
-struct LetterKey {
-    WPARAM key;
-    DWORD action;
-};
-
-constexpr LetterKey LETTER_KEYS[] = {
-    {'T', ACTION_TURNOFF}, {'R', ACTION_RESTART},   {'L', ACTION_LOGOFF},
-    {'S', ACTION_STANDBY}, {'H', ACTION_HIBERNATE}, {'W', ACTION_SWITCHUSER},
-};
 
 // Captions are painted in this order.
 constexpr LONG CAPTION_ORDER[] = {ACTION_LOGOFF,  ACTION_STANDBY,    ACTION_HIBERNATE,
@@ -88,15 +65,16 @@ void CExitWindow::SizeAndCentre() {
 }
 
 void CExitWindow::CreateButtons() {
-    for (const ButtonRow& row : BUTTON_ROWS) {
+    // Creation order is the tab order, and decides the first focus.
+    for (LONG key : CSkin::BUTTON_ORDER) {
         auto* button = new CPngButton();
-        if (!button->Create(Window(), &skin, row.action) || !button->Window()) {
+        if (!button->Create(Window(), &skin, key) || !button->Window()) {
             delete button;
             continue;
         }
         button->SetTooltip(tooltip.get());
         char text[TOOLTIP_TEXT_SIZE] = {};
-        LoadStringA(resourceModule, row.tooltipId, text, TOOLTIP_TEXT_SIZE);
+        LoadStringA(resourceModule, FindButton(key)->tooltipId, text, TOOLTIP_TEXT_SIZE);
         tooltip->AddTool(button->Window(), text, nullptr, nullptr, 0);
     }
 }
@@ -132,9 +110,9 @@ LRESULT CExitWindow::OnMessage(UINT message, WPARAM wParam, LPARAM, bool& handle
     handled = false;
     if (message != WM_KEYDOWN)
         return 0;
-    for (const LetterKey& letter : LETTER_KEYS) {
-        if (wParam == letter.key) {
-            actions = letter.action;
+    for (const ActionRow& action : ACTIONS) {
+        if (wParam == static_cast<WPARAM>(action.letter)) {
+            actions = action.bit;
             EndDialog(Window(), IDOK);
             break;
         }

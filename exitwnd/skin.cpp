@@ -1,5 +1,6 @@
 #include "exitwnd/skin.h"
 
+#include "core/actiontable.h"
 #include "core/module.h"
 #include "exitwnd/skinpoint.h"
 
@@ -11,17 +12,6 @@ namespace {
 
 constexpr char DESCRIPTION_SECTION_IMAGES[] = "images";
 constexpr char DESCRIPTION_SECTION_POINTS[] = "points";
-
-struct ButtonKey {
-    const char* name;
-    LONG key;
-};
-
-// The order in which a description's buttons are read, and so their order in the table.
-constexpr ButtonKey BUTTON_KEYS[] = {
-    {"TurnOff", 2},      {"LogOff", 1},     {"Restart", 4}, {"StandBy", 8},
-    {"SwitchUser", 128}, {"Hibernate", 16}, {"Cancel", 64},
-};
 
 void ReadValue(const char* description, const char* section, const char* key,
                char (&value)[MAX_PATH]) {
@@ -96,8 +86,8 @@ void CSkin::Load(const char* skinName) {
         Clear();
         return;
     }
-    for (const ButtonKey& button : BUTTON_KEYS)
-        LoadButton(description, folder, button.name, button.key);
+    for (LONG key : DESCRIPTION_ORDER)
+        LoadButton(description, folder, FindButton(key)->skinKey, key);
     isDefault = false;
 }
 

@@ -1,10 +1,10 @@
 #include "settings/settingsdlg.h"
 
-#include "core/actionflags.h"
+#include "core/actiontable.h"
+#include "core/gdiobjects.h"
 #include "res/resource.h"
 #include "settings/aboutdlg.h"
 #include "settings/hotkeyctrl.h"
-#include "core/gdiobjects.h"
 
 #include <shellapi.h>
 
@@ -19,18 +19,6 @@ constexpr char DESCRIPTION_FILE[] = "quiescorskin.ini";
 constexpr char DEFAULT_SKIN_ITEM[] = "<default>";
 constexpr LRESULT DEFAULT_SKIN_DATA = -1;
 constexpr int SKIN_NAME_SIZE = 255;
-
-struct ActionBox {
-    int id;
-    DWORD bit;
-};
-
-constexpr ActionBox ACTION_BOXES[] = {
-    {IDC_CHECK_LOGOFF, ACTION_LOGOFF},         {IDC_CHECK_RESTART, ACTION_RESTART},
-    {IDC_CHECK_TURNOFF, ACTION_TURNOFF},       {IDC_CHECK_STANDBY, ACTION_STANDBY},
-    {IDC_CHECK_HIBERNATE, ACTION_HIBERNATE},   {IDC_CHECK_CONFIRM, OPTION_CONFIRM},
-    {IDC_CHECK_SWITCHUSER, ACTION_SWITCHUSER},
-};
 
 class FileSearch {
 public:
@@ -94,10 +82,9 @@ CSettingsDlg::CSettingsDlg() : CModalDialog(IDD_SETTINGS) {}
 void CSettingsDlg::OnInitDialog() {
     FillSkinList();
     SendMessageA(Item(IDC_HOTKEY), CHotKeyCtrl::MSG_SET_HOTKEY, hotKey, 0);
-    for (const ActionBox& box : ACTION_BOXES) {
-        SendMessageA(Item(box.id), BM_SETCHECK, (actions & box.bit) ? BST_CHECKED : BST_UNCHECKED,
-                     0);
-    }
+    for (const ActionRow& action : ACTIONS)
+        SetBox(action.checkBoxId, action.bit);
+    SetBox(IDC_CHECK_CONFIRM, OPTION_CONFIRM);
     BuildPreview();
 }
 
@@ -234,16 +221,23 @@ void CSettingsDlg::OnCommand(WPARAM wParam) {
     }
 }
 
+void CSettingsDlg::SetBox(int id, DWORD bit) {
+    SendMessageA(Item(id), BM_SETCHECK, (actions & bit) ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+DWORD CSettingsDlg::BoxBit(int id, DWORD bit) const {
+    return SendMessageA(Item(id), BM_GETCHECK, 0, 0) != BST_UNCHECKED ? bit : 0;
+}
+
 void CSettingsDlg::OpenSkinLibrary() {
     ShellExecuteA(nullptr, "open", SKIN_LIBRARY_ADDRESS, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 BOOL CSettingsDlg::OnOK() {
     actions = 0;
-    for (const ActionBox& box : ACTION_BOXES) {
-        if (SendMessageA(Item(box.id), BM_GETCHECK, 0, 0) != BST_UNCHECKED)
-            actions |= box.bit;
-    }
+    for (const ActionRow& action : ACTIONS)
+        actions |= BoxBit(action.checkBoxId, action.bit);
+    actions |= BoxBit(IDC_CHECK_CONFIRM, OPTION_CONFIRM);
     hotKey = static_cast<WORD>(SendMessageA(Item(IDC_HOTKEY), CHotKeyCtrl::MSG_GET_HOTKEY, 0, 0));
     ListedSkinName(SelectedSkin(), skinName);
     return TRUE;

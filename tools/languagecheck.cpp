@@ -1,10 +1,12 @@
 #include "tools/languagecheck.h"
 
+#include "core/actiontable.h"
 #include "res/resource.h"
 #include "tools/markupcheck.h"
 #include "tools/textfit.h"
 
 #include <cstdio>
+#include <set>
 #include <vector>
 
 namespace {
@@ -19,32 +21,26 @@ constexpr size_t CAPTION_BUFFER = 255;
 
 enum class Use { Question, Caption, Tooltip };
 
-struct StringUse {
-    UINT id;
-    Use use;
-};
-
-// Questions are dialog texts: when a module lacks one, the plug-in's own is shown.
-constexpr StringUse USES[] = {
-    {IDS_ASK_LOGOFF, Use::Question},        {IDS_ASK_RESTART, Use::Question},
-    {IDS_ASK_TURNOFF, Use::Question},       {IDS_ASK_STANDBY, Use::Question},
-    {IDS_ASK_HIBERNATE, Use::Question},     {IDS_ASK_SWITCHUSER, Use::Question},
-    {IDS_CAPTION_SWITCHUSER, Use::Caption}, {IDS_CAPTION_TURNOFF, Use::Caption},
-    {IDS_CAPTION_RESTART, Use::Caption},    {IDS_CAPTION_STANDBY, Use::Caption},
-    {IDS_CAPTION_HIBERNATE, Use::Caption},  {IDS_CAPTION_LOGOFF, Use::Caption},
-    {IDS_TIP_TURNOFF, Use::Tooltip},        {IDS_TIP_RESTART, Use::Tooltip},
-    {IDS_TIP_LOGOFF, Use::Tooltip},         {IDS_TIP_STANDBY, Use::Tooltip},
-    {IDS_TIP_HIBERNATE, Use::Tooltip},      {IDS_TIP_SWITCHUSER, Use::Tooltip},
-    {IDS_TIP_CANCEL, Use::Tooltip},
-};
-
-// Strings the table does not name are read like dialog texts.
+// Questions are dialog texts: when a module lacks one, the plug-in's own is shown. Strings
+// the action table does not name are read like dialog texts too.
 Use UseOf(UINT id) {
-    for (const StringUse& use : USES) {
-        if (use.id == id)
-            return use.use;
+    if (id == CANCEL_BUTTON.tooltipId)
+        return Use::Tooltip;
+    for (const ActionRow& action : ACTIONS) {
+        if (id == action.captionId)
+            return Use::Caption;
+        if (id == action.tooltipId)
+            return Use::Tooltip;
     }
     return Use::Question;
+}
+
+// The actions' questions, by their identifiers.
+std::set<UINT> QuestionIds() {
+    std::set<UINT> ids;
+    for (const ActionRow& action : ACTIONS)
+        ids.insert(action.questionId);
+    return ids;
 }
 
 size_t BufferOf(Use use) {
@@ -229,12 +225,12 @@ void CLanguageCheck::CheckQuestions(const CModuleResources& module, CFindings& f
     for (const DialogControl& control : dialog->second.controls) {
         if (control.id != IDC_QUESTION)
             continue;
-        for (const StringUse& use : USES) {
-            const auto text = module.Strings().find(use.id);
+        for (UINT id : QuestionIds()) {
+            const auto text = module.Strings().find(id);
             CTextFit::Fit fit;
-            if (use.use == Use::Question && text != module.Strings().end() &&
-                measure.Measure(control, text->second, fit) && !fit.Fits())
-                findings.Error("string " + std::to_string(use.id) + " \"" + Utf8(text->second) +
+            if (text != module.Strings().end() && measure.Measure(control, text->second, fit) &&
+                !fit.Fits())
+                findings.Error("string " + std::to_string(id) + " \"" + Utf8(text->second) +
                                "\": in the confirmation dialog it " + FitText(fit));
         }
     }
