@@ -94,36 +94,11 @@ private:
     CShutdownPlugin& plugin;
 };
 
-CShutdownPlugin::CShutdownPlugin() : resourceModule(Module::Handle()) {
-    Module::ObjectCreated();
-}
+CShutdownPlugin::CShutdownPlugin() : resourceModule(Module::Handle()) {}
 
 CShutdownPlugin::~CShutdownPlugin() {
     DropIcons();
     BindHotKey(0);
-    Module::ObjectDestroyed();
-}
-
-HRESULT STDMETHODCALLTYPE CShutdownPlugin::QueryInterface(REFIID iid, void** out) {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IHostPlugin) && !IsEqualIID(iid, IID_IUnknown))
-        return E_NOINTERFACE;
-    *out = static_cast<IHostPlugin*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE CShutdownPlugin::AddRef() {
-    return InterlockedIncrement(&refCount);
-}
-
-ULONG STDMETHODCALLTYPE CShutdownPlugin::Release() {
-    LONG count = InterlockedDecrement(&refCount);
-    if (count == 0)
-        ScalarDeletingDestructor(DESTRUCTOR_FREE_MEMORY);
-    return count;
 }
 
 void* __thiscall CShutdownPlugin::ScalarDeletingDestructor(UINT flags) {

@@ -3,34 +3,18 @@
 #include "core/actiontable.h"
 #include "core/modaldialog.h"
 #include "core/module.h"
+#include "core/owners.h"
 #include "res/resource.h"
 
 #include <string>
 
 namespace {
 
-class TokenHandle {
-public:
-    TokenHandle() {
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-            token = nullptr;
-    }
-    ~TokenHandle() {
-        if (token)
-            CloseHandle(token);
-    }
-    TokenHandle(const TokenHandle&) = delete;
-    TokenHandle& operator=(const TokenHandle&) = delete;
-    HANDLE Get() const { return token; }
-
-private:
-    HANDLE token = nullptr;
-};
-
 void EnableShutdownPrivilege() {
-    TokenHandle token;
-    if (!token.Get())
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened))
         return;
+    KernelHandle token(opened);
     TOKEN_PRIVILEGES privileges = {};
     privileges.PrivilegeCount = 1;
     LookupPrivilegeValueA("", "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
@@ -50,15 +34,9 @@ PowerResult Outcome(BOOL succeeded) {
 // Not every system has it, so it is looked up rather than imported; a system without
 // it does nothing, which is no refusal.
 PowerResult LockTheWorkstation() {
-    HMODULE user = LoadLibraryA("user32.dll");
-    if (!user)
-        return {};
-    using LockFn = BOOL(WINAPI*)();
-    auto lock =
-        reinterpret_cast<LockFn>(reinterpret_cast<void*>(GetProcAddress(user, "LockWorkStation")));
-    PowerResult result = lock ? Outcome(lock()) : PowerResult();
-    FreeLibrary(user);
-    return result;
+    LibraryHandle user(LoadLibraryA("user32.dll"));
+    auto lock = LibraryFunction<BOOL(WINAPI*)()>(user.Get(), "LockWorkStation");
+    return lock ? Outcome(lock()) : PowerResult();
 }
 
 // The system's own words for an error, without the line break they end with.

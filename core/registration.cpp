@@ -2,6 +2,7 @@
 
 #include "core/hostapi.h"
 #include "core/module.h"
+#include "core/owners.h"
 
 #include <comcat.h>
 #include <objbase.h>
@@ -24,11 +25,7 @@ HRESULT ClassIdText(char (&text)[MAX_PATH]) {
     if (FAILED(hr))
         return hr;
     int converted = WideCharToMultiByte(CP_ACP, 0, wide, -1, text, MAX_PATH, nullptr, nullptr);
-    IMalloc* allocator = nullptr;
-    if (SUCCEEDED(CoGetMalloc(1, &allocator))) {
-        allocator->Free(wide);
-        allocator->Release();
-    }
+    CoTaskMemFree(wide);
     return converted > 0 ? S_OK : HRESULT_FROM_WIN32(GetLastError());
 }
 
@@ -50,19 +47,15 @@ HRESULT WriteEntry(const RegistryEntry& entry, const char* classId) {
 }
 
 HRESULT RegisterCategory() {
-    // A thread already in another apartment keeps it: only our own start is undone.
-    HRESULT initialized = CoInitialize(nullptr);
-    ICatRegister* manager = nullptr;
+    ComApartment apartment;
+    ICatRegister* created = nullptr;
     HRESULT hr = CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_ICatRegister, reinterpret_cast<void**>(&manager));
-    if (SUCCEEDED(hr)) {
-        CATID categories[1] = {CATID_HostPlugins};
-        hr = manager->RegisterClassImplCategories(CLSID_ShutdownPlugin, 1, categories);
-        manager->Release();
-    }
-    if (SUCCEEDED(initialized))
-        CoUninitialize();
-    return hr;
+                                  IID_ICatRegister, reinterpret_cast<void**>(&created));
+    if (FAILED(hr))
+        return hr;
+    ComPtr<ICatRegister> manager(created);
+    CATID categories[1] = {CATID_HostPlugins};
+    return manager->RegisterClassImplCategories(CLSID_ShutdownPlugin, 1, categories);
 }
 
 } // namespace

@@ -70,8 +70,6 @@ CDockApp::CDockApp(HINSTANCE instance, DockOptions options)
 
 CDockApp::~CDockApp() {
     ReleasePlugin();
-    if (language)
-        FreeLibrary(language);
 }
 
 int CDockApp::Run() {
@@ -105,7 +103,7 @@ bool CDockApp::Start() {
     }
     site.Attach(plugin);
     plugin->SetSite(&site);
-    plugin->SetResourceModule(0, language);
+    plugin->SetResourceModule(0, language.Get());
     plugin->SetCaption("Quiescor");
     // A new button has no saved settings: the object keeps its defaults.
     if (options.skinName.empty())
@@ -122,11 +120,11 @@ bool CDockApp::Start() {
 bool CDockApp::LoadLanguage() {
     if (options.languagePath.empty())
         return true;
-    language = LoadLibraryA(options.languagePath.c_str());
+    language.Reset(LoadLibraryA(options.languagePath.c_str()));
     if (!language)
         DockLog("cannot load the language module %s (error %lu)", options.languagePath.c_str(),
                 GetLastError());
-    return language != nullptr;
+    return static_cast<bool>(language);
 }
 
 int CDockApp::RunMessageLoop() {

@@ -3,6 +3,7 @@
 // the user exits.
 #pragma once
 
+#include "core/owners.h"
 #include "dock/dockbar.h"
 #include "dock/dockoptions.h"
 #include "dock/docksite.h"
@@ -52,5 +53,5 @@ private:
     CDockSite site;
     CDryRun dryRun;
     IHostPlugin* plugin = nullptr;
-    HMODULE language = nullptr; // freed after the object that uses it
+    LibraryHandle language; // freed after the object that uses it
 };

@@ -1,6 +1,6 @@
 #include "dock/dockbar.h"
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -213,7 +213,7 @@ void CDockBar::ShowMenu(POINT screenPoint) {
         screenPoint = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
         ClientToScreen(window, &screenPoint);
     }
-    MenuHandle menu;
+    MenuHandle menu(CreatePopupMenu());
     AppendMenuA(menu.Get(), MF_STRING | (plugin ? 0 : MF_GRAYED), CMD_SETTINGS, "Settings...");
     AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu.Get(), MF_STRING, CMD_EXIT, "Exit");

@@ -1,8 +1,8 @@
 #include "exitwnd/exitwindow.h"
 
 #include "core/actiontable.h"
-#include "core/gdiobjects.h"
 #include "core/module.h"
+#include "core/owners.h"
 #include "exitwnd/pngbutton.h"
 #include "res/resource.h"
 #include "tooltip/richtooltip.h"

@@ -3,8 +3,8 @@
 #include "exitwnd/skin.h"
 
 #include "core/actiontable.h"
-#include "core/gdiobjects.h"
 #include "core/module.h"
+#include "core/owners.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -41,10 +41,11 @@ std::string CaptionText(HMODULE module, LONG key) {
 } // namespace
 
 HFONT CSkin::CreateCaptionFont() {
-    HDC screen = GetDC(nullptr);
     LOGFONTA font = {};
-    font.lfHeight = -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    {
+        WindowDC screen(nullptr);
+        font.lfHeight = -MulDiv(9, GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
+    }
     font.lfWeight = FW_BOLD;
     font.lfCharSet = DEFAULT_CHARSET;
     NONCLIENTMETRICSA metrics = {};

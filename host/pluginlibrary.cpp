@@ -1,23 +1,11 @@
 #include "host/pluginlibrary.h"
 
-PluginLibrary::PluginLibrary(const std::string& path) : path(path) {
-    module = LoadLibraryA(path.c_str());
-    if (!module)
-        return;
-    getClassObject = reinterpret_cast<GetClassObjectFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-    canUnloadNow = reinterpret_cast<PlainFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
-    registerServer = reinterpret_cast<PlainFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
-    unregisterServer = reinterpret_cast<PlainFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, "DllUnregisterServer")));
-}
-
-PluginLibrary::~PluginLibrary() {
-    if (module)
-        FreeLibrary(module);
-}
+PluginLibrary::PluginLibrary(const std::string& path)
+    : path(path), module(LoadLibraryA(path.c_str())),
+      getClassObject(LibraryFunction<GetClassObjectFn>(module.Get(), "DllGetClassObject")),
+      canUnloadNow(LibraryFunction<PlainFn>(module.Get(), "DllCanUnloadNow")),
+      registerServer(LibraryFunction<PlainFn>(module.Get(), "DllRegisterServer")),
+      unregisterServer(LibraryFunction<PlainFn>(module.Get(), "DllUnregisterServer")) {}
 
 HRESULT PluginLibrary::GetClassObject(REFCLSID clsid, REFIID iid, void** out) const {
     return getClassObject ? getClassObject(clsid, iid, out) : E_FAIL;
@@ -36,12 +24,12 @@ HRESULT PluginLibrary::UnregisterServer() const {
 }
 
 IHostPlugin* PluginLibrary::CreatePlugin() const {
-    IClassFactory* factory = nullptr;
+    IClassFactory* made = nullptr;
     if (FAILED(GetClassObject(CLSID_ShutdownPlugin, IID_IClassFactory,
-                              reinterpret_cast<void**>(&factory))))
+                              reinterpret_cast<void**>(&made))))
         return nullptr;
+    ComPtr<IClassFactory> factory(made);
     IHostPlugin* plugin = nullptr;
     factory->CreateInstance(nullptr, IID_IHostPlugin, reinterpret_cast<void**>(&plugin));
-    factory->Release();
     return plugin;
 }

@@ -1,34 +1,15 @@
 // Real COM streams over global memory, as the host hands them to the plug-in.
 #pragma once
 
+#include "core/owners.h"
+
 #include <windows.h>
 #include <objidl.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
-class StreamPtr {
-public:
-    StreamPtr() = default;
-    explicit StreamPtr(IStream* stream) : stream(stream) {}
-    StreamPtr(const StreamPtr&) = delete;
-    StreamPtr& operator=(const StreamPtr&) = delete;
-    StreamPtr(StreamPtr&& other) noexcept : stream(other.stream) { other.stream = nullptr; }
-    StreamPtr& operator=(StreamPtr&& other) noexcept {
-        std::swap(stream, other.stream);
-        return *this;
-    }
-    ~StreamPtr() {
-        if (stream)
-            stream->Release();
-    }
-    IStream* Get() const { return stream; }
-    IStream* operator->() const { return stream; }
-
-private:
-    IStream* stream = nullptr;
-};
+using StreamPtr = ComPtr<IStream>;
 
 // A stream holding these bytes, positioned at its start.
 StreamPtr StreamWith(const std::vector<BYTE>& bytes);

@@ -1,9 +1,9 @@
 #include "settings/aboutdlg.h"
 
 #include "core/module.h"
+#include "core/owners.h"
 #include "image/rasterimage.h"
 #include "res/resource.h"
-#include "core/gdiobjects.h"
 
 #include <memory>
 #include <new>

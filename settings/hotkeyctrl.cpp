@@ -1,6 +1,6 @@
 #include "settings/hotkeyctrl.h"
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 
 #include <algorithm>
 #include <memory>
@@ -21,27 +21,6 @@ constexpr LONG SMALLEST_FONT_HEIGHT = 7;
 using OpenThemeDataFn = HANDLE(WINAPI*)(HWND, LPCWSTR);
 using DrawThemeBackgroundFn = HRESULT(WINAPI*)(HANDLE, HDC, int, int, const RECT*, const RECT*);
 using CloseThemeDataFn = HRESULT(WINAPI*)(HANDLE);
-
-// UxTheme is bound at paint time: systems without it get the classic frame.
-class ThemeLibrary {
-public:
-    ThemeLibrary() : module(LoadLibraryA("uxtheme.dll")) {}
-    ThemeLibrary(const ThemeLibrary&) = delete;
-    ThemeLibrary& operator=(const ThemeLibrary&) = delete;
-    ~ThemeLibrary() {
-        if (module)
-            FreeLibrary(module);
-    }
-
-    template <typename Function> Function Find(const char* name) const {
-        if (!module)
-            return nullptr;
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    }
-
-private:
-    HMODULE module;
-};
 
 // Left and right keys count as the same modifier.
 WORD ModifierBit(UINT virtualKey) {
@@ -297,10 +276,12 @@ void CHotKeyCtrl::Paint() {
 }
 
 bool CHotKeyCtrl::PaintThemedFrame(HDC dc, const RECT& rect) {
-    ThemeLibrary library;
-    auto openTheme = library.Find<OpenThemeDataFn>("OpenThemeData");
-    auto drawBackground = library.Find<DrawThemeBackgroundFn>("DrawThemeBackground");
-    auto closeTheme = library.Find<CloseThemeDataFn>("CloseThemeData");
+    // UxTheme is bound at paint time: systems without it get the classic frame.
+    LibraryHandle library(LoadLibraryA("uxtheme.dll"));
+    auto openTheme = LibraryFunction<OpenThemeDataFn>(library.Get(), "OpenThemeData");
+    auto drawBackground =
+        LibraryFunction<DrawThemeBackgroundFn>(library.Get(), "DrawThemeBackground");
+    auto closeTheme = LibraryFunction<CloseThemeDataFn>(library.Get(), "CloseThemeData");
     if (!openTheme || !drawBackground || !closeTheme)
         return false;
     HANDLE theme = openTheme(nullptr, L"EDIT");

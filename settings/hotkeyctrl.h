@@ -3,7 +3,7 @@
 // the system's hot-key control and, unlike that one, captures the Windows key.
 #pragma once
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "settings/settingsdlg.h"
 
 #include "core/actiontable.h"
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 #include "res/resource.h"
 #include "settings/aboutdlg.h"
 #include "settings/hotkeyctrl.h"
@@ -19,25 +19,6 @@ constexpr char DESCRIPTION_FILE[] = "quiescorskin.ini";
 constexpr char DEFAULT_SKIN_ITEM[] = "<default>";
 constexpr LRESULT DEFAULT_SKIN_DATA = -1;
 constexpr int SKIN_NAME_SIZE = 255;
-
-class FileSearch {
-public:
-    explicit FileSearch(const char* pattern) : handle(FindFirstFileA(pattern, &found)) {}
-    FileSearch(const FileSearch&) = delete;
-    FileSearch& operator=(const FileSearch&) = delete;
-    ~FileSearch() {
-        if (handle != INVALID_HANDLE_VALUE)
-            FindClose(handle);
-    }
-
-    bool Started() const { return handle != INVALID_HANDLE_VALUE; }
-    bool Next() { return FindNextFileA(handle, &found) != FALSE; }
-    const WIN32_FIND_DATAA& Found() const { return found; }
-
-private:
-    WIN32_FIND_DATAA found = {};
-    HANDLE handle;
-};
 
 bool IsSkinFolder(const WIN32_FIND_DATAA& entry) {
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -97,12 +78,12 @@ void CSettingsDlg::FillSkinList() {
     CSkin::MakeSkinPath("", folder);
     char pattern[MAX_PATH];
     if (folder[0] && JoinPath({folder, "*"}, pattern)) {
-        FileSearch search(pattern);
-        if (search.Started()) {
-            do {
-                if (IsSkinFolder(search.Found()))
-                    AddSkin(folder, search.Found().cFileName);
-            } while (search.Next());
+        WIN32_FIND_DATAA found = {};
+        FindHandle search(FindFirstFileA(pattern, &found));
+        for (bool more = static_cast<bool>(search); more;
+             more = FindNextFileA(search.Get(), &found) != FALSE) {
+            if (IsSkinFolder(found))
+                AddSkin(folder, found.cFileName);
         }
     }
 

@@ -1,6 +1,7 @@
 #include "tools/languagecheck.h"
 
 #include "core/actiontable.h"
+#include "core/owners.h"
 #include "res/resource.h"
 #include "tools/markupcheck.h"
 #include "tools/textfit.h"
@@ -120,17 +121,14 @@ bool CLanguageCheck::Check(const std::string& name, CFindings& findings) const {
     const DWORD length = GetFullPathNameA(name.c_str(), MAX_PATH, path, nullptr);
     if (length == 0 || length >= MAX_PATH)
         return false;
-    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    LibraryHandle module(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module)
         return false;
     CheckVersion(path, findings);
-    {
-        const CModuleResources resources(module);
-        CheckStrings(resources, findings);
-        CheckDialogs(resources, findings);
-        CheckQuestions(resources, findings);
-    }
-    FreeLibrary(module);
+    const CModuleResources resources(module.Get());
+    CheckStrings(resources, findings);
+    CheckDialogs(resources, findings);
+    CheckQuestions(resources, findings);
     return true;
 }
 

@@ -1,7 +1,7 @@
 #include "tools/skinfoldercheck.h"
 
 #include "core/actiontable.h"
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 #include "exitwnd/skin.h"
 #include "exitwnd/skinpoint.h"
 #include "host/windowcapture.h"

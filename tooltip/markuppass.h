@@ -2,7 +2,7 @@
 // RenderText call, gone when it returns.
 #pragma once
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 #include "tooltip/markuprenderer.h"
 
 #include <windows.h>
