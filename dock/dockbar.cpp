@@ -15,12 +15,12 @@ constexpr int SCREEN_MARGIN = 8;
 constexpr UINT_PTR TOOL_ID = 1;
 
 void Fill(HDC dc, const RECT& rect, COLORREF colour) {
-    GdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+    Brush brush(CreateSolidBrush(colour));
     FillRect(dc, &rect, brush.Get());
 }
 
 void Frame(HDC dc, const RECT& rect, COLORREF colour) {
-    GdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+    Brush brush(CreateSolidBrush(colour));
     FrameRect(dc, &rect, brush.Get());
 }
 

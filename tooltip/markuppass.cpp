@@ -151,11 +151,6 @@ CMarkupPass::CMarkupPass(const CMarkupRenderer& renderer, MarkupLayout& layout, 
     currentHeight = measureOnly ? tmHeight : LineHeight();
 }
 
-CMarkupPass::~CMarkupPass() {
-    if (originalFont)
-        SelectObject(dc, originalFont);
-}
-
 SIZE CMarkupPass::Run(std::string_view text) {
     CMarkupReader reader(text);
     for (;;) {
@@ -482,15 +477,12 @@ void CMarkupPass::ApplyAlignment() {
     columnStart = x;
 }
 
+// The context's own font is back before each working font is replaced, and at the end.
 void CMarkupPass::SelectWorkingFont() {
-    if (originalFont)
-        SelectObject(dc, originalFont);
+    fontSelected.reset();
     font.Reset(CreateFontIndirectA(&workingFont));
-    if (!font)
-        return;
-    HGDIOBJ previous = SelectObject(dc, font.Get());
-    if (!originalFont)
-        originalFont = previous;
+    if (font)
+        fontSelected.emplace(dc, font.Get());
 }
 
 void CMarkupPass::SetBackground(COLORREF color, bool closing) {
