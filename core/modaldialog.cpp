@@ -17,10 +17,10 @@ INT_PTR CModalDialog::DoModal(HWND owner, HMODULE resourceModule) {
     char name[16];
     wsprintfA(name, "#%d", templateId);
     HMODULE source = module;
-    HRSRC resource = FindResourceA(source, name, MAKEINTRESOURCEA(5));
+    HRSRC resource = FindResourceA(source, name, RT_DIALOG);
     if (!resource) {
         source = Module::Handle();
-        resource = FindResourceA(source, name, MAKEINTRESOURCEA(5));
+        resource = FindResourceA(source, name, RT_DIALOG);
     }
     if (!resource)
         return 0;

@@ -5,6 +5,7 @@
 #include "core/module.h"
 #include "core/poweractions.h"
 #include "exitwnd/exitwindow.h"
+#include "res/resource.h"
 #include "settings/hotkeyctrl.h"
 #include "settings/settingsdlg.h"
 
@@ -13,13 +14,15 @@
 
 #include <climits>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <utility>
 
 namespace {
 
-constexpr int BUTTON_ICON_ID = 1009;
 constexpr DWORD BUTTON_STYLE = 37;
+constexpr int SMALL_ICON_SIZE = 16;
+constexpr int LARGE_ICON_SIZE = 32;
 constexpr DWORD ACCEPTED_LANGUAGE_VERSION_MS = 0x00010002;
 constexpr DWORD ACCEPTED_LANGUAGE_VERSION_LS = 0;
 
@@ -71,6 +74,12 @@ bool IsAcceptedLanguageModule(HMODULE module) {
         return false;
     return info->dwFileVersionMS == ACCEPTED_LANGUAGE_VERSION_MS &&
            info->dwFileVersionLS == ACCEPTED_LANGUAGE_VERSION_LS;
+}
+
+// The plug-in's own button icon, of one size.
+IconHandle ButtonIcon(int size) {
+    return IconHandle(static_cast<HICON>(LoadImageA(Module::Handle(), MAKEINTRESOURCEA(IDI_BUTTON),
+                                                    IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
 } // namespace
@@ -291,8 +300,9 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::GetProperty(DWORD id, DWORD value, vo
     case PROP_CAPTION_RECORD:
         if (out) {
             auto* record = static_cast<CaptionRecord*>(out);
-            MultiByteToWideChar(CP_ACP, 0, caption, -1, record->caption, 260);
-            record->caption[259] = L'\0';
+            const int room = static_cast<int>(std::size(record->caption));
+            MultiByteToWideChar(CP_ACP, 0, caption, -1, record->caption, room);
+            record->caption[room - 1] = L'\0';
             record->hotKey = settings.hotKey;
             record->value = value;
         }
@@ -389,10 +399,7 @@ HICON CShutdownPlugin::ViewSizeIcon() {
     if (settings.iconLocation[0]) {
         cache = ExtractFromLocation(large);
     } else {
-        int size = large ? 32 : 16;
-        cache.Reset(
-            static_cast<HICON>(LoadImageA(Module::Handle(), MAKEINTRESOURCEA(BUTTON_ICON_ID),
-                                          IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+        cache = ButtonIcon(large ? LARGE_ICON_SIZE : SMALL_ICON_SIZE);
     }
     return cache.Get();
 }
@@ -401,9 +408,7 @@ HICON CShutdownPlugin::BigIcon() {
     if (bigIcon)
         return bigIcon.Get();
     if (!settings.iconLocation[0]) {
-        bigIcon.Reset(
-            static_cast<HICON>(LoadImageA(Module::Handle(), MAKEINTRESOURCEA(BUTTON_ICON_ID),
-                                          IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+        bigIcon = ButtonIcon(LARGE_ICON_SIZE);
         return bigIcon.Get();
     }
     bigIcon = ExtractFromLocation(true);

@@ -8,6 +8,7 @@
 #include "host/settingsrecord.h"
 #include "host/streams.h"
 #include "host/windowcapture.h"
+#include "tooltip/richtooltip.h"
 
 #include <cstring>
 #include <utility>
@@ -198,7 +199,7 @@ bool CDockApp::CaptureOpenedWindow(HWND window, const std::string& path, bool wi
     PumpFor(withTooltip ? TOOLTIP_WAIT_MS : DIALOG_WAIT_MS);
     RECT area;
     GetWindowRect(window, &area);
-    HWND tip = withTooltip ? FindWindowA("RichTooltip", nullptr) : nullptr;
+    HWND tip = withTooltip ? FindWindowA(CRichTooltip::CLASS_NAME, nullptr) : nullptr;
     RECT tipRect;
     if (tip && IsWindowVisible(tip) && GetWindowRect(tip, &tipRect))
         UnionRect(&area, &area, &tipRect);

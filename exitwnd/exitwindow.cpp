@@ -19,13 +19,9 @@ bool IsSingleAction(DWORD value) {
 }
 
 constexpr int TOOLTIP_TEXT_SIZE = 500;
-constexpr int TOOLTIP_BEHAVIOUR_KEEP_WHILE_INSIDE = 4;
-constexpr int TOOLTIP_DIRECTION_ABOVE_RIGHT = 1;
-constexpr int TOOLTIP_DELAY_AUTOPOP = 2;
-constexpr int TOOLTIP_DELAY_INITIAL = 3;
+constexpr UINT TOOLTIP_INITIAL_DELAY_MS = 500;
+constexpr UINT TOOLTIP_AUTOPOP_DELAY_MS = 10000;
 constexpr int TOOLTIP_TEXT_WIDTH = 300;
-constexpr DWORD TOOLTIP_STYLES = 0x105; // anchor, rounded, shown while inactive
-constexpr int ALL_TOOLS = -1;
 
 } // namespace
 
@@ -43,12 +39,13 @@ void CExitWindow::CreateTooltip() {
     tooltip = std::make_unique<CRichTooltip>(resourceModule);
     tooltip->Create(Window(), TRUE);
     tooltip->SetNotify(FALSE);
-    tooltip->SetBehaviour(TOOLTIP_BEHAVIOUR_KEEP_WHILE_INSIDE, ALL_TOOLS);
-    tooltip->SetDirection(TOOLTIP_DIRECTION_ABOVE_RIGHT, ALL_TOOLS);
-    tooltip->SetDelayTime(TOOLTIP_DELAY_INITIAL, 500);
-    tooltip->SetDelayTime(TOOLTIP_DELAY_AUTOPOP, 10000);
+    tooltip->SetBehaviour(KeepWhileInside, CRichTooltip::ALL_TOOLS);
+    tooltip->SetDirection(AboveRight, CRichTooltip::ALL_TOOLS);
+    tooltip->SetDelayTime(TTDT_INITIAL, TOOLTIP_INITIAL_DELAY_MS);
+    tooltip->SetDelayTime(TTDT_AUTOPOP, TOOLTIP_AUTOPOP_DELAY_MS);
     tooltip->Renderer().maxTextWidth = TOOLTIP_TEXT_WIDTH;
-    tooltip->SetStyles(TOOLTIP_STYLES, ALL_TOOLS);
+    // No shadow.
+    tooltip->SetStyles(TipAnchor | TipRounded | ShowInactive, CRichTooltip::ALL_TOOLS);
 }
 
 void CExitWindow::SizeAndCentre() {

@@ -22,6 +22,12 @@ constexpr int COLUMN_GAP = 10;
 constexpr int CAPTION_GAP = 5;
 constexpr int CANCEL_MARGIN = 10;
 constexpr int CAPTION_LENGTH = 255;
+constexpr int CAPTION_POINTS = 9;
+constexpr int POINTS_PER_INCH = 72;
+constexpr char CAPTION_FACE[] = "Tahoma";
+constexpr COLORREF CAPTION_COLOUR = RGB(255, 255, 255);
+// Every bit a window can be given: each action, the confirmation option and Cancel.
+constexpr DWORD EVERY_BUTTON = ALL_ACTIONS | OPTION_CONFIRM | BUTTON_CANCEL;
 
 bool LoadPngResource(CRasterImage& image, int id) {
     HMODULE module = Module::Handle();
@@ -44,7 +50,8 @@ HFONT CSkin::CreateCaptionFont() {
     LOGFONTA font = {};
     {
         WindowDC screen(nullptr);
-        font.lfHeight = -MulDiv(9, GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
+        font.lfHeight =
+            -MulDiv(CAPTION_POINTS, GetDeviceCaps(screen.Get(), LOGPIXELSY), POINTS_PER_INCH);
     }
     font.lfWeight = FW_BOLD;
     font.lfCharSet = DEFAULT_CHARSET;
@@ -52,8 +59,8 @@ HFONT CSkin::CreateCaptionFont() {
     metrics.cbSize = sizeof metrics;
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
         font.lfQuality = metrics.lfMenuFont.lfQuality;
-    font.lfPitchAndFamily = 0x50;
-    lstrcpyA(font.lfFaceName, "Tahoma");
+    font.lfPitchAndFamily = DEFAULT_PITCH | FF_DECORATIVE;
+    lstrcpyA(font.lfFaceName, CAPTION_FACE);
     return CreateFontIndirectA(&font);
 }
 
@@ -178,14 +185,14 @@ void CSkin::DrawCaption(HDC dc, LONG key) const {
     RECT rect = button ? button->captionRect : RECT{};
     std::string text = CaptionText(stringModule, key);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, CAPTION_COLOUR);
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 bool RenderSkinPreview(CSkin& skin, HDC dc, HMODULE stringModule, CRasterImage& preview) {
     SIZE size = {};
-    skin.Layout(dc, stringModule, 255, size);
+    skin.Layout(dc, stringModule, EVERY_BUTTON, size);
     Bitmap bitmap(CreateCompatibleBitmap(dc, size.cx, size.cy));
     {
         MemoryDC memory(dc);

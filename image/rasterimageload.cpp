@@ -11,7 +11,7 @@
 
 namespace {
 
-const char kUnknownFormat[] = "Decode: Unknown or wrong format";
+constexpr char UNKNOWN_FORMAT[] = "Decode: Unknown or wrong format";
 
 template <typename Codec>
 bool DecodeWith(Codec& codec, const CRasterImage& settings, ImageStream& stream) {
@@ -45,7 +45,7 @@ bool CRasterImage::Decode(ImageStream& stream, DWORD formatId) {
         return DecodeWith(codec, *this, stream) ? TakeOver(codec) : KeepFailure(codec, true);
     }
     default:
-        SetError(kUnknownFormat);
+        SetError(UNKNOWN_FORMAT);
         return false;
     }
 }
@@ -71,7 +71,7 @@ bool CRasterImage::DecodeAny(ImageStream& stream) {
             return TakeOver(codec);
     }
     stream.Seek(start, 0);
-    SetError(kUnknownFormat);
+    SetError(UNKNOWN_FORMAT);
     return false;
 }
 

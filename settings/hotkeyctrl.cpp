@@ -15,6 +15,8 @@ constexpr int EDIT_PART_TEXT = 1;
 constexpr int EDIT_STATE_NORMAL = 1;
 constexpr char FULL_JOINER[] = " + ";
 constexpr char SHORT_JOINER[] = "+";
+// A new main key keeps the modifiers held but not the extended bit of the one before.
+constexpr WORD KEPT_WITH_NEW_KEY = 0xFF00 & ~HOTKEY_EXTENDED;
 // Smaller than this a text would no longer be read; it is clipped instead.
 constexpr LONG SMALLEST_FONT_HEIGHT = 7;
 
@@ -39,8 +41,8 @@ WORD ModifierBit(UINT virtualKey) {
         return HOTKEY_ALT;
     case VK_LWIN:
     case VK_RWIN:
-    case 234:
-    case 241:
+    case VK_OEM_JUMP:
+    case VK_OEM_FINISH:
         return HOTKEY_WIN;
     default:
         return 0;
@@ -48,7 +50,7 @@ WORD ModifierBit(UINT virtualKey) {
 }
 
 bool IsExtendedKey(LPARAM keyData) {
-    return (static_cast<DWORD>(keyData) & (1u << 24)) != 0;
+    return (HIWORD(keyData) & KF_EXTENDED) != 0;
 }
 
 void Append(char (&text)[CHotKeyCtrl::TEXT_SIZE], const char* more) {
@@ -155,7 +157,7 @@ void CHotKeyCtrl::KeyDown(WPARAM key, LPARAM keyData) {
         hotKey |= modifier;
         return;
     }
-    hotKey = static_cast<WORD>(virtualKey | (hotKey & 0xF700));
+    hotKey = static_cast<WORD>(virtualKey | (hotKey & KEPT_WITH_NEW_KEY));
     if (IsExtendedKey(keyData))
         hotKey |= HOTKEY_EXTENDED;
 }
@@ -198,9 +200,9 @@ void CHotKeyCtrl::ComposeText(const char* joiner) {
         return;
     UINT scanCode = MapVirtualKeyA(key, 0);
     if (hotKey & HOTKEY_EXTENDED)
-        scanCode |= 0x100;
+        scanCode |= KF_EXTENDED;
     char name[256] = {};
-    GetKeyNameTextA(static_cast<LONG>(scanCode << 16), name, 255);
+    GetKeyNameTextA(static_cast<LONG>(scanCode << 16), name, sizeof name - 1);
     if (!name[0])
         wsprintfA(name, "#%d", key);
     Append(text, name);
@@ -316,7 +318,7 @@ void RegisterHotKeyClass(HMODULE module) {
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = CHotKeyCtrl::WindowProc;
     windowClass.hInstance = module;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32513));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = HOTKEY_CLASS_NAME;
     RegisterClassA(&windowClass);

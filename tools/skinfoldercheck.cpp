@@ -355,7 +355,7 @@ void CSkinFolderCheck::CheckLooks(Button& button, const ProfileEntry& picture) {
         int other;
         const char* consequence;
     };
-    static const Pair PAIRS[] = {
+    static constexpr Pair PAIRS[] = {
         {NORMAL, HOT,
          "normal and hot pictures look alike: the button does not change under "
          "the pointer or with the keyboard focus"},

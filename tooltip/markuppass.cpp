@@ -312,13 +312,13 @@ bool CMarkupPass::ColorTag(const std::string& name, bool closing, CMarkupReader&
         SetTextColor(dc, reader.ReadColor(palette[CMarkupRenderer::textColor]));
     } else if (SameName(name, "cti")) {
         const uint32_t index = reader.ReadNumber(CMarkupRenderer::textColor);
-        if (index < CMarkupRenderer::paletteSize)
+        if (index < CMarkupRenderer::PALETTE_SIZE)
             SetTextColor(dc, palette[index]);
     } else if (SameName(name, "cb")) {
         SetBackground(reader.ReadColor(palette[CMarkupRenderer::bkBeginColor]), closing);
     } else if (SameName(name, "cbi")) {
         const uint32_t index = reader.ReadNumber(CMarkupRenderer::bkBeginColor);
-        if (index < CMarkupRenderer::paletteSize)
+        if (index < CMarkupRenderer::PALETTE_SIZE)
             SetBackground(palette[index], closing);
     } else {
         return false;
