@@ -106,6 +106,11 @@ template <typename Function> Function LibraryFunction(HMODULE module, const char
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
+struct RegistryKeyTraits : NullHandleTraits<HKEY> {
+    static void Close(HKEY key) { RegCloseKey(key); }
+};
+using RegistryKey = UniqueHandle<RegistryKeyTraits>;
+
 template <typename Interface> struct ComTraits : NullHandleTraits<Interface*> {
     static void Close(Interface* object) { object->Release(); }
 };

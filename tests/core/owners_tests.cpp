@@ -39,6 +39,13 @@ TEST(Owners, CloseWhatTheyHoldOnceAndNothingTheyGaveUp) {
     { KernelHandle owner(event); }
     EXPECT_FALSE(IsKernelHandle(event));
 
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &opened), ERROR_SUCCESS);
+    { RegistryKey key(opened); }
+    EXPECT_EQ(RegQueryInfoKeyA(opened, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr, nullptr, nullptr),
+              ERROR_INVALID_HANDLE);
+
     { LibraryHandle language(LoadLibraryA("lang_1_2_0_0.dll")); }
     EXPECT_EQ(GetModuleHandleA("lang_1_2_0_0.dll"), nullptr);
 
