@@ -88,6 +88,13 @@ INT_PTR CModalDialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+RECT DialogItemRect(HWND dialog, int id) {
+    RECT rect = {};
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 std::string LoadDialogString(HMODULE module, UINT id) {
     char text[DIALOG_STRING_SIZE] = {};
     if (LoadStringFrom(module, id, text) || LoadStringFrom(Module::Handle(), id, text))

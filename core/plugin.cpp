@@ -2,6 +2,8 @@
 
 #include "core/actiontable.h"
 #include "core/confirmdlg.h"
+#include "core/fileversion.h"
+#include "core/fixedtext.h"
 #include "core/module.h"
 #include "core/poweractions.h"
 #include "exitwnd/exitwindow.h"
@@ -15,7 +17,6 @@
 #include <climits>
 #include <cstring>
 #include <iterator>
-#include <memory>
 #include <utility>
 
 namespace {
@@ -23,8 +24,6 @@ namespace {
 constexpr DWORD BUTTON_STYLE = 37;
 constexpr int SMALL_ICON_SIZE = 16;
 constexpr int LARGE_ICON_SIZE = 32;
-constexpr DWORD ACCEPTED_LANGUAGE_VERSION_MS = 0x00010002;
-constexpr DWORD ACCEPTED_LANGUAGE_VERSION_LS = 0;
 
 // A field is taken only when the stream holds all of it: a short stream leaves the
 // rest of the record as it was instead of half-overwriting a field.
@@ -52,28 +51,9 @@ template <typename T> HRESULT WriteField(IStream* stream, const T& field) {
     return hr;
 }
 
-template <size_t N> void CopyText(char (&target)[N], const char* source) {
-    lstrcpynA(target, source, N);
-}
-
 bool IsAcceptedLanguageModule(HMODULE module) {
-    char path[MAX_PATH] = {};
-    if (!GetModuleFileNameA(module, path, MAX_PATH))
-        return false;
-    DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &handle);
-    if (size == 0)
-        return false;
-    auto data = std::make_unique<BYTE[]>(size);
-    if (!GetFileVersionInfoA(path, 0, size, data.get()))
-        return false;
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueA(data.get(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
-        length < sizeof *info)
-        return false;
-    return info->dwFileVersionMS == ACCEPTED_LANGUAGE_VERSION_MS &&
-           info->dwFileVersionLS == ACCEPTED_LANGUAGE_VERSION_LS;
+    FileVersion version;
+    return ReadModuleVersion(module, version) && version == LANGUAGE_MODULE_VERSION;
 }
 
 // The plug-in's own button icon, of one size.

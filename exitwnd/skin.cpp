@@ -1,6 +1,7 @@
 #include "exitwnd/skin.h"
 
 #include "core/actiontable.h"
+#include "core/fixedtext.h"
 #include "core/module.h"
 #include "exitwnd/skinpoint.h"
 
@@ -18,32 +19,19 @@ void ReadValue(const char* description, const char* section, const char* key,
     GetPrivateProfileStringA(section, key, "", value, MAX_PATH, description);
 }
 
-// Both texts joined, or false when they do not fit a path together.
-bool JoinPath(const char* first, const char* second, char (&joined)[MAX_PATH]) {
-    size_t firstLength = std::strlen(first);
-    size_t secondLength = std::strlen(second);
-    if (firstLength + secondLength >= MAX_PATH) {
-        joined[0] = '\0';
-        return false;
-    }
-    std::memcpy(joined, first, firstLength);
-    std::memcpy(joined + firstLength, second, secondLength + 1);
-    return true;
-}
-
 bool SkinsFolder(char (&folder)[MAX_PATH]) {
     char module[MAX_PATH] = {};
     DWORD length = GetModuleFileNameA(Module::Handle(), module, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return false;
     PathRemoveFileSpecA(module);
-    return PathAddBackslashA(module) && JoinPath(module, "skins\\", folder);
+    return PathAddBackslashA(module) && JoinPath({module, "skins\\"}, folder);
 }
 
 // A picture of the skin's folder, or nothing when its path is too long.
 bool LoadPicture(CRasterImage& image, const char* folder, const char* file) {
     char path[MAX_PATH];
-    return JoinPath(folder, file, path) && image.LoadFromFile(path, FormatPng);
+    return JoinPath({folder, file}, path) && image.LoadFromFile(path, FormatPng);
 }
 
 } // namespace
@@ -126,7 +114,7 @@ void CSkin::MakeSkinPath(const char* skinName, char (&path)[MAX_PATH]) {
         path[0] = '\0';
         return;
     }
-    JoinPath(folder, skinName ? skinName : "", path);
+    JoinPath({folder, skinName ? skinName : ""}, path);
 }
 
 bool CSkin::SkinNameFromPath(const char* path, char (&skinName)[MAX_PATH]) {
@@ -134,7 +122,7 @@ bool CSkin::SkinNameFromPath(const char* path, char (&skinName)[MAX_PATH]) {
     const char* found = path ? StrStrIA(path, MARKER) : nullptr;
     if (!found)
         return false;
-    lstrcpynA(skinName, found + sizeof MARKER - 1, MAX_PATH);
+    CopyText(skinName, found + sizeof MARKER - 1);
     return true;
 }
 

@@ -1,15 +1,13 @@
 #include "settings/settingsdlg.h"
 
 #include "core/actiontable.h"
+#include "core/fixedtext.h"
 #include "core/owners.h"
 #include "res/resource.h"
 #include "settings/aboutdlg.h"
 #include "settings/hotkeyctrl.h"
 
 #include <shellapi.h>
-
-#include <cstring>
-#include <initializer_list>
 
 namespace {
 
@@ -24,20 +22,6 @@ bool IsSkinFolder(const WIN32_FIND_DATAA& entry) {
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     return lstrcmpA(entry.cFileName, ".") != 0 && lstrcmpA(entry.cFileName, "..") != 0;
-}
-
-// The parts joined into one path, or false when they do not fit MAX_PATH together.
-bool JoinPath(std::initializer_list<const char*> parts, char (&path)[MAX_PATH]) {
-    size_t used = 0;
-    for (const char* part : parts) {
-        size_t length = std::strlen(part);
-        if (used + length >= MAX_PATH)
-            return false;
-        std::memcpy(path + used, part, length);
-        used += length;
-    }
-    path[used] = '\0';
-    return true;
 }
 
 } // namespace
@@ -118,7 +102,7 @@ void CSettingsDlg::AddSkin(const char* skinsFolder, const char* folderName) {
 void CSettingsDlg::ListedSkinName(int skin, char (&name)[MAX_PATH]) const {
     name[0] = '\0';
     if (skin >= 0)
-        lstrcpynA(name, skins[skin].name.c_str(), MAX_PATH);
+        CopyText(name, skins[skin].name.c_str());
 }
 
 void CSettingsDlg::SelectItemByData(LRESULT data) {
@@ -167,10 +151,7 @@ void CSettingsDlg::InvalidatePreview() {
 }
 
 RECT CSettingsDlg::PreviewArea() const {
-    RECT rect = {};
-    GetWindowRect(Item(IDC_PREVIEW), &rect);
-    MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
+    return DialogItemRect(Window(), IDC_PREVIEW);
 }
 
 void CSettingsDlg::OnPaint() {

@@ -1,6 +1,7 @@
 #include "tools/languagecheck.h"
 
 #include "core/actiontable.h"
+#include "core/fileversion.h"
 #include "core/owners.h"
 #include "res/resource.h"
 #include "tools/markupcheck.h"
@@ -8,13 +9,9 @@
 
 #include <cstdio>
 #include <set>
-#include <vector>
 
 namespace {
 
-// The only version the plug-in accepts from a language module.
-constexpr DWORD ACCEPTED_MS = 0x00010002;
-constexpr DWORD ACCEPTED_LS = 0;
 // The buffers the plug-in reads each kind of string into, with their NUL.
 constexpr size_t DIALOG_TEXT_BUFFER = 500;
 constexpr size_t TOOLTIP_BUFFER = 500;
@@ -77,27 +74,21 @@ std::string FitText(const CTextFit::Fit& fit) {
 }
 
 void CheckVersion(const std::string& path, CFindings& findings) {
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
-    std::vector<BYTE> block(size);
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, block.data()) ||
-        !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
-        length < sizeof *info) {
+    FileVersion version;
+    if (!ReadFileVersion(path.c_str(), version)) {
         findings.Error("no version information: the plug-in uses a language module only when "
                        "its file version is 1.2.0.0");
         return;
     }
-    if (info->dwFileVersionMS == ACCEPTED_MS && info->dwFileVersionLS == ACCEPTED_LS)
+    if (version == LANGUAGE_MODULE_VERSION)
         return;
-    char version[48];
-    std::snprintf(version, sizeof version, "%lu.%lu.%lu.%lu",
-                  static_cast<unsigned long>(HIWORD(info->dwFileVersionMS)),
-                  static_cast<unsigned long>(LOWORD(info->dwFileVersionMS)),
-                  static_cast<unsigned long>(HIWORD(info->dwFileVersionLS)),
-                  static_cast<unsigned long>(LOWORD(info->dwFileVersionLS)));
-    findings.Error(std::string("file version ") + version +
+    char text[48];
+    std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu",
+                  static_cast<unsigned long>(HIWORD(version.mostSignificant)),
+                  static_cast<unsigned long>(LOWORD(version.mostSignificant)),
+                  static_cast<unsigned long>(HIWORD(version.leastSignificant)),
+                  static_cast<unsigned long>(LOWORD(version.leastSignificant)));
+    findings.Error(std::string("file version ") + text +
                    ": the plug-in uses a language module only when its version is 1.2.0.0");
 }
 

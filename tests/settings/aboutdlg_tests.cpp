@@ -62,7 +62,7 @@ TEST(AboutDialog, ShowsTheFileVersionOfThePluginModule) {
 TEST(AboutDialog, PictureIsDrawnAtItsPlaceholder) {
     RECT area = {}, picture = {};
     RunAbout([&](HWND window) {
-        area = ItemRect(window, IDC_ABOUT_PICTURE);
+        area = DialogItemRect(window, IDC_ABOUT_PICTURE);
         picture = CaptureClient(window)->Extent([](COLORREF c) {
             return GetRValue(c) > 150 && GetGValue(c) < 90 && GetBValue(c) < 90;
         });

@@ -145,7 +145,7 @@ TEST_F(SettingsDialogTest, PreviewRepaintsOnSelectionButNotOnActionBoxes) {
     RECT area = {}, red = {}, blue = {}, blueAfterClick = {}, brokenArea = {};
     int redLeft = -1, redAfterBlue = -1, blueLeftOnBroken = -1;
     Run([&](HWND window) {
-        area = ItemRect(window, IDC_PREVIEW);
+        area = DialogItemRect(window, IDC_PREVIEW);
         auto first = CaptureClient(window);
         red = first->ExtentOf(RED);
         redLeft = first->Count(RED);
