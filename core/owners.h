@@ -50,41 +50,26 @@ using StdioFile = UniqueHandle<StdioFileTraits>;
 #include <commctrl.h>
 #include <objbase.h>
 
-template <typename Kind> struct NullHandleTraits {
+// A handle that is null when it holds nothing, closed by one function of the system.
+template <typename Kind, auto CLOSE> struct ClosedBy {
     using Handle = Kind;
     static Handle Empty() { return nullptr; }
+    static void Close(Handle handle) { CLOSE(handle); }
 };
 
-template <typename Object> struct GdiObjectTraits : NullHandleTraits<Object> {
-    static void Close(Object object) { DeleteObject(object); }
-};
-template <typename Object> using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
+template <typename Object> using GdiObject = UniqueHandle<ClosedBy<Object, DeleteObject>>;
 using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;
 using Pen = GdiObject<HPEN>;
 using Region = GdiObject<HRGN>;
 using Bitmap = GdiObject<HBITMAP>;
-
-struct IconTraits : NullHandleTraits<HICON> {
-    static void Close(HICON icon) { DestroyIcon(icon); }
-};
-using IconHandle = UniqueHandle<IconTraits>;
-
-struct MenuTraits : NullHandleTraits<HMENU> {
-    static void Close(HMENU menu) { DestroyMenu(menu); }
-};
-using MenuHandle = UniqueHandle<MenuTraits>;
-
-struct ImageListTraits : NullHandleTraits<HIMAGELIST> {
-    static void Close(HIMAGELIST list) { ImageList_Destroy(list); }
-};
-using ImageListOwner = UniqueHandle<ImageListTraits>;
-
-// Processes, threads, files, tokens: what CloseHandle closes, where failure gives null.
-struct KernelHandleTraits : NullHandleTraits<HANDLE> {
-    static void Close(HANDLE handle) { CloseHandle(handle); }
-};
-using KernelHandle = UniqueHandle<KernelHandleTraits>;
+using IconHandle = UniqueHandle<ClosedBy<HICON, DestroyIcon>>;
+using MenuHandle = UniqueHandle<ClosedBy<HMENU, DestroyMenu>>;
+using ImageListOwner = UniqueHandle<ClosedBy<HIMAGELIST, ImageList_Destroy>>;
+// Processes, threads, events, tokens: what CloseHandle closes, where failure gives null.
+using KernelHandle = UniqueHandle<ClosedBy<HANDLE, CloseHandle>>;
+using LibraryHandle = UniqueHandle<ClosedBy<HMODULE, FreeLibrary>>;
+using RegistryKey = UniqueHandle<ClosedBy<HKEY, RegCloseKey>>;
 
 struct FindHandleTraits {
     using Handle = HANDLE;
@@ -92,11 +77,6 @@ struct FindHandleTraits {
     static void Close(HANDLE search) { FindClose(search); }
 };
 using FindHandle = UniqueHandle<FindHandleTraits>;
-
-struct LibraryTraits : NullHandleTraits<HMODULE> {
-    static void Close(HMODULE module) { FreeLibrary(module); }
-};
-using LibraryHandle = UniqueHandle<LibraryTraits>;
 
 // A function of a loaded library by its name, as the given pointer type; null when the
 // library or the function is not there.
@@ -106,12 +86,9 @@ template <typename Function> Function LibraryFunction(HMODULE module, const char
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-struct RegistryKeyTraits : NullHandleTraits<HKEY> {
-    static void Close(HKEY key) { RegCloseKey(key); }
-};
-using RegistryKey = UniqueHandle<RegistryKeyTraits>;
-
-template <typename Interface> struct ComTraits : NullHandleTraits<Interface*> {
+template <typename Interface> struct ComTraits {
+    using Handle = Interface*;
+    static Handle Empty() { return nullptr; }
     static void Close(Interface* object) { object->Release(); }
 };
 // Holds one reference of a COM object.
@@ -137,11 +114,8 @@ private:
     bool started;
 };
 
-struct MemoryDcTraits : NullHandleTraits<HDC> {
-    static void Close(HDC dc) { DeleteDC(dc); }
-};
 // A device context of its own, compatible with another (null: with the screen).
-class MemoryDC : public UniqueHandle<MemoryDcTraits> {
+class MemoryDC : public UniqueHandle<ClosedBy<HDC, DeleteDC>> {
 public:
     explicit MemoryDC(HDC compatible) : UniqueHandle(CreateCompatibleDC(compatible)) {}
 };
