@@ -2,20 +2,13 @@
 
 #include "core/plugin.h"
 
-#include <new>
-
 HRESULT STDMETHODCALLTYPE CClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
     if (outer)
         return CLASS_E_NOAGGREGATION;
-    auto* plugin = new (std::nothrow) CShutdownPlugin();
-    if (!plugin)
-        return E_OUTOFMEMORY;
-    HRESULT hr = plugin->QueryInterface(iid, out);
-    plugin->Release();
-    return hr;
+    return CShutdownPlugin::New(iid, out);
 }
 
 HRESULT STDMETHODCALLTYPE CClassFactory::LockServer(BOOL) {

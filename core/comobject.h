@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <new>
+
 template <typename Derived, typename Interface, const IID& INTERFACE_ID>
 class ComObject : public Interface {
 public:
@@ -22,6 +24,16 @@ public:
         AddRef();
         return S_OK;
     }
+    // A new object handed out through QueryInterface; it goes again when that refuses.
+    static HRESULT New(REFIID iid, void** out) {
+        auto* object = new (std::nothrow) Derived();
+        if (!object)
+            return E_OUTOFMEMORY;
+        const HRESULT hr = object->QueryInterface(iid, out);
+        object->Release();
+        return hr;
+    }
+
     ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refCount); }
     ULONG STDMETHODCALLTYPE Release() override {
         const LONG count = InterlockedDecrement(&refCount);

@@ -123,33 +123,28 @@ void CRichTooltip::ModifyStyles(DWORD add, DWORD remove, int tool) {
 void CRichTooltip::SetDirection(DWORD newDirection, int tool) {
     if (newDirection > BelowRight)
         return;
-    ToolInfo* info = Tool(tool);
-    if (!info) {
-        direction = newDirection;
-        return;
-    }
-    info->direction = newDirection;
-    info->overrides |= OVERRIDE_DIRECTION;
+    SetField(&CRichTooltip::direction, &ToolInfo::direction, OVERRIDE_DIRECTION, newDirection,
+             tool);
 }
 
 void CRichTooltip::SetEffect(DWORD newEffect, int tool) {
-    ToolInfo* info = Tool(tool);
-    if (!info) {
-        effect = newEffect;
-        return;
-    }
-    info->effect = newEffect;
-    info->overrides |= OVERRIDE_EFFECT;
+    SetField(&CRichTooltip::effect, &ToolInfo::effect, OVERRIDE_EFFECT, newEffect, tool);
 }
 
 void CRichTooltip::SetBehaviour(DWORD newBehaviour, int tool) {
+    SetField(&CRichTooltip::behaviour, &ToolInfo::behaviour, OVERRIDE_BEHAVIOUR, newBehaviour,
+             tool);
+}
+
+void CRichTooltip::SetField(DWORD CRichTooltip::*global, DWORD ToolInfo::*own, DWORD overrideBit,
+                            DWORD value, int tool) {
     ToolInfo* info = Tool(tool);
     if (!info) {
-        behaviour = newBehaviour;
+        this->*global = value;
         return;
     }
-    info->behaviour = newBehaviour;
-    info->overrides |= OVERRIDE_BEHAVIOUR;
+    info->*own = value;
+    info->overrides |= overrideBit;
 }
 
 ToolInfo* CRichTooltip::Tool(int index) {

@@ -49,6 +49,9 @@ private:
     void RegisterWindowClass() const;
 
     ToolInfo* Tool(int index);
+    // A tool's own value of one field, or the global value for an index not in the list.
+    void SetField(DWORD CRichTooltip::*global, DWORD ToolInfo::*own, DWORD overrideBit, DWORD value,
+                  int tool);
     int HitTest(POINT parentClient) const;
     bool CursorOverTip(POINT screen) const;
     void ResolveCurrentTool();
