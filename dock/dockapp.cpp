@@ -97,21 +97,21 @@ bool CDockApp::Start() {
         DockLog("cannot redirect the power calls of %s: not starting", library.Path().c_str());
         return false;
     }
-    plugin = library.CreatePlugin();
+    plugin.Reset(library.CreatePlugin());
     if (!plugin) {
         DockLog("%s made no plug-in object", library.Path().c_str());
         return false;
     }
-    site.Attach(plugin);
+    site.Attach(plugin.Get());
     plugin->SetSite(&site);
     plugin->SetResourceModule(0, language.Get());
     plugin->SetCaption("Quiescor");
     // A new button has no saved settings: the object keeps its defaults.
     if (options.skinName.empty())
-        settings.LoadInto(plugin);
+        settings.LoadInto(plugin.Get());
     else
-        LoadSkinOnly(plugin, options.skinName);
-    bar.Attach(plugin);
+        LoadSkinOnly(plugin.Get(), options.skinName);
+    bar.Attach(plugin.Get());
     bar.Show();
     return true;
 }
@@ -228,10 +228,7 @@ void CDockApp::AskBeforeTurningOff() {
 void CDockApp::ReleasePlugin() {
     bar.Attach(nullptr);
     site.Attach(nullptr);
-    if (plugin) {
-        plugin->Release();
-        plugin = nullptr;
-    }
+    plugin.Reset();
 }
 
 // True when the library agrees to be unloaded once the object is gone.

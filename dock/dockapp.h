@@ -52,6 +52,6 @@ private:
     CDockBar bar;
     CDockSite site;
     CDryRun dryRun;
-    IHostPlugin* plugin = nullptr;
+    ComPtr<IHostPlugin> plugin;
     LibraryHandle language; // freed after the object that uses it
 };
