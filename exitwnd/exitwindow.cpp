@@ -15,7 +15,7 @@ constexpr LONG CAPTION_ORDER[] = {ACTION_LOGOFF,  ACTION_STANDBY,    ACTION_HIBE
 
 // One of the six actions, not Cancel, not the confirmation option, not several.
 bool IsSingleAction(DWORD value) {
-    return value != 0 && (value & ALL_ACTIONS) == value && (value & (value - 1)) == 0;
+    return FindAction(value) != nullptr;
 }
 
 constexpr int TOOLTIP_TEXT_SIZE = 500;
