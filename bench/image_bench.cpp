@@ -18,22 +18,22 @@
 
 namespace {
 
-constexpr int kTransparentMargin = 16;
-constexpr int kSoftEdge = 4;
-constexpr int kCornerRadius = 24;
+constexpr int TRANSPARENT_MARGIN = 16;
+constexpr int SOFT_EDGE = 4;
+constexpr int CORNER_RADIUS = 24;
 
 // Opacity of a skin-like rounded rectangle: a clear margin, a soft edge a few pixels
 // wide, then an opaque body.
 BYTE SkinOpacity(int x, int y, int width, int height) {
-    const int inset = kTransparentMargin + kCornerRadius;
+    const int inset = TRANSPARENT_MARGIN + CORNER_RADIUS;
     const int dx = std::max({inset - x, x - (width - 1 - inset), 0});
     const int dy = std::max({inset - y, y - (height - 1 - inset), 0});
-    const double outside = std::hypot(dx, dy) - kCornerRadius;
+    const double outside = std::hypot(dx, dy) - CORNER_RADIUS;
     if (outside >= 0)
         return 0;
-    if (outside <= -kSoftEdge)
+    if (outside <= -SOFT_EDGE)
         return 255;
-    return static_cast<BYTE>(-outside * 255 / kSoftEdge);
+    return static_cast<BYTE>(-outside * 255 / SOFT_EDGE);
 }
 
 // Gradients with a little noise: compresses like a skin picture rather than like
@@ -68,10 +68,10 @@ struct PngCase {
     bool interlaced;
 };
 
-const PngCase kPngCases[] = {{"rgb_313x198", 313, 198, false, false},
-                             {"rgba_192x96", 192, 96, true, false},
-                             {"rgba_512x512", 512, 512, true, false},
-                             {"rgba_512x512_interlaced", 512, 512, true, true}};
+constexpr PngCase PNG_CASES[] = {{"rgb_313x198", 313, 198, false, false},
+                                 {"rgba_192x96", 192, 96, true, false},
+                                 {"rgba_512x512", 512, 512, true, false},
+                                 {"rgba_512x512_interlaced", 512, 512, true, true}};
 
 void DecodeIntoImage(benchmark::State& state, const PngCase& c) {
     const Bytes file = WritePng(SkinPicture(c.width, c.height, c.withAlpha, c.interlaced));
@@ -102,18 +102,18 @@ void DecodeWithLibpng(benchmark::State& state, const PngCase& c) {
 
 // A 512 x 512 skin picture and a working bitmap of the same size with DIB row padding.
 struct BlendScene {
-    static constexpr int kSide = 512;
-    static constexpr size_t kStride = (24 * kSide + 31) / 32 * 4;
+    static constexpr int SIDE = 512;
+    static constexpr size_t STRIDE = (24 * SIDE + 31) / 32 * 4;
 
-    BlendScene() : source(kStride * kSide), opacity(kSide * kSide), working(kStride * kSide) {
+    BlendScene() : source(STRIDE * SIDE), opacity(SIDE * SIDE), working(STRIDE * SIDE) {
         std::mt19937 random(1);
         for (BYTE& b : source)
             b = static_cast<BYTE>(random());
         for (BYTE& b : working)
             b = static_cast<BYTE>(random());
-        for (int y = 0; y < kSide; ++y) {
-            for (int x = 0; x < kSide; ++x)
-                opacity[y * kSide + x] = SkinOpacity(x, y, kSide, kSide);
+        for (int y = 0; y < SIDE; ++y) {
+            for (int x = 0; x < SIDE; ++x)
+                opacity[y * SIDE + x] = SkinOpacity(x, y, SIDE, SIDE);
         }
     }
 
@@ -125,10 +125,10 @@ struct BlendScene {
 void BlendRows(benchmark::State& state) {
     BlendScene scene;
     for (auto _ : state) {
-        for (int y = 0; y < BlendScene::kSide; ++y)
-            BlendRow(scene.working.data() + y * BlendScene::kStride,
-                     scene.source.data() + y * BlendScene::kStride,
-                     scene.opacity.data() + y * BlendScene::kSide, BlendScene::kSide);
+        for (int y = 0; y < BlendScene::SIDE; ++y)
+            BlendRow(scene.working.data() + y * BlendScene::STRIDE,
+                     scene.source.data() + y * BlendScene::STRIDE,
+                     scene.opacity.data() + y * BlendScene::SIDE, BlendScene::SIDE);
         benchmark::ClobberMemory();
     }
 }
@@ -136,11 +136,11 @@ void BlendRows(benchmark::State& state) {
 void BlendPlainLoop(benchmark::State& state) {
     BlendScene scene;
     for (auto _ : state) {
-        for (int y = 0; y < BlendScene::kSide; ++y) {
-            BYTE* target = scene.working.data() + y * BlendScene::kStride;
-            const BYTE* source = scene.source.data() + y * BlendScene::kStride;
-            const BYTE* opacity = scene.opacity.data() + y * BlendScene::kSide;
-            for (int x = 0; x < BlendScene::kSide; ++x) {
+        for (int y = 0; y < BlendScene::SIDE; ++y) {
+            BYTE* target = scene.working.data() + y * BlendScene::STRIDE;
+            const BYTE* source = scene.source.data() + y * BlendScene::STRIDE;
+            const BYTE* opacity = scene.opacity.data() + y * BlendScene::SIDE;
+            for (int x = 0; x < BlendScene::SIDE; ++x) {
                 const int a = opacity[x];
                 for (int c = 0; c < 3 && a != 0; ++c) {
                     BYTE& out = target[3 * x + c];
@@ -181,7 +181,7 @@ void ResampleImage(benchmark::State& state) {
 }
 
 void RegisterAll() {
-    for (const PngCase& c : kPngCases) {
+    for (const PngCase& c : PNG_CASES) {
         benchmark::RegisterBenchmark((std::string("png_decode/") + c.name).c_str(), DecodeIntoImage,
                                      c)
             ->Unit(benchmark::kMicrosecond);

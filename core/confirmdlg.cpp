@@ -1,22 +1,14 @@
 #include "core/confirmdlg.h"
 
-#include "core/actionflags.h"
+#include "core/actiontable.h"
 #include "core/module.h"
 #include "res/resource.h"
 
 namespace {
 
-struct Question {
-    DWORD action;
-    UINT stringId;
-};
-
 // Searched in this order: the first enabled action decides the question.
-constexpr Question QUESTIONS[] = {
-    {ACTION_LOGOFF, IDS_ASK_LOGOFF},       {ACTION_STANDBY, IDS_ASK_STANDBY},
-    {ACTION_HIBERNATE, IDS_ASK_HIBERNATE}, {ACTION_RESTART, IDS_ASK_RESTART},
-    {ACTION_TURNOFF, IDS_ASK_TURNOFF},     {ACTION_SWITCHUSER, IDS_ASK_SWITCHUSER},
-};
+constexpr DWORD QUESTION_ORDER[] = {ACTION_LOGOFF,  ACTION_STANDBY, ACTION_HIBERNATE,
+                                    ACTION_RESTART, ACTION_TURNOFF, ACTION_SWITCHUSER};
 
 } // namespace
 
@@ -31,10 +23,10 @@ void CConfirmDlg::OnInitDialog() {
             icon, STM_SETICON,
             reinterpret_cast<WPARAM>(LoadIconA(Module::Handle(), MAKEINTRESOURCEA(IDI_BUTTON))), 0);
     }
-    for (const Question& question : QUESTIONS) {
-        if (flags & question.action) {
+    for (DWORD action : QUESTION_ORDER) {
+        if (flags & action) {
             SetDlgItemTextA(Window(), IDC_QUESTION,
-                            LoadDialogString(textModule, question.stringId).c_str());
+                            LoadDialogString(textModule, FindAction(action)->questionId).c_str());
             return;
         }
     }

@@ -6,8 +6,6 @@
 
 #include <commctrl.h>
 
-#include <new>
-
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         Module::SetHandle(instance);
@@ -22,12 +20,7 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** o
     *out = nullptr;
     if (!IsEqualCLSID(clsid, CLSID_ShutdownPlugin))
         return CLASS_E_CLASSNOTAVAILABLE;
-    auto* factory = new (std::nothrow) CClassFactory();
-    if (!factory)
-        return E_OUTOFMEMORY;
-    HRESULT hr = factory->QueryInterface(iid, out);
-    factory->Release();
-    return hr;
+    return CClassFactory::New(iid, out);
 }
 
 extern "C" HRESULT WINAPI DllCanUnloadNow() {

@@ -67,6 +67,16 @@ enum : DWORD {
 
 constexpr DWORD HOST_BUTTON_SLOT = 2; // first argument of SetHotKey and RefreshButton
 
+// A hot-key value, as SetHotKey hands it to the host: the virtual key in the low byte, and
+// in the high byte the system hot-key control's flags plus the Windows key.
+enum : WORD {
+    HOTKEY_SHIFT = 0x0100,
+    HOTKEY_CONTROL = 0x0200,
+    HOTKEY_ALT = 0x0400,
+    HOTKEY_EXTENDED = 0x0800, // names the key, but the system matches keys without it
+    HOTKEY_WIN = 0x2000,
+};
+
 // The host's call-back site. Operations 7 to 10 are the host's own business.
 struct IHostSite : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetViewInfo(ViewInfo* info) = 0;

@@ -17,10 +17,10 @@ INT_PTR CModalDialog::DoModal(HWND owner, HMODULE resourceModule) {
     char name[16];
     wsprintfA(name, "#%d", templateId);
     HMODULE source = module;
-    HRSRC resource = FindResourceA(source, name, MAKEINTRESOURCEA(5));
+    HRSRC resource = FindResourceA(source, name, RT_DIALOG);
     if (!resource) {
         source = Module::Handle();
-        resource = FindResourceA(source, name, MAKEINTRESOURCEA(5));
+        resource = FindResourceA(source, name, RT_DIALOG);
     }
     if (!resource)
         return 0;
@@ -86,6 +86,13 @@ INT_PTR CModalDialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
         return handled ? result : FALSE;
     }
     }
+}
+
+RECT DialogItemRect(HWND dialog, int id) {
+    RECT rect = {};
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
 }
 
 std::string LoadDialogString(HMODULE module, UINT id) {

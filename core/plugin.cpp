@@ -1,9 +1,13 @@
 #include "core/plugin.h"
 
+#include "core/actiontable.h"
 #include "core/confirmdlg.h"
+#include "core/fileversion.h"
+#include "core/fixedtext.h"
 #include "core/module.h"
 #include "core/poweractions.h"
 #include "exitwnd/exitwindow.h"
+#include "res/resource.h"
 #include "settings/hotkeyctrl.h"
 #include "settings/settingsdlg.h"
 
@@ -12,15 +16,14 @@
 
 #include <climits>
 #include <cstring>
-#include <memory>
+#include <iterator>
 #include <utility>
 
 namespace {
 
-constexpr int BUTTON_ICON_ID = 1009;
 constexpr DWORD BUTTON_STYLE = 37;
-constexpr DWORD ACCEPTED_LANGUAGE_VERSION_MS = 0x00010002;
-constexpr DWORD ACCEPTED_LANGUAGE_VERSION_LS = 0;
+constexpr int SMALL_ICON_SIZE = 16;
+constexpr int LARGE_ICON_SIZE = 32;
 
 // A field is taken only when the stream holds all of it: a short stream leaves the
 // rest of the record as it was instead of half-overwriting a field.
@@ -48,28 +51,15 @@ template <typename T> HRESULT WriteField(IStream* stream, const T& field) {
     return hr;
 }
 
-template <size_t N> void CopyText(char (&target)[N], const char* source) {
-    lstrcpynA(target, source, N);
+bool IsAcceptedLanguageModule(HMODULE module) {
+    FileVersion version;
+    return ReadModuleVersion(module, version) && version == LANGUAGE_MODULE_VERSION;
 }
 
-bool IsAcceptedLanguageModule(HMODULE module) {
-    char path[MAX_PATH] = {};
-    if (!GetModuleFileNameA(module, path, MAX_PATH))
-        return false;
-    DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &handle);
-    if (size == 0)
-        return false;
-    auto data = std::make_unique<BYTE[]>(size);
-    if (!GetFileVersionInfoA(path, 0, size, data.get()))
-        return false;
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueA(data.get(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
-        length < sizeof *info)
-        return false;
-    return info->dwFileVersionMS == ACCEPTED_LANGUAGE_VERSION_MS &&
-           info->dwFileVersionLS == ACCEPTED_LANGUAGE_VERSION_LS;
+// The plug-in's own button icon, of one size.
+IconHandle ButtonIcon(int size) {
+    return IconHandle(static_cast<HICON>(LoadImageA(Module::Handle(), MAKEINTRESOURCEA(IDI_BUTTON),
+                                                    IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
 } // namespace
@@ -93,36 +83,11 @@ private:
     CShutdownPlugin& plugin;
 };
 
-CShutdownPlugin::CShutdownPlugin() : resourceModule(Module::Handle()) {
-    Module::ObjectCreated();
-}
+CShutdownPlugin::CShutdownPlugin() : resourceModule(Module::Handle()) {}
 
 CShutdownPlugin::~CShutdownPlugin() {
     DropIcons();
     BindHotKey(0);
-    Module::ObjectDestroyed();
-}
-
-HRESULT STDMETHODCALLTYPE CShutdownPlugin::QueryInterface(REFIID iid, void** out) {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IHostPlugin) && !IsEqualIID(iid, IID_IUnknown))
-        return E_NOINTERFACE;
-    *out = static_cast<IHostPlugin*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE CShutdownPlugin::AddRef() {
-    return InterlockedIncrement(&refCount);
-}
-
-ULONG STDMETHODCALLTYPE CShutdownPlugin::Release() {
-    LONG count = InterlockedDecrement(&refCount);
-    if (count == 0)
-        ScalarDeletingDestructor(DESTRUCTOR_FREE_MEMORY);
-    return count;
 }
 
 void* __thiscall CShutdownPlugin::ScalarDeletingDestructor(UINT flags) {
@@ -315,8 +280,9 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::GetProperty(DWORD id, DWORD value, vo
     case PROP_CAPTION_RECORD:
         if (out) {
             auto* record = static_cast<CaptionRecord*>(out);
-            MultiByteToWideChar(CP_ACP, 0, caption, -1, record->caption, 260);
-            record->caption[259] = L'\0';
+            const int room = static_cast<int>(std::size(record->caption));
+            MultiByteToWideChar(CP_ACP, 0, caption, -1, record->caption, room);
+            record->caption[room - 1] = L'\0';
             record->hotKey = settings.hotKey;
             record->value = value;
         }
@@ -353,9 +319,8 @@ void CShutdownPlugin::PerformAction(DWORD action) {
 // The action the user asked for, or 0.
 DWORD CShutdownPlugin::ChooseAction() {
     int enabled = 0;
-    for (DWORD action : {ACTION_SWITCHUSER, ACTION_LOGOFF, ACTION_STANDBY, ACTION_HIBERNATE,
-                         ACTION_TURNOFF, ACTION_RESTART}) {
-        if (settings.flags & action)
+    for (const ActionRow& row : ACTIONS) {
+        if (settings.flags & row.bit)
             ++enabled;
     }
     if (enabled == 0)
@@ -414,10 +379,7 @@ HICON CShutdownPlugin::ViewSizeIcon() {
     if (settings.iconLocation[0]) {
         cache = ExtractFromLocation(large);
     } else {
-        int size = large ? 32 : 16;
-        cache.Reset(
-            static_cast<HICON>(LoadImageA(Module::Handle(), MAKEINTRESOURCEA(BUTTON_ICON_ID),
-                                          IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+        cache = ButtonIcon(large ? LARGE_ICON_SIZE : SMALL_ICON_SIZE);
     }
     return cache.Get();
 }
@@ -426,9 +388,7 @@ HICON CShutdownPlugin::BigIcon() {
     if (bigIcon)
         return bigIcon.Get();
     if (!settings.iconLocation[0]) {
-        bigIcon.Reset(
-            static_cast<HICON>(LoadImageA(Module::Handle(), MAKEINTRESOURCEA(BUTTON_ICON_ID),
-                                          IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+        bigIcon = ButtonIcon(LARGE_ICON_SIZE);
         return bigIcon.Get();
     }
     bigIcon = ExtractFromLocation(true);

@@ -1,23 +1,19 @@
 // The object the host creates for each of its Quiescor buttons.
 #pragma once
 
+#include "core/comobject.h"
 #include "core/hostapi.h"
-#include "core/iconhandle.h"
+#include "core/owners.h"
 #include "core/pluginsettings.h"
 
 class CSettingsDlg;
 
 // The table holds exactly the host's 27 operations: the destructor is not virtual, and
 // operation 27 stands in for it.
-class CShutdownPlugin final : public IHostPlugin {
+class CShutdownPlugin final : public ComObject<CShutdownPlugin, IHostPlugin, IID_IHostPlugin> {
 public:
     CShutdownPlugin();
-    CShutdownPlugin(const CShutdownPlugin&) = delete;
-    CShutdownPlugin& operator=(const CShutdownPlugin&) = delete;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE Load(IStream* stream) override;
     HRESULT STDMETHODCALLTYPE Save(IStream* stream) override;
     HRESULT STDMETHODCALLTYPE SetHostData(const void* data) override;
@@ -51,10 +47,12 @@ public:
 
 private:
     class KeepAlive;
+    friend ComObject;
 
     ~CShutdownPlugin();
+    void Destroy() { ScalarDeletingDestructor(DESTRUCTOR_FREE_MEMORY); }
     // True when the calls under way hold the only references: the host let the object go.
-    bool Abandoned() const { return refCount <= heldByCalls; }
+    bool Abandoned() const { return References() <= heldByCalls; }
     DWORD ChooseAction();
     DWORD ChooseInExitWindow();
     HWND OwnerWindow();
@@ -78,6 +76,5 @@ private:
     IconHandle largeIcon;
     IconHandle bigIcon;
     BOOL busy = FALSE;
-    LONG refCount = 1;
     LONG heldByCalls = 0; // references of the calls that run a dialog (nested calls count)
 };

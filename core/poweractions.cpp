@@ -1,48 +1,20 @@
 #include "core/poweractions.h"
 
-#include "core/actionflags.h"
+#include "core/actiontable.h"
 #include "core/modaldialog.h"
 #include "core/module.h"
+#include "core/owners.h"
 #include "res/resource.h"
 
 #include <string>
 
 namespace {
 
-struct ActionName {
-    DWORD action;
-    UINT stringId;
-};
-
-// The buttons' captions name the actions in the refusal message too.
-constexpr ActionName ACTION_NAMES[] = {
-    {ACTION_LOGOFF, IDS_CAPTION_LOGOFF},       {ACTION_TURNOFF, IDS_CAPTION_TURNOFF},
-    {ACTION_RESTART, IDS_CAPTION_RESTART},     {ACTION_STANDBY, IDS_CAPTION_STANDBY},
-    {ACTION_HIBERNATE, IDS_CAPTION_HIBERNATE}, {ACTION_SWITCHUSER, IDS_CAPTION_SWITCHUSER},
-};
-
-class TokenHandle {
-public:
-    TokenHandle() {
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-            token = nullptr;
-    }
-    ~TokenHandle() {
-        if (token)
-            CloseHandle(token);
-    }
-    TokenHandle(const TokenHandle&) = delete;
-    TokenHandle& operator=(const TokenHandle&) = delete;
-    HANDLE Get() const { return token; }
-
-private:
-    HANDLE token = nullptr;
-};
-
 void EnableShutdownPrivilege() {
-    TokenHandle token;
-    if (!token.Get())
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened))
         return;
+    KernelHandle token(opened);
     TOKEN_PRIVILEGES privileges = {};
     privileges.PrivilegeCount = 1;
     LookupPrivilegeValueA("", "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
@@ -62,15 +34,9 @@ PowerResult Outcome(BOOL succeeded) {
 // Not every system has it, so it is looked up rather than imported; a system without
 // it does nothing, which is no refusal.
 PowerResult LockTheWorkstation() {
-    HMODULE user = LoadLibraryA("user32.dll");
-    if (!user)
-        return {};
-    using LockFn = BOOL(WINAPI*)();
-    auto lock =
-        reinterpret_cast<LockFn>(reinterpret_cast<void*>(GetProcAddress(user, "LockWorkStation")));
-    PowerResult result = lock ? Outcome(lock()) : PowerResult();
-    FreeLibrary(user);
-    return result;
+    LibraryHandle user(LoadLibraryA("user32.dll"));
+    auto lock = LibraryFunction<BOOL(WINAPI*)()>(user.Get(), "LockWorkStation");
+    return lock ? Outcome(lock()) : PowerResult();
 }
 
 // The system's own words for an error, without the line break they end with.
@@ -93,18 +59,13 @@ std::string SystemErrorText(DWORD error) {
 
 PowerResult PerformPowerAction(DWORD action) {
     EnableShutdownPrivilege();
-    switch (action) {
-    case ACTION_LOGOFF:
-        return Outcome(ExitWindowsEx(EWX_LOGOFF, 0));
-    case ACTION_TURNOFF:
-        return Outcome(ExitWindowsEx(EWX_SHUTDOWN | EWX_POWEROFF, 0));
-    case ACTION_RESTART:
-        return Outcome(ExitWindowsEx(EWX_REBOOT, 0));
-    case ACTION_STANDBY:
-        return Outcome(SetSystemPowerState(TRUE, FALSE));
-    case ACTION_HIBERNATE:
-        return Outcome(SetSystemPowerState(FALSE, FALSE));
-    case ACTION_SWITCHUSER:
+    const ActionRow* row = FindAction(action);
+    switch (row ? row->call : PowerCall::None) {
+    case PowerCall::ExitWindows:
+        return Outcome(ExitWindowsEx(row->callArgument, 0));
+    case PowerCall::SystemPowerState:
+        return Outcome(SetSystemPowerState(row->callArgument, FALSE));
+    case PowerCall::LockWorkStation:
         return LockTheWorkstation();
     default:
         return {};
@@ -112,11 +73,10 @@ PowerResult PerformPowerAction(DWORD action) {
 }
 
 void ReportRefusedAction(HWND owner, HMODULE strings, DWORD action, DWORD error) {
+    // The button's caption names the action.
     std::string text = LoadDialogString(strings, IDS_ACTION_REFUSED);
-    for (const ActionName& name : ACTION_NAMES) {
-        if (name.action == action)
-            text += " " + LoadDialogString(strings, name.stringId);
-    }
+    if (const ActionRow* row = FindAction(action))
+        text += " " + LoadDialogString(strings, row->captionId);
     if (error != ERROR_SUCCESS)
         text += "\r\n\r\n" + SystemErrorText(error);
     MessageBoxA(owner, text.c_str(), PLUGIN_DISPLAY_NAME, MB_OK | MB_ICONERROR);

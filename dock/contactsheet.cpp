@@ -1,8 +1,8 @@
 #include "dock/contactsheet.h"
 
-#include "core/gdiobjects.h"
-#include "dock/skinbuttons.h"
-#include "dock/windowcapture.h"
+#include "core/actiontable.h"
+#include "core/owners.h"
+#include "host/windowcapture.h"
 
 #include <algorithm>
 #include <string>
@@ -16,8 +16,6 @@ constexpr int LABEL_WIDTH = 84;
 constexpr int GAP = 24; // between the window and the table
 constexpr COLORREF PAPER = RGB(236, 236, 236);
 constexpr COLORREF INK = RGB(40, 40, 40);
-// The order in which the exit window shows the buttons.
-constexpr LONG ROW_ORDER[] = {128, 1, 8, 16, 2, 4, 64};
 constexpr char NOTE[] = "A skin has three pictures per button: focused shows the hot "
                         "one, disabled the normal one.";
 
@@ -38,7 +36,7 @@ bool CContactSheet::Render(CSkin& skin, HMODULE stringModule) {
     keys.clear();
     buttons.clear();
     cellSize = {0, 0};
-    for (LONG key : ROW_ORDER) {
+    for (LONG key : CSkin::BUTTON_ORDER) {
         RECT rect;
         if (!skin.GetButtonRect(key, rect))
             continue;
@@ -80,7 +78,7 @@ void CContactSheet::Draw(HDC dc, CSkin& skin, const CRasterImage& window) const 
         Text(dc, table.x + column * cellSize.cx + CELL_PAD, MARGIN, COLUMNS[column].name);
     for (int row = 0; row < Rows(); ++row) {
         Text(dc, table.x - LABEL_WIDTH, table.y + row * cellSize.cy + CELL_PAD,
-             SkinButtonNameOf(keys[row]));
+             FindButton(keys[row])->skinKey);
         for (int column = 0; column < COLUMN_COUNT; ++column)
             DrawCell(dc, skin, row, column);
     }

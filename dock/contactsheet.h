@@ -2,8 +2,8 @@
 // one picture: what a skin author looks at before handing a skin out.
 #pragma once
 
-#include "dock/screenimage.h"
 #include "exitwnd/skin.h"
+#include "host/screenimage.h"
 
 #include <windows.h>
 

@@ -1,13 +1,14 @@
 #include "dock/dockapp.h"
 
-#include "dock/docklog.h"
-#include "dock/pngwriter.h"
-#include "dock/windowcapture.h"
 #include "core/actionflags.h"
-#include "tests/host/dialogdriver.h"
-#include "tests/host/messagepump.h"
-#include "tests/host/settingsrecord.h"
-#include "tests/host/streams.h"
+#include "dock/docklog.h"
+#include "host/dialogdriver.h"
+#include "host/messagepump.h"
+#include "host/pngwriter.h"
+#include "host/settingsrecord.h"
+#include "host/streams.h"
+#include "host/windowcapture.h"
+#include "tooltip/richtooltip.h"
 
 #include <cstring>
 #include <utility>
@@ -19,9 +20,7 @@ namespace {
 constexpr DWORD TOOLTIP_WAIT_MS = 900;
 // Long enough for a dialog and its controls to paint.
 constexpr DWORD DIALOG_WAIT_MS = 300;
-// Where the settings stream keeps its flags, and the flags of a button that turns off
-// after asking.
-constexpr size_t FLAGS_OFFSET = 4;
+// The flags of a button that turns off after asking.
 constexpr DWORD TURN_OFF_AFTER_ASKING = ACTION_TURNOFF | OPTION_CONFIRM;
 // How long the pointer rests on the focused button on its way to turn off.
 constexpr DWORD PASS_OVER_MS = 300;
@@ -55,12 +54,13 @@ void PointAt(HWND window) {
     SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
 }
 
-void PumpPendingMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+bool WritePicture(const std::string& path, const ScreenImage& image) {
+    std::string why;
+    if (CPngWriter::Write(path, image, &why))
+        return true;
+    if (!why.empty())
+        DockLog("cannot write %s: %s", path.c_str(), why.c_str());
+    return false;
 }
 
 } // namespace
@@ -71,8 +71,6 @@ CDockApp::CDockApp(HINSTANCE instance, DockOptions options)
 
 CDockApp::~CDockApp() {
     ReleasePlugin();
-    if (language)
-        FreeLibrary(language);
 }
 
 int CDockApp::Run() {
@@ -99,21 +97,21 @@ bool CDockApp::Start() {
         DockLog("cannot redirect the power calls of %s: not starting", library.Path().c_str());
         return false;
     }
-    plugin = library.CreatePlugin();
+    plugin.Reset(library.CreatePlugin());
     if (!plugin) {
         DockLog("%s made no plug-in object", library.Path().c_str());
         return false;
     }
-    site.Attach(plugin);
+    site.Attach(plugin.Get());
     plugin->SetSite(&site);
-    plugin->SetResourceModule(0, language);
+    plugin->SetResourceModule(0, language.Get());
     plugin->SetCaption("Quiescor");
     // A new button has no saved settings: the object keeps its defaults.
     if (options.skinName.empty())
-        settings.LoadInto(plugin);
+        settings.LoadInto(plugin.Get());
     else
-        LoadSkinOnly(plugin, options.skinName);
-    bar.Attach(plugin);
+        LoadSkinOnly(plugin.Get(), options.skinName);
+    bar.Attach(plugin.Get());
     bar.Show();
     return true;
 }
@@ -123,11 +121,11 @@ bool CDockApp::Start() {
 bool CDockApp::LoadLanguage() {
     if (options.languagePath.empty())
         return true;
-    language = LoadLibraryA(options.languagePath.c_str());
+    language.Reset(LoadLibraryA(options.languagePath.c_str()));
     if (!language)
         DockLog("cannot load the language module %s (error %lu)", options.languagePath.c_str(),
                 GetLastError());
-    return language != nullptr;
+    return static_cast<bool>(language);
 }
 
 int CDockApp::RunMessageLoop() {
@@ -140,13 +138,13 @@ int CDockApp::RunMessageLoop() {
 }
 
 int CDockApp::TakeScreenshot() {
-    PumpPendingMessages();
+    Pump();
     ScreenImage image;
     if (!CWindowCapture::Capture(bar.Handle(), image)) {
         DockLog("cannot capture the bar");
         return EXIT_NO_SCREENSHOT;
     }
-    if (!CPngWriter::Write(options.screenshotPath, image))
+    if (!WritePicture(options.screenshotPath, image))
         return EXIT_NO_SCREENSHOT;
     return TakeWindowShots();
 }
@@ -201,12 +199,12 @@ bool CDockApp::CaptureOpenedWindow(HWND window, const std::string& path, bool wi
     PumpFor(withTooltip ? TOOLTIP_WAIT_MS : DIALOG_WAIT_MS);
     RECT area;
     GetWindowRect(window, &area);
-    HWND tip = withTooltip ? FindWindowA("RichTooltip", nullptr) : nullptr;
+    HWND tip = withTooltip ? FindWindowA(CRichTooltip::CLASS_NAME, nullptr) : nullptr;
     RECT tipRect;
     if (tip && IsWindowVisible(tip) && GetWindowRect(tip, &tipRect))
         UnionRect(&area, &area, &tipRect);
     ScreenImage image;
-    return CWindowCapture::CaptureScreen(area, image) && CPngWriter::Write(path, image);
+    return CWindowCapture::CaptureScreen(area, image) && WritePicture(path, image);
 }
 
 // The button's settings become those of a button that turns off after asking; the
@@ -230,10 +228,7 @@ void CDockApp::AskBeforeTurningOff() {
 void CDockApp::ReleasePlugin() {
     bar.Attach(nullptr);
     site.Attach(nullptr);
-    if (plugin) {
-        plugin->Release();
-        plugin = nullptr;
-    }
+    plugin.Reset();
 }
 
 // True when the library agrees to be unloaded once the object is gone.

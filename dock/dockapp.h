@@ -3,12 +3,13 @@
 // the user exits.
 #pragma once
 
+#include "core/owners.h"
 #include "dock/dockbar.h"
 #include "dock/dockoptions.h"
 #include "dock/docksite.h"
 #include "dock/dryrun.h"
 #include "dock/settingsfile.h"
-#include "tests/host/pluginlibrary.h"
+#include "host/pluginlibrary.h"
 
 class CDockApp {
 public:
@@ -51,6 +52,6 @@ private:
     CDockBar bar;
     CDockSite site;
     CDryRun dryRun;
-    IHostPlugin* plugin = nullptr;
-    HMODULE language = nullptr; // freed after the object that uses it
+    ComPtr<IHostPlugin> plugin;
+    LibraryHandle language; // freed after the object that uses it
 };

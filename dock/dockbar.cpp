@@ -1,6 +1,6 @@
 #include "dock/dockbar.h"
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -15,12 +15,12 @@ constexpr int SCREEN_MARGIN = 8;
 constexpr UINT_PTR TOOL_ID = 1;
 
 void Fill(HDC dc, const RECT& rect, COLORREF colour) {
-    GdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+    Brush brush(CreateSolidBrush(colour));
     FillRect(dc, &rect, brush.Get());
 }
 
 void Frame(HDC dc, const RECT& rect, COLORREF colour) {
-    GdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+    Brush brush(CreateSolidBrush(colour));
     FrameRect(dc, &rect, brush.Get());
 }
 
@@ -213,7 +213,7 @@ void CDockBar::ShowMenu(POINT screenPoint) {
         screenPoint = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
         ClientToScreen(window, &screenPoint);
     }
-    MenuHandle menu;
+    MenuHandle menu(CreatePopupMenu());
     AppendMenuA(menu.Get(), MF_STRING | (plugin ? 0 : MF_GRAYED), CMD_SETTINGS, "Settings...");
     AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu.Get(), MF_STRING, CMD_EXIT, "Exit");

@@ -3,7 +3,7 @@
 // as Windows refuses a user without the shutdown privilege, and the plug-in says so.
 #pragma once
 
-#include "tests/host/powerrecorder.h"
+#include "host/powerrecorder.h"
 
 #include <string>
 

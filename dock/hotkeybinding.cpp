@@ -19,17 +19,15 @@ void CHotKeyBinding::Unbind() {
 }
 
 UINT CHotKeyBinding::Modifiers(WORD hotKey) {
-    // The extended-key bit only tells the control how to name the key; the system
-    // matches keys without it.
-    BYTE flags = HIBYTE(hotKey);
+    // The extended-key bit only tells the control how to name the key.
     UINT modifiers = 0;
-    if (flags & SHIFT)
+    if (hotKey & HOTKEY_SHIFT)
         modifiers |= MOD_SHIFT;
-    if (flags & CONTROL)
+    if (hotKey & HOTKEY_CONTROL)
         modifiers |= MOD_CONTROL;
-    if (flags & ALT)
+    if (hotKey & HOTKEY_ALT)
         modifiers |= MOD_ALT;
-    if (flags & WINDOWS)
+    if (hotKey & HOTKEY_WIN)
         modifiers |= MOD_WIN;
     return modifiers;
 }

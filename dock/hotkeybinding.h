@@ -2,15 +2,12 @@
 // byte the virtual key, high byte the modifiers.
 #pragma once
 
+#include "core/hostapi.h"
+
 #include <windows.h>
 
 class CHotKeyBinding {
 public:
-    // Plug-in modifier bits, as the hot-key control stores them.
-    static constexpr BYTE SHIFT = 0x01;
-    static constexpr BYTE CONTROL = 0x02;
-    static constexpr BYTE ALT = 0x04;
-    static constexpr BYTE WINDOWS = 0x20;
     // The identifier that WM_HOTKEY carries.
     static constexpr int ID = 1;
 

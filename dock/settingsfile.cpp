@@ -1,7 +1,7 @@
 #include "dock/settingsfile.h"
 
 #include "dock/docklog.h"
-#include "tests/host/streams.h"
+#include "host/streams.h"
 
 #include <fstream>
 #include <iterator>

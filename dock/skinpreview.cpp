@@ -2,9 +2,10 @@
 // sheet of every button in every state beside the whole window, into a PNG file, so
 // that skin authors can check their work without opening the exit window.
 //   skinpreview.exe [--states] <skin name, e.g. Glass\quiescorskin.ini, or ""> <png>
+#include "core/owners.h"
 #include "dock/contactsheet.h"
-#include "dock/pngwriter.h"
 #include "exitwnd/skin.h"
+#include "host/pngwriter.h"
 
 #include <cstdio>
 #include <cstring>
@@ -27,13 +28,14 @@ ScreenImage ToScreenImage(CRasterImage& preview) {
 }
 
 bool RenderPreview(CSkin& skin, ScreenImage& image) {
-    HDC screen = GetDC(nullptr);
     CRasterImage preview;
-    bool rendered = RenderSkinPreview(skin, screen, GetModuleHandleA(nullptr), preview);
-    ReleaseDC(nullptr, screen);
-    if (rendered)
-        image = ToScreenImage(preview);
-    return rendered;
+    {
+        WindowDC screen(nullptr);
+        if (!RenderSkinPreview(skin, screen.Get(), GetModuleHandleA(nullptr), preview))
+            return false;
+    }
+    image = ToScreenImage(preview);
+    return true;
 }
 
 bool RenderSheet(CSkin& skin, ScreenImage& image) {

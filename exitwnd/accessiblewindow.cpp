@@ -1,6 +1,6 @@
 #include "exitwnd/accessiblewindow.h"
 
-#include "core/actionflags.h"
+#include "core/actiontable.h"
 #include "core/modaldialog.h"
 #include "core/module.h"
 #include "res/resource.h"
@@ -15,28 +15,9 @@ constexpr HRESULT DISCONNECTED = CO_E_OBJNOTCONNECTED;
 constexpr LONG BUTTON_STATES = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED |
                                STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_UNAVAILABLE;
 
-struct SpokenAction {
-    LONG action;
-    UINT nameId;
-    const char* shortcut;
-};
-
-// A button is named as the built-in skin captions it, and chosen by its letter key.
-SpokenAction SpokenActionFor(LONG action) {
-    static constexpr SpokenAction SPOKEN[] = {
-        {ACTION_TURNOFF, IDS_CAPTION_TURNOFF, "T"},
-        {ACTION_RESTART, IDS_CAPTION_RESTART, "R"},
-        {ACTION_LOGOFF, IDS_CAPTION_LOGOFF, "L"},
-        {ACTION_STANDBY, IDS_CAPTION_STANDBY, "S"},
-        {ACTION_HIBERNATE, IDS_CAPTION_HIBERNATE, "H"},
-        {ACTION_SWITCHUSER, IDS_CAPTION_SWITCHUSER, "W"},
-        {BUTTON_CANCEL, IDS_CAPTION_CANCEL, "Escape"},
-    };
-    for (const SpokenAction& spoken : SPOKEN) {
-        if (spoken.action == action)
-            return spoken;
-    }
-    return {action, 0, ""};
+// A button is chosen by its letter key; Cancel, which has none, by Escape.
+std::string ShortcutOf(const ActionRow& button) {
+    return button.letter ? std::string(1, button.letter) : std::string("Escape");
 }
 
 bool IsLineTag(const std::string& name) {
@@ -325,12 +306,14 @@ private:
 };
 
 AccessibleFacts ButtonFacts(HMODULE resourceModule, LONG action, std::string_view tipMarkup) {
-    const SpokenAction spoken = SpokenActionFor(action);
     AccessibleFacts facts;
     facts.role = ROLE_SYSTEM_PUSHBUTTON;
-    facts.name = spoken.nameId ? LoadDialogString(resourceModule, spoken.nameId) : "";
     facts.description = TipDescription(tipMarkup);
-    facts.shortcut = spoken.shortcut;
+    const ActionRow* button = FindButton(action);
+    if (!button)
+        return facts;
+    facts.name = LoadDialogString(resourceModule, button->captionId);
+    facts.shortcut = ShortcutOf(*button);
     return facts;
 }
 

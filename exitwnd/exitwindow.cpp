@@ -1,36 +1,13 @@
 #include "exitwnd/exitwindow.h"
 
-#include "core/actionflags.h"
-#include "core/gdiobjects.h"
+#include "core/actiontable.h"
 #include "core/module.h"
+#include "core/owners.h"
 #include "exitwnd/pngbutton.h"
 #include "res/resource.h"
 #include "tooltip/richtooltip.h"
 
 namespace {
-
-struct ButtonRow {
-    LONG action;
-    UINT tooltipId;
-};
-
-// Creation order, which is also the tab order and decides the first focus.
-constexpr ButtonRow BUTTON_ROWS[] = {
-    {ACTION_SWITCHUSER, IDS_TIP_SWITCHUSER}, {ACTION_LOGOFF, IDS_TIP_LOGOFF},
-    {ACTION_STANDBY, IDS_TIP_STANDBY},       {ACTION_HIBERNATE, IDS_TIP_HIBERNATE},
-    {ACTION_TURNOFF, IDS_TIP_TURNOFF},       {ACTION_RESTART, IDS_TIP_RESTART},
-    {BUTTON_CANCEL, IDS_TIP_CANCEL},
-};
-
-struct LetterKey {
-    WPARAM key;
-    DWORD action;
-};
-
-constexpr LetterKey LETTER_KEYS[] = {
-    {'T', ACTION_TURNOFF}, {'R', ACTION_RESTART},   {'L', ACTION_LOGOFF},
-    {'S', ACTION_STANDBY}, {'H', ACTION_HIBERNATE}, {'W', ACTION_SWITCHUSER},
-};
 
 // Captions are painted in this order.
 constexpr LONG CAPTION_ORDER[] = {ACTION_LOGOFF,  ACTION_STANDBY,    ACTION_HIBERNATE,
@@ -38,17 +15,13 @@ constexpr LONG CAPTION_ORDER[] = {ACTION_LOGOFF,  ACTION_STANDBY,    ACTION_HIBE
 
 // One of the six actions, not Cancel, not the confirmation option, not several.
 bool IsSingleAction(DWORD value) {
-    return value != 0 && (value & ALL_ACTIONS) == value && (value & (value - 1)) == 0;
+    return FindAction(value) != nullptr;
 }
 
 constexpr int TOOLTIP_TEXT_SIZE = 500;
-constexpr int TOOLTIP_BEHAVIOUR_KEEP_WHILE_INSIDE = 4;
-constexpr int TOOLTIP_DIRECTION_ABOVE_RIGHT = 1;
-constexpr int TOOLTIP_DELAY_AUTOPOP = 2;
-constexpr int TOOLTIP_DELAY_INITIAL = 3;
+constexpr UINT TOOLTIP_INITIAL_DELAY_MS = 500;
+constexpr UINT TOOLTIP_AUTOPOP_DELAY_MS = 10000;
 constexpr int TOOLTIP_TEXT_WIDTH = 300;
-constexpr DWORD TOOLTIP_STYLES = 0x105; // anchor, rounded, shown while inactive
-constexpr int ALL_TOOLS = -1;
 
 } // namespace
 
@@ -74,12 +47,13 @@ void CExitWindow::CreateTooltip() {
     tooltip = std::make_unique<CRichTooltip>(resourceModule);
     tooltip->Create(Window(), TRUE);
     tooltip->SetNotify(FALSE);
-    tooltip->SetBehaviour(TOOLTIP_BEHAVIOUR_KEEP_WHILE_INSIDE, ALL_TOOLS);
-    tooltip->SetDirection(TOOLTIP_DIRECTION_ABOVE_RIGHT, ALL_TOOLS);
-    tooltip->SetDelayTime(TOOLTIP_DELAY_INITIAL, 500);
-    tooltip->SetDelayTime(TOOLTIP_DELAY_AUTOPOP, 10000);
+    tooltip->SetBehaviour(KeepWhileInside, CRichTooltip::ALL_TOOLS);
+    tooltip->SetDirection(AboveRight, CRichTooltip::ALL_TOOLS);
+    tooltip->SetDelayTime(TTDT_INITIAL, TOOLTIP_INITIAL_DELAY_MS);
+    tooltip->SetDelayTime(TTDT_AUTOPOP, TOOLTIP_AUTOPOP_DELAY_MS);
     tooltip->Renderer().maxTextWidth = TOOLTIP_TEXT_WIDTH;
-    tooltip->SetStyles(TOOLTIP_STYLES, ALL_TOOLS);
+    // No shadow.
+    tooltip->SetStyles(TipAnchor | TipRounded | ShowInactive, CRichTooltip::ALL_TOOLS);
 }
 
 void CExitWindow::SizeAndCentre() {
@@ -96,17 +70,18 @@ void CExitWindow::SizeAndCentre() {
 }
 
 void CExitWindow::CreateButtons() {
-    for (const ButtonRow& row : BUTTON_ROWS) {
+    // Creation order is the tab order, and decides the first focus.
+    for (LONG key : CSkin::BUTTON_ORDER) {
         auto* button = new CPngButton();
-        if (!button->Create(Window(), &skin, row.action) || !button->Window()) {
+        if (!button->Create(Window(), &skin, key) || !button->Window()) {
             delete button;
             continue;
         }
         button->SetTooltip(tooltip.get());
         char text[TOOLTIP_TEXT_SIZE] = {};
-        LoadStringA(resourceModule, row.tooltipId, text, TOOLTIP_TEXT_SIZE);
+        LoadStringA(resourceModule, FindButton(key)->tooltipId, text, TOOLTIP_TEXT_SIZE);
         tooltip->AddTool(button->Window(), text, nullptr, nullptr, 0);
-        button->SetAccessibleFacts(ButtonFacts(resourceModule, row.action, text));
+        button->SetAccessibleFacts(ButtonFacts(resourceModule, key, text));
     }
 }
 
@@ -145,9 +120,9 @@ LRESULT CExitWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool&
         accessible.Disconnect();
     if (message != WM_KEYDOWN)
         return 0;
-    for (const LetterKey& letter : LETTER_KEYS) {
-        if (wParam == letter.key) {
-            actions = letter.action;
+    for (const ActionRow& action : ACTIONS) {
+        if (wParam == static_cast<WPARAM>(action.letter)) {
+            actions = action.bit;
             EndDialog(Window(), IDOK);
             break;
         }

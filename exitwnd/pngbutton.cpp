@@ -1,7 +1,7 @@
 #include "exitwnd/pngbutton.h"
 
-#include "core/gdiobjects.h"
 #include "core/module.h"
+#include "core/owners.h"
 #include "exitwnd/skin.h"
 #include "tooltip/richtooltip.h"
 
@@ -10,6 +10,8 @@ namespace {
 constexpr char OBJECT_PROPERTY[] = "zrkpngbtn_this";
 constexpr UINT_PTR HOVER_TIMER = 100;
 constexpr UINT HOVER_PERIOD_MS = 50;
+// The system's class of popup menus.
+constexpr char MENU_CLASS[] = "#32768";
 
 POINT PointOf(LPARAM lParam) {
     return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -25,7 +27,7 @@ void CPngButton::RegisterClassOnce() {
     WNDCLASSA windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.hInstance = module;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_HAND);
     windowClass.lpszClassName = PNGBUTTON_CLASS_NAME;
     windowClass.lpfnWndProc = WindowProc;
     RegisterClassA(&windowClass);
@@ -226,7 +228,8 @@ bool CPngButton::PointerStillOver(HWND window) {
     char className[256] = {};
     if (under)
         GetClassNameA(under, className, sizeof className);
-    return lstrcmpA(className, "#32768") == 0 || lstrcmpA(className, "RichTooltip") == 0;
+    return lstrcmpA(className, MENU_CLASS) == 0 ||
+           lstrcmpA(className, CRichTooltip::CLASS_NAME) == 0;
 }
 
 // A leave onto the tooltip or a menu is watched by polling until the pointer really goes.

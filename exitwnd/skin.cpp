@@ -1,5 +1,7 @@
 #include "exitwnd/skin.h"
 
+#include "core/actiontable.h"
+#include "core/fixedtext.h"
 #include "core/module.h"
 #include "exitwnd/skinpoint.h"
 
@@ -12,33 +14,9 @@ namespace {
 constexpr char DESCRIPTION_SECTION_IMAGES[] = "images";
 constexpr char DESCRIPTION_SECTION_POINTS[] = "points";
 
-struct ButtonKey {
-    const char* name;
-    LONG key;
-};
-
-// The order in which a description's buttons are read, and so their order in the table.
-constexpr ButtonKey BUTTON_KEYS[] = {
-    {"TurnOff", 2},      {"LogOff", 1},     {"Restart", 4}, {"StandBy", 8},
-    {"SwitchUser", 128}, {"Hibernate", 16}, {"Cancel", 64},
-};
-
 void ReadValue(const char* description, const char* section, const char* key,
                char (&value)[MAX_PATH]) {
     GetPrivateProfileStringA(section, key, "", value, MAX_PATH, description);
-}
-
-// Both texts joined, or false when they do not fit a path together.
-bool JoinPath(const char* first, const char* second, char (&joined)[MAX_PATH]) {
-    size_t firstLength = std::strlen(first);
-    size_t secondLength = std::strlen(second);
-    if (firstLength + secondLength >= MAX_PATH) {
-        joined[0] = '\0';
-        return false;
-    }
-    std::memcpy(joined, first, firstLength);
-    std::memcpy(joined + firstLength, second, secondLength + 1);
-    return true;
 }
 
 bool SkinsFolder(char (&folder)[MAX_PATH]) {
@@ -47,13 +25,13 @@ bool SkinsFolder(char (&folder)[MAX_PATH]) {
     if (length == 0 || length >= MAX_PATH)
         return false;
     PathRemoveFileSpecA(module);
-    return PathAddBackslashA(module) && JoinPath(module, "skins\\", folder);
+    return PathAddBackslashA(module) && JoinPath({module, "skins\\"}, folder);
 }
 
 // A picture of the skin's folder, or nothing when its path is too long.
 bool LoadPicture(CRasterImage& image, const char* folder, const char* file) {
     char path[MAX_PATH];
-    return JoinPath(folder, file, path) && image.LoadFromFile(path, FormatPng);
+    return JoinPath({folder, file}, path) && image.LoadFromFile(path, FormatPng);
 }
 
 } // namespace
@@ -96,8 +74,8 @@ void CSkin::Load(const char* skinName) {
         Clear();
         return;
     }
-    for (const ButtonKey& button : BUTTON_KEYS)
-        LoadButton(description, folder, button.name, button.key);
+    for (LONG key : DESCRIPTION_ORDER)
+        LoadButton(description, folder, FindButton(key)->skinKey, key);
     isDefault = false;
 }
 
@@ -136,7 +114,7 @@ void CSkin::MakeSkinPath(const char* skinName, char (&path)[MAX_PATH]) {
         path[0] = '\0';
         return;
     }
-    JoinPath(folder, skinName ? skinName : "", path);
+    JoinPath({folder, skinName ? skinName : ""}, path);
 }
 
 bool CSkin::SkinNameFromPath(const char* path, char (&skinName)[MAX_PATH]) {
@@ -144,7 +122,7 @@ bool CSkin::SkinNameFromPath(const char* path, char (&skinName)[MAX_PATH]) {
     const char* found = path ? StrStrIA(path, MARKER) : nullptr;
     if (!found)
         return false;
-    lstrcpynA(skinName, found + sizeof MARKER - 1, MAX_PATH);
+    CopyText(skinName, found + sizeof MARKER - 1);
     return true;
 }
 

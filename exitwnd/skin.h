@@ -2,6 +2,7 @@
 // from a skin folder or from the pictures built into the module.
 #pragma once
 
+#include "core/actionflags.h"
 #include "image/rasterimage.h"
 
 #include <windows.h>
@@ -21,6 +22,15 @@ public:
     static constexpr int STATE_NORMAL = 0;
     static constexpr int STATE_PRESSED = 1;
     static constexpr int STATE_HOT = 2;
+    // The buttons as the built-in skin places them from left to right, Cancel last: the
+    // exit window's tab order too, and the order in which previews show them.
+    static constexpr LONG BUTTON_ORDER[] = {ACTION_SWITCHUSER, ACTION_LOGOFF,  ACTION_STANDBY,
+                                            ACTION_HIBERNATE,  ACTION_TURNOFF, ACTION_RESTART,
+                                            BUTTON_CANCEL};
+    // The order in which a description's buttons are read, and so their order in the table.
+    static constexpr LONG DESCRIPTION_ORDER[] = {
+        ACTION_TURNOFF,    ACTION_LOGOFF,    ACTION_RESTART, ACTION_STANDBY,
+        ACTION_SWITCHUSER, ACTION_HIBERNATE, BUTTON_CANCEL};
 
     CSkin() = default;
     virtual ~CSkin();

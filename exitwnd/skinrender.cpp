@@ -2,38 +2,15 @@
 // buttons and captions.
 #include "exitwnd/skin.h"
 
-#include "core/actionflags.h"
-#include "core/gdiobjects.h"
+#include "core/actiontable.h"
 #include "core/module.h"
+#include "core/owners.h"
 #include "res/resource.h"
 
 #include <algorithm>
 #include <string>
 
 namespace {
-
-struct Caption {
-    LONG key;
-    UINT stringId;
-};
-
-// Measured in this order; DrawCaption looks keys up here.
-constexpr Caption CAPTIONS[] = {
-    {ACTION_LOGOFF, IDS_CAPTION_LOGOFF},       {ACTION_STANDBY, IDS_CAPTION_STANDBY},
-    {ACTION_HIBERNATE, IDS_CAPTION_HIBERNATE}, {ACTION_RESTART, IDS_CAPTION_RESTART},
-    {ACTION_TURNOFF, IDS_CAPTION_TURNOFF},     {ACTION_SWITCHUSER, IDS_CAPTION_SWITCHUSER},
-};
-
-struct Placement {
-    LONG key;
-    int column; // in the icon strip
-};
-
-// The built-in skin's buttons from left to right.
-constexpr Placement PLACEMENTS[] = {
-    {ACTION_SWITCHUSER, 5}, {ACTION_LOGOFF, 0},  {ACTION_STANDBY, 1},
-    {ACTION_HIBERNATE, 2},  {ACTION_TURNOFF, 3}, {ACTION_RESTART, 4},
-};
 
 // Where the built-in background's bands put the row of buttons.
 constexpr int BODY_TOP = 45;
@@ -45,6 +22,12 @@ constexpr int COLUMN_GAP = 10;
 constexpr int CAPTION_GAP = 5;
 constexpr int CANCEL_MARGIN = 10;
 constexpr int CAPTION_LENGTH = 255;
+constexpr int CAPTION_POINTS = 9;
+constexpr int POINTS_PER_INCH = 72;
+constexpr char CAPTION_FACE[] = "Tahoma";
+constexpr COLORREF CAPTION_COLOUR = RGB(255, 255, 255);
+// Every bit a window can be given: each action, the confirmation option and Cancel.
+constexpr DWORD EVERY_BUTTON = ALL_ACTIONS | OPTION_CONFIRM | BUTTON_CANCEL;
 
 bool LoadPngResource(CRasterImage& image, int id) {
     HMODULE module = Module::Handle();
@@ -53,31 +36,31 @@ bool LoadPngResource(CRasterImage& image, int id) {
 }
 
 std::string CaptionText(HMODULE module, LONG key) {
-    for (const Caption& caption : CAPTIONS) {
-        if (caption.key != key)
-            continue;
-        char text[CAPTION_LENGTH] = {};
-        LoadStringA(module, caption.stringId, text, CAPTION_LENGTH);
-        return text;
-    }
-    return std::string();
+    const ActionRow* action = FindAction(key);
+    if (!action)
+        return std::string();
+    char text[CAPTION_LENGTH] = {};
+    LoadStringA(module, action->captionId, text, CAPTION_LENGTH);
+    return text;
 }
 
 } // namespace
 
 HFONT CSkin::CreateCaptionFont() {
-    HDC screen = GetDC(nullptr);
     LOGFONTA font = {};
-    font.lfHeight = -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    {
+        WindowDC screen(nullptr);
+        font.lfHeight =
+            -MulDiv(CAPTION_POINTS, GetDeviceCaps(screen.Get(), LOGPIXELSY), POINTS_PER_INCH);
+    }
     font.lfWeight = FW_BOLD;
     font.lfCharSet = DEFAULT_CHARSET;
     NONCLIENTMETRICSA metrics = {};
     metrics.cbSize = sizeof metrics;
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
         font.lfQuality = metrics.lfMenuFont.lfQuality;
-    font.lfPitchAndFamily = 0x50;
-    lstrcpyA(font.lfFaceName, "Tahoma");
+    font.lfPitchAndFamily = DEFAULT_PITCH | FF_DECORATIVE;
+    lstrcpyA(font.lfFaceName, CAPTION_FACE);
     return CreateFontIndirectA(&font);
 }
 
@@ -96,7 +79,7 @@ void CSkin::Layout(HDC dc, HMODULE captionModule, DWORD actions, SIZE& size) {
 void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size) {
     CRasterImage strip;
     LoadPngResource(strip, IDP_SKIN_ICONS);
-    const int iconW = strip.Width() / 6;
+    const int iconW = strip.Width() / ACTION_COUNT;
     const int iconH = strip.Height() / 3;
 
     int maxW = 0;
@@ -105,10 +88,10 @@ void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size) {
     {
         Font font(CreateCaptionFont());
         Selection selected(dc, font.Get());
-        for (const Caption& caption : CAPTIONS) {
-            if (!(actions & caption.key))
+        for (const ActionRow& action : ACTIONS) {
+            if (!(actions & action.bit))
                 continue;
-            std::string text = CaptionText(stringModule, caption.key);
+            std::string text = CaptionText(stringModule, action.bit);
             SIZE extent = {};
             GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
             maxW = std::max(maxW, static_cast<int>(extent.cx));
@@ -137,17 +120,18 @@ void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size) {
     size.cy = bottom > BODY_BOTTOM ? backgroundH + cellH - (BODY_BOTTOM - BODY_TOP) : backgroundH;
 
     int entry = 0;
-    for (const Placement& placement : PLACEMENTS) {
-        if (!(actions & placement.key))
+    for (LONG key : BUTTON_ORDER) {
+        const ActionRow* action = FindAction(key);
+        if (!action || !(actions & key))
             continue;
         SkinButton& button = buttons[entry++];
-        button.key = placement.key;
+        button.key = key;
         const int iconLeft = left + columnW / 2 - iconW / 2;
         button.buttonRect = {iconLeft, top, iconLeft + iconW, top + iconH};
         button.captionRect = {left, bottom - maxH, left + columnW, bottom};
         button.image = std::make_unique<CRasterImage>();
-        strip.Crop(placement.column * iconW, 0, (placement.column + 1) * iconW, strip.Height(),
-                   button.image.get());
+        strip.Crop(action->stripColumn * iconW, 0, (action->stripColumn + 1) * iconW,
+                   strip.Height(), button.image.get());
         left += columnW + COLUMN_GAP;
     }
 
@@ -201,14 +185,14 @@ void CSkin::DrawCaption(HDC dc, LONG key) const {
     RECT rect = button ? button->captionRect : RECT{};
     std::string text = CaptionText(stringModule, key);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, CAPTION_COLOUR);
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 bool RenderSkinPreview(CSkin& skin, HDC dc, HMODULE stringModule, CRasterImage& preview) {
     SIZE size = {};
-    skin.Layout(dc, stringModule, 255, size);
+    skin.Layout(dc, stringModule, EVERY_BUTTON, size);
     Bitmap bitmap(CreateCompatibleBitmap(dc, size.cx, size.cy));
     {
         MemoryDC memory(dc);
@@ -216,8 +200,7 @@ bool RenderSkinPreview(CSkin& skin, HDC dc, HMODULE stringModule, CRasterImage& 
             return false;
         Selection selected(memory.Get(), bitmap.Get());
         skin.DrawBackground(memory.Get(), RECT{0, 0, size.cx, size.cy});
-        for (LONG key : {ACTION_SWITCHUSER, ACTION_LOGOFF, ACTION_STANDBY, ACTION_HIBERNATE,
-                         ACTION_TURNOFF, ACTION_RESTART, BUTTON_CANCEL}) {
+        for (LONG key : CSkin::BUTTON_ORDER) {
             RECT rect;
             if (skin.GetButtonRect(key, rect))
                 skin.DrawButton(memory.Get(), key, CSkin::STATE_NORMAL, rect.left, rect.top);

@@ -58,11 +58,11 @@ void ReadTag(CMarkupReader& reader) {
     std::string name = reader.ReadTagName();
     if (!name.empty() && name[0] == '/')
         name.erase(0, 1);
-    constexpr uint32_t kNoColor = 0xFF000000;
+    constexpr uint32_t NO_COLOR = 0xFF000000;
     if (OneOf(name, {"br", "t", "cti", "cbi", "ilst"})) {
         reader.ReadNumber(1);
     } else if (OneOf(name, {"ct", "cb"})) {
-        CheckColor(reader.ReadColor(kNoColor), kNoColor);
+        CheckColor(reader.ReadColor(NO_COLOR), NO_COLOR);
     } else if (SameName(name, "hr")) {
         reader.ReadValue();
     } else if (SameName(name, "img")) {

@@ -35,11 +35,11 @@ LONG ReadRleEscape(ImageStream& stream, uint64_t& x, uint64_t& row) {
     return RLE_MOVED;
 }
 
-constexpr WORD kSignature = 0x4D42; // "BM"
-constexpr DWORD kFileHeaderBytes = 14;
-constexpr DWORD kInfoHeaderBytes = 40;
-constexpr DWORD kCoreHeaderBytes = 12;
-constexpr DWORD kOs2HeaderBytes = 64;
+constexpr WORD SIGNATURE = 0x4D42; // "BM"
+constexpr DWORD FILE_HEADER_BYTES = 14;
+constexpr DWORD INFO_HEADER_BYTES = 40;
+constexpr DWORD CORE_HEADER_BYTES = 12;
+constexpr DWORD OS2_HEADER_BYTES = 64;
 
 bool SkipForward(ImageStream& stream, uint64_t bytes) {
     if (bytes > static_cast<uint64_t>(stream.Remaining()))
@@ -65,7 +65,7 @@ BITMAPINFOHEADER ParseInfoHeader(const BYTE* raw) {
 
 BITMAPINFOHEADER ParseCoreHeader(const BYTE* raw) {
     BITMAPINFOHEADER header = {};
-    header.biSize = kCoreHeaderBytes;
+    header.biSize = CORE_HEADER_BYTES;
     header.biWidth = ReadLe16(raw + 4);
     header.biHeight = ReadLe16(raw + 6);
     header.biPlanes = ReadLe16(raw + 8);
@@ -83,7 +83,7 @@ bool IsProduct(int64_t size, int64_t rowBytes, int64_t height) {
 bool ConsistentLongHeader(const BITMAPINFOHEADER& header) {
     const int64_t rowBytes =
         (static_cast<int64_t>(header.biBitCount) * header.biWidth + 31) / 32 * 4;
-    return header.biSize > kInfoHeaderBytes &&
+    return header.biSize > INFO_HEADER_BYTES &&
            IsProduct(header.biSizeImage, rowBytes, header.biHeight) && header.biPlanes == 1 &&
            header.biCompression == BI_RGB && header.biClrUsed == 0;
 }
@@ -91,20 +91,21 @@ bool ConsistentLongHeader(const BITMAPINFOHEADER& header) {
 // Reads a 40-byte header, or a 12-byte OS/2 core header, or a longer one whose extra
 // fields are skipped. The file's own image size is never trusted for reading.
 bool ReadInfoHeader(ImageStream& stream, BITMAPINFOHEADER& header, bool& coreFormat) {
-    BYTE raw[kInfoHeaderBytes];
+    BYTE raw[INFO_HEADER_BYTES];
     if (!stream.ReadExact(raw, sizeof raw))
         return false;
     header = ParseInfoHeader(raw);
-    coreFormat = header.biSize == kCoreHeaderBytes;
+    coreFormat = header.biSize == CORE_HEADER_BYTES;
     if (coreFormat) {
         header = ParseCoreHeader(raw);
-        if (!stream.Seek(-static_cast<LONG>(kInfoHeaderBytes - kCoreHeaderBytes), 1))
+        if (!stream.Seek(-static_cast<LONG>(INFO_HEADER_BYTES - CORE_HEADER_BYTES), 1))
             return false;
-    } else if (header.biSize == kOs2HeaderBytes) {
-        if (!SkipForward(stream, kOs2HeaderBytes - kInfoHeaderBytes))
+    } else if (header.biSize == OS2_HEADER_BYTES) {
+        if (!SkipForward(stream, OS2_HEADER_BYTES - INFO_HEADER_BYTES))
             return false;
-    } else if (header.biSize != kInfoHeaderBytes) {
-        if (!ConsistentLongHeader(header) || !SkipForward(stream, header.biSize - kInfoHeaderBytes))
+    } else if (header.biSize != INFO_HEADER_BYTES) {
+        if (!ConsistentLongHeader(header) ||
+            !SkipForward(stream, header.biSize - INFO_HEADER_BYTES))
             return false;
     }
     if (header.biClrUsed == 0 && header.biBitCount <= 8)
@@ -159,11 +160,11 @@ bool BmpCodec::DecodeFrom(ImageStream& stream) {
 
 void BmpCodec::Read(ImageStream& stream) {
     const LONG start = stream.Tell();
-    BYTE fileHeader[kFileHeaderBytes];
+    BYTE fileHeader[FILE_HEADER_BYTES];
     if (!stream.ReadExact(fileHeader, sizeof fileHeader))
         throw "Not a BMP";
     DWORD pixelOffset = ReadLe32(fileHeader + 10);
-    if (ReadLe16(fileHeader) != kSignature) {
+    if (ReadLe16(fileHeader) != SIGNATURE) {
         pixelOffset = 0;
         if (!stream.Seek(start, 0))
             throw "Not a BMP";

@@ -8,9 +8,9 @@
 
 namespace {
 
-constexpr DWORD kDirectoryBytes = 6;
-constexpr DWORD kEntryBytes = 16;
-constexpr DWORD kInfoHeaderBytes = 40;
+constexpr DWORD DIRECTORY_BYTES = 6;
+constexpr DWORD ENTRY_BYTES = 16;
+constexpr DWORD INFO_HEADER_BYTES = 40;
 
 size_t MaskStride(LONG width) {
     return (static_cast<size_t>(width) + 31) / 32 * 4;
@@ -20,7 +20,7 @@ size_t MaskStride(LONG width) {
 
 bool IcoCodec::DecodeFrom(ImageStream& stream) {
     const LONG start = stream.Tell();
-    BYTE directory[kDirectoryBytes];
+    BYTE directory[DIRECTORY_BYTES];
     if (start < 0 || !stream.ReadExact(directory, sizeof directory))
         return false;
     const WORD type = ReadLe16(directory + 2);
@@ -29,7 +29,7 @@ bool IcoCodec::DecodeFrom(ImageStream& stream) {
 
     const WORD entryCount = ReadLe16(directory + 4);
     info.frameCount = entryCount;
-    const size_t entryBytes = static_cast<size_t>(entryCount) * kEntryBytes;
+    const size_t entryBytes = static_cast<size_t>(entryCount) * ENTRY_BYTES;
     if (entryBytes > static_cast<size_t>(stream.Remaining()))
         return false;
     std::vector<BYTE> entries(entryBytes);
@@ -39,7 +39,7 @@ bool IcoCodec::DecodeFrom(ImageStream& stream) {
         return false;
 
     WORD bitCount = 0;
-    if (!ReadEntryImage(stream, &entries[info.frameIndex * kEntryBytes], start, bitCount))
+    if (!ReadEntryImage(stream, &entries[info.frameIndex * ENTRY_BYTES], start, bitCount))
         return false;
 
     const LONG height = Height();
@@ -54,7 +54,7 @@ bool IcoCodec::ReadEntryImage(ImageStream& stream, const BYTE* entry, LONG start
     const int64_t offset = static_cast<int64_t>(start) + ReadLe32(entry + 12);
     if (offset > stream.Size() || !stream.Seek(static_cast<LONG>(offset), 0))
         return false;
-    BYTE bitmapHeader[kInfoHeaderBytes];
+    BYTE bitmapHeader[INFO_HEADER_BYTES];
     if (!stream.ReadExact(bitmapHeader, sizeof bitmapHeader))
         return false;
     bitCount = ReadLe16(bitmapHeader + 14);

@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr int64_t kGrowthBlock = 4096;
-constexpr int64_t kMaxPosition = std::numeric_limits<LONG>::max();
+constexpr int64_t GROWTH_BLOCK = 4096;
+constexpr int64_t MAX_POSITION = std::numeric_limits<LONG>::max();
 
 } // namespace
 
@@ -43,14 +43,14 @@ size_t MemoryStream::Read(void* target, size_t itemSize, size_t count) {
 
 // Grows in whole 4096-byte blocks, and turns a borrowed block into an owned copy.
 bool MemoryStream::Reserve(int64_t bytes) {
-    if (bytes > kMaxPosition)
+    if (bytes > MAX_POSITION)
         return false;
     if (bytes <= capacity && owned)
         return true;
     int64_t newCapacity = capacity;
     if (bytes > capacity)
         newCapacity =
-            capacity + kGrowthBlock * ((bytes - capacity - 1) / kGrowthBlock) + kGrowthBlock;
+            capacity + GROWTH_BLOCK * ((bytes - capacity - 1) / GROWTH_BLOCK) + GROWTH_BLOCK;
     std::unique_ptr<BYTE[]> grown(new (std::nothrow) BYTE[static_cast<size_t>(newCapacity)]());
     if (!grown)
         return false;
@@ -65,7 +65,7 @@ size_t MemoryStream::Write(const void* source, size_t itemSize, size_t count) {
     if (!buffer || !source)
         return 0;
     const uint64_t bytes = static_cast<uint64_t>(itemSize) * count;
-    if (bytes == 0 || bytes / count != itemSize || bytes > static_cast<uint64_t>(kMaxPosition))
+    if (bytes == 0 || bytes / count != itemSize || bytes > static_cast<uint64_t>(MAX_POSITION))
         return 0;
     if (!Reserve(position + static_cast<int64_t>(bytes)))
         return 0;
@@ -90,7 +90,7 @@ bool MemoryStream::Seek(LONG offset, int origin) {
     default:
         return false;
     }
-    if (target < 0 || target > kMaxPosition)
+    if (target < 0 || target > MAX_POSITION)
         return false;
     position = static_cast<LONG>(target);
     return true;

@@ -15,13 +15,13 @@ namespace {
 
 // Metadata chunks that libpng would read whole into memory, whatever length they
 // claim. The decoder uses none of them, so libpng skips them unread.
-constexpr png_byte kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0sPLT\0eXIf\0pCAL\0sCAL";
-constexpr int kSkippedChunkCount = sizeof kSkippedChunks / 5;
+constexpr png_byte SKIPPED_CHUNKS[] = "tEXt\0zTXt\0iTXt\0sPLT\0eXIf\0pCAL\0sCAL";
+constexpr int SKIPPED_CHUNK_COUNT = sizeof SKIPPED_CHUNKS / 5;
 // The most libpng may hold of any other chunk, an ICC profile say; it keeps the chunk
 // and its decompressed form, which together must fit in the budget with the rows.
-constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t{4} << 20;
-constexpr png_uint_32 kMaxCachedChunks = 64;
-static_assert(3 * kMaxChunkBytes < PngMemoryBudget::kDefaultLimit, "chunks must fit the budget");
+constexpr png_alloc_size_t MAX_CHUNK_BYTES = png_alloc_size_t{4} << 20;
+constexpr png_uint_32 MAX_CACHED_CHUNKS = 64;
+static_assert(3 * MAX_CHUNK_BYTES < PngMemoryBudget::DEFAULT_LIMIT, "chunks must fit the budget");
 
 png_voidp AllocateFromBudget(png_structp png, png_alloc_size_t bytes) {
     return static_cast<PngMemoryBudget*>(png_get_mem_ptr(png))->Allocate(bytes);
@@ -45,12 +45,12 @@ public:
             png_destroy_read_struct(&png, nullptr, nullptr);
             throw "Failed to initialize PNG info structure";
         }
-        const auto maxSide = static_cast<png_uint_32>(CRasterImage::kMaxSide);
+        const auto maxSide = static_cast<png_uint_32>(CRasterImage::MAX_SIDE);
         png_set_user_limits(png, maxSide, maxSide);
-        png_set_chunk_malloc_max(png, kMaxChunkBytes);
-        png_set_chunk_cache_max(png, kMaxCachedChunks);
-        png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks,
-                                    kSkippedChunkCount);
+        png_set_chunk_malloc_max(png, MAX_CHUNK_BYTES);
+        png_set_chunk_cache_max(png, MAX_CACHED_CHUNKS);
+        png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, SKIPPED_CHUNKS,
+                                    SKIPPED_CHUNK_COUNT);
     }
     ~PngReadStructs() { png_destroy_read_struct(&png, &pngInfo, nullptr); }
     PngReadStructs(const PngReadStructs&) = delete;

@@ -8,7 +8,7 @@ namespace {
 
 // Each block starts with its size, padded so that what libpng gets stays aligned for
 // any type.
-constexpr size_t kPrefix = std::max(sizeof(size_t), alignof(std::max_align_t));
+constexpr size_t PREFIX = std::max(sizeof(size_t), alignof(std::max_align_t));
 
 } // namespace
 
@@ -18,19 +18,19 @@ void* PngMemoryBudget::Allocate(size_t bytes) {
         ++refusals;
         return nullptr;
     }
-    auto* block = static_cast<unsigned char*>(std::malloc(kPrefix + bytes));
+    auto* block = static_cast<unsigned char*>(std::malloc(PREFIX + bytes));
     if (!block)
         return nullptr;
     std::memcpy(block, &bytes, sizeof bytes);
     inUse += bytes;
     peak = std::max(peak, inUse);
-    return block + kPrefix;
+    return block + PREFIX;
 }
 
 void PngMemoryBudget::Free(void* block) {
     if (!block)
         return;
-    unsigned char* start = static_cast<unsigned char*>(block) - kPrefix;
+    unsigned char* start = static_cast<unsigned char*>(block) - PREFIX;
     size_t bytes = 0;
     std::memcpy(&bytes, start, sizeof bytes);
     inUse -= bytes;

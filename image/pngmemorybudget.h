@@ -9,9 +9,9 @@ class PngMemoryBudget {
 public:
     // Far below the image cap: libpng needs its row buffers and zlib's window, and keeps
     // no chunk larger than the decoder's chunk limit.
-    static constexpr size_t kDefaultLimit = size_t{16} << 20;
+    static constexpr size_t DEFAULT_LIMIT = size_t{16} << 20;
 
-    explicit PngMemoryBudget(size_t limit = kDefaultLimit) : limit(limit) {}
+    explicit PngMemoryBudget(size_t limit = DEFAULT_LIMIT) : limit(limit) {}
     PngMemoryBudget(const PngMemoryBudget&) = delete;
     PngMemoryBudget& operator=(const PngMemoryBudget&) = delete;
 

@@ -7,9 +7,9 @@
 
 namespace {
 
-constexpr DWORD kHeaderBytes = 40;
-constexpr LONG kDefaultDpi = 96;
-constexpr LONG kDefaultPelsPerMeter = 3780;
+constexpr DWORD HEADER_BYTES = 40;
+constexpr LONG DEFAULT_DPI = 96;
+constexpr LONG DEFAULT_PELS_PER_METER = 3780;
 
 DWORD NormalisedDepth(DWORD bitsPerPixel) {
     if (bitsPerPixel <= 1)
@@ -32,12 +32,12 @@ uint64_t StrideOf(uint32_t width, uint32_t depth) {
 bool WithinMemoryLimit(LONG width, LONG height, DWORD depth) {
     const uint32_t w = static_cast<uint32_t>(width);
     const uint32_t h = static_cast<uint32_t>(height);
-    const uint32_t maxSide = static_cast<uint32_t>(CRasterImage::kMaxSide);
+    const uint32_t maxSide = static_cast<uint32_t>(CRasterImage::MAX_SIDE);
     if (w > maxSide || h > maxSide)
         return false;
     const uint64_t pixelBytes = StrideOf(w, depth) * h;
     const uint64_t alphaBytes = static_cast<uint64_t>(w) * h;
-    return pixelBytes + alphaBytes <= CRasterImage::kMaxImageBytes;
+    return pixelBytes + alphaBytes <= CRasterImage::MAX_IMAGE_BYTES;
 }
 
 bool SameColor(RGBQUAD a, RGBQUAD b) {
@@ -73,10 +73,10 @@ std::unique_ptr<BYTE[]> Allocate(size_t bytes) {
 CRasterImage::CRasterImage(DWORD formatId) : header(), info() {
     info.formatId = formatId;
     info.transparentIndex = -1;
-    info.dpiX = kDefaultDpi;
-    info.dpiY = kDefaultDpi;
-    header.biXPelsPerMeter = kDefaultPelsPerMeter;
-    header.biYPelsPerMeter = kDefaultPelsPerMeter;
+    info.dpiX = DEFAULT_DPI;
+    info.dpiY = DEFAULT_DPI;
+    header.biXPelsPerMeter = DEFAULT_PELS_PER_METER;
+    header.biYPelsPerMeter = DEFAULT_PELS_PER_METER;
 }
 
 CRasterImage::CRasterImage(const CRasterImage& source, bool copyPixels, bool copyAlpha)
@@ -109,7 +109,7 @@ BYTE* CRasterImage::Create(LONG width, LONG height, DWORD bitsPerPixel, DWORD fo
     header.biClrUsed = PaletteEntries(depth);
     info.rowStride = static_cast<DWORD>(StrideOf(static_cast<uint32_t>(width), depth));
     info.formatId = formatId;
-    header.biSize = kHeaderBytes;
+    header.biSize = HEADER_BYTES;
     header.biWidth = width;
     header.biHeight = height;
     header.biPlanes = 1;
@@ -124,8 +124,8 @@ BYTE* CRasterImage::Create(LONG width, LONG height, DWORD bitsPerPixel, DWORD fo
         SetError("CRasterImage::Create can't allocate memory");
         return nullptr;
     }
-    std::memcpy(dib.get(), &header, kHeaderBytes);
-    info.pixels = dib.get() + kHeaderBytes + 4 * header.biClrUsed;
+    std::memcpy(dib.get(), &header, HEADER_BYTES);
+    info.pixels = dib.get() + HEADER_BYTES + 4 * header.biClrUsed;
     return dib.get();
 }
 
@@ -183,7 +183,7 @@ BYTE* CRasterImage::RowPointer(DWORD row) const {
 RGBQUAD* CRasterImage::Palette() const {
     if (!dib || header.biClrUsed == 0)
         return nullptr;
-    return reinterpret_cast<RGBQUAD*>(dib.get() + kHeaderBytes);
+    return reinterpret_cast<RGBQUAD*>(dib.get() + HEADER_BYTES);
 }
 
 RGBQUAD CRasterImage::PaletteColor(DWORD index) const {
@@ -472,5 +472,5 @@ void CRasterImage::SetError(const char* message) {
 }
 
 size_t CRasterImage::DibSize() const {
-    return kHeaderBytes + 4 * static_cast<size_t>(header.biClrUsed) + header.biSizeImage;
+    return HEADER_BYTES + 4 * static_cast<size_t>(header.biClrUsed) + header.biSizeImage;
 }

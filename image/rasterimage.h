@@ -34,8 +34,8 @@ class CRasterImage {
 public:
     // Skins come from the internet: an image may not claim more than this, counting the
     // alpha plane it may get later, nor a side longer than GDI's coordinate range.
-    static constexpr uint64_t kMaxImageBytes = 256ull << 20;
-    static constexpr LONG kMaxSide = 32767;
+    static constexpr uint64_t MAX_IMAGE_BYTES = 256ull << 20;
+    static constexpr LONG MAX_SIDE = 32767;
 
     explicit CRasterImage(DWORD formatId = FormatUnknown);
     CRasterImage(const CRasterImage& source, bool copyPixels = true, bool copyAlpha = true);

@@ -2,6 +2,7 @@
 // through a working DIB section that holds the visible part of the destination.
 #include "image/rasterimage.h"
 
+#include "core/owners.h"
 #include "image/blend.h"
 #include "image/packedindex.h"
 
@@ -12,75 +13,6 @@
 #include <vector>
 
 namespace {
-
-// Intersects the clipping region with a caller's rectangle and adds the former clip box
-// back afterwards.
-class ClipScope {
-public:
-    ClipScope(HDC dc, const RECT* rect) : dc(dc), active(rect != nullptr) {
-        if (!active)
-            return;
-        GetClipBox(dc, &saved);
-        Select(*rect, RGN_AND);
-    }
-    ~ClipScope() {
-        if (active)
-            Select(saved, RGN_OR);
-    }
-    ClipScope(const ClipScope&) = delete;
-    ClipScope& operator=(const ClipScope&) = delete;
-
-private:
-    void Select(const RECT& rect, int mode) {
-        HRGN region = CreateRectRgnIndirect(&rect);
-        ExtSelectClipRgn(dc, region, mode);
-        DeleteObject(region);
-    }
-
-    HDC dc;
-    bool active;
-    RECT saved = {};
-};
-
-// A 24-bit bottom-up DIB section selected into a memory DC compatible with `dc`.
-class WorkingBitmap {
-public:
-    WorkingBitmap(HDC dc, LONG width, LONG height) : memory(CreateCompatibleDC(dc)) {
-        header.biSize = sizeof header;
-        header.biWidth = width;
-        header.biHeight = height;
-        header.biPlanes = 1;
-        header.biBitCount = 24;
-        if (!memory)
-            return;
-        void* pixels = nullptr;
-        bitmap = CreateDIBSection(dc, reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS,
-                                  &pixels, nullptr, 0);
-        if (!bitmap)
-            return;
-        previous = SelectObject(memory, bitmap);
-        bits = static_cast<BYTE*>(pixels);
-    }
-    ~WorkingBitmap() {
-        if (previous)
-            SelectObject(memory, previous);
-        if (bitmap)
-            DeleteObject(bitmap);
-        if (memory)
-            DeleteDC(memory);
-    }
-    WorkingBitmap(const WorkingBitmap&) = delete;
-    WorkingBitmap& operator=(const WorkingBitmap&) = delete;
-
-    BYTE* Row(LONG row) const { return bits + static_cast<size_t>(row) * Stride(); }
-    size_t Stride() const { return (24 * static_cast<size_t>(header.biWidth) + 31) / 32 * 4; }
-
-    HDC memory;
-    BITMAPINFOHEADER header = {};
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
-    BYTE* bits = nullptr;
-};
 
 // Where one call paints: the destination rectangle cut to the clip box, computed in
 // 64 bits so that no position and size overflows.
@@ -260,24 +192,25 @@ int CRasterImage::Draw(HDC dc, LONG x, LONG y, LONG width, LONG height,
     const PaintBox box = PaintBoxOf(dc, x, y, width, height);
     if (box.Width() <= 0 || box.Height() <= 0 || Width() <= 0 || Height() <= 0)
         return 1;
-    WorkingBitmap working(dc, box.Width(), box.Height());
-    if (!working.bits)
+    // Bottom-up, as the pixel block's rows are stored.
+    DibSection working(dc, box.Width(), box.Height(), 24);
+    if (!working)
         return 1;
     if (blend) {
-        BitBlt(working.memory, 0, 0, box.Width(), box.Height(), dc, box.left, box.top, SRCCOPY);
+        BitBlt(working.Dc(), 0, 0, box.Width(), box.Height(), dc, box.left, box.top, SRCCOPY);
         GdiFlush();
     }
     const SourceMap map = MapSource(*this, box, x, y, width, height);
     RowPainter painter(*this, map);
     for (LONG j = 0; j < box.Height(); ++j) {
+        BYTE* row = working.Bits() + static_cast<size_t>(j) * working.Stride();
         if (blend)
-            painter.Blend(working.Row(j), static_cast<size_t>(j));
+            painter.Blend(row, static_cast<size_t>(j));
         else
-            painter.Copy(working.Row(j), static_cast<size_t>(j));
+            painter.Copy(row, static_cast<size_t>(j));
     }
     SetDIBitsToDevice(dc, box.left, box.top, static_cast<DWORD>(box.Width()),
                       static_cast<DWORD>(box.Height()), 0, 0, 0, static_cast<UINT>(box.Height()),
-                      working.bits, reinterpret_cast<const BITMAPINFO*>(&working.header),
-                      DIB_RGB_COLORS);
+                      working.Bits(), working.Info(), DIB_RGB_COLORS);
     return 1;
 }

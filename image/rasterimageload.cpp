@@ -1,22 +1,17 @@
 // Loading a CRasterImage from streams, files and FILEs.
 #include "image/rasterimage.h"
 
+#include "core/owners.h"
 #include "image/bmpcodec.h"
 #include "image/filestream.h"
 #include "image/icocodec.h"
 #include "image/pngcodec.h"
 
 #include <cstring>
-#include <memory>
 
 namespace {
 
-const char kUnknownFormat[] = "Decode: Unknown or wrong format";
-
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
+constexpr char UNKNOWN_FORMAT[] = "Decode: Unknown or wrong format";
 
 template <typename Codec>
 bool DecodeWith(Codec& codec, const CRasterImage& settings, ImageStream& stream) {
@@ -50,7 +45,7 @@ bool CRasterImage::Decode(ImageStream& stream, DWORD formatId) {
         return DecodeWith(codec, *this, stream) ? TakeOver(codec) : KeepFailure(codec, true);
     }
     default:
-        SetError(kUnknownFormat);
+        SetError(UNKNOWN_FORMAT);
         return false;
     }
 }
@@ -76,7 +71,7 @@ bool CRasterImage::DecodeAny(ImageStream& stream) {
             return TakeOver(codec);
     }
     stream.Seek(start, 0);
-    SetError(kUnknownFormat);
+    SetError(UNKNOWN_FORMAT);
     return false;
 }
 
@@ -89,19 +84,19 @@ bool CRasterImage::DecodeStdio(FILE* file, DWORD formatId) {
 // decoder is tried, but the typed attempt's message is the one kept.
 bool CRasterImage::LoadFromFile(const char* path, DWORD formatId) {
     if (formatId > FormatUnknown && formatId <= FormatIco) {
-        FilePtr file(std::fopen(path, "rb"));
+        StdioFile file(std::fopen(path, "rb"));
         if (!file)
             return false;
-        if (DecodeStdio(file.get(), formatId))
+        if (DecodeStdio(file.Get(), formatId))
             return true;
     }
     char typedError[sizeof(info.lastError)];
     std::memcpy(typedError, info.lastError, sizeof typedError);
 
-    FilePtr file(std::fopen(path, "rb"));
+    StdioFile file(std::fopen(path, "rb"));
     if (!file)
         return false;
-    const bool decoded = DecodeStdio(file.get(), FormatUnknown);
+    const bool decoded = DecodeStdio(file.Get(), FormatUnknown);
     if (!decoded && formatId != FormatUnknown)
         std::memcpy(info.lastError, typedError, sizeof typedError);
     return decoded;

@@ -1,36 +1,8 @@
 // The Windows-only ways to fill a CRasterImage: from a GDI bitmap and from a resource.
 #include "image/rasterimage.h"
 
+#include "core/owners.h"
 #include "image/memorystream.h"
-
-namespace {
-
-// Releases the screen device context and puts back the palette it had.
-class ScreenDc {
-public:
-    explicit ScreenDc(HPALETTE palette) : dc(GetDC(nullptr)) {
-        if (dc && palette) {
-            previous = SelectPalette(dc, palette, FALSE);
-            RealizePalette(dc);
-        }
-    }
-    ~ScreenDc() {
-        if (!dc)
-            return;
-        if (previous)
-            SelectPalette(dc, previous, FALSE);
-        ReleaseDC(nullptr, dc);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-
-    HDC dc;
-
-private:
-    HPALETTE previous = nullptr;
-};
-
-} // namespace
 
 bool CRasterImage::CreateFromBitmap(HBITMAP bitmap, HPALETTE palette) {
     Destroy();
@@ -41,10 +13,11 @@ bool CRasterImage::CreateFromBitmap(HBITMAP bitmap, HPALETTE palette) {
         return false;
     if (!Create(object.bmWidth, object.bmHeight, object.bmBitsPixel, FormatUnknown))
         return false;
-    ScreenDc screen(palette);
-    if (!screen.dc)
+    WindowDC screen(nullptr);
+    if (!screen)
         return false;
-    if (!GetDIBits(screen.dc, bitmap, 0, static_cast<UINT>(Height()), info.pixels,
+    PaletteSelection selected(screen.Get(), palette);
+    if (!GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(Height()), info.pixels,
                    reinterpret_cast<BITMAPINFO*>(dib.get()), DIB_RGB_COLORS)) {
         SetError("GetDIBits failed");
         return false;

@@ -1,6 +1,6 @@
 #include "settings/hotkeyctrl.h"
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 
 #include <algorithm>
 #include <memory>
@@ -15,33 +15,14 @@ constexpr int EDIT_PART_TEXT = 1;
 constexpr int EDIT_STATE_NORMAL = 1;
 constexpr char FULL_JOINER[] = " + ";
 constexpr char SHORT_JOINER[] = "+";
+// A new main key keeps the modifiers held but not the extended bit of the one before.
+constexpr WORD KEPT_WITH_NEW_KEY = 0xFF00 & ~HOTKEY_EXTENDED;
 // Smaller than this a text would no longer be read; it is clipped instead.
 constexpr LONG SMALLEST_FONT_HEIGHT = 7;
 
 using OpenThemeDataFn = HANDLE(WINAPI*)(HWND, LPCWSTR);
 using DrawThemeBackgroundFn = HRESULT(WINAPI*)(HANDLE, HDC, int, int, const RECT*, const RECT*);
 using CloseThemeDataFn = HRESULT(WINAPI*)(HANDLE);
-
-// UxTheme is bound at paint time: systems without it get the classic frame.
-class ThemeLibrary {
-public:
-    ThemeLibrary() : module(LoadLibraryA("uxtheme.dll")) {}
-    ThemeLibrary(const ThemeLibrary&) = delete;
-    ThemeLibrary& operator=(const ThemeLibrary&) = delete;
-    ~ThemeLibrary() {
-        if (module)
-            FreeLibrary(module);
-    }
-
-    template <typename Function> Function Find(const char* name) const {
-        if (!module)
-            return nullptr;
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    }
-
-private:
-    HMODULE module;
-};
 
 // Left and right keys count as the same modifier.
 WORD ModifierBit(UINT virtualKey) {
@@ -60,8 +41,8 @@ WORD ModifierBit(UINT virtualKey) {
         return HOTKEY_ALT;
     case VK_LWIN:
     case VK_RWIN:
-    case 234:
-    case 241:
+    case VK_OEM_JUMP:
+    case VK_OEM_FINISH:
         return HOTKEY_WIN;
     default:
         return 0;
@@ -69,7 +50,7 @@ WORD ModifierBit(UINT virtualKey) {
 }
 
 bool IsExtendedKey(LPARAM keyData) {
-    return (static_cast<DWORD>(keyData) & (1u << 24)) != 0;
+    return (HIWORD(keyData) & KF_EXTENDED) != 0;
 }
 
 void Append(char (&text)[CHotKeyCtrl::TEXT_SIZE], const char* more) {
@@ -176,7 +157,7 @@ void CHotKeyCtrl::KeyDown(WPARAM key, LPARAM keyData) {
         hotKey |= modifier;
         return;
     }
-    hotKey = static_cast<WORD>(virtualKey | (hotKey & 0xF700));
+    hotKey = static_cast<WORD>(virtualKey | (hotKey & KEPT_WITH_NEW_KEY));
     if (IsExtendedKey(keyData))
         hotKey |= HOTKEY_EXTENDED;
 }
@@ -219,9 +200,9 @@ void CHotKeyCtrl::ComposeText(const char* joiner) {
         return;
     UINT scanCode = MapVirtualKeyA(key, 0);
     if (hotKey & HOTKEY_EXTENDED)
-        scanCode |= 0x100;
+        scanCode |= KF_EXTENDED;
     char name[256] = {};
-    GetKeyNameTextA(static_cast<LONG>(scanCode << 16), name, 255);
+    GetKeyNameTextA(static_cast<LONG>(scanCode << 16), name, sizeof name - 1);
     if (!name[0])
         wsprintfA(name, "#%d", key);
     Append(text, name);
@@ -297,10 +278,12 @@ void CHotKeyCtrl::Paint() {
 }
 
 bool CHotKeyCtrl::PaintThemedFrame(HDC dc, const RECT& rect) {
-    ThemeLibrary library;
-    auto openTheme = library.Find<OpenThemeDataFn>("OpenThemeData");
-    auto drawBackground = library.Find<DrawThemeBackgroundFn>("DrawThemeBackground");
-    auto closeTheme = library.Find<CloseThemeDataFn>("CloseThemeData");
+    // UxTheme is bound at paint time: systems without it get the classic frame.
+    LibraryHandle library(LoadLibraryA("uxtheme.dll"));
+    auto openTheme = LibraryFunction<OpenThemeDataFn>(library.Get(), "OpenThemeData");
+    auto drawBackground =
+        LibraryFunction<DrawThemeBackgroundFn>(library.Get(), "DrawThemeBackground");
+    auto closeTheme = LibraryFunction<CloseThemeDataFn>(library.Get(), "CloseThemeData");
     if (!openTheme || !drawBackground || !closeTheme)
         return false;
     HANDLE theme = openTheme(nullptr, L"EDIT");
@@ -335,7 +318,7 @@ void RegisterHotKeyClass(HMODULE module) {
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = CHotKeyCtrl::WindowProc;
     windowClass.hInstance = module;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32513));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = HOTKEY_CLASS_NAME;
     RegisterClassA(&windowClass);

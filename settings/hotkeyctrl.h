@@ -3,18 +3,12 @@
 // the system's hot-key control and, unlike that one, captures the Windows key.
 #pragma once
 
-#include "core/gdiobjects.h"
+#include "core/hostapi.h"
+#include "core/owners.h"
 
 #include <windows.h>
 
 constexpr char HOTKEY_CLASS_NAME[] = "ZRKHOTKEY_CLASS";
-
-// High byte of a hot-key value: the system control's flags plus the Windows key.
-constexpr WORD HOTKEY_SHIFT = 0x0100;
-constexpr WORD HOTKEY_CONTROL = 0x0200;
-constexpr WORD HOTKEY_ALT = 0x0400;
-constexpr WORD HOTKEY_EXTENDED = 0x0800;
-constexpr WORD HOTKEY_WIN = 0x2000;
 
 class CHotKeyCtrl {
 public:

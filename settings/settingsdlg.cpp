@@ -1,15 +1,13 @@
 #include "settings/settingsdlg.h"
 
-#include "core/actionflags.h"
+#include "core/actiontable.h"
+#include "core/fixedtext.h"
+#include "core/owners.h"
 #include "res/resource.h"
 #include "settings/aboutdlg.h"
 #include "settings/hotkeyctrl.h"
-#include "core/gdiobjects.h"
 
 #include <shellapi.h>
-
-#include <cstring>
-#include <initializer_list>
 
 namespace {
 
@@ -20,55 +18,10 @@ constexpr char DEFAULT_SKIN_ITEM[] = "<default>";
 constexpr LRESULT DEFAULT_SKIN_DATA = -1;
 constexpr int SKIN_NAME_SIZE = 255;
 
-struct ActionBox {
-    int id;
-    DWORD bit;
-};
-
-constexpr ActionBox ACTION_BOXES[] = {
-    {IDC_CHECK_LOGOFF, ACTION_LOGOFF},         {IDC_CHECK_RESTART, ACTION_RESTART},
-    {IDC_CHECK_TURNOFF, ACTION_TURNOFF},       {IDC_CHECK_STANDBY, ACTION_STANDBY},
-    {IDC_CHECK_HIBERNATE, ACTION_HIBERNATE},   {IDC_CHECK_CONFIRM, OPTION_CONFIRM},
-    {IDC_CHECK_SWITCHUSER, ACTION_SWITCHUSER},
-};
-
-class FileSearch {
-public:
-    explicit FileSearch(const char* pattern) : handle(FindFirstFileA(pattern, &found)) {}
-    FileSearch(const FileSearch&) = delete;
-    FileSearch& operator=(const FileSearch&) = delete;
-    ~FileSearch() {
-        if (handle != INVALID_HANDLE_VALUE)
-            FindClose(handle);
-    }
-
-    bool Started() const { return handle != INVALID_HANDLE_VALUE; }
-    bool Next() { return FindNextFileA(handle, &found) != FALSE; }
-    const WIN32_FIND_DATAA& Found() const { return found; }
-
-private:
-    WIN32_FIND_DATAA found = {};
-    HANDLE handle;
-};
-
 bool IsSkinFolder(const WIN32_FIND_DATAA& entry) {
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
     return lstrcmpA(entry.cFileName, ".") != 0 && lstrcmpA(entry.cFileName, "..") != 0;
-}
-
-// The parts joined into one path, or false when they do not fit MAX_PATH together.
-bool JoinPath(std::initializer_list<const char*> parts, char (&path)[MAX_PATH]) {
-    size_t used = 0;
-    for (const char* part : parts) {
-        size_t length = std::strlen(part);
-        if (used + length >= MAX_PATH)
-            return false;
-        std::memcpy(path + used, part, length);
-        used += length;
-    }
-    path[used] = '\0';
-    return true;
 }
 
 } // namespace
@@ -94,10 +47,9 @@ CSettingsDlg::CSettingsDlg() : CModalDialog(IDD_SETTINGS) {}
 void CSettingsDlg::OnInitDialog() {
     FillSkinList();
     SendMessageA(Item(IDC_HOTKEY), CHotKeyCtrl::MSG_SET_HOTKEY, hotKey, 0);
-    for (const ActionBox& box : ACTION_BOXES) {
-        SendMessageA(Item(box.id), BM_SETCHECK, (actions & box.bit) ? BST_CHECKED : BST_UNCHECKED,
-                     0);
-    }
+    for (const ActionRow& action : ACTIONS)
+        SetBox(action.checkBoxId, action.bit);
+    SetBox(IDC_CHECK_CONFIRM, OPTION_CONFIRM);
     BuildPreview();
 }
 
@@ -110,12 +62,12 @@ void CSettingsDlg::FillSkinList() {
     CSkin::MakeSkinPath("", folder);
     char pattern[MAX_PATH];
     if (folder[0] && JoinPath({folder, "*"}, pattern)) {
-        FileSearch search(pattern);
-        if (search.Started()) {
-            do {
-                if (IsSkinFolder(search.Found()))
-                    AddSkin(folder, search.Found().cFileName);
-            } while (search.Next());
+        WIN32_FIND_DATAA found = {};
+        FindHandle search(FindFirstFileA(pattern, &found));
+        for (bool more = static_cast<bool>(search); more;
+             more = FindNextFileA(search.Get(), &found) != FALSE) {
+            if (IsSkinFolder(found))
+                AddSkin(folder, found.cFileName);
         }
     }
 
@@ -150,7 +102,7 @@ void CSettingsDlg::AddSkin(const char* skinsFolder, const char* folderName) {
 void CSettingsDlg::ListedSkinName(int skin, char (&name)[MAX_PATH]) const {
     name[0] = '\0';
     if (skin >= 0)
-        lstrcpynA(name, skins[skin].name.c_str(), MAX_PATH);
+        CopyText(name, skins[skin].name.c_str());
 }
 
 void CSettingsDlg::SelectItemByData(LRESULT data) {
@@ -199,10 +151,7 @@ void CSettingsDlg::InvalidatePreview() {
 }
 
 RECT CSettingsDlg::PreviewArea() const {
-    RECT rect = {};
-    GetWindowRect(Item(IDC_PREVIEW), &rect);
-    MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
+    return DialogItemRect(Window(), IDC_PREVIEW);
 }
 
 void CSettingsDlg::OnPaint() {
@@ -234,16 +183,23 @@ void CSettingsDlg::OnCommand(WPARAM wParam) {
     }
 }
 
+void CSettingsDlg::SetBox(int id, DWORD bit) {
+    SendMessageA(Item(id), BM_SETCHECK, (actions & bit) ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+DWORD CSettingsDlg::BoxBit(int id, DWORD bit) const {
+    return SendMessageA(Item(id), BM_GETCHECK, 0, 0) != BST_UNCHECKED ? bit : 0;
+}
+
 void CSettingsDlg::OpenSkinLibrary() {
     ShellExecuteA(nullptr, "open", SKIN_LIBRARY_ADDRESS, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 BOOL CSettingsDlg::OnOK() {
     actions = 0;
-    for (const ActionBox& box : ACTION_BOXES) {
-        if (SendMessageA(Item(box.id), BM_GETCHECK, 0, 0) != BST_UNCHECKED)
-            actions |= box.bit;
-    }
+    for (const ActionRow& action : ACTIONS)
+        actions |= BoxBit(action.checkBoxId, action.bit);
+    actions |= BoxBit(IDC_CHECK_CONFIRM, OPTION_CONFIRM);
     hotKey = static_cast<WORD>(SendMessageA(Item(IDC_HOTKEY), CHotKeyCtrl::MSG_GET_HOTKEY, 0, 0));
     ListedSkinName(SelectedSkin(), skinName);
     return TRUE;

@@ -35,6 +35,9 @@ private:
     void BuildPreview();
     void InvalidatePreview();
     RECT PreviewArea() const;
+    // A check box that stands for one bit of the actions.
+    void SetBox(int id, DWORD bit);
+    DWORD BoxBit(int id, DWORD bit) const;
     void OpenSkinLibrary();
     HWND Item(int id) const { return GetDlgItem(Window(), id); }
 

@@ -83,8 +83,8 @@ private:
 };
 
 std::string ClassName(const std::u16string& name, uint16_t number) {
-    static const char* const PREDEFINED[] = {"BUTTON",  "EDIT",      "STATIC",
-                                             "LISTBOX", "SCROLLBAR", "COMBOBOX"};
+    static constexpr const char* PREDEFINED[] = {"BUTTON",  "EDIT",      "STATIC",
+                                                 "LISTBOX", "SCROLLBAR", "COMBOBOX"};
     if (name.empty()) {
         if (number >= 0x80 && number < 0x80 + std::size(PREDEFINED))
             return PREDEFINED[number - 0x80];

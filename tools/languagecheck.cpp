@@ -1,17 +1,17 @@
 #include "tools/languagecheck.h"
 
+#include "core/actiontable.h"
+#include "core/fileversion.h"
+#include "core/owners.h"
 #include "res/resource.h"
 #include "tools/markupcheck.h"
 #include "tools/textfit.h"
 
 #include <cstdio>
-#include <vector>
+#include <set>
 
 namespace {
 
-// The only version the plug-in accepts from a language module.
-constexpr DWORD ACCEPTED_MS = 0x00010002;
-constexpr DWORD ACCEPTED_LS = 0;
 // The buffers the plug-in reads each kind of string into, with their NUL.
 constexpr size_t DIALOG_TEXT_BUFFER = 500;
 constexpr size_t TOOLTIP_BUFFER = 500;
@@ -19,32 +19,26 @@ constexpr size_t CAPTION_BUFFER = 255;
 
 enum class Use { Question, Caption, Tooltip };
 
-struct StringUse {
-    UINT id;
-    Use use;
-};
-
-// Questions are dialog texts: when a module lacks one, the plug-in's own is shown.
-constexpr StringUse USES[] = {
-    {IDS_ASK_LOGOFF, Use::Question},        {IDS_ASK_RESTART, Use::Question},
-    {IDS_ASK_TURNOFF, Use::Question},       {IDS_ASK_STANDBY, Use::Question},
-    {IDS_ASK_HIBERNATE, Use::Question},     {IDS_ASK_SWITCHUSER, Use::Question},
-    {IDS_CAPTION_SWITCHUSER, Use::Caption}, {IDS_CAPTION_TURNOFF, Use::Caption},
-    {IDS_CAPTION_RESTART, Use::Caption},    {IDS_CAPTION_STANDBY, Use::Caption},
-    {IDS_CAPTION_HIBERNATE, Use::Caption},  {IDS_CAPTION_LOGOFF, Use::Caption},
-    {IDS_TIP_TURNOFF, Use::Tooltip},        {IDS_TIP_RESTART, Use::Tooltip},
-    {IDS_TIP_LOGOFF, Use::Tooltip},         {IDS_TIP_STANDBY, Use::Tooltip},
-    {IDS_TIP_HIBERNATE, Use::Tooltip},      {IDS_TIP_SWITCHUSER, Use::Tooltip},
-    {IDS_TIP_CANCEL, Use::Tooltip},
-};
-
-// Strings the table does not name are read like dialog texts.
+// Questions are dialog texts: when a module lacks one, the plug-in's own is shown. Strings
+// the action table does not name are read like dialog texts too.
 Use UseOf(UINT id) {
-    for (const StringUse& use : USES) {
-        if (use.id == id)
-            return use.use;
+    if (id == CANCEL_BUTTON.tooltipId)
+        return Use::Tooltip;
+    for (const ActionRow& action : ACTIONS) {
+        if (id == action.captionId)
+            return Use::Caption;
+        if (id == action.tooltipId)
+            return Use::Tooltip;
     }
     return Use::Question;
+}
+
+// The actions' questions, by their identifiers.
+std::set<UINT> QuestionIds() {
+    std::set<UINT> ids;
+    for (const ActionRow& action : ACTIONS)
+        ids.insert(action.questionId);
+    return ids;
 }
 
 size_t BufferOf(Use use) {
@@ -80,27 +74,21 @@ std::string FitText(const CTextFit::Fit& fit) {
 }
 
 void CheckVersion(const std::string& path, CFindings& findings) {
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
-    std::vector<BYTE> block(size);
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, block.data()) ||
-        !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
-        length < sizeof *info) {
+    FileVersion version;
+    if (!ReadFileVersion(path.c_str(), version)) {
         findings.Error("no version information: the plug-in uses a language module only when "
                        "its file version is 1.2.0.0");
         return;
     }
-    if (info->dwFileVersionMS == ACCEPTED_MS && info->dwFileVersionLS == ACCEPTED_LS)
+    if (version == LANGUAGE_MODULE_VERSION)
         return;
-    char version[48];
-    std::snprintf(version, sizeof version, "%lu.%lu.%lu.%lu",
-                  static_cast<unsigned long>(HIWORD(info->dwFileVersionMS)),
-                  static_cast<unsigned long>(LOWORD(info->dwFileVersionMS)),
-                  static_cast<unsigned long>(HIWORD(info->dwFileVersionLS)),
-                  static_cast<unsigned long>(LOWORD(info->dwFileVersionLS)));
-    findings.Error(std::string("file version ") + version +
+    char text[48];
+    std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu",
+                  static_cast<unsigned long>(HIWORD(version.mostSignificant)),
+                  static_cast<unsigned long>(LOWORD(version.mostSignificant)),
+                  static_cast<unsigned long>(HIWORD(version.leastSignificant)),
+                  static_cast<unsigned long>(LOWORD(version.leastSignificant)));
+    findings.Error(std::string("file version ") + text +
                    ": the plug-in uses a language module only when its version is 1.2.0.0");
 }
 
@@ -124,17 +112,14 @@ bool CLanguageCheck::Check(const std::string& name, CFindings& findings) const {
     const DWORD length = GetFullPathNameA(name.c_str(), MAX_PATH, path, nullptr);
     if (length == 0 || length >= MAX_PATH)
         return false;
-    HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    LibraryHandle module(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module)
         return false;
     CheckVersion(path, findings);
-    {
-        const CModuleResources resources(module);
-        CheckStrings(resources, findings);
-        CheckDialogs(resources, findings);
-        CheckQuestions(resources, findings);
-    }
-    FreeLibrary(module);
+    const CModuleResources resources(module.Get());
+    CheckStrings(resources, findings);
+    CheckDialogs(resources, findings);
+    CheckQuestions(resources, findings);
     return true;
 }
 
@@ -229,12 +214,12 @@ void CLanguageCheck::CheckQuestions(const CModuleResources& module, CFindings& f
     for (const DialogControl& control : dialog->second.controls) {
         if (control.id != IDC_QUESTION)
             continue;
-        for (const StringUse& use : USES) {
-            const auto text = module.Strings().find(use.id);
+        for (UINT id : QuestionIds()) {
+            const auto text = module.Strings().find(id);
             CTextFit::Fit fit;
-            if (use.use == Use::Question && text != module.Strings().end() &&
-                measure.Measure(control, text->second, fit) && !fit.Fits())
-                findings.Error("string " + std::to_string(use.id) + " \"" + Utf8(text->second) +
+            if (text != module.Strings().end() && measure.Measure(control, text->second, fit) &&
+                !fit.Fits())
+                findings.Error("string " + std::to_string(id) + " \"" + Utf8(text->second) +
                                "\": in the confirmation dialog it " + FitText(fit));
         }
     }

@@ -1,9 +1,10 @@
 #include "tools/skinfoldercheck.h"
 
-#include "core/gdiobjects.h"
-#include "dock/skinbuttons.h"
-#include "dock/windowcapture.h"
+#include "core/actiontable.h"
+#include "core/owners.h"
+#include "exitwnd/skin.h"
 #include "exitwnd/skinpoint.h"
+#include "host/windowcapture.h"
 #include "tools/lookalike.h"
 
 #include <algorithm>
@@ -24,9 +25,17 @@ constexpr int CORNER_DIFFERENCE = 24;
 
 enum State { NO_STATE = -1, NORMAL = 0, PRESSED = 1, HOT = 2 };
 
+// The buttons' key words, in the order the plug-in reads them.
+std::vector<const char*> ButtonNames() {
+    std::vector<const char*> names;
+    for (LONG key : CSkin::DESCRIPTION_ORDER)
+        names.push_back(FindButton(key)->skinKey);
+    return names;
+}
+
 bool IsButtonName(const std::string& key) {
-    for (const SkinButtonName& button : SKIN_BUTTONS) {
-        if (CProfileFile::SameName(key, button.name))
+    for (const char* name : ButtonNames()) {
+        if (CProfileFile::SameName(key, name))
             return true;
     }
     return false;
@@ -44,8 +53,8 @@ std::string KnownKeys(const std::string& section) {
     if (CProfileFile::SameName(section, SECTION_GENERAL))
         return "Name";
     std::string keys = CProfileFile::SameName(section, SECTION_IMAGES) ? "BackGround" : "";
-    for (const SkinButtonName& button : SKIN_BUTTONS)
-        keys += (keys.empty() ? "" : ", ") + std::string(button.name);
+    for (const char* name : ButtonNames())
+        keys += (keys.empty() ? "" : ", ") + std::string(name);
     return keys;
 }
 
@@ -118,9 +127,9 @@ bool CSkinFolderCheck::Run(CFindings& out) {
     CheckLayout();
     CheckName();
     const bool hasBackground = LoadBackground();
-    for (const SkinButtonName& button : SKIN_BUTTONS)
-        CheckButton(button.name);
-    if (hasBackground && !file.Find(SECTION_IMAGES, "Cancel"))
+    for (const char* name : ButtonNames())
+        CheckButton(name);
+    if (hasBackground && !file.Find(SECTION_IMAGES, CANCEL_BUTTON.skinKey))
         Warning(SectionLine(SECTION_IMAGES), "no Cancel button: only Escape closes the window");
     // In the order of the file, as an author reads it.
     std::stable_sort(pending.begin(), pending.end(), [](const Pending& one, const Pending& other) {
@@ -346,7 +355,7 @@ void CSkinFolderCheck::CheckLooks(Button& button, const ProfileEntry& picture) {
         int other;
         const char* consequence;
     };
-    static const Pair PAIRS[] = {
+    static constexpr Pair PAIRS[] = {
         {NORMAL, HOT,
          "normal and hot pictures look alike: the button does not change under "
          "the pointer or with the keyboard focus"},

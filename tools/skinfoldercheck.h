@@ -3,7 +3,7 @@
 // what will not look as the author probably meant.
 #pragma once
 
-#include "dock/screenimage.h"
+#include "host/screenimage.h"
 #include "image/rasterimage.h"
 #include "tools/findings.h"
 #include "tools/profilefile.h"

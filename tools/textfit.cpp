@@ -68,7 +68,7 @@ CTextFit::CTextFit(const DialogTemplate& dialog) : dc(nullptr) {
     font.Reset(CreateFontIndirectW(&face));
     Selection selected(dc.Get(), font.Get());
     // The dialog manager's own measure: the average width of the 52 letters, rounded.
-    static const wchar_t LETTERS[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    static constexpr wchar_t LETTERS[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     SIZE letters = {};
     TEXTMETRICW metrics = {};
     if (GetTextExtentPoint32W(dc.Get(), LETTERS, 52, &letters) &&

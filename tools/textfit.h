@@ -3,7 +3,7 @@
 // room each kind of control leaves for its text.
 #pragma once
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 #include "tools/dialogtemplate.h"
 
 #include <windows.h>

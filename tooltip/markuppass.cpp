@@ -151,11 +151,6 @@ CMarkupPass::CMarkupPass(const CMarkupRenderer& renderer, MarkupLayout& layout, 
     currentHeight = measureOnly ? tmHeight : LineHeight();
 }
 
-CMarkupPass::~CMarkupPass() {
-    if (originalFont)
-        SelectObject(dc, originalFont);
-}
-
 SIZE CMarkupPass::Run(std::string_view text) {
     CMarkupReader reader(text);
     for (;;) {
@@ -317,13 +312,13 @@ bool CMarkupPass::ColorTag(const std::string& name, bool closing, CMarkupReader&
         SetTextColor(dc, reader.ReadColor(palette[CMarkupRenderer::textColor]));
     } else if (SameName(name, "cti")) {
         const uint32_t index = reader.ReadNumber(CMarkupRenderer::textColor);
-        if (index < CMarkupRenderer::paletteSize)
+        if (index < CMarkupRenderer::PALETTE_SIZE)
             SetTextColor(dc, palette[index]);
     } else if (SameName(name, "cb")) {
         SetBackground(reader.ReadColor(palette[CMarkupRenderer::bkBeginColor]), closing);
     } else if (SameName(name, "cbi")) {
         const uint32_t index = reader.ReadNumber(CMarkupRenderer::bkBeginColor);
-        if (index < CMarkupRenderer::paletteSize)
+        if (index < CMarkupRenderer::PALETTE_SIZE)
             SetBackground(palette[index], closing);
     } else {
         return false;
@@ -482,15 +477,12 @@ void CMarkupPass::ApplyAlignment() {
     columnStart = x;
 }
 
+// The context's own font is back before each working font is replaced, and at the end.
 void CMarkupPass::SelectWorkingFont() {
-    if (originalFont)
-        SelectObject(dc, originalFont);
+    fontSelected.reset();
     font.Reset(CreateFontIndirectA(&workingFont));
-    if (!font)
-        return;
-    HGDIOBJ previous = SelectObject(dc, font.Get());
-    if (!originalFont)
-        originalFont = previous;
+    if (font)
+        fontSelected.emplace(dc, font.Get());
 }
 
 void CMarkupPass::SetBackground(COLORREF color, bool closing) {

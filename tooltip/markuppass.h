@@ -2,12 +2,13 @@
 // RenderText call, gone when it returns.
 #pragma once
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 #include "tooltip/markuprenderer.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +19,6 @@ class CMarkupPass {
 public:
     CMarkupPass(const CMarkupRenderer& renderer, MarkupLayout& layout, HDC dc, const RECT& rect,
                 bool measureOnly);
-    ~CMarkupPass();
     CMarkupPass(const CMarkupPass&) = delete;
     CMarkupPass& operator=(const CMarkupPass&) = delete;
 
@@ -71,7 +71,7 @@ private:
     bool measureOnly;
     LOGFONTA workingFont;
     Font font;
-    HGDIOBJ originalFont = nullptr;
+    std::optional<Selection> fontSelected; // goes before the font it holds in the context
     int x;
     int y;
     int lineOrigin;  // where the line begins once aligned

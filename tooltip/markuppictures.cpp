@@ -1,6 +1,6 @@
 #include "tooltip/markuppictures.h"
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 
 namespace {
 
-const COLORREF FIXED_COLORS[16] = {
+constexpr COLORREF FIXED_COLORS[16] = {
     RGB(0, 0, 0),     RGB(0, 0, 128),   RGB(0, 128, 0),     RGB(0, 128, 128),
     RGB(128, 0, 0),   RGB(128, 0, 128), RGB(128, 128, 0),   RGB(128, 128, 128),
     RGB(0, 0, 255),   RGB(0, 255, 0),   RGB(0, 255, 255),   RGB(255, 0, 0),

@@ -18,7 +18,7 @@ struct MarkupLayout {
 
 class CMarkupRenderer {
 public:
-    static constexpr int paletteSize = 26;
+    static constexpr int PALETTE_SIZE = 26;
     static constexpr int textColor = 17;
     static constexpr int bkBeginColor = 18;
     static constexpr int bkMidColor = 19;
@@ -44,7 +44,7 @@ public:
 
     int maxTextWidth = 300;
     LOGFONTA baseFont = {};
-    COLORREF palette[paletteSize] = {};
+    COLORREF palette[PALETTE_SIZE] = {};
 
 private:
     HMODULE moduleInstance;

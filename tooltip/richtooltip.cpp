@@ -8,12 +8,9 @@
 
 namespace {
 
-const char CLASS_NAME[] = "RichTooltip";
-const char OBJECT_PROPERTY[] = "RichTooltip_this";
+constexpr char OBJECT_PROPERTY[] = "RichTooltip_this";
 constexpr UINT_PTR INITIAL_TIMER = 256;
 constexpr UINT_PTR AUTOPOP_TIMER = 257;
-constexpr int DELAY_AUTOPOP = 2;
-constexpr int DELAY_INITIAL = 3;
 
 static_assert(sizeof(NONCLIENTMETRICSA) == 340, "the structure as Windows XP knows it");
 
@@ -102,9 +99,9 @@ void CRichTooltip::AddTool(HWND tool, const char* text, HICON icon, const RECT* 
 }
 
 void CRichTooltip::SetDelayTime(int type, UINT ms) {
-    if (type == DELAY_AUTOPOP)
+    if (type == TTDT_AUTOPOP)
         autopopDelay = ms;
-    else if (type == DELAY_INITIAL)
+    else if (type == TTDT_INITIAL)
         initialDelay = ms;
 }
 
@@ -118,41 +115,36 @@ void CRichTooltip::ModifyStyles(DWORD add, DWORD remove, int tool) {
         style = add | (style & ~remove);
         return;
     }
-    const DWORD old = (info->overrides & OverrideStyle) ? info->style : style;
+    const DWORD old = (info->overrides & OVERRIDE_STYLE) ? info->style : style;
     info->style = add | (old & ~remove);
-    info->overrides |= OverrideStyle;
+    info->overrides |= OVERRIDE_STYLE;
 }
 
 void CRichTooltip::SetDirection(DWORD newDirection, int tool) {
     if (newDirection > BelowRight)
         return;
-    ToolInfo* info = Tool(tool);
-    if (!info) {
-        direction = newDirection;
-        return;
-    }
-    info->direction = newDirection;
-    info->overrides |= OverrideDirection;
+    SetField(&CRichTooltip::direction, &ToolInfo::direction, OVERRIDE_DIRECTION, newDirection,
+             tool);
 }
 
 void CRichTooltip::SetEffect(DWORD newEffect, int tool) {
-    ToolInfo* info = Tool(tool);
-    if (!info) {
-        effect = newEffect;
-        return;
-    }
-    info->effect = newEffect;
-    info->overrides |= OverrideEffect;
+    SetField(&CRichTooltip::effect, &ToolInfo::effect, OVERRIDE_EFFECT, newEffect, tool);
 }
 
 void CRichTooltip::SetBehaviour(DWORD newBehaviour, int tool) {
+    SetField(&CRichTooltip::behaviour, &ToolInfo::behaviour, OVERRIDE_BEHAVIOUR, newBehaviour,
+             tool);
+}
+
+void CRichTooltip::SetField(DWORD CRichTooltip::*global, DWORD ToolInfo::*own, DWORD overrideBit,
+                            DWORD value, int tool) {
     ToolInfo* info = Tool(tool);
     if (!info) {
-        behaviour = newBehaviour;
+        this->*global = value;
         return;
     }
-    info->behaviour = newBehaviour;
-    info->overrides |= OverrideBehaviour;
+    info->*own = value;
+    info->overrides |= overrideBit;
 }
 
 ToolInfo* CRichTooltip::Tool(int index) {
@@ -163,13 +155,13 @@ ToolInfo* CRichTooltip::Tool(int index) {
 
 void CRichTooltip::ResolveCurrentTool() {
     ToolInfo& tool = currentTool;
-    if (!(tool.overrides & OverrideStyle))
+    if (!(tool.overrides & OVERRIDE_STYLE))
         tool.style = style;
-    if (!(tool.overrides & OverrideEffect))
+    if (!(tool.overrides & OVERRIDE_EFFECT))
         tool.effect = effect;
-    if (!(tool.overrides & OverrideDirection))
+    if (!(tool.overrides & OVERRIDE_DIRECTION))
         tool.direction = direction;
-    if (!(tool.overrides & OverrideBehaviour))
+    if (!(tool.overrides & OVERRIDE_BEHAVIOUR))
         tool.behaviour = behaviour;
 }
 

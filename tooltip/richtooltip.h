@@ -3,7 +3,7 @@
 // tool, and hides on a click, a key, the autopop delay or when the mouse leaves.
 #pragma once
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 #include "tooltip/markuprenderer.h"
 #include "tooltip/tipgeometry.h"
 #include "tooltip/toolinfo.h"
@@ -14,6 +14,8 @@
 
 class CRichTooltip {
 public:
+    static constexpr char CLASS_NAME[] = "RichTooltip";
+
     explicit CRichTooltip(HMODULE moduleInstance);
     // 1 on success. balloon chooses rounded balloon metrics over a plain box.
     virtual BOOL Create(HWND parent, BOOL balloon);
@@ -25,11 +27,12 @@ public:
     void AddTool(HWND tool, const char* text, HICON icon, const RECT* rect, DWORD userValue);
     // Every message of a tool window; pt in screen coordinates for mouse moves.
     void RelayEvent(const MSG* msg);
-    // type 2 is the autopop delay, 3 the initial delay; ms.
+    // type TTDT_AUTOPOP or TTDT_INITIAL, as the system's tooltip takes them; ms.
     void SetDelayTime(int type, UINT ms);
     void SetNotify(BOOL enable);
 
-    // A tool index not in the list (-1 by convention) addresses the global values.
+    // A tool index not in the list (ALL_TOOLS by convention) addresses the global values.
+    static constexpr int ALL_TOOLS = -1;
     void ModifyStyles(DWORD add, DWORD remove, int tool);
     void SetStyles(DWORD style, int tool) { ModifyStyles(style, ~0u, tool); }
     void SetDirection(DWORD direction, int tool);
@@ -46,6 +49,9 @@ private:
     void RegisterWindowClass() const;
 
     ToolInfo* Tool(int index);
+    // A tool's own value of one field, or the global value for an index not in the list.
+    void SetField(DWORD CRichTooltip::*global, DWORD ToolInfo::*own, DWORD overrideBit, DWORD value,
+                  int tool);
     int HitTest(POINT parentClient) const;
     bool CursorOverTip(POINT screen) const;
     void ResolveCurrentTool();

@@ -1,6 +1,6 @@
 #include "tooltip/tipbackground.h"
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 
 namespace {
 

@@ -29,10 +29,10 @@ constexpr DWORD NoAutopopOverTip = 0x8;
 constexpr DWORD NoAutopop = 0x10;
 
 // Which fields a tool sets itself rather than taking the tooltip's.
-constexpr DWORD OverrideStyle = 1;
-constexpr DWORD OverrideEffect = 2;
-constexpr DWORD OverrideDirection = 8;
-constexpr DWORD OverrideBehaviour = 16;
+constexpr DWORD OVERRIDE_STYLE = 1;
+constexpr DWORD OVERRIDE_EFFECT = 2;
+constexpr DWORD OVERRIDE_DIRECTION = 8;
+constexpr DWORD OVERRIDE_BEHAVIOUR = 16;
 
 struct ToolInfo {
     HWND hwnd = nullptr;

@@ -2,7 +2,7 @@
 // pixels: the measuring pass and the drawing pass, at 100 KB and at 1 MB. Ratios against
 // ten times the 100 KB case show whether the time grows with the text or faster, and
 // against one bare GetTextExtentExPointA pass over the same text, what the layout adds.
-#include "tests/host/canvas.h"
+#include "core/owners.h"
 #include "tooltip/markuprenderer.h"
 
 #include <windows.h>
@@ -83,7 +83,7 @@ unsigned Checksum(const std::vector<int>& values) {
     return sum;
 }
 
-Timing TimePasses(CMarkupRenderer& renderer, HDC measuring, CCanvas& canvas,
+Timing TimePasses(CMarkupRenderer& renderer, HDC measuring, const DibSection& canvas,
                   const std::string& text, int repetitions) {
     const RECT area = {0, 0, TEXT_WIDTH, 0};
     SIZE size = {};
@@ -114,7 +114,7 @@ int main() {
         renderer.baseFont = metrics.lfStatusFont;
     renderer.maxTextWidth = TEXT_WIDTH;
     MemoryDC measuring(nullptr);
-    CCanvas canvas(TEXT_WIDTH + 20, 400);
+    DibSection canvas(nullptr, TEXT_WIDTH + 20, -400, 32);
 
     const std::string small = Paragraph(100 * 1024);
     const std::string large = Paragraph(1024 * 1024);

@@ -3,10 +3,10 @@
 #include "core/confirmdlg.h"
 #include "core/modaldialog.h"
 #include "core/plugin.h"
-#include "tests/host/dialogdriver.h"
-#include "tests/host/powerrecorder.h"
+#include "host/dialogdriver.h"
+#include "host/powerrecorder.h"
+#include "host/streams.h"
 #include "tests/host/recordingsite.h"
-#include "tests/host/streams.h"
 
 #include <gtest/gtest.h>
 

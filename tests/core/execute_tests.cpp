@@ -1,6 +1,6 @@
-#include "tests/host/dialogdriver.h"
+#include "host/dialogdriver.h"
+#include "host/settingsrecord.h"
 #include "tests/host/pluginfixture.h"
-#include "tests/host/settingsrecord.h"
 
 #include <gtest/gtest.h>
 

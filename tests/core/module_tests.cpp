@@ -1,5 +1,6 @@
-#include "tests/host/importpatch.h"
-#include "tests/host/pluginlibrary.h"
+#include "host/importpatch.h"
+#include "host/pluginlibrary.h"
+#include "tests/host/builtplugin.h"
 
 #include <gtest/gtest.h>
 
@@ -155,7 +156,7 @@ protected:
 TEST_F(ModuleTest, ClassObjectOnlyForTheOneClass) {
     void* out = reinterpret_cast<void*>(1);
     EXPECT_EQ(library.GetClassObject(IID_IHostPlugin, IID_IClassFactory, &out),
-              static_cast<HRESULT>(0x80040111));
+              CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(out, nullptr);
 
     out = reinterpret_cast<void*>(1);
@@ -180,7 +181,7 @@ TEST_F(ModuleTest, FactoryRefusesAggregationLockingAndForeignInterfaces) {
     DWORD outer = 0;
     void* out = reinterpret_cast<void*>(1);
     EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(&outer), IID_IHostPlugin, &out),
-              static_cast<HRESULT>(0x80040110));
+              CLASS_E_NOAGGREGATION);
     EXPECT_EQ(out, nullptr);
 
     out = reinterpret_cast<void*>(1);

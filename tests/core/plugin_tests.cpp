@@ -1,8 +1,8 @@
+#include "host/importpatch.h"
+#include "host/settingsrecord.h"
 #include "tests/host/canvas.h"
-#include "tests/host/importpatch.h"
 #include "tests/host/pluginfixture.h"
 #include "tests/host/scratchfolder.h"
-#include "tests/host/settingsrecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "tests/dock/dockprocess.h"
 
 #include "dock/dockbar.h"
-#include "tests/host/pluginlibrary.h"
+#include "tests/host/builtplugin.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include "dock/dockapp.h"
 #include "dock/dockbar.h"
 #include "tests/dock/dockprocess.h"
+#include "tests/dock/docktestsupport.h"
 #include "tests/dock/pngreader.h"
 #include "tests/host/scratchfolder.h"
-#include "tests/dock/settingsrecord.h"
 
 #include <gtest/gtest.h>
 

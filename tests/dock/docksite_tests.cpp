@@ -2,11 +2,12 @@
 #include "dock/dockbar.h"
 #include "dock/docksite.h"
 #include "dock/settingsfile.h"
-#include "dock/windowcapture.h"
+#include "host/pluginlibrary.h"
+#include "host/windowcapture.h"
+#include "tests/dock/docktestsupport.h"
 #include "tests/dock/pngreader.h"
+#include "tests/host/builtplugin.h"
 #include "tests/host/scratchfolder.h"
-#include "tests/dock/settingsrecord.h"
-#include "tests/host/pluginlibrary.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

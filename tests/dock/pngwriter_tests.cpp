@@ -1,4 +1,4 @@
-#include "dock/pngwriter.h"
+#include "host/pngwriter.h"
 #include "tests/dock/pngreader.h"
 #include "tests/host/scratchfolder.h"
 

@@ -1,10 +1,10 @@
 // The exit window as the user meets it: a press of the plug-in's button with two or
 // more actions enabled, answered from inside the window's own message loop.
+#include "host/dialogdriver.h"
+#include "host/settingsrecord.h"
 #include "tests/host/canvas.h"
-#include "tests/host/dialogdriver.h"
-#include "tests/host/messagepump.h"
+#include "host/messagepump.h"
 #include "tests/host/pluginfixture.h"
-#include "tests/host/settingsrecord.h"
 
 #include <ole2.h>
 #include <oleacc.h>

@@ -2,9 +2,9 @@
 // three states are plain red, green and blue bands.
 #include "exitwnd/pngbutton.h"
 #include "exitwnd/skin.h"
+#include "host/messagepump.h"
 #include "skintestsupport.h"
 #include "tests/host/canvas.h"
-#include "tests/host/messagepump.h"
 #include "tooltip/richtooltip.h"
 
 #include <gtest/gtest.h>

@@ -5,28 +5,16 @@
 #include <algorithm>
 #include <vector>
 
-CCanvas::CCanvas(int width, int height, COLORREF fill) : width(width), height(height), dc(nullptr) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* pixels = nullptr;
-    bitmap.Reset(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
-    bits = static_cast<uint32_t*>(pixels);
-    previous = SelectObject(dc.Get(), bitmap.Get());
+CCanvas::CCanvas(int width, int height, COLORREF fill)
+    : width(width), height(height), dib(nullptr, width, -height, 32),
+      bits(reinterpret_cast<uint32_t*>(dib.Bits())) {
     Fill(fill);
-}
-
-CCanvas::~CCanvas() {
-    SelectObject(dc.Get(), previous);
 }
 
 void CCanvas::Fill(COLORREF color) {
     Brush brush(CreateSolidBrush(color));
     const RECT all = {0, 0, width, height};
-    FillRect(dc.Get(), &all, brush.Get());
+    FillRect(dib.Dc(), &all, brush.Get());
 }
 
 COLORREF CCanvas::Pixel(int x, int y) const {

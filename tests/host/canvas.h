@@ -1,7 +1,7 @@
 // A 32-bit memory device context whose pixels tests read back.
 #pragma once
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 
 #include <windows.h>
 
@@ -22,9 +22,8 @@ public:
     CCanvas(int width, int height, COLORREF fill = RGB(255, 255, 255));
     CCanvas(const CCanvas&) = delete;
     CCanvas& operator=(const CCanvas&) = delete;
-    ~CCanvas();
 
-    HDC Dc() const { return dc.Get(); }
+    HDC Dc() const { return dib.Dc(); }
     int Width() const { return width; }
     int Height() const { return height; }
     void Fill(COLORREF color);
@@ -41,8 +40,6 @@ public:
 private:
     int width;
     int height;
-    MemoryDC dc;
-    Bitmap bitmap;
-    uint32_t* bits = nullptr;
-    HGDIOBJ previous = nullptr;
+    DibSection dib; // top-down
+    uint32_t* bits;
 };

@@ -1,10 +1,11 @@
 // A fixture for tests of one plug-in object of the built DLL, with a recording site.
 #pragma once
 
-#include "tests/host/pluginlibrary.h"
-#include "tests/host/powerrecorder.h"
+#include "host/pluginlibrary.h"
+#include "host/powerrecorder.h"
+#include "host/streams.h"
+#include "tests/host/builtplugin.h"
 #include "tests/host/recordingsite.h"
-#include "tests/host/streams.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "tests/host/scratchfolder.h"
 
-#include "tests/host/pluginlibrary.h"
+#include "core/owners.h"
+#include "tests/host/builtplugin.h"
 
 #include <windows.h>
 
@@ -10,17 +11,17 @@ namespace {
 
 void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
+    {
+        FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+        for (bool more = static_cast<bool>(search); more;
+             more = FindNextFileA(search.Get(), &found) != FALSE) {
             const std::string name = found.cFileName;
             const std::string path = folder + "\\" + name;
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 DeleteFileA(path.c_str());
             else if (name != "." && name != "..")
                 RemoveTree(path);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        }
     }
     RemoveDirectoryA(folder.c_str());
 }

@@ -57,10 +57,10 @@ PngPicture PatternPng(int colorType, int bitDepth, bool interlaced) {
     picture.interlaced = interlaced;
     const int channels = ChannelCount(colorType);
     const uint32_t levels = 1u << bitDepth;
-    uint32_t paletteSize = 0;
+    uint32_t PALETTE_SIZE = 0;
     if (colorType == PNG_COLOR_TYPE_PALETTE) {
-        paletteSize = std::min(levels, 200u);
-        for (uint32_t i = 0; i < paletteSize; ++i) {
+        PALETTE_SIZE = std::min(levels, 200u);
+        for (uint32_t i = 0; i < PALETTE_SIZE; ++i) {
             ByteWriter entry;
             entry.U8(i * 37 + 11).U8(255 - i * 23).U8(i * 91 + 5);
             picture.palette.insert(picture.palette.end(), entry.bytes.begin(), entry.bytes.end());
@@ -71,8 +71,8 @@ PngPicture PatternPng(int colorType, int bitDepth, bool interlaced) {
             for (int c = 0; c < channels; ++c) {
                 const uint32_t hash = (x * 73u + y * 151u + c * 41u + 7u) * 2654435761u;
                 uint32_t value = (hash >> 11) % levels;
-                if (paletteSize)
-                    value %= paletteSize;
+                if (PALETTE_SIZE)
+                    value %= PALETTE_SIZE;
                 picture.samples.push_back(static_cast<uint16_t>(value));
             }
         }

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kSkipped = 77;
+constexpr int SKIPPED = 77;
 
 uint64_t Fnv1a(const BYTE* bytes, size_t size, uint64_t hash = 1469598103934665603ull) {
     for (size_t i = 0; i < size; ++i)
@@ -78,7 +78,7 @@ int CompareDigests(const char* mine, const char* other) {
         return 1;
     if (theirs.empty() || theirs[0] != ours[0]) {
         std::printf("no digest of the same sources from the other build at %s\n", other);
-        return kSkipped;
+        return SKIPPED;
     }
     int differences = 0;
     for (size_t i = 1; i < ours.size() || i < theirs.size(); ++i) {

@@ -11,7 +11,7 @@
 
 namespace {
 
-const char kUnknownFormat[] = "Decode: Unknown or wrong format";
+constexpr char UNKNOWN_FORMAT[] = "Decode: Unknown or wrong format";
 
 void WriteFile(const char* path, const Bytes& bytes) {
     FILE* file = std::fopen(path, "wb");
@@ -50,9 +50,9 @@ TEST(Decode, FailuresReportAndKeepThePreviousPicture) {
     const BYTE* before = image.Dib();
     const Bytes garbage(64, 0x42);
     EXPECT_FALSE(DecodeBytes(image, garbage, FormatUnknown));
-    EXPECT_STREQ(image.LastError(), kUnknownFormat);
+    EXPECT_STREQ(image.LastError(), UNKNOWN_FORMAT);
     EXPECT_FALSE(DecodeBytes(image, BareDib8(), 4));
-    EXPECT_STREQ(image.LastError(), kUnknownFormat);
+    EXPECT_STREQ(image.LastError(), UNKNOWN_FORMAT);
     EXPECT_FALSE(DecodeBytes(image, garbage, FormatBmp));
     EXPECT_STREQ(image.LastError(), "Error reading BMP info");
     EXPECT_FALSE(DecodeBytes(image, garbage, FormatPng));
@@ -72,17 +72,17 @@ TEST(LoadFromFile, AutomaticDetectionAndTheKeptMessage) {
     EXPECT_FALSE(image.LoadFromFile("load-garbage.png", FormatPng));
     const std::string pngMessage = image.LastError();
     EXPECT_NE(pngMessage, "");
-    EXPECT_NE(pngMessage, kUnknownFormat);
+    EXPECT_NE(pngMessage, UNKNOWN_FORMAT);
     EXPECT_FALSE(image.LoadFromFile("load-garbage.png", FormatUnknown));
-    EXPECT_STREQ(image.LastError(), kUnknownFormat);
+    EXPECT_STREQ(image.LastError(), UNKNOWN_FORMAT);
     EXPECT_FALSE(image.LoadFromFile("load-garbage.png", 9));
-    EXPECT_STREQ(image.LastError(), kUnknownFormat);
+    EXPECT_STREQ(image.LastError(), UNKNOWN_FORMAT);
     EXPECT_TRUE(image.IsValid());
 
     const BYTE* before = image.Dib();
     EXPECT_FALSE(image.LoadFromFile("no-such-picture.png", FormatPng));
     EXPECT_FALSE(image.LoadFromFile("no-such-picture.png", FormatUnknown));
-    EXPECT_STREQ(image.LastError(), kUnknownFormat);
+    EXPECT_STREQ(image.LastError(), UNKNOWN_FORMAT);
     EXPECT_EQ(image.Dib(), before);
     std::remove("load-bitmap.png");
     std::remove("load-garbage.png");

@@ -1,9 +1,9 @@
 // The about box linked into this program, with the plug-in module swapped for modules
 // of known versions.
 #include "core/module.h"
+#include "host/dialogdriver.h"
 #include "res/resource.h"
 #include "settings/aboutdlg.h"
-#include "tests/host/dialogdriver.h"
 #include "tests/settings/settingstestsupport.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +62,7 @@ TEST(AboutDialog, ShowsTheFileVersionOfThePluginModule) {
 TEST(AboutDialog, PictureIsDrawnAtItsPlaceholder) {
     RECT area = {}, picture = {};
     RunAbout([&](HWND window) {
-        area = ItemRect(window, IDC_ABOUT_PICTURE);
+        area = DialogItemRect(window, IDC_ABOUT_PICTURE);
         picture = CaptureClient(window)->Extent([](COLORREF c) {
             return GetRValue(c) > 150 && GetGValue(c) < 90 && GetBValue(c) < 90;
         });

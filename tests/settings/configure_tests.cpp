@@ -1,11 +1,11 @@
 // The settings dialog as the host opens it: Configure and ConfigureAndSave of the built
 // plug-in, with the sample skins beside it.
+#include "host/dialogdriver.h"
+#include "host/importpatch.h"
+#include "host/settingsrecord.h"
 #include "res/resource.h"
-#include "tests/host/dialogdriver.h"
-#include "tests/host/importpatch.h"
 #include "tests/host/pluginfixture.h"
 #include "tests/host/scratchfolder.h"
-#include "tests/host/settingsrecord.h"
 #include "tests/settings/settingstestsupport.h"
 
 #include <commctrl.h>

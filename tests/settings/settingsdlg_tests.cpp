@@ -1,10 +1,10 @@
 // The settings dialog linked into this program, whose own skins folder holds skin
 // folders made for each case.
+#include "host/dialogdriver.h"
 #include "res/resource.h"
 #include "settings/hotkeyctrl.h"
 #include "settings/settingsdlg.h"
 #include "skintestsupport.h"
-#include "tests/host/dialogdriver.h"
 #include "tests/settings/settingstestsupport.h"
 
 #include <gtest/gtest.h>
@@ -145,7 +145,7 @@ TEST_F(SettingsDialogTest, PreviewRepaintsOnSelectionButNotOnActionBoxes) {
     RECT area = {}, red = {}, blue = {}, blueAfterClick = {}, brokenArea = {};
     int redLeft = -1, redAfterBlue = -1, blueLeftOnBroken = -1;
     Run([&](HWND window) {
-        area = ItemRect(window, IDC_PREVIEW);
+        area = DialogItemRect(window, IDC_PREVIEW);
         auto first = CaptureClient(window);
         red = first->ExtentOf(RED);
         redLeft = first->Count(RED);

@@ -1,11 +1,12 @@
 // Opens the built plug-in's settings dialog and about box as the host does and writes
 // a picture of each as PNG, so that a person can look at them: settingssnapshot <folder>.
+#include "host/dialogdriver.h"
+#include "host/pluginlibrary.h"
+#include "host/settingsrecord.h"
+#include "host/streams.h"
 #include "res/resource.h"
-#include "tests/host/dialogdriver.h"
-#include "tests/host/pluginlibrary.h"
+#include "tests/host/builtplugin.h"
 #include "tests/host/recordingsite.h"
-#include "tests/host/settingsrecord.h"
-#include "tests/host/streams.h"
 #include "tests/settings/settingstestsupport.h"
 
 #include <cstdio>

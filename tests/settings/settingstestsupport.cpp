@@ -54,13 +54,6 @@ std::unique_ptr<CCanvas> CaptureClient(HWND window) {
     return canvas;
 }
 
-RECT ItemRect(HWND dialog, int id) {
-    RECT rect = {};
-    GetWindowRect(GetDlgItem(dialog, id), &rect);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 std::vector<SkinItem> ListItems(HWND combo) {
     std::vector<SkinItem> items;
     LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);

@@ -2,7 +2,8 @@
 // windows, and the contents of the skin list.
 #pragma once
 
-#include "tests/host/importpatch.h"
+#include "core/modaldialog.h"
+#include "host/importpatch.h"
 #include "tests/host/canvas.h"
 
 #include <windows.h>
@@ -52,8 +53,6 @@ private:
 
 // The client area of a window as it is on the screen now.
 std::unique_ptr<CCanvas> CaptureClient(HWND window);
-// The client rectangle of a dialog item in the dialog's client coordinates.
-RECT ItemRect(HWND dialog, int id);
 
 struct SkinItem {
     std::string name;

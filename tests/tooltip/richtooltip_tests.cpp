@@ -3,7 +3,7 @@
 #include "tests/host/canvas.h"
 #include "tooltip/richtooltip.h"
 
-#include "tests/host/messagepump.h"
+#include "host/messagepump.h"
 
 #include <gtest/gtest.h>
 

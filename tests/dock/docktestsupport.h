@@ -1,7 +1,7 @@
 // Settings files of the dock, and hot keys held by other programs.
 #pragma once
 
-#include "tests/host/settingsrecord.h"
+#include "host/settingsrecord.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Captures a window as it draws itself, or a part of the screen as the user sees it.
 #pragma once
 
-#include "dock/screenimage.h"
+#include "host/screenimage.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "tests/host/streams.h"
+#include "host/streams.h"
 
 #include <shlwapi.h>
 

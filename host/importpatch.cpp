@@ -1,4 +1,4 @@
-#include "tests/host/importpatch.h"
+#include "host/importpatch.h"
 
 #include <cstring>
 

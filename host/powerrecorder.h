@@ -1,7 +1,7 @@
 // Redirects the power calls of a loaded module to a record. One recorder at a time.
 #pragma once
 
-#include "tests/host/importpatch.h"
+#include "host/importpatch.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
-// Lets a test's own windows and timers run: what the messages pending now do, or what
-// a short while of them does.
+// Lets this thread's windows and timers run: what the messages pending now do, or what a
+// short while of them does.
 #pragma once
 
 #include <windows.h>

@@ -3,18 +3,16 @@
 #pragma once
 
 #include "core/hostapi.h"
+#include "core/owners.h"
 
 #include <string>
 
 class PluginLibrary {
 public:
     explicit PluginLibrary(const std::string& path);
-    ~PluginLibrary();
-    PluginLibrary(const PluginLibrary&) = delete;
-    PluginLibrary& operator=(const PluginLibrary&) = delete;
 
-    bool IsLoaded() const { return module != nullptr; }
-    HMODULE Module() const { return module; }
+    bool IsLoaded() const { return static_cast<bool>(module); }
+    HMODULE Module() const { return module.Get(); }
     const std::string& Path() const { return path; }
 
     HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) const;
@@ -30,12 +28,9 @@ private:
     using PlainFn = HRESULT(WINAPI*)();
 
     std::string path;
-    HMODULE module = nullptr;
+    LibraryHandle module;
     GetClassObjectFn getClassObject = nullptr;
     PlainFn canUnloadNow = nullptr;
     PlainFn registerServer = nullptr;
     PlainFn unregisterServer = nullptr;
 };
-
-// The plug-in DLL of this build.
-std::string BuiltPluginPath();

@@ -1,5 +1,5 @@
 // Drives the modal dialogs a call opens from inside their own message loop: a thread
-// timer finds each new dialog of this thread and hands it to the test's answer.
+// timer finds each new dialog of this thread and hands it to the caller's answer.
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,6 @@
-#include "dock/windowcapture.h"
+#include "host/windowcapture.h"
 
-#include "core/gdiobjects.h"
+#include "core/owners.h"
 
 #include <cstring>
 
@@ -9,27 +9,15 @@ bool CWindowCapture::Render(int width, int height, const std::function<bool(HDC)
                             ScreenImage& image) {
     if (width <= 0 || height <= 0)
         return false;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down, like the PNG rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    MemoryDC dc(nullptr);
-    void* bits = nullptr;
-    GdiObject<HBITMAP> bitmap(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dc || !bitmap)
-        return false;
-    Selection selected(dc.Get(), bitmap.Get());
-    if (!draw(dc.Get()))
+    DibSection dib(nullptr, width, -height, 32); // top-down, like the PNG rows
+    if (!dib || !draw(dib.Dc()))
         return false;
     GdiFlush();
 
     image.width = width;
     image.height = height;
     image.bgrx.resize(static_cast<size_t>(width) * height * 4);
-    std::memcpy(image.bgrx.data(), bits, image.bgrx.size());
+    std::memcpy(image.bgrx.data(), dib.Bits(), image.bgrx.size());
     return true;
 }
 

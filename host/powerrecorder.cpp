@@ -1,4 +1,4 @@
-#include "tests/host/powerrecorder.h"
+#include "host/powerrecorder.h"
 
 #include <cstring>
 #include <utility>
@@ -43,8 +43,9 @@ FARPROC WINAPI RedirectGetProcAddress(HMODULE module, LPCSTR name) {
 } // namespace
 
 CPowerRecorder::CPowerRecorder() {
-    realGetProcAddress = reinterpret_cast<FARPROC(WINAPI*)(HMODULE, LPCSTR)>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetProcAddress"));
+    realGetProcAddress =
+        reinterpret_cast<FARPROC(WINAPI*)(HMODULE, LPCSTR)>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetProcAddress")));
 }
 
 CPowerRecorder::~CPowerRecorder() {

@@ -1,6 +1,4 @@
-#include "dock/pngwriter.h"
-
-#include "dock/docklog.h"
+#include "host/pngwriter.h"
 
 #include <png.h>
 
@@ -19,7 +17,7 @@ std::vector<BYTE> PackBgr(const ScreenImage& image) {
 
 } // namespace
 
-bool CPngWriter::Write(const std::string& path, const ScreenImage& image) {
+bool CPngWriter::Write(const std::string& path, const ScreenImage& image, std::string* why) {
     if (image.width <= 0 || image.height <= 0 ||
         image.bgrx.size() != static_cast<size_t>(image.width) * image.height * 4)
         return false;
@@ -29,9 +27,9 @@ bool CPngWriter::Write(const std::string& path, const ScreenImage& image) {
     png.width = static_cast<png_uint_32>(image.width);
     png.height = static_cast<png_uint_32>(image.height);
     png.format = PNG_FORMAT_BGR;
-    if (!png_image_write_to_file(&png, path.c_str(), 0, bgr.data(), 0, nullptr)) {
-        DockLog("cannot write %s: %s", path.c_str(), png.message);
-        return false;
-    }
-    return true;
+    if (png_image_write_to_file(&png, path.c_str(), 0, bgr.data(), 0, nullptr))
+        return true;
+    if (why)
+        *why = png.message;
+    return false;
 }

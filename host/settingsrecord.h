@@ -1,5 +1,5 @@
-// A settings record laid out byte by byte as the host stores it, for tests that feed
-// or check the plug-in's stream.
+// A settings record laid out byte by byte as the host stores it: what a host hands the
+// plug-in's Load, and where the fields lie in what its Save wrote.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +9,8 @@
 #include <vector>
 
 constexpr size_t RECORD_SIZE = 534;
+constexpr size_t FLAGS_OFFSET = 4;
+constexpr size_t LAST_ACTION_OFFSET = 8;
 constexpr size_t ICON_LOCATION_OFFSET = 12;
 constexpr size_t SKIN_NAME_OFFSET = 272;
 constexpr size_t HOT_KEY_OFFSET = 532;
@@ -24,8 +26,8 @@ struct SettingsRecord {
     std::vector<BYTE> Bytes() const {
         std::vector<BYTE> bytes(RECORD_SIZE, 0);
         std::memcpy(&bytes[0], &version, 4);
-        std::memcpy(&bytes[4], &flags, 4);
-        std::memcpy(&bytes[8], &lastAction, 4);
+        std::memcpy(&bytes[FLAGS_OFFSET], &flags, 4);
+        std::memcpy(&bytes[LAST_ACTION_OFFSET], &lastAction, 4);
         std::memcpy(&bytes[ICON_LOCATION_OFFSET], iconLocation.data(), iconLocation.size());
         std::memcpy(&bytes[SKIN_NAME_OFFSET], skinName.data(), skinName.size());
         std::memcpy(&bytes[HOT_KEY_OFFSET], &hotKey, 2);

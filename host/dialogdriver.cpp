@@ -1,4 +1,4 @@
-#include "tests/host/dialogdriver.h"
+#include "host/dialogdriver.h"
 
 #include <algorithm>
 #include <string>
@@ -6,7 +6,9 @@
 namespace {
 
 constexpr UINT TICK_MS = 20;
-// A dialog nobody answers is closed after this, so a broken test fails instead of hanging.
+// The system's class of dialog boxes.
+constexpr char DIALOG_CLASS[] = "#32770";
+// A dialog nobody answers is closed after this, so that its caller fails instead of hanging.
 constexpr DWORD GIVE_UP_MS = 15000;
 
 CDialogDriver* current = nullptr;
@@ -18,7 +20,7 @@ struct Search {
 BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam) {
     char className[16] = {};
     GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") == 0 && IsWindowVisible(window))
+    if (lstrcmpA(className, DIALOG_CLASS) == 0 && IsWindowVisible(window))
         reinterpret_cast<Search*>(lParam)->found.push_back(window);
     return TRUE;
 }

@@ -1,0 +1,6 @@
+// Where this build put the plug-in DLL.
+#pragma once
+
+#include <string>
+
+std::string BuiltPluginPath();
