@@ -1,0 +1,52 @@
+// Runs one user cycle of the plug-in again and again under the handle ledger, and keeps
+// the numbers of each run for the soak table.
+#pragma once
+
+#include "tests/ledger/handleledger.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Cycles before the private memory is taken as settled: the first ones fill caches.
+constexpr int WARM_UP_CYCLES = 10;
+// Growth of private memory allowed after the warm-up, whatever the count: the noise of
+// the heap's own bookkeeping stays well below it, and a leak of one button-sized bitmap
+// per cycle passes it within 40 cycles (the deliberate leak test shows both).
+constexpr SIZE_T MEMORY_TOLERANCE = 256 * 1024;
+
+struct CycleRun {
+    std::string name;
+    int count = 0;
+    unsigned created = 0;
+    unsigned released = 0;
+    // Objects still alive after the first cycle that left any, and the ledger's report.
+    int firstLeakAt = 0;
+    std::string leakReport;
+    size_t aliveAtEnd = 0;
+    SIZE_T memoryAtWarmUp = 0;
+    SIZE_T memoryAtEnd = 0;
+
+    long Net() const { return static_cast<long>(created) - static_cast<long>(released); }
+    long long Growth() const {
+        return static_cast<long long>(memoryAtEnd) - static_cast<long long>(memoryAtWarmUp);
+    }
+};
+
+// How often each cycle runs: QUIESCOR_SOAK_CYCLES, else 50; never fewer than the warm-up
+// and as many again.
+int SoakCycles();
+// The process's private memory in bytes: its commit charge, which Wine also reports
+// (its PrivateUsage stays 0).
+SIZE_T PrivateMemory();
+
+// Runs cycle count times and looks at the ledger after each. Stops early only when the
+// cycle itself fails a fatal assertion.
+CycleRun RunCycles(CHandleLedger& ledger, const std::string& name, int count,
+                   const std::function<void()>& cycle);
+
+// The table of every run so far: cycle, count, created, released, net, private memory
+// at the end of the warm-up and at the end.
+void AddToSoakTable(const CycleRun& run);
+std::string SoakTable();
