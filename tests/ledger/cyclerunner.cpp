@@ -49,8 +49,8 @@ CycleRun RunCycles(CHandleLedger& ledger, const std::string& name, int count,
         run.count = k;
         if (::testing::Test::HasFatalFailure())
             break;
-        const bool leftSomething = !ledger.Alive().empty() ||
-                                   ledger.ForeignReleases().size() != foreignBefore;
+        const bool leftSomething =
+            !ledger.Alive().empty() || ledger.ForeignReleases().size() != foreignBefore;
         if (leftSomething && !run.firstLeakAt) {
             run.firstLeakAt = k;
             run.leakReport = ledger.Report();

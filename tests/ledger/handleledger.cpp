@@ -8,9 +8,9 @@
 namespace {
 
 constexpr const char* KIND_NAMES[] = {
-    "bitmap", "DIB section", "memory DC", "font",   "brush",    "pen",
+    "bitmap", "DIB section", "memory DC", "font",       "brush",     "pen",
     "region", "icon",        "cursor",    "image list", "window DC", "paint DC",
-    "window", "timer",       "caret",     "property", "library",  "file search",
+    "window", "timer",       "caret",     "property",   "library",   "file search",
 };
 static_assert(sizeof KIND_NAMES / sizeof *KIND_NAMES == static_cast<size_t>(LedgerKind::Count),
               "a name for every kind");
@@ -82,7 +82,6 @@ bool CHandleLedger::Install(HMODULE target, const std::string& mapPath) {
         if (!patch.Install(target, hook.dll, hook.function, hook.replacement))
             continue;
         patches.push_back(std::move(patch));
-        patchedNames.push_back(hook.function);
     }
     if (patches.empty()) {
         Uninstall();
@@ -96,7 +95,6 @@ void CHandleLedger::Uninstall() {
     if (ActiveLedger() == this)
         SetActiveLedger(nullptr);
     patches.clear();
-    patchedNames.clear();
     module = nullptr;
 }
 
@@ -157,10 +155,11 @@ void CHandleLedger::ReleaseAt(size_t index) {
 void CHandleLedger::Sweep() {
     for (size_t k = alive.size(); k-- > 0;) {
         const LedgerEntry& entry = alive[k];
-        const bool gone = entry.kind == LedgerKind::Window
-                              ? !IsWindow(reinterpret_cast<HWND>(entry.handle))
-                              : (entry.kind == LedgerKind::Timer || entry.kind == LedgerKind::Caret) &&
-                                    entry.window && !IsWindow(entry.window);
+        const bool gone =
+            entry.kind == LedgerKind::Window
+                ? !IsWindow(reinterpret_cast<HWND>(entry.handle))
+                : (entry.kind == LedgerKind::Timer || entry.kind == LedgerKind::Caret) &&
+                      entry.window && !IsWindow(entry.window);
         if (gone)
             ReleaseAt(k);
     }

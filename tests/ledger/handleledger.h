@@ -75,8 +75,6 @@ public:
     // One ledger at a time.
     bool Install(HMODULE module, const std::string& mapPath = {});
     void Uninstall();
-    // The imports that now come here.
-    const std::vector<std::string>& Patched() const { return patchedNames; }
 
     // What the module must still release. Windows destroyed with their parent or owner,
     // and the timers and carets that went with them, count as released.
@@ -91,7 +89,6 @@ public:
     // A call site as "quiescor.dll+0x1a2b", with the function around it when the map
     // names it.
     std::string Site(UINT_PTR offset) const;
-    HMODULE Module() const { return module; }
 
     // For the hooks. Timers, carets and properties are told apart by their window too;
     // everything else by its handle alone.
@@ -116,7 +113,6 @@ private:
     UINT_PTR imageSize = 0;
     CLinkerMap map;
     std::vector<CImportPatch> patches;
-    std::vector<std::string> patchedNames;
     std::vector<LedgerEntry> alive;
     std::vector<ForeignRelease> foreign;
     LedgerCounts counts;

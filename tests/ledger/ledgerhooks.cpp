@@ -56,7 +56,7 @@ std::string PropertyName(LPCSTR name) {
 }
 
 LedgerKind ImageKind(UINT type) {
-    return type == IMAGE_BITMAP ? LedgerKind::Bitmap
+    return type == IMAGE_BITMAP   ? LedgerKind::Bitmap
            : type == IMAGE_CURSOR ? LedgerKind::Cursor
                                   : LedgerKind::Icon;
 }
@@ -291,8 +291,7 @@ BOOL WINAPI HookDestroyCursor(HCURSOR cursor) {
 }
 
 HICON WINAPI HookCreateIconIndirect(ICONINFO* info) {
-    return Made(CreateIconIndirect(info), LedgerKind::Icon, "CreateIconIndirect",
-                LEDGER_CALL_SITE);
+    return Made(CreateIconIndirect(info), LedgerKind::Icon, "CreateIconIndirect", LEDGER_CALL_SITE);
 }
 
 UINT WINAPI HookExtractIconExA(LPCSTR file, int index, HICON* large, HICON* small, UINT count) {

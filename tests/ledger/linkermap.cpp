@@ -68,7 +68,9 @@ bool CLinkerMap::Load(const std::string& path) {
         if (line.compare(0, 6, " .text") == 0) {
             pieceNameOnly = second.empty();
             if (!pieceNameOnly && ParseHex(second, address) && ParseHex(third, size) && size)
-                pieces.push_back({address, size, SourceName(Trimmed(line.substr(line.find(third) + third.size())))});
+                pieces.push_back(
+                    {address, size,
+                     SourceName(Trimmed(line.substr(line.find(third) + third.size())))});
             continue;
         }
         if (!ParseHex(first, address))
@@ -76,7 +78,9 @@ bool CLinkerMap::Load(const std::string& path) {
         if (pieceNameOnly) {
             pieceNameOnly = false;
             if (ParseHex(second, size) && size && !third.empty())
-                pieces.push_back({address, size, SourceName(Trimmed(line.substr(line.find(second) + second.size())))});
+                pieces.push_back(
+                    {address, size,
+                     SourceName(Trimmed(line.substr(line.find(second) + second.size())))});
             continue;
         }
         const std::string name = Trimmed(line.substr(line.find(first) + first.size()));
@@ -96,8 +100,9 @@ bool CLinkerMap::Load(const std::string& path) {
 
 std::string CLinkerMap::FunctionAt(UINT_PTR offset) const {
     const UINT_PTR address = imageBase + offset;
-    auto after = std::upper_bound(pieces.begin(), pieces.end(), address,
-                                  [](UINT_PTR value, const Piece& piece) { return value < piece.start; });
+    auto after =
+        std::upper_bound(pieces.begin(), pieces.end(), address,
+                         [](UINT_PTR value, const Piece& piece) { return value < piece.start; });
     if (after == pieces.begin())
         return {};
     const Piece& piece = *(after - 1);

@@ -119,6 +119,21 @@ private:
     bool swallowNext = false;
 };
 
+// True when the instruction before the entry's call site is a call through the module's
+// import slot that now holds the ledger's hook of the entry's creator: the site is where
+// the module asked for the object.
+bool CallsThroughTheLedger(HMODULE module, const LedgerEntry& entry) {
+    const BYTE* after = reinterpret_cast<const BYTE*>(module) + entry.callSite;
+    if (after[-6] != 0xFF || after[-5] != 0x15)
+        return false;
+    void* const* slot = *reinterpret_cast<void* const* const*>(after - 4);
+    for (const LedgerHook& hook : LedgerHooks()) {
+        if (std::strcmp(hook.function, entry.creator) == 0)
+            return *slot == hook.replacement;
+    }
+    return false;
+}
+
 class UserCycleTest : public PluginPressTest {
 protected:
     static void TearDownTestSuite() {
@@ -224,15 +239,16 @@ TEST_F(UserCycleTest, ExitWindowClosedByEscapeAClickOrALetter) {
 TEST_F(UserCycleTest, ALeakOfOneBitmapPerCycleIsCaughtWithWhereItWasMade) {
     CBitmapSwallower swallower;
     ASSERT_TRUE(swallower.Install(library->Module()));
-    const CycleRun run = RunCycles(ledger, "exit window, one bitmap leaked on purpose",
-                                   SoakCycles(), [&] {
-                                       swallower.SwallowOne();
-                                       ExitWindowCycle(
-                                           [](HWND window, HWND) { PressKey(window, VK_ESCAPE); });
-                                   });
+    const CycleRun run =
+        RunCycles(ledger, "exit window, one bitmap leaked on purpose", SoakCycles(), [&] {
+            swallower.SwallowOne();
+            ExitWindowCycle([](HWND window, HWND) { PressKey(window, VK_ESCAPE); });
+        });
     AddToSoakTable(run);
-    std::printf("leaked one %ldx%ld bitmap per cycle; memory grew %lld bytes after the warm-up\n",
-                swallower.size.cx, swallower.size.cy, run.Growth());
+    std::printf("leaked one %ldx%ld bitmap per cycle; private memory grew %lld bytes after the "
+                "warm-up\n%s",
+                swallower.size.cx, swallower.size.cy, run.Growth(), run.leakReport.c_str());
+
     EXPECT_EQ(run.firstLeakAt, 1);
     EXPECT_EQ(run.Net(), run.count);
     ASSERT_EQ(ledger.Alive().size(), swallower.kept.size());
@@ -241,20 +257,29 @@ TEST_F(UserCycleTest, ALeakOfOneBitmapPerCycleIsCaughtWithWhereItWasMade) {
         EXPECT_NE(std::find(swallower.kept.begin(), swallower.kept.end(),
                             reinterpret_cast<HGDIOBJ>(entry.handle)),
                   swallower.kept.end());
+        EXPECT_TRUE(CallsThroughTheLedger(library->Module(), entry))
+            << ledger.Describe(entry) << " names no call into the ledger's hook";
     }
-    std::printf("%s", run.leakReport.c_str());
-    EXPECT_GT(run.Growth(), static_cast<long long>(MEMORY_TOLERANCE));
+    EXPECT_NE(run.leakReport.find("made by CreateCompatibleBitmap at quiescor.dll+0x"),
+              std::string::npos);
+    EXPECT_NE(run.leakReport.find(".cpp: "), std::string::npos) << "named from the linker's map";
+    EXPECT_GT(run.Growth(), static_cast<long long>(MEMORY_TOLERANCE))
+        << "the memory check alone would catch it too";
 }
 
+// Yes to switch user: the plug-in looks up LockWorkStation in a library it loads.
 TEST_F(UserCycleTest, ConfirmationAnsweredNoAndYes) {
-    for (int answer : {QUESTION_NO, QUESTION_YES}) {
-        const bool yes = answer == QUESTION_YES;
-        Soak(yes ? "confirmation, Yes" : "confirmation, No", [&] {
-            Use(32 + 4);
-            EXPECT_EQ(Press([answer](HWND dialog) { ClickButton(dialog, answer); }), 1);
-            EXPECT_EQ(recorder.calls.size(), yes ? 1u : 0u);
-        });
-    }
+    Soak("confirmation, No", [&] {
+        Use(32 + 4);
+        EXPECT_EQ(Press([](HWND dialog) { ClickButton(dialog, QUESTION_NO); }), 1);
+        EXPECT_TRUE(recorder.calls.empty());
+    });
+    Soak("confirmation, Yes to switch user", [&] {
+        Use(32 + 128);
+        EXPECT_EQ(Press([](HWND dialog) { ClickButton(dialog, QUESTION_YES); }), 1);
+        ASSERT_EQ(recorder.calls.size(), 1u);
+        EXPECT_EQ(recorder.calls[0].function, "LockWorkStation");
+    });
 }
 
 TEST_F(UserCycleTest, SettingsWithASkinAndTheAboutBoxThenOkOrCancel) {
