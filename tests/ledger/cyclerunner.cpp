@@ -59,9 +59,7 @@ CycleRun RunCycles(CHandleLedger& ledger, const std::string& name, int count,
             run.memoryAtWarmUp = PrivateMemory();
     }
     run.memoryAtEnd = PrivateMemory();
-    const LedgerCounts made = ledger.Counts() - before;
-    run.created = made.Created();
-    run.released = made.Released();
+    run.made = ledger.Counts() - before;
     run.aliveAtEnd = ledger.Alive().size();
     return run;
 }
@@ -78,7 +76,7 @@ std::string SoakTable() {
     table += line;
     for (const CycleRun& run : Table()) {
         std::snprintf(line, sizeof line, "%-44s %6d %8u %8u %5ld %12s %12s\n", run.name.c_str(),
-                      run.count, run.created, run.released, run.Net(),
+                      run.count, run.made.Created(), run.made.Released(), run.Net(),
                       Kilobytes(run.memoryAtWarmUp).c_str(), Kilobytes(run.memoryAtEnd).c_str());
         table += line;
     }

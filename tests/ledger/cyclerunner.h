@@ -19,8 +19,7 @@ constexpr SIZE_T MEMORY_TOLERANCE = 32 * 1024;
 struct CycleRun {
     std::string name;
     int count = 0;
-    unsigned created = 0;
-    unsigned released = 0;
+    LedgerCounts made;
     // Objects still alive after the first cycle that left any, and the ledger's report.
     int firstLeakAt = 0;
     std::string leakReport;
@@ -28,7 +27,9 @@ struct CycleRun {
     SIZE_T memoryAtWarmUp = 0;
     SIZE_T memoryAtEnd = 0;
 
-    long Net() const { return static_cast<long>(created) - static_cast<long>(released); }
+    long Net() const {
+        return static_cast<long>(made.Created()) - static_cast<long>(made.Released());
+    }
     long long Growth() const {
         return static_cast<long long>(memoryAtEnd) - static_cast<long long>(memoryAtWarmUp);
     }

@@ -147,7 +147,7 @@ protected:
     }
 
     // Runs the cycle as often as the soak asks and expects nothing left after any.
-    void Soak(const std::string& name, const std::function<void()>& cycle) {
+    CycleRun Soak(const std::string& name, const std::function<void()>& cycle) {
         const CycleRun run = RunCycles(ledger, name, SoakCycles(), [&] {
             cycle();
             site.calls.clear();
@@ -159,6 +159,7 @@ protected:
         EXPECT_EQ(run.Net(), 0);
         EXPECT_LE(run.Growth(), static_cast<long long>(MEMORY_TOLERANCE))
             << name << ": private memory grew after the warm-up";
+        return run;
     }
 
     void Use(DWORD flags, const char* skinName = "") {
@@ -265,6 +266,20 @@ TEST_F(UserCycleTest, ALeakOfOneBitmapPerCycleIsCaughtWithWhereItWasMade) {
     EXPECT_NE(run.leakReport.find(".cpp: "), std::string::npos) << "named from the linker's map";
     EXPECT_GT(run.Growth(), static_cast<long long>(MEMORY_TOLERANCE))
         << "the memory check alone would catch it too";
+}
+
+TEST_F(UserCycleTest, PicturesInATipFromALanguageModule) {
+    HMODULE pictures = LoadLibraryA(QUIESCOR_PICTURES_LANGUAGE_PATH);
+    ASSERT_NE(pictures, nullptr);
+    plugin->SetResourceModule(0, pictures);
+    const CycleRun run = Soak("exit window, tip with pictures, Escape", [&] {
+        ExitWindowCycle([](HWND window, HWND) { PressKey(window, VK_ESCAPE); });
+    });
+    const auto made = [&](LedgerKind kind) { return run.made.created[static_cast<size_t>(kind)]; };
+    EXPECT_GE(made(LedgerKind::Icon), 2u * run.count) << "two icons in each tip";
+    EXPECT_GE(made(LedgerKind::ImageList), 1u * run.count) << "the masked bitmap";
+    plugin->SetResourceModule(0, nullptr);
+    FreeLibrary(pictures);
 }
 
 // Yes to switch user: the plug-in looks up LockWorkStation in a library it loads.
