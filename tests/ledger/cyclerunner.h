@@ -12,8 +12,10 @@
 // Cycles before the private memory is taken as settled: the first ones fill caches.
 constexpr int WARM_UP_CYCLES = 10;
 // Growth of private memory allowed after the warm-up, whatever the count. Clean cycles
-// grow by 8 KiB at most (two pages), 1,000 cycles by nothing; a leak of one 32 x 32
-// button bitmap per cycle passes it within 40 cycles (the deliberate leak test shows it).
+// grow by 8 KiB at most (two pages), 1,000 cycles by nothing; a leak of the tip's
+// bitmap once per cycle passes it within a few (the deliberate leak test shows it). A
+// 32 x 32 bitmap (4 KiB) a cycle may hide in freed pages for 40 cycles, not for 1,000;
+// the ledger sees it at once.
 constexpr SIZE_T MEMORY_TOLERANCE = 32 * 1024;
 
 struct CycleRun {

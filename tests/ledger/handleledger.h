@@ -117,6 +117,3 @@ private:
     std::vector<ForeignRelease> foreign;
     LedgerCounts counts;
 };
-
-// The call site of the hook this is used in.
-#define LEDGER_CALL_SITE __builtin_return_address(0)

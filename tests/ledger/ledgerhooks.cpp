@@ -8,6 +8,11 @@
 #include <climits>
 #include <initializer_list>
 
+// Where the module called the hook this is used in. Each hook calls the system's function
+// itself: a patch put in after the ledger's may stand between the module and a hook, never
+// between a hook and the system.
+#define LEDGER_CALL_SITE __builtin_return_address(0)
+
 namespace {
 
 CHandleLedger* ledger = nullptr;

@@ -29,9 +29,17 @@ std::string SourceName(std::string file) {
     return file;
 }
 
-std::string Trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    return first == std::string::npos ? std::string() : text.substr(first);
+// The rest of the line after its first words, without the blanks before it.
+std::string After(const std::string& line, int words) {
+    size_t at = 0;
+    for (int k = 0; k < words && at != std::string::npos; ++k) {
+        at = line.find_first_not_of(' ', at);
+        if (at != std::string::npos)
+            at = line.find(' ', at);
+    }
+    if (at != std::string::npos)
+        at = line.find_first_not_of(' ', at);
+    return at == std::string::npos ? std::string() : line.substr(at);
 }
 
 } // namespace
@@ -68,9 +76,7 @@ bool CLinkerMap::Load(const std::string& path) {
         if (line.compare(0, 6, " .text") == 0) {
             pieceNameOnly = second.empty();
             if (!pieceNameOnly && ParseHex(second, address) && ParseHex(third, size) && size)
-                pieces.push_back(
-                    {address, size,
-                     SourceName(Trimmed(line.substr(line.find(third) + third.size())))});
+                pieces.push_back({address, size, SourceName(After(line, 3))});
             continue;
         }
         if (!ParseHex(first, address))
@@ -78,12 +84,10 @@ bool CLinkerMap::Load(const std::string& path) {
         if (pieceNameOnly) {
             pieceNameOnly = false;
             if (ParseHex(second, size) && size && !third.empty())
-                pieces.push_back(
-                    {address, size,
-                     SourceName(Trimmed(line.substr(line.find(second) + second.size())))});
+                pieces.push_back({address, size, SourceName(After(line, 2))});
             continue;
         }
-        const std::string name = Trimmed(line.substr(line.find(first) + first.size()));
+        const std::string name = After(line, 1);
         if (!name.empty() && name.find('=') == std::string::npos)
             symbols.push_back({address, name});
     }

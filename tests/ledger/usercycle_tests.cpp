@@ -24,6 +24,9 @@ constexpr LONG TURN_OFF_BUTTON = 2;
 constexpr UINT_PTR TIP_INITIAL_TIMER = 256;
 constexpr int QUESTION_NO = IDCANCEL;
 constexpr int QUESTION_YES = IDOK;
+// In the exit window only the tip's picture is: the default skin's buttons are 32 and
+// 73 pixels wide.
+constexpr LONG WIDER_THAN_ANY_BUTTON = 128;
 
 BOOL CALLBACK FindTooltip(HWND window, LPARAM lParam) {
     char className[32] = {};
@@ -79,8 +82,9 @@ void ClickOn(HWND button) {
     PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
-// Stands between the module and the ledger's DeleteObject and keeps the first bitmap of
-// each cycle: a leak made on purpose, as a paint routine that forgets one would make.
+// Stands between the module and the ledger's DeleteObject and keeps one device bitmap of
+// each cycle at least so wide: a leak made on purpose, as a paint routine that forgets
+// one would make.
 class CBitmapSwallower {
 public:
     bool Install(HMODULE module) {
@@ -93,7 +97,10 @@ public:
         for (HGDIOBJ bitmap : kept)
             DeleteObject(bitmap);
     }
-    void SwallowOne() { swallowNext = true; }
+    void SwallowOne(LONG minimumWidth) {
+        swallowNext = true;
+        widthAtLeast = minimumWidth;
+    }
 
     std::vector<HGDIOBJ> kept;
     SIZE size = {};
@@ -104,11 +111,9 @@ private:
         DIBSECTION section = {};
         const bool deviceBitmap = GetObjectType(object) == OBJ_BITMAP &&
                                   GetObjectA(object, sizeof section, &section) == sizeof(BITMAP);
-        if (!self->swallowNext || !deviceBitmap)
+        if (!self->swallowNext || !deviceBitmap || section.dsBm.bmWidth < self->widthAtLeast)
             return passOn(object);
-        BITMAP bitmap = {};
-        GetObjectA(object, sizeof bitmap, &bitmap);
-        self->size = {bitmap.bmWidth, bitmap.bmHeight};
+        self->size = {section.dsBm.bmWidth, section.dsBm.bmHeight};
         self->swallowNext = false;
         self->kept.push_back(object);
         return TRUE;
@@ -117,6 +122,7 @@ private:
     static inline CBitmapSwallower* self = nullptr;
     CImportPatch patch;
     bool swallowNext = false;
+    LONG widthAtLeast = 0;
 };
 
 // True when the instruction before the entry's call site is a call through the module's
@@ -242,7 +248,7 @@ TEST_F(UserCycleTest, ALeakOfOneBitmapPerCycleIsCaughtWithWhereItWasMade) {
     ASSERT_TRUE(swallower.Install(library->Module()));
     const CycleRun run =
         RunCycles(ledger, "exit window, one bitmap leaked on purpose", SoakCycles(), [&] {
-            swallower.SwallowOne();
+            swallower.SwallowOne(WIDER_THAN_ANY_BUTTON);
             ExitWindowCycle([](HWND window, HWND) { PressKey(window, VK_ESCAPE); });
         });
     AddToSoakTable(run);
