@@ -30,6 +30,13 @@ int SoakCycles() {
     return std::max(asked, 2 * WARM_UP_CYCLES);
 }
 
+long long AllowedGrowth(const CycleRun& run) {
+    const bool underWine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
+    const unsigned icons = run.made.created[static_cast<size_t>(LedgerKind::Icon)];
+    return static_cast<long long>(MEMORY_TOLERANCE) +
+           (underWine ? static_cast<long long>(icons) * WINE_LOSS_PER_ICON : 0);
+}
+
 SIZE_T PrivateMemory() {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof counters;

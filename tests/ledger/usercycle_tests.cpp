@@ -166,7 +166,7 @@ protected:
         EXPECT_EQ(run.firstLeakAt, 0) << name << ": after cycle " << run.firstLeakAt << "\n"
                                       << run.leakReport;
         EXPECT_EQ(run.Net(), 0);
-        EXPECT_LE(run.Growth(), static_cast<long long>(MEMORY_TOLERANCE))
+        EXPECT_LE(run.Growth(), AllowedGrowth(run))
             << name << ": private memory grew after the warm-up";
         return run;
     }
@@ -273,8 +273,7 @@ TEST_F(UserCycleTest, ALeakOfOneBitmapPerCycleIsCaughtWithWhereItWasMade) {
     EXPECT_NE(run.leakReport.find("made by CreateCompatibleBitmap at quiescor.dll+0x"),
               std::string::npos);
     EXPECT_NE(run.leakReport.find(".cpp: "), std::string::npos) << "named from the linker's map";
-    EXPECT_GT(run.Growth(), static_cast<long long>(MEMORY_TOLERANCE))
-        << "the memory check alone would catch it too";
+    EXPECT_GT(run.Growth(), AllowedGrowth(run)) << "the memory check alone would catch it too";
 }
 
 TEST_F(UserCycleTest, PicturesInATipFromALanguageModule) {
