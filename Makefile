@@ -5,8 +5,9 @@ WIN := $(BUILD)/win
 NATIVE := $(BUILD)/native
 BENCH := $(BUILD)/bench
 FUZZ_SECONDS ?= 30
+SOAK_CYCLES ?= 1000
 
-.PHONY: all setup win native dist test run fuzz bench format clean
+.PHONY: all setup win native dist test soak run fuzz bench format clean
 
 all: win native
 
@@ -33,6 +34,10 @@ native: setup
 
 test: all
 	@bash scripts/run-tests.sh $(BUILD)
+
+# Every user cycle SOAK_CYCLES times under the handle ledger, with the table.
+soak: win
+	@bash scripts/soak.sh $(BUILD) $(SOAK_CYCLES)
 
 run: win
 	@bash scripts/run-dock.sh $(BUILD)

@@ -1,0 +1,91 @@
+#include "tests/ledger/cyclerunner.h"
+
+#include <psapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr int DEFAULT_CYCLES = 50;
+
+std::vector<CycleRun>& Table() {
+    static std::vector<CycleRun> table;
+    return table;
+}
+
+std::string Kilobytes(SIZE_T bytes) {
+    return std::to_string(bytes / 1024) + " KiB";
+}
+
+} // namespace
+
+int SoakCycles() {
+    const char* setting = std::getenv("QUIESCOR_SOAK_CYCLES");
+    const int asked = setting ? std::atoi(setting) : DEFAULT_CYCLES;
+    return std::max(asked, 2 * WARM_UP_CYCLES);
+}
+
+long long AllowedGrowth(const CycleRun& run) {
+    const bool underWine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
+    const unsigned icons = run.made.created[static_cast<size_t>(LedgerKind::Icon)];
+    return static_cast<long long>(MEMORY_TOLERANCE) +
+           (underWine ? static_cast<long long>(icons) * WINE_LOSS_PER_ICON : 0);
+}
+
+SIZE_T PrivateMemory() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        return 0;
+    return counters.PagefileUsage;
+}
+
+CycleRun RunCycles(CHandleLedger& ledger, const std::string& name, int count,
+                   const std::function<void()>& cycle) {
+    CycleRun run;
+    run.name = name;
+    const LedgerCounts before = ledger.Counts();
+    size_t foreignBefore = ledger.ForeignReleases().size();
+    for (int k = 1; k <= count; ++k) {
+        cycle();
+        run.count = k;
+        if (::testing::Test::HasFatalFailure())
+            break;
+        const bool leftSomething =
+            !ledger.Alive().empty() || ledger.ForeignReleases().size() != foreignBefore;
+        if (leftSomething && !run.firstLeakAt) {
+            run.firstLeakAt = k;
+            run.leakReport = ledger.Report();
+        }
+        if (k == WARM_UP_CYCLES)
+            run.memoryAtWarmUp = PrivateMemory();
+    }
+    run.memoryAtEnd = PrivateMemory();
+    run.made = ledger.Counts() - before;
+    run.aliveAtEnd = ledger.Alive().size();
+    return run;
+}
+
+void AddToSoakTable(const CycleRun& run) {
+    Table().push_back(run);
+}
+
+std::string SoakTable() {
+    std::string table;
+    char line[256];
+    std::snprintf(line, sizeof line, "%-44s %6s %8s %8s %5s %12s %12s\n", "cycle", "count",
+                  "created", "released", "net", "memory@10", "memory@end");
+    table += line;
+    for (const CycleRun& run : Table()) {
+        std::snprintf(line, sizeof line, "%-44s %6d %8u %8u %5ld %12s %12s\n", run.name.c_str(),
+                      run.count, run.made.Created(), run.made.Released(), run.Net(),
+                      Kilobytes(run.memoryAtWarmUp).c_str(), Kilobytes(run.memoryAtEnd).c_str());
+        table += line;
+    }
+    return table;
+}

@@ -1,0 +1,407 @@
+// Every cycle a user or the host puts the plug-in through, again and again, with the
+// handle ledger on its imports: nothing it makes may outlive the cycle, and its private
+// memory must settle after the first cycles.
+#include "res/resource.h"
+#include "host/dialogdriver.h"
+#include "tests/host/pluginfixture.h"
+#include "host/settingsrecord.h"
+#include "tests/ledger/cyclerunner.h"
+#include "tests/ledger/ledgerhooks.h"
+#include "tests/settings/settingstestsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr LONG TURN_OFF_BUTTON = 2;
+constexpr UINT_PTR TIP_INITIAL_TIMER = 256;
+constexpr int QUESTION_NO = IDCANCEL;
+constexpr int QUESTION_YES = IDOK;
+// In the exit window only the tip's picture is: the default skin's buttons are 32 and
+// 73 pixels wide.
+constexpr LONG WIDER_THAN_ANY_BUTTON = 128;
+// The deliberate leak runs this often whatever the soak asks: its bitmaps stay in the
+// process's memory after they are freed, and would raise every later run's figures.
+constexpr int LEAK_CYCLES = WARM_UP_CYCLES + 40;
+
+BOOL CALLBACK FindTooltip(HWND window, LPARAM lParam) {
+    char className[32] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpA(className, "RichTooltip") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(lParam) = window;
+    return FALSE;
+}
+
+// The tip window is a top-level window of its own, one per exit window.
+HWND TheTooltip() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindTooltip, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND ButtonWithId(HWND window, LONG id) {
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetWindowLongA(child, GWL_ID) == id)
+            return child;
+    }
+    return nullptr;
+}
+
+// Rests the pointer on the button until its tip shows; true when it did. The tip's
+// initial delay is cut short by its own timer message, so a cycle takes no half second.
+bool HoverUntilTheTipShows(HWND button) {
+    RECT rect;
+    GetClientRect(button, &rect);
+    POINT at = {rect.right / 2, rect.bottom / 2};
+    POINT screen = at;
+    ClientToScreen(button, &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    HWND tip = TheTooltip();
+    if (!tip)
+        return false;
+    SendMessageA(tip, WM_TIMER, TIP_INITIAL_TIMER, 0);
+    UpdateWindow(tip);
+    return IsWindowVisible(tip) != FALSE;
+}
+
+void PressKey(HWND window, WPARAM key) {
+    HWND focus = GetFocus();
+    HWND target = focus && IsChild(window, focus) ? focus : window;
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+}
+
+void ClickOn(HWND button) {
+    PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+// Stands between the module and the ledger's DeleteObject and keeps one device bitmap of
+// each cycle at least so wide: a leak made on purpose, as a paint routine that forgets
+// one would make.
+class CBitmapSwallower {
+public:
+    bool Install(HMODULE module) {
+        self = this;
+        return patch.Install(module, "gdi32.dll", "DeleteObject", reinterpret_cast<void*>(Delete));
+    }
+    ~CBitmapSwallower() {
+        patch.Remove();
+        self = nullptr;
+        for (HGDIOBJ bitmap : kept)
+            DeleteObject(bitmap);
+    }
+    void SwallowOne(LONG minimumWidth) {
+        swallowNext = true;
+        widthAtLeast = minimumWidth;
+    }
+
+    std::vector<HGDIOBJ> kept;
+    SIZE size = {};
+
+private:
+    static BOOL WINAPI Delete(HGDIOBJ object) {
+        auto passOn = reinterpret_cast<BOOL(WINAPI*)(HGDIOBJ)>(self->patch.Original());
+        DIBSECTION section = {};
+        const bool deviceBitmap = GetObjectType(object) == OBJ_BITMAP &&
+                                  GetObjectA(object, sizeof section, &section) == sizeof(BITMAP);
+        if (!self->swallowNext || !deviceBitmap || section.dsBm.bmWidth < self->widthAtLeast)
+            return passOn(object);
+        self->size = {section.dsBm.bmWidth, section.dsBm.bmHeight};
+        self->swallowNext = false;
+        self->kept.push_back(object);
+        return TRUE;
+    }
+
+    static inline CBitmapSwallower* self = nullptr;
+    CImportPatch patch;
+    bool swallowNext = false;
+    LONG widthAtLeast = 0;
+};
+
+// True when the instruction before the entry's call site is a call through the module's
+// import slot that now holds the ledger's hook of the entry's creator: the site is where
+// the module asked for the object.
+bool CallsThroughTheLedger(HMODULE module, const LedgerEntry& entry) {
+    const BYTE* after = reinterpret_cast<const BYTE*>(module) + entry.callSite;
+    if (after[-6] != 0xFF || after[-5] != 0x15)
+        return false;
+    void* const* slot = *reinterpret_cast<void* const* const*>(after - 4);
+    for (const LedgerHook& hook : LedgerHooks()) {
+        if (std::strcmp(hook.function, entry.creator) == 0)
+            return *slot == hook.replacement;
+    }
+    return false;
+}
+
+class UserCycleTest : public PluginPressTest {
+protected:
+    static void TearDownTestSuite() {
+        std::printf("%s", SoakTable().c_str());
+        PluginPressTest::TearDownTestSuite();
+    }
+
+    void SetUp() override {
+        PluginPressTest::SetUp();
+        ASSERT_TRUE(ledger.Install(library->Module(), QUIESCOR_MAP_PATH));
+    }
+
+    // Runs the cycle as often as the soak asks and expects nothing left after any.
+    CycleRun Soak(const std::string& name, const std::function<void()>& cycle) {
+        const CycleRun run = RunCycles(ledger, name, SoakCycles(), [&] {
+            cycle();
+            site.calls.clear();
+            recorder.calls.clear();
+        });
+        AddToSoakTable(run);
+        EXPECT_EQ(run.firstLeakAt, 0) << name << ": after cycle " << run.firstLeakAt << "\n"
+                                      << run.leakReport;
+        EXPECT_EQ(run.Net(), 0);
+        EXPECT_LE(run.Growth(), AllowedGrowth(run))
+            << name << ": private memory grew after the warm-up";
+        return run;
+    }
+
+    void Use(DWORD flags, const char* skinName = "") {
+        SettingsRecord record;
+        record.flags = flags;
+        record.lastAction = 0;
+        record.skinName = skinName;
+        LoadBytes(record.Bytes());
+    }
+
+    // Presses the plug-in's button; answer gets each dialog that opens.
+    int Press(std::function<void(HWND)> answer) {
+        CDialogDriver driver(std::move(answer));
+        plugin->Execute();
+        return driver.DialogsSeen();
+    }
+
+    // The exit window with every action, a tip shown on turn off, then closed by leave.
+    void ExitWindowCycle(const std::function<void(HWND window, HWND hovered)>& leave) {
+        Use(191);
+        bool shown = false;
+        EXPECT_EQ(Press([&](HWND window) {
+                      HWND button = ButtonWithId(window, TURN_OFF_BUTTON);
+                      shown = HoverUntilTheTipShows(button);
+                      leave(window, button);
+                  }),
+                  1);
+        EXPECT_TRUE(shown) << "the turn-off tip never showed";
+    }
+
+    // Opens the settings, picks the other sample skin, types in the hot-key field, opens
+    // the about box, and leaves the settings with close.
+    void SettingsCycle(int close) {
+        HWND settings = nullptr;
+        int dialogs = 0;
+        {
+            CDialogDriver driver([&](HWND dialog) {
+                if (settings) {
+                    ClickButton(dialog, IDOK);
+                    PostMessageA(settings, WM_COMMAND, close, 0);
+                    return;
+                }
+                settings = dialog;
+                const bool onGlass = SelectedText(GetDlgItem(dialog, IDC_SKINS)) == "Glass";
+                EXPECT_TRUE(ChooseItem(dialog, IDC_SKINS, onGlass ? "Graphite" : "Glass"));
+                HWND hotKey = GetDlgItem(dialog, IDC_HOTKEY);
+                SetFocus(hotKey);
+                SendKey(hotKey, 'Q', true);
+                SendKey(hotKey, 'Q', false);
+                SetFocus(GetDlgItem(dialog, IDC_SKINS));
+                ClickButton(dialog, IDC_ABOUT_BUTTON);
+            });
+            plugin->Configure(1);
+            dialogs = driver.DialogsSeen();
+        }
+        EXPECT_EQ(dialogs, 2) << "the settings and the about box";
+    }
+
+    CHandleLedger ledger;
+};
+
+TEST_F(UserCycleTest, ExitWindowClosedByEscapeAClickOrALetter) {
+    Soak("exit window, tip, Escape", [&] {
+        ExitWindowCycle([](HWND window, HWND) { PressKey(window, VK_ESCAPE); });
+        EXPECT_TRUE(recorder.calls.empty());
+    });
+    Soak("exit window, tip, click on turn off", [&] {
+        ExitWindowCycle([](HWND, HWND hovered) { ClickOn(hovered); });
+        EXPECT_EQ(recorder.calls.size(), 1u);
+    });
+    Soak("exit window, tip, letter R", [&] {
+        ExitWindowCycle([](HWND window, HWND) { PressKey(window, 'R'); });
+        ASSERT_EQ(recorder.calls.size(), 1u);
+        EXPECT_EQ(recorder.calls[0].first, static_cast<DWORD>(EWX_REBOOT));
+    });
+}
+
+TEST_F(UserCycleTest, ALeakOfOneBitmapPerCycleIsCaughtWithWhereItWasMade) {
+    CBitmapSwallower swallower;
+    ASSERT_TRUE(swallower.Install(library->Module()));
+    const CycleRun run =
+        RunCycles(ledger, "exit window, one bitmap leaked on purpose", LEAK_CYCLES, [&] {
+            swallower.SwallowOne(WIDER_THAN_ANY_BUTTON);
+            ExitWindowCycle([](HWND window, HWND) { PressKey(window, VK_ESCAPE); });
+        });
+    AddToSoakTable(run);
+    std::printf("leaked one %ldx%ld bitmap per cycle; private memory grew %lld bytes after the "
+                "warm-up\n%s",
+                swallower.size.cx, swallower.size.cy, run.Growth(), run.leakReport.c_str());
+
+    EXPECT_EQ(run.firstLeakAt, 1);
+    EXPECT_EQ(run.Net(), run.count);
+    ASSERT_EQ(ledger.Alive().size(), swallower.kept.size());
+    for (const LedgerEntry& entry : ledger.Alive()) {
+        EXPECT_EQ(entry.kind, LedgerKind::Bitmap);
+        EXPECT_NE(std::find(swallower.kept.begin(), swallower.kept.end(),
+                            reinterpret_cast<HGDIOBJ>(entry.handle)),
+                  swallower.kept.end());
+        EXPECT_TRUE(CallsThroughTheLedger(library->Module(), entry))
+            << ledger.Describe(entry) << " names no call into the ledger's hook";
+    }
+    EXPECT_NE(run.leakReport.find("made by CreateCompatibleBitmap at quiescor.dll+0x"),
+              std::string::npos);
+    EXPECT_NE(run.leakReport.find(".cpp: "), std::string::npos) << "named from the linker's map";
+    EXPECT_GT(run.Growth(), AllowedGrowth(run)) << "the memory check alone would catch it too";
+}
+
+TEST_F(UserCycleTest, PicturesInATipFromALanguageModule) {
+    HMODULE pictures = LoadLibraryA(QUIESCOR_PICTURES_LANGUAGE_PATH);
+    ASSERT_NE(pictures, nullptr);
+    plugin->SetResourceModule(0, pictures);
+    const CycleRun run = Soak("exit window, tip with pictures, Escape", [&] {
+        ExitWindowCycle([](HWND window, HWND) { PressKey(window, VK_ESCAPE); });
+    });
+    const auto made = [&](LedgerKind kind) { return run.made.created[static_cast<size_t>(kind)]; };
+    EXPECT_GE(made(LedgerKind::Icon), 2u * run.count) << "two icons in each tip";
+    EXPECT_GE(made(LedgerKind::ImageList), 1u * run.count) << "the masked bitmap";
+    plugin->SetResourceModule(0, nullptr);
+    FreeLibrary(pictures);
+}
+
+// Yes to switch user: the plug-in looks up LockWorkStation in a library it loads.
+TEST_F(UserCycleTest, ConfirmationAnsweredNoAndYes) {
+    Soak("confirmation, No", [&] {
+        Use(32 + 4);
+        EXPECT_EQ(Press([](HWND dialog) { ClickButton(dialog, QUESTION_NO); }), 1);
+        EXPECT_TRUE(recorder.calls.empty());
+    });
+    Soak("confirmation, Yes to switch user", [&] {
+        Use(32 + 128);
+        EXPECT_EQ(Press([](HWND dialog) { ClickButton(dialog, QUESTION_YES); }), 1);
+        ASSERT_EQ(recorder.calls.size(), 1u);
+        EXPECT_EQ(recorder.calls[0].function, "LockWorkStation");
+    });
+}
+
+TEST_F(UserCycleTest, SettingsWithASkinAndTheAboutBoxThenOkOrCancel) {
+    plugin->SetSite(&site);
+    Use(191, "Glass\\quiescorskin.ini");
+    for (int close : {IDOK, IDCANCEL}) {
+        const bool ok = close == IDOK;
+        Soak(ok ? "settings, skin, about, OK" : "settings, skin, about, Cancel", [&] {
+            SettingsCycle(close);
+            EXPECT_EQ(site.Count("NotifyChanged"), ok ? 1u : 0u);
+        });
+    }
+}
+
+TEST_F(UserCycleTest, IconsPropertiesAndTheSettingsStream) {
+    char ownIcon[MAX_PATH] = {};
+    plugin->GetIconLocation(ownIcon);
+    Soak("icons, own and from a file", [&] {
+        for (const std::string& location : {std::string(), std::string(ownIcon)}) {
+            plugin->SetIconLocation(location.c_str());
+            for (bool large : {false, true}) {
+                site.UseLargeIcons(large);
+                ButtonInfo info = {};
+                info.mask = BIM_ICON | BIM_CAPTION;
+                plugin->GetButtonInfo(&info);
+                EXPECT_NE(info.icon, nullptr) << location;
+            }
+            HICON big = nullptr;
+            plugin->GetProperty(PROP_BIG_ICON, 0, &big);
+            EXPECT_NE(big, nullptr) << location;
+        }
+        plugin->SetIconLocation("");
+    });
+    Soak("properties", [&] {
+        for (DWORD id : {PROP_ONE, PROP_HOST_DATA, PROP_ONE_TOO, PROP_ZERO}) {
+            BYTE out[64] = {};
+            EXPECT_EQ(plugin->GetProperty(id, 0, out), S_OK);
+        }
+        CaptionRecord record = {};
+        EXPECT_EQ(plugin->GetProperty(PROP_CAPTION_RECORD, 7, &record), S_OK);
+        WCHAR* copy = nullptr;
+        EXPECT_EQ(plugin->GetProperty(PROP_CAPTION_COPY, 0, &copy), S_OK);
+        CoTaskMemFree(copy);
+        char location[MAX_PATH] = {};
+        plugin->GetIconLocation(location);
+    });
+    Soak("Save and Load", [&] {
+        SettingsRecord record;
+        record.skinName = "Graphite\\quiescorskin.ini";
+        record.hotKey = 0x0641;
+        LoadBytes(record.Bytes());
+        EXPECT_EQ(Saved(), record.Bytes());
+    });
+}
+
+TEST_F(UserCycleTest, ALanguageModuleAndBack) {
+    HMODULE german = LoadLibraryA(QUIESCOR_GERMAN_PATH);
+    ASSERT_NE(german, nullptr);
+    Soak("SetResourceModule, German and back", [&] {
+        EXPECT_EQ(plugin->SetResourceModule(0, german), S_OK);
+        Use(32 + 1);
+        std::string caption;
+        Press([&](HWND dialog) {
+            caption = WindowText(dialog);
+            ClickButton(dialog, QUESTION_NO);
+        });
+        EXPECT_NE(caption, "Exit Windows") << "the German question";
+        EXPECT_EQ(plugin->SetResourceModule(0, nullptr), S_OK);
+    });
+    FreeLibrary(german);
+}
+
+TEST_F(UserCycleTest, ObjectsMadeAndReleasedUntilTheModuleMayUnload) {
+    plugin->Release();
+    plugin = nullptr;
+    Soak("objects made and released, unload", [&] {
+        IClassFactory* factory = nullptr;
+        ASSERT_EQ(library->GetClassObject(CLSID_ShutdownPlugin, IID_IClassFactory,
+                                          reinterpret_cast<void**>(&factory)),
+                  S_OK);
+        EXPECT_EQ(factory->LockServer(TRUE), E_NOTIMPL) << "keeps nothing loaded";
+        std::vector<IHostPlugin*> objects;
+        for (int k = 0; k < 3; ++k) {
+            IHostPlugin* object = nullptr;
+            factory->CreateInstance(nullptr, IID_IHostPlugin, reinterpret_cast<void**>(&object));
+            ASSERT_NE(object, nullptr);
+            object->SetSite(&site);
+            ButtonInfo info = {};
+            info.mask = BIM_ICON;
+            object->GetButtonInfo(&info);
+            objects.push_back(object);
+        }
+        factory->Release();
+        for (IHostPlugin* object : objects) {
+            EXPECT_EQ(library->CanUnloadNow(), S_FALSE) << "objects alive";
+            object->Release();
+        }
+        EXPECT_EQ(library->CanUnloadNow(), S_OK);
+    });
+}
+
+} // namespace
