@@ -7,7 +7,7 @@ BENCH := $(BUILD)/bench
 FUZZ_SECONDS ?= 30
 SOAK_CYCLES ?= 1000
 
-.PHONY: all setup win native dist test soak run fuzz bench format clean
+.PHONY: all setup win native dist test soak run screenshots fuzz bench format clean
 
 all: win native
 
@@ -41,6 +41,10 @@ soak: win
 
 run: win
 	@bash scripts/run-dock.sh $(BUILD)
+
+# The README's pictures, taken from the real build the way a headless `make run` takes them.
+screenshots: win
+	@bash scripts/run-dock.sh $(BUILD) $(CURDIR)/docs/images
 
 bench: win
 	@mkdir -p $(BUILD)

@@ -8,6 +8,7 @@
 #include "host/settingsrecord.h"
 #include "host/streams.h"
 #include "host/windowcapture.h"
+#include "res/resource.h"
 #include "tooltip/richtooltip.h"
 
 #include <cstring>
@@ -162,6 +163,8 @@ int CDockApp::TakeWindowShots() {
         if (!CaptureWindowOpenedBy(options.confirmShotPath, false, press))
             return EXIT_NO_SCREENSHOT;
     }
+    if (!options.aboutShotPath.empty() && !CaptureAboutBox())
+        return EXIT_NO_SCREENSHOT;
     return EXIT_OK;
 }
 
@@ -177,6 +180,28 @@ bool CDockApp::CaptureWindowOpenedBy(const std::string& path, bool withTooltip, 
     }
     if (!written)
         DockLog("cannot capture the window that opened for %s", path.c_str());
+    return written;
+}
+
+// The about box opens only from the settings dialog: the first dialog is the settings
+// dialog, whose About button is pressed; the second is the about box. Both are cancelled.
+bool CDockApp::CaptureAboutBox() {
+    bool written = false;
+    int opened = 0;
+    {
+        CDialogDriver driver([&](HWND window) {
+            if (++opened == 1) {
+                ClickButton(window, IDC_ABOUT_BUTTON);
+                return;
+            }
+            written = CaptureOpenedWindow(window, options.aboutShotPath, false);
+            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+            PostMessageA(GetWindow(window, GW_OWNER), WM_COMMAND, IDCANCEL, 0);
+        });
+        plugin->Configure(1);
+    }
+    if (!written)
+        DockLog("cannot capture the about box for %s", options.aboutShotPath.c_str());
     return written;
 }
 

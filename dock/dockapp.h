@@ -39,6 +39,7 @@ private:
     template <typename Call>
     bool CaptureWindowOpenedBy(const std::string& path, bool withTooltip, Call call);
     bool CaptureOpenedWindow(HWND window, const std::string& path, bool withTooltip);
+    bool CaptureAboutBox();
     void AskBeforeTurningOff();
     void ReleasePlugin();
     bool Stop();

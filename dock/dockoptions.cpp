@@ -14,6 +14,7 @@ constexpr ValueOption VALUE_OPTIONS[] = {
     {"--exit-window-screenshot", &DockOptions::exitWindowShotPath},
     {"--settings-screenshot", &DockOptions::settingsShotPath},
     {"--confirm-screenshot", &DockOptions::confirmShotPath},
+    {"--about-screenshot", &DockOptions::aboutShotPath},
     {"--language", &DockOptions::languagePath},
 };
 

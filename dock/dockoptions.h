@@ -13,6 +13,9 @@ struct DockOptions {
     // button that turns off after asking, into these PNG files; both are cancelled.
     std::string settingsShotPath;
     std::string confirmShotPath;
+    // With a screenshot: open the settings dialog, press its About button and capture
+    // the about box into this PNG file; both are cancelled.
+    std::string aboutShotPath;
     // A language module handed to the plug-in in place of its own texts and dialogs.
     std::string languagePath;
     // When set, the plug-in's power calls are shown instead of performed.
@@ -24,7 +27,8 @@ struct DockOptions {
     std::string skinName;
 
     bool CapturesWindows() const {
-        return !exitWindowShotPath.empty() || !settingsShotPath.empty() || !confirmShotPath.empty();
+        return !exitWindowShotPath.empty() || !settingsShotPath.empty() ||
+               !confirmShotPath.empty() || !aboutShotPath.empty();
     }
 };
 

@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
-# Runs the demo dock under Wine: usage run-dock.sh <build dir>.
-# With a display the dock runs in the foreground until the user exits it. Without one
-# it starts a virtual display, captures the bar into <build>/screenshots/dock.png and
-# exits with the dock's status.
+# Runs the demo dock under Wine: usage run-dock.sh <build dir> [<pictures folder>].
+# With a display and no pictures folder the dock runs in the foreground until the user
+# exits it. Otherwise it starts a virtual display, writes what a user would see into
+# <build>/screenshots/ and exits with the dock's status; with a pictures folder it then
+# copies the pictures that the README shows into it under stable names.
 set -euo pipefail
 
-build=$(cd "${1:?usage: run-dock.sh <build dir>}" && pwd)
+build=$(cd "${1:?usage: run-dock.sh <build dir> [<pictures folder>]}" && pwd)
+pictures=${2:-}
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh" "$build"
-dock="$build/bin/dock.exe"
 
-if [ -n "${DISPLAY:-}" ]; then
+if [ -n "${DISPLAY:-}" ] && [ -z "$pictures" ]; then
   wine_use_window_manager
-  exec wine "$dock" --dry-run
+  exec wine "$build/bin/dock.exe" --dry-run
 fi
 
-wine_start_display
+# A white desktop: where a tooltip stands out of its window the pictures show white.
+wine_start_display -wr
 trap wine_stop EXIT
 wine_start_server
 
@@ -23,6 +25,21 @@ shots="$build/screenshots"
 mkdir -p "$shots"
 rm -f "$shots"/*.png "$shots/dock.log"
 win() { local path=$1; echo "Z:${path//\//\\}"; }
+
+# The dock runs from a fresh copy of the build, so that settings saved by an earlier
+# interactive run never show in the pictures.
+stage="$shots/dock"
+rm -rf "$stage"
+mkdir -p "$stage"
+cp "$build/bin/dock.exe" "$build/bin/quiescor.dll" "$stage/"
+cp -r "$build/bin/skins" "$stage/"
+dock="$stage/dock.exe"
+
+fail() {
+  echo "run-dock: $1" >&2
+  cat "$shots/dock.log" >&2
+  exit 1
+}
 
 # One run of the dock that writes the bar and its windows: run_shots <suffix> [options...]
 run_shots() {
@@ -34,13 +51,10 @@ run_shots() {
     --screenshot "$(win "$shots/dock$suffix.png")" \
     --exit-window-screenshot "$(win "$shots/exit-window$suffix.png")" \
     --settings-screenshot "$(win "$shots/settings$suffix.png")" \
-    --confirm-screenshot "$(win "$shots/confirm$suffix.png")" >>"$shots/dock.log" 2>&1 || status=$?
-  if [ "$status" -ne 0 ]; then
-    echo "run-dock: the dock exited with status $status" >&2
-    cat "$shots/dock.log" >&2
-    exit "$status"
-  fi
-  for shot in dock exit-window settings confirm; do
+    --confirm-screenshot "$(win "$shots/confirm$suffix.png")" \
+    --about-screenshot "$(win "$shots/about$suffix.png")" >>"$shots/dock.log" 2>&1 || status=$?
+  [ "$status" -eq 0 ] || fail "the dock exited with status $status"
+  for shot in dock exit-window settings confirm about; do
     echo "Screenshot: $shots/$shot$suffix.png"
   done
 }
@@ -50,16 +64,13 @@ run_shots "-de" --language "$(win "$build/bin/lang/quiescor-de.dll")"
 
 # The exit window of every sample skin, with a focused button the pointer has left and
 # the tooltip over turn off.
-for ini in "$build"/bin/skins/*/quiescorskin.ini; do
+for ini in "$stage"/skins/*/quiescorskin.ini; do
   [ -f "$ini" ] || continue
   skin=$(basename "$(dirname "$ini")")
   skin_png="$shots/exit-window-$skin.png"
-  if ! wine "$dock" --dry-run --skin "$skin\\quiescorskin.ini" --screenshot "$(win "$shots/dock.png")" \
-    --exit-window-screenshot "$(win "$skin_png")" >>"$shots/dock.log" 2>&1; then
-    echo "run-dock: no exit window of skin '$skin'" >&2
-    cat "$shots/dock.log" >&2
-    exit 1
-  fi
+  wine "$dock" --dry-run --skin "$skin\\quiescorskin.ini" --screenshot "$(win "$shots/dock.png")" \
+    --exit-window-screenshot "$(win "$skin_png")" >>"$shots/dock.log" 2>&1 ||
+    fail "no exit window of skin '$skin'"
   echo "Screenshot: $skin_png"
 done
 
@@ -69,18 +80,34 @@ preview() {
   local name=$1 skin=$2
   for kind in "" states; do
     local out="$shots/skin-$skin${kind:+-$kind}.png"
-    if ! wine "$build/bin/skinpreview.exe" ${kind:+--$kind} "$name" "$(win "$out")" \
-        >>"$shots/dock.log" 2>&1; then
-      echo "run-dock: no ${kind:-preview} picture of skin '$skin'" >&2
-      cat "$shots/dock.log" >&2
-      exit 1
-    fi
+    wine "$build/bin/skinpreview.exe" ${kind:+--$kind} "$name" "$(win "$out")" \
+      >>"$shots/dock.log" 2>&1 || fail "no ${kind:-preview} picture of skin '$skin'"
     echo "Skin ${kind:-preview}: $out"
   done
 }
 preview "" default
-for ini in "$build"/bin/skins/*/quiescorskin.ini; do
+for ini in "$stage"/skins/*/quiescorskin.ini; do
   [ -f "$ini" ] || continue
   skin=$(basename "$(dirname "$ini")")
   preview "$skin\\quiescorskin.ini" "$skin"
 done
+
+[ -n "$pictures" ] || exit 0
+
+# The README's pictures: stable lower-case names, stored as small as they go without
+# losing a pixel.
+mkdir -p "$pictures"
+publish() {
+  local from=$1 to=$2
+  [ -f "$shots/$from" ] || fail "no $from to publish"
+  /usr/bin/python3 "$root/scripts/shrink-png.py" "$shots/$from" "$pictures/$to"
+  echo "Picture: $pictures/$to"
+}
+publish dock.png dock.png
+publish exit-window.png exit-window.png
+publish exit-window-Graphite.png exit-window-graphite.png
+publish exit-window-Glass.png exit-window-glass.png
+publish confirm.png confirm.png
+publish settings.png settings.png
+publish about.png about.png
+publish exit-window-de.png exit-window-de.png

@@ -5,12 +5,13 @@ export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 xvfb_pid=
 
+# Extra arguments go to Xvfb.
 wine_start_display() {
   # Xvfb picks a free display itself and names it: two runs started at the same time
   # can never end up sharing one display.
   local numfile="$build/xvfb.display" n=
   rm -f "$numfile"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" >"$build/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp "$@" 3>"$numfile" >"$build/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do
     n=$(head -n 1 "$numfile" 2>/dev/null)

@@ -174,21 +174,29 @@ TEST(DockProgram, LanguageModuleGivesTheDialogsItsTexts) {
     ScratchFolder folder;
     DockProcess dock(folder);
     const std::string language = " --language \"" QUIESCOR_GERMAN_PATH "\"";
-    RgbImage shots[2][2];
+    enum { SETTINGS, CONFIRM, ABOUT, DIALOGS };
+    const char* const names[DIALOGS] = {"settings.png", "confirm.png", "about.png"};
+    RgbImage shots[2][DIALOGS];
     for (int german = 0; german < 2; ++german) {
-        const std::string settings = folder.File("settings.png");
-        const std::string confirm = folder.File("confirm.png");
         ASSERT_EQ(dock.Run("--dry-run --screenshot \"" + folder.File("bar.png") +
-                           "\" --settings-screenshot \"" + settings + "\" --confirm-screenshot \"" +
-                           confirm + "\"" + (german ? language : "")),
+                           "\" --settings-screenshot \"" + folder.File(names[SETTINGS]) +
+                           "\" --confirm-screenshot \"" + folder.File(names[CONFIRM]) +
+                           "\" --about-screenshot \"" + folder.File(names[ABOUT]) + "\"" +
+                           (german ? language : "")),
                   CDockApp::EXIT_OK);
-        ASSERT_TRUE(ReadPng(settings, shots[german][0]));
-        ASSERT_TRUE(ReadPng(confirm, shots[german][1]));
+        for (int dialog = 0; dialog < DIALOGS; ++dialog)
+            ASSERT_TRUE(ReadPng(folder.File(names[dialog]), shots[german][dialog]))
+                << names[dialog];
     }
-    EXPECT_TRUE(SameSizeButDifferent(shots[0][0], shots[1][0])) << "the settings dialog";
-    EXPECT_TRUE(SameSizeButDifferent(shots[0][1], shots[1][1])) << "the confirmation dialog";
+    for (int dialog = 0; dialog < DIALOGS; ++dialog)
+        EXPECT_TRUE(SameSizeButDifferent(shots[0][dialog], shots[1][dialog])) << names[dialog];
+    // The about box, not the settings dialog it opens from: smaller, with the red picture.
+    const RgbImage& about = shots[0][ABOUT];
+    EXPECT_LT(about.width, shots[0][SETTINGS].width);
+    EXPECT_LT(about.height, shots[0][SETTINGS].height);
+    EXPECT_GT(CountRedTile(about), 300);
     EXPECT_EQ(GetFileAttributesA(folder.File("dock.dat").c_str()), INVALID_FILE_ATTRIBUTES)
-        << "both dialogs were cancelled";
+        << "every dialog was cancelled";
 }
 
 TEST(DockProgram, FailsLoudlyWithoutItsPluginOrWithABadCommandLine) {
@@ -205,6 +213,8 @@ TEST(DockProgram, FailsLoudlyWithoutItsPluginOrWithABadCommandLine) {
               CDockApp::EXIT_BAD_COMMAND_LINE)
         << "a press without --dry-run could end the session";
     EXPECT_EQ(dock.Run("--dry-run --confirm-screenshot b.png"), CDockApp::EXIT_BAD_COMMAND_LINE);
+    EXPECT_EQ(dock.Run("--screenshot a.png --about-screenshot b.png"),
+              CDockApp::EXIT_BAD_COMMAND_LINE);
     EXPECT_EQ(dock.Run("--language"), CDockApp::EXIT_BAD_COMMAND_LINE);
     EXPECT_EQ(dock.Run("--language missing.dll --screenshot a.png"), CDockApp::EXIT_NO_LANGUAGE);
     EXPECT_EQ(dock.Run("--refuse --screenshot a.png"), CDockApp::EXIT_BAD_COMMAND_LINE);
