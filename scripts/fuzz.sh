@@ -15,21 +15,23 @@ common_options=(-malloc_limit_mb=256)
 # Markup must take linear time: a second is ample for 64 KB.
 target_options() {
   case $1 in
-    fuzz_markup) echo "-max_len=65536 -timeout=1 -dict=$root/fuzz/fuzz_markup.dict" ;;
+    fuzz_markup | fuzz_layout) echo "-max_len=65536 -timeout=1 -dict=$root/fuzz/fuzz_markup.dict" ;;
   esac
 }
 
 seed_dir() {
   case $1 in
-    fuzz_markup) echo seeds_markup ;;
+    fuzz_markup | fuzz_layout) echo seeds_markup ;;
     *) echo seeds ;;
   esac
 }
 
-# A target's own kept inputs; the detection over all decoders takes theirs as well.
+# A target's own kept inputs; the detection over all decoders takes theirs as well, and
+# the layout those of the markup reader.
 kept_dirs() {
   local names=("$1") name
   [ "$1" = fuzz_decode ] && names+=(fuzz_png fuzz_bmp fuzz_ico)
+  [ "$1" = fuzz_layout ] && names+=(fuzz_markup)
   for name in "${names[@]}"; do
     [ -d "$regressions/$name" ] && echo "$regressions/$name"
   done

@@ -1,0 +1,119 @@
+// The tooltip markup layout (both passes) on arbitrary text, measured by a stub device
+// in a few configurations: single- and double-byte code pages at the exit window's
+// wrapping width, a width narrower than any character (on the first 4 KB), and a
+// device whose fonts and measurements all fail. Besides running clean under the sanitizers, each
+// layout must agree with itself: the drawing pass is as tall as the measuring pass, wrapping
+// neither loses, repeats nor splits a character (it draws what the same text draws
+// unwrapped), and every piece it draws fits the wrapping width unless it is a single
+// character.
+#include "fuzz/stubmarkupdevice.h"
+#include "tooltip/markuppass.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+struct Config {
+    StubConfig device;
+    size_t maxBytes; // how much of the text it lays out
+};
+
+// One character a line costs more per character; a few kilobytes show its faults.
+constexpr Config CONFIGS[] = {{{false, 300, false}, 65536},
+                              {{true, 300, false}, 65536},
+                              {{false, 2, false}, 4096},
+                              {{false, 300, true}, 65536}};
+constexpr int UNWRAPPED = 1 << 30;
+constexpr RECT AREA = {-3, 11, 317, 500};
+
+void Check(bool condition) {
+    if (!condition)
+        __builtin_trap();
+}
+
+struct Layout {
+    SIZE measured = {};
+    SIZE drawn;
+    MarkupLayout tables;
+    std::vector<std::string> pieces;
+};
+
+Layout Run(std::string_view text, const StubConfig& config, int maxTextWidth, bool measure) {
+    COLORREF palette[MarkupPalette::size] = {};
+    for (int i = 0; i < MarkupPalette::size; ++i)
+        palette[i] = static_cast<COLORREF>(i * 0x050403);
+    const MarkupStyle style = {maxTextWidth, 400, palette};
+    const MarkupFontStyle font = {400, 0, 0, 0};
+    CStubMarkupDevice device(config, AREA.top);
+    Layout layout;
+    layout.tables.tabStops = {0};
+    if (measure)
+        layout.measured = CMarkupPass(style, font, device, layout.tables, AREA, true).Run(text);
+    layout.drawn = CMarkupPass(style, font, device, layout.tables, AREA, false).Run(text);
+    layout.pieces = device.Pieces();
+    return layout;
+}
+
+// The characters drawn, white space left out, and how many pieces end in half a
+// character.
+struct Drawn {
+    std::string characters;
+    size_t brokenEnds = 0;
+};
+
+Drawn Characters(const std::vector<std::string>& pieces, const CStubMarkupDevice& device) {
+    Drawn drawn;
+    for (const std::string& piece : pieces) {
+        size_t at = 0;
+        while (at < piece.size()) {
+            const size_t length = device.CharLength(piece, at);
+            if (!device.IsSpace(device.CharCode(piece, at)))
+                drawn.characters.append(piece, at, length);
+            at += length;
+        }
+        if (device.IsLeadByte(static_cast<BYTE>(piece.back())) &&
+            (piece.size() == 1 || device.CharLength(piece, piece.size() - 2) == 1))
+            ++drawn.brokenEnds;
+    }
+    return drawn;
+}
+
+void CheckLayout(std::string_view text, const StubConfig& config) {
+    const Layout wrapped = Run(text, config, config.maxTextWidth, true);
+    const MarkupLayout& tables = wrapped.tables;
+    Check(wrapped.measured.cx >= 0 && wrapped.measured.cy >= 0);
+    Check(wrapped.drawn.cx == 0 && wrapped.drawn.cy == wrapped.measured.cy);
+    Check(tables.lineWidths.size() == tables.lineHeights.size() && !tables.lineHeights.empty());
+    for (size_t k = 0; k < tables.lineWidths.size(); ++k)
+        Check(tables.lineWidths[k] >= 0 && tables.lineHeights[k] >= 0);
+
+    const CStubMarkupDevice device(config, AREA.top);
+    if (!config.failing) {
+        for (const std::string& piece : wrapped.pieces) {
+            const bool oneCharacter = device.CharLength(piece, 0) == piece.size();
+            Check(oneCharacter || device.Width(piece) <= config.maxTextWidth);
+        }
+    }
+    // Which pieces are drawn does not depend on the tables: a drawing pass alone tells.
+    const Layout unwrapped = Run(text, config, UNWRAPPED, false);
+    const Drawn drawn = Characters(wrapped.pieces, device);
+    const Drawn whole = Characters(unwrapped.pieces, device);
+    Check(drawn.characters == whole.characters);
+    Check(drawn.brokenEnds == whole.brokenEnds);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // The renderer takes a C string and lays out nothing for an empty one.
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    text = text.substr(0, text.find('\0'));
+    if (text.empty())
+        return 0;
+    for (const Config& config : CONFIGS)
+        CheckLayout(text.substr(0, config.maxBytes), config.device);
+    return 0;
+}
