@@ -1,13 +1,14 @@
 #include "core/modaldialog.h"
 
 #include "core/module.h"
+#include "core/modulestring.h"
 
 namespace {
 
 constexpr int DIALOG_STRING_SIZE = 500;
 
 bool LoadStringFrom(HMODULE module, UINT id, char (&text)[DIALOG_STRING_SIZE]) {
-    return module && LoadStringA(module, id, text, DIALOG_STRING_SIZE) > 0;
+    return LoadModuleString(module, id, text, DIALOG_STRING_SIZE) > 0;
 }
 
 } // namespace
@@ -68,10 +69,13 @@ INT_PTR CModalDialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
         return OnNotify(wParam, lParam);
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
+        // Only a click (Enter, Escape and the close box come as one) answers the dialog:
+        // a language module's template may give these identifiers to controls of other
+        // classes, whose notifications must not say Yes for the user.
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDOK) {
             if (OnOK())
                 EndDialog(window, IDOK);
-        } else if (LOWORD(wParam) == IDCANCEL) {
+        } else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDCANCEL) {
             EndDialog(window, IDCANCEL);
         } else {
             OnCommand(wParam);

@@ -3,6 +3,7 @@
 #include "core/actionflags.h"
 #include "core/gdiobjects.h"
 #include "core/module.h"
+#include "core/modulestring.h"
 #include "exitwnd/pngbutton.h"
 #include "res/resource.h"
 #include "tooltip/richtooltip.h"
@@ -96,7 +97,7 @@ void CExitWindow::CreateButtons() {
         }
         button->SetTooltip(tooltip.get());
         char text[TOOLTIP_TEXT_SIZE] = {};
-        LoadStringA(resourceModule, row.tooltipId, text, TOOLTIP_TEXT_SIZE);
+        LoadModuleString(resourceModule, row.tooltipId, text, TOOLTIP_TEXT_SIZE);
         tooltip->AddTool(button->Window(), text, nullptr, nullptr, 0);
     }
 }
@@ -113,8 +114,11 @@ void CExitWindow::OnPaint() {
 }
 
 // Identifiers that are no button's (another program may post anything) change nothing:
-// the enabled actions also decide which captions are painted.
+// the enabled actions also decide which captions are painted. Only clicks choose, not
+// the notifications of a control that a language module's template puts here.
 void CExitWindow::OnCommand(WPARAM wParam) {
+    if (HIWORD(wParam) != BN_CLICKED)
+        return;
     const int id = LOWORD(wParam);
     if (id == BUTTON_COMMAND_BASE + BUTTON_CANCEL) {
         actions = 0;

@@ -5,6 +5,7 @@
 #include "core/actionflags.h"
 #include "core/gdiobjects.h"
 #include "core/module.h"
+#include "core/modulestring.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -57,7 +58,7 @@ std::string CaptionText(HMODULE module, LONG key) {
         if (caption.key != key)
             continue;
         char text[CAPTION_LENGTH] = {};
-        LoadStringA(module, caption.stringId, text, CAPTION_LENGTH);
+        LoadModuleString(module, caption.stringId, text, CAPTION_LENGTH);
         return text;
     }
     return std::string();

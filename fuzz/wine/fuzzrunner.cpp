@@ -20,6 +20,7 @@ struct Options {
     std::vector<std::string> kept;
     std::vector<std::string> corpus;
     std::string findings = ".";
+    std::string writeSeeds; // a folder to write the seeds into, instead of running
     unsigned long runs = 0;
     unsigned long seconds = 0;
     uint64_t seed = 1;
@@ -98,9 +99,19 @@ bool IsFault(DWORD code) {
     }
 }
 
+// The code, and where: the module and the offset in it.
 std::string Describe(const EXCEPTION_RECORD& record) {
-    char text[96];
-    wsprintfA(text, "exception %08lx at %p", record.ExceptionCode, record.ExceptionAddress);
+    char module[MAX_PATH] = "?";
+    HMODULE handle = nullptr;
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           static_cast<LPCSTR>(record.ExceptionAddress), &handle))
+        GetModuleFileNameA(handle, module, MAX_PATH);
+    char text[MAX_PATH + 96];
+    wsprintfA(text, "exception %08lx at %p (%s+%lx)", record.ExceptionCode,
+              record.ExceptionAddress, module,
+              static_cast<unsigned long>(reinterpret_cast<uintptr_t>(record.ExceptionAddress) -
+                                         reinterpret_cast<uintptr_t>(handle)));
     return text;
 }
 
@@ -145,6 +156,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.corpus.push_back(value);
         else if (option == "--findings")
             options.findings = value;
+        else if (option == "--write-seeds")
+            options.writeSeeds = value;
         else if (option == "--runs")
             options.runs = std::strtoul(value.c_str(), nullptr, 10);
         else if (option == "--seconds")
@@ -177,6 +190,18 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 Bytes FileBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+int WriteSeeds(const std::vector<Bytes>& seeds, const std::string& folder) {
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (size_t i = 0; i < seeds.size(); ++i) {
+        std::ofstream file(folder + "\\seed-" + std::to_string(i + 1), std::ios::binary);
+        file.write(reinterpret_cast<const char*>(seeds[i].data()),
+                   static_cast<std::streamsize>(seeds[i].size()));
+        if (!file)
+            return 1;
+    }
+    return 0;
 }
 
 void RunOne(const FuzzTarget& target, const Bytes& input, const std::string& label) {
@@ -225,6 +250,8 @@ int RunFuzzTarget(const FuzzTarget& target, int argc, char** argv) {
     }
 
     std::vector<Bytes> seeds = target.seeds();
+    if (!options.writeSeeds.empty())
+        return WriteSeeds(seeds, options.writeSeeds);
     for (const std::string& folder : options.corpus) {
         for (const std::string& file : FilesIn(folder))
             seeds.push_back(FileBytes(file));

@@ -5,6 +5,7 @@
 //
 //   <program> [--kept <folder>]... [--corpus <folder>]... [--findings <folder>]
 //             [--runs <n>] [--seconds <n>] [--seed <n>|random]
+//   <program> --write-seeds <folder>     writes the seeds as files seed-1, seed-2, ...
 #pragma once
 
 #include "fuzz/engine/mutator.h"
