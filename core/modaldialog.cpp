@@ -1,7 +1,8 @@
 #include "core/modaldialog.h"
 
+#include "core/dialogtemplate.h"
 #include "core/module.h"
-#include "core/modulestring.h"
+#include "core/moduleresource.h"
 
 namespace {
 
@@ -11,29 +12,32 @@ bool LoadStringFrom(HMODULE module, UINT id, char (&text)[DIALOG_STRING_SIZE]) {
     return LoadModuleString(module, id, text, DIALOG_STRING_SIZE) > 0;
 }
 
+// The template of that name, when the module holds one whole: a template whose bytes
+// end before its controls do counts as missing, as the system would read past it.
+LPCDLGTEMPLATEA WholeTemplate(HMODULE module, const char* name) {
+    HRSRC resource = module ? FindResourceA(module, name, RT_DIALOG) : nullptr;
+    const BYTE* data = nullptr;
+    DWORD size = 0;
+    DialogTemplate dialog;
+    if (!resource || !ModuleResourceBytes(module, resource, data, size) ||
+        !ReadDialogTemplate(data, size, dialog))
+        return nullptr;
+    return reinterpret_cast<LPCDLGTEMPLATEA>(data);
+}
+
 } // namespace
 
 INT_PTR CModalDialog::DoModal(HWND owner, HMODULE resourceModule) {
     module = resourceModule;
     char name[16];
     wsprintfA(name, "#%d", templateId);
-    HMODULE source = module;
-    HRSRC resource = FindResourceA(source, name, MAKEINTRESOURCEA(5));
-    if (!resource) {
-        source = Module::Handle();
-        resource = FindResourceA(source, name, MAKEINTRESOURCEA(5));
-    }
-    if (!resource)
+    LPCDLGTEMPLATEA dialogTemplate = WholeTemplate(module, name);
+    if (!dialogTemplate)
+        dialogTemplate = WholeTemplate(Module::Handle(), name);
+    if (!dialogTemplate)
         return 0;
-    HGLOBAL loaded = LoadResource(source, resource);
-    auto* dialogTemplate = static_cast<LPCDLGTEMPLATEA>(LockResource(loaded));
-    if (!dialogTemplate) {
-        FreeResource(loaded);
-        return 0;
-    }
     INT_PTR result = DialogBoxIndirectParamA(module, dialogTemplate, owner, DialogProc,
                                              reinterpret_cast<LPARAM>(this));
-    FreeResource(loaded);
     window = nullptr;
     return result;
 }

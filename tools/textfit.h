@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/gdiobjects.h"
-#include "tools/dialogtemplate.h"
+#include "core/dialogtemplate.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "tools/dialogtemplate.h"
+#include "core/dialogtemplate.h"
 
 #include <iterator>
 

@@ -1,4 +1,4 @@
-#include "core/modulestring.h"
+#include "core/moduleresource.h"
 
 namespace {
 
@@ -16,19 +16,12 @@ bool ImageBounds(HMODULE module, const BYTE*& start, const BYTE*& end) {
     return true;
 }
 
-// True when the strings up to the one asked for lie inside their block, and the block
-// inside the module.
+// True when the strings up to the one asked for lie inside their block.
 bool BlockHolds(HMODULE module, UINT id) {
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id / STRINGS_PER_BLOCK + 1), RT_STRING);
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const auto* block = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
-    if (!block)
-        return false;
-    const DWORD size = SizeofResource(module, found);
-    const BYTE* start = nullptr;
-    const BYTE* end = nullptr;
-    if (ImageBounds(module, start, end) &&
-        (block < start || block > end || size > static_cast<DWORD>(end - block)))
+    const BYTE* block = nullptr;
+    DWORD size = 0;
+    if (!found || !ModuleResourceBytes(module, found, block, size))
         return false;
     DWORD at = 0;
     for (UINT index = 0; index <= id % STRINGS_PER_BLOCK; ++index) {
@@ -44,6 +37,18 @@ bool BlockHolds(HMODULE module, UINT id) {
 }
 
 } // namespace
+
+bool ModuleResourceBytes(HMODULE module, HRSRC resource, const BYTE*& data, DWORD& size) {
+    HGLOBAL loaded = LoadResource(module, resource);
+    data = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+    size = SizeofResource(module, resource);
+    if (!data)
+        return false;
+    const BYTE* start = nullptr;
+    const BYTE* end = nullptr;
+    return !ImageBounds(module, start, end) ||
+           (data >= start && data <= end && size <= static_cast<DWORD>(end - data));
+}
 
 int LoadModuleString(HMODULE module, UINT id, char* text, int size) {
     if (!text || size <= 0)
