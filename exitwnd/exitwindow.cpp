@@ -3,7 +3,7 @@
 #include "core/actionflags.h"
 #include "core/gdiobjects.h"
 #include "core/module.h"
-#include "core/modulestring.h"
+#include "core/moduleresource.h"
 #include "exitwnd/pngbutton.h"
 #include "res/resource.h"
 #include "tooltip/richtooltip.h"

@@ -5,7 +5,7 @@
 #include "core/actionflags.h"
 #include "core/gdiobjects.h"
 #include "core/module.h"
-#include "core/modulestring.h"
+#include "core/moduleresource.h"
 #include "res/resource.h"
 
 #include <algorithm>

@@ -245,18 +245,22 @@ std::string Summary() {
            std::to_string(harness->tooltips) + " tooltips shown";
 }
 
+// The English module built beside the program.
+std::string BaseModulePath() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path);
+    return folder.substr(0, folder.find_last_of('\\') + 1) + "fuzz_language_base.dll";
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: fuzz_language <base language module> [options]\n");
-        return 2;
-    }
     harness = new Harness();
-    harness->baseModule = argv[1];
+    harness->baseModule = BaseModulePath();
     harness->baseResources = BaseResources();
     if (harness->baseResources.empty()) {
-        std::fprintf(stderr, "fuzz_language: no resources in %s\n", argv[1]);
+        std::fprintf(stderr, "fuzz_language: no resources in %s\n", harness->baseModule.c_str());
         return 2;
     }
     if (!harness->library.IsLoaded() || !harness->recorder.Install(harness->library.Module())) {
@@ -282,5 +286,5 @@ int main(int argc, char** argv) {
         target.tokens.push_back(wide);
     }
     target.summary = Summary;
-    return RunFuzzTarget(target, argc - 1, argv + 1);
+    return RunFuzzTarget(target, argc, argv);
 }
