@@ -61,6 +61,7 @@ std::string KeepInput(const char* kind) {
               static_cast<unsigned long>(Fnv1a(*progress.input) >> 32),
               static_cast<unsigned long>(Fnv1a(*progress.input)));
     const std::string path = progress.findings + name;
+    CreateDirectoryA(progress.findings.c_str(), nullptr);
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
