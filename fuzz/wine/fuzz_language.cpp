@@ -66,8 +66,8 @@ bool ParseName(const std::string& name, ResourceName& resource) {
 
 Bytes ResourceBytes(HMODULE module, LPCSTR type, UINT id) {
     HRSRC found = FindResourceExA(module, type, MAKEINTRESOURCEA(id), ENGLISH);
-    const BYTE* data = found ? static_cast<const BYTE*>(LockResource(LoadResource(module, found)))
-                             : nullptr;
+    const BYTE* data =
+        found ? static_cast<const BYTE*>(LockResource(LoadResource(module, found))) : nullptr;
     return data ? Bytes(data, data + SizeofResource(module, found)) : Bytes();
 }
 
@@ -86,9 +86,11 @@ std::vector<BundleEntry> BaseResources() {
     std::vector<UINT> blocks;
     EnumResourceNamesA(base, RT_STRING, CollectBlock, reinterpret_cast<LONG_PTR>(&blocks));
     for (UINT block : blocks)
-        resources.push_back({STRING_PREFIX + std::to_string(block), ResourceBytes(base, RT_STRING, block)});
+        resources.push_back(
+            {STRING_PREFIX + std::to_string(block), ResourceBytes(base, RT_STRING, block)});
     for (UINT id : DIALOGS)
-        resources.push_back({DIALOG_PREFIX + std::to_string(id), ResourceBytes(base, RT_DIALOG, id)});
+        resources.push_back(
+            {DIALOG_PREFIX + std::to_string(id), ResourceBytes(base, RT_DIALOG, id)});
     FreeLibrary(base);
     return resources;
 }
@@ -122,7 +124,8 @@ Bytes Hostile(const Bytes& dialog, bool noControls) {
         if (!item.classOrdinal)
             continue;
         const Field atom = {item.classOrdinal, 2};
-        CMutator::WriteField(hostile, atom, 0x80 + (CMutator::ReadField(dialog, atom) - 0x80 + 1) % 6);
+        CMutator::WriteField(hostile, atom,
+                             0x80 + (CMutator::ReadField(dialog, atom) - 0x80 + 1) % 6);
     }
     return hostile;
 }

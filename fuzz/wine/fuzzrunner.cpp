@@ -109,8 +109,8 @@ std::string Describe(const EXCEPTION_RECORD& record) {
                            static_cast<LPCSTR>(record.ExceptionAddress), &handle))
         GetModuleFileNameA(handle, module, MAX_PATH);
     char text[MAX_PATH + 96];
-    wsprintfA(text, "exception %08lx at %p (%s+%lx)", record.ExceptionCode,
-              record.ExceptionAddress, module,
+    wsprintfA(text, "exception %08lx at %p (%s+%lx)", record.ExceptionCode, record.ExceptionAddress,
+              module,
               static_cast<unsigned long>(reinterpret_cast<uintptr_t>(record.ExceptionAddress) -
                                          reinterpret_cast<uintptr_t>(handle)));
     return text;

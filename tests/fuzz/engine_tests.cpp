@@ -150,10 +150,10 @@ TEST(Bundle, MutatingEntriesKeepsEveryLengthTrue) {
 }
 
 TEST(FormatFields, PngChunkLengthsAndTheHeaderSizesAreBigEndian) {
-    const Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A,
-                       0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 2, 0, 0, 0, 3, 8, 6, 0, 0, 0,
-                       1, 2, 3, 4, // checksum
-                       0, 0, 0, 0, 'I', 'E', 'N', 'D', 5, 6, 7, 8};
+    const Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13,
+                       'I',  'H', 'D', 'R', 0,    0,    0,    2,    0, 0, 0, 3,
+                       8,    6,   0,   0,   0,    1,    2,    3,    4, // checksum
+                       0,    0,   0,   0,   'I',  'E',  'N',  'D',  5, 6, 7, 8};
     const std::vector<Field> fields = PngFields(png);
     EXPECT_TRUE(HasField(fields, 8, 4) && HasField(fields, 33, 4)) << "both chunk lengths";
     EXPECT_TRUE(HasField(fields, 16, 4) && HasField(fields, 20, 4)) << "width and height";
