@@ -20,7 +20,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 namespace {
 
@@ -259,7 +258,9 @@ std::string BaseModulePath() {
 } // namespace
 
 int main(int argc, char** argv) {
-    harness = new Harness();
+    // Gone with main, so that the scratch folder goes after the plug-in is unloaded.
+    Harness instance;
+    harness = &instance;
     harness->baseModule = BaseModulePath();
     harness->baseResources = BaseResources();
     if (harness->baseResources.empty()) {

@@ -156,13 +156,15 @@ void Run(const Bytes& input) {
 } // namespace
 
 int main(int argc, char** argv) {
-    library = new PluginLibrary(BuiltPluginPath());
+    PluginLibrary plugin(BuiltPluginPath());
+    library = &plugin;
     if (!library->IsLoaded()) {
         std::fprintf(stderr, "fuzz_settings: cannot load %s\n", library->Path().c_str());
         return 2;
     }
     // Without the recorder a press would end the session, and the run with it.
-    recorder = new CPowerRecorder();
+    CPowerRecorder powerRecorder;
+    recorder = &powerRecorder;
     if (!recorder->Install(library->Module())) {
         std::fprintf(stderr, "fuzz_settings: cannot redirect the power calls\n");
         return 2;

@@ -156,7 +156,9 @@ std::string Summary() {
 } // namespace
 
 int main(int argc, char** argv) {
-    harness = new Harness();
+    // Gone with main, so that the scratch folder goes after the plug-in is unloaded.
+    Harness instance;
+    harness = &instance;
     const std::string built = BuiltPluginPath();
     harness->skinsFolder = built.substr(0, built.find_last_of('\\')) + "\\skins";
     harness->library = std::make_unique<PluginLibrary>(harness->scratch.CopyPlugin("quiescor.dll"));
