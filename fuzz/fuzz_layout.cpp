@@ -74,14 +74,15 @@ Drawn Characters(const std::vector<std::string>& pieces, const CStubMarkupDevice
     Drawn drawn;
     for (const std::string& piece : pieces) {
         size_t at = 0;
+        size_t length = 0;
         while (at < piece.size()) {
-            const size_t length = device.CharLength(piece, at);
+            length = device.CharLength(piece, at);
             if (!device.IsSpace(device.CharCode(piece, at)))
                 drawn.characters.append(piece, at, length);
             at += length;
         }
-        if (device.IsLeadByte(static_cast<BYTE>(piece.back())) &&
-            (piece.size() == 1 || device.CharLength(piece, piece.size() - 2) == 1))
+        // Only a walk from the piece's start tells whether its last byte stands alone.
+        if (length == 1 && device.IsLeadByte(static_cast<BYTE>(piece.back())))
             ++drawn.brokenEnds;
     }
     return drawn;
