@@ -54,8 +54,9 @@ bench: win
 	@cmake --build $(BENCH)
 	@bash scripts/bench.sh $(BENCH) $(BUILD)
 
-fuzz: native
-	@bash scripts/fuzz.sh $(NATIVE) $(FUZZ_SECONDS)
+# The native targets, and beside them the Windows ones under Wine.
+fuzz: all
+	@bash scripts/fuzz.sh $(NATIVE) $(FUZZ_SECONDS) $(WIN)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

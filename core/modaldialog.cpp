@@ -1,13 +1,28 @@
 #include "core/modaldialog.h"
 
+#include "core/dialogtemplate.h"
 #include "core/module.h"
+#include "core/moduleresource.h"
 
 namespace {
 
 constexpr int DIALOG_STRING_SIZE = 500;
 
 bool LoadStringFrom(HMODULE module, UINT id, char (&text)[DIALOG_STRING_SIZE]) {
-    return module && LoadStringA(module, id, text, DIALOG_STRING_SIZE) > 0;
+    return LoadModuleString(module, id, text, DIALOG_STRING_SIZE) > 0;
+}
+
+// The template of that name, when the module holds one whole: a template whose bytes
+// end before its controls do counts as missing, as the system would read past it.
+LPCDLGTEMPLATEA WholeTemplate(HMODULE module, const char* name) {
+    HRSRC resource = module ? FindResourceA(module, name, RT_DIALOG) : nullptr;
+    const BYTE* data = nullptr;
+    DWORD size = 0;
+    DialogTemplate dialog;
+    if (!resource || !ModuleResourceBytes(module, resource, data, size) ||
+        !ReadDialogTemplate(data, size, dialog))
+        return nullptr;
+    return reinterpret_cast<LPCDLGTEMPLATEA>(data);
 }
 
 } // namespace
@@ -16,23 +31,13 @@ INT_PTR CModalDialog::DoModal(HWND owner, HMODULE resourceModule) {
     module = resourceModule;
     char name[16];
     wsprintfA(name, "#%d", templateId);
-    HMODULE source = module;
-    HRSRC resource = FindResourceA(source, name, RT_DIALOG);
-    if (!resource) {
-        source = Module::Handle();
-        resource = FindResourceA(source, name, RT_DIALOG);
-    }
-    if (!resource)
+    LPCDLGTEMPLATEA dialogTemplate = WholeTemplate(module, name);
+    if (!dialogTemplate)
+        dialogTemplate = WholeTemplate(Module::Handle(), name);
+    if (!dialogTemplate)
         return 0;
-    HGLOBAL loaded = LoadResource(source, resource);
-    auto* dialogTemplate = static_cast<LPCDLGTEMPLATEA>(LockResource(loaded));
-    if (!dialogTemplate) {
-        FreeResource(loaded);
-        return 0;
-    }
     INT_PTR result = DialogBoxIndirectParamA(module, dialogTemplate, owner, DialogProc,
                                              reinterpret_cast<LPARAM>(this));
-    FreeResource(loaded);
     window = nullptr;
     return result;
 }
@@ -68,10 +73,13 @@ INT_PTR CModalDialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY:
         return OnNotify(wParam, lParam);
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
+        // Only a click (Enter, Escape and the close box come as one) answers the dialog:
+        // a language module's template may give these identifiers to controls of other
+        // classes, whose notifications must not say Yes for the user.
+        if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDOK) {
             if (OnOK())
                 EndDialog(window, IDOK);
-        } else if (LOWORD(wParam) == IDCANCEL) {
+        } else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDCANCEL) {
             EndDialog(window, IDCANCEL);
         } else {
             OnCommand(wParam);

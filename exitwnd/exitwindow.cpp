@@ -3,6 +3,7 @@
 #include "core/actiontable.h"
 #include "core/module.h"
 #include "core/owners.h"
+#include "core/moduleresource.h"
 #include "exitwnd/pngbutton.h"
 #include "res/resource.h"
 #include "tooltip/richtooltip.h"
@@ -79,7 +80,7 @@ void CExitWindow::CreateButtons() {
         }
         button->SetTooltip(tooltip.get());
         char text[TOOLTIP_TEXT_SIZE] = {};
-        LoadStringA(resourceModule, FindButton(key)->tooltipId, text, TOOLTIP_TEXT_SIZE);
+        LoadModuleString(resourceModule, FindButton(key)->tooltipId, text, TOOLTIP_TEXT_SIZE);
         tooltip->AddTool(button->Window(), text, nullptr, nullptr, 0);
         button->SetAccessibleFacts(ButtonFacts(resourceModule, key, text));
     }
@@ -97,8 +98,11 @@ void CExitWindow::OnPaint() {
 }
 
 // Identifiers that are no button's (another program may post anything) change nothing:
-// the enabled actions also decide which captions are painted.
+// the enabled actions also decide which captions are painted. Only clicks choose, not
+// the notifications of a control that a language module's template puts here.
 void CExitWindow::OnCommand(WPARAM wParam) {
+    if (HIWORD(wParam) != BN_CLICKED)
+        return;
     const int id = LOWORD(wParam);
     if (id == BUTTON_COMMAND_BASE + BUTTON_CANCEL) {
         actions = 0;

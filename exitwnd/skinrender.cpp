@@ -5,6 +5,7 @@
 #include "core/actiontable.h"
 #include "core/module.h"
 #include "core/owners.h"
+#include "core/moduleresource.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -40,7 +41,7 @@ std::string CaptionText(HMODULE module, LONG key) {
     if (!action)
         return std::string();
     char text[CAPTION_LENGTH] = {};
-    LoadStringA(module, action->captionId, text, CAPTION_LENGTH);
+    LoadModuleString(module, action->captionId, text, CAPTION_LENGTH);
     return text;
 }
 

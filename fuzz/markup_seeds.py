@@ -1,6 +1,7 @@
-"""Writes each tooltip text of the plug-in's string table as one seed file.
+"""Writes each tooltip text of the plug-in's string tables as one seed file, in the bytes
+that LoadStringA gives on a Western code page: <language>-tip-<name>.
 
-usage: markup_seeds.py <resource script> <folder>
+usage: markup_seeds.py <folder> <resource script>...
 """
 import os
 import re
@@ -14,21 +15,29 @@ def unescape(text):
     return re.sub(r'\\\\|\\"|""|\\n|\\t|\\r', lambda m: ESCAPES[m.group(0)], text)
 
 
-def main(strings, folder):
-    os.makedirs(folder, exist_ok=True)
+def write_seeds(strings, folder):
+    language = os.path.splitext(os.path.basename(strings))[0]
+    with open(strings, 'rb') as source:
+        raw = source.read()
+    encoding = 'utf-8' if b'#pragma code_page(65001)' in raw else 'latin-1'
     count = 0
-    with open(strings, encoding='latin-1') as source:
-        for line in source:
-            match = TIP.match(line)
-            if not match:
-                continue
-            path = os.path.join(folder, 'tip-' + match.group(1).lower())
-            with open(path, 'wb') as seed:
-                seed.write(unescape(match.group(2)).encode('latin-1'))
-            count += 1
+    for line in raw.decode(encoding).splitlines():
+        match = TIP.match(line)
+        if not match:
+            continue
+        path = os.path.join(folder, f'{language}-tip-{match.group(1).lower()}')
+        with open(path, 'wb') as seed:
+            seed.write(unescape(match.group(2)).encode('cp1252', errors='replace'))
+        count += 1
     if count == 0:
         sys.exit('no tooltip texts in ' + strings)
 
 
+def main(folder, scripts):
+    os.makedirs(folder, exist_ok=True)
+    for strings in scripts:
+        write_seeds(strings, folder)
+
+
 if __name__ == '__main__':
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1], sys.argv[2:])

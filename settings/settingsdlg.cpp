@@ -162,15 +162,20 @@ void CSettingsDlg::OnPaint() {
     previewImage.Draw(paint.Get(), area.left, area.top);
 }
 
+// The buttons act on clicks only: a language module's template may give their
+// identifiers to controls of other classes, which notify of anything.
 void CSettingsDlg::OnCommand(WPARAM wParam) {
+    const bool clicked = HIWORD(wParam) == BN_CLICKED;
     switch (LOWORD(wParam)) {
-    case IDC_ABOUT_BUTTON: {
-        CAboutDlg about;
-        about.DoModal(Window(), ResourceModule());
+    case IDC_ABOUT_BUTTON:
+        if (clicked) {
+            CAboutDlg about;
+            about.DoModal(Window(), ResourceModule());
+        }
         break;
-    }
     case IDC_GET_SKINS:
-        OpenSkinLibrary();
+        if (clicked)
+            OpenSkinLibrary();
         break;
     case IDC_SKINS:
         if (HIWORD(wParam) == CBN_SELCHANGE) {

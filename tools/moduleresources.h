@@ -2,7 +2,7 @@
 // way the plug-in finds them.
 #pragma once
 
-#include "tools/dialogtemplate.h"
+#include "core/dialogtemplate.h"
 
 #include <windows.h>
 

@@ -2,8 +2,6 @@
 
 #include "tooltip/markupreader.h"
 
-#include <mbstring.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -51,41 +49,41 @@ bool SameName(std::string_view name, std::string_view tag) {
                       [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
 }
 
-size_t CharLength(std::string_view text, size_t at) {
-    return IsDBCSLeadByte(static_cast<BYTE>(text[at])) && at + 1 < text.size() ? 2 : 1;
+size_t CharLength(const MarkupDevice& device, std::string_view text, size_t at) {
+    return device.IsLeadByte(static_cast<BYTE>(text[at])) && at + 1 < text.size() ? 2 : 1;
 }
 
-unsigned CharCode(std::string_view text, size_t at) {
+unsigned CharCode(const MarkupDevice& device, std::string_view text, size_t at) {
     const unsigned lead = static_cast<BYTE>(text[at]);
-    return CharLength(text, at) == 2 ? lead << 8 | static_cast<BYTE>(text[at + 1]) : lead;
+    return CharLength(device, text, at) == 2 ? lead << 8 | static_cast<BYTE>(text[at + 1]) : lead;
 }
 
-bool IsSpace(std::string_view text, size_t at) {
-    return _ismbcspace(CharCode(text, at)) != 0;
+bool IsSpace(const MarkupDevice& device, std::string_view text, size_t at) {
+    return device.IsSpace(CharCode(device, text, at));
 }
 
-bool IsBreakChar(std::string_view text, size_t at) {
-    return IsSpace(text, at) || _ismbcpunct(CharCode(text, at)) != 0;
+bool IsBreakChar(const MarkupDevice& device, std::string_view text, size_t at) {
+    return IsSpace(device, text, at) || device.IsPunctuation(CharCode(device, text, at));
 }
 
-size_t LeadingSpace(std::string_view text) {
+size_t LeadingSpace(const MarkupDevice& device, std::string_view text) {
     size_t at = 0;
-    while (at < text.size() && IsSpace(text, at))
-        at += CharLength(text, at);
+    while (at < text.size() && IsSpace(device, text, at))
+        at += CharLength(device, text, at);
     return at;
 }
 
-bool HasLeadByte(std::string_view text) {
+bool HasLeadByte(const MarkupDevice& device, std::string_view text) {
     return std::any_of(text.begin(), text.end(),
-                       [](char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != FALSE; });
+                       [&](char c) { return device.IsLeadByte(static_cast<BYTE>(c)); });
 }
 
 // The byte lengths of the whole-character prefixes of text, up to `limit` bytes; the
 // character that straddles the limit is included.
-std::vector<size_t> CharacterEnds(std::string_view text, size_t limit) {
+std::vector<size_t> CharacterEnds(const MarkupDevice& device, std::string_view text, size_t limit) {
     std::vector<size_t> ends;
     for (size_t at = 0; at < limit && at < text.size();) {
-        at += CharLength(text, at);
+        at += CharLength(device, text, at);
         ends.push_back(at);
     }
     return ends;
@@ -93,61 +91,53 @@ std::vector<size_t> CharacterEnds(std::string_view text, size_t limit) {
 
 // Where a run that fits only up to byte n is cut: at a space or punctuation character
 // at or before n, else at n. Never inside a double-byte character, never at 0.
-size_t BreakPoint(std::string_view run, size_t n) {
+size_t BreakPoint(const MarkupDevice& device, std::string_view run, size_t n) {
     std::vector<size_t> starts{0};
-    for (size_t end : CharacterEnds(run, n + 1)) {
+    for (size_t end : CharacterEnds(device, run, n + 1)) {
         if (end <= n && end < run.size())
             starts.push_back(end);
     }
     n = starts.back();
-    if (n > 0 && IsBreakChar(run, n))
+    if (n > 0 && IsBreakChar(device, run, n))
         return n;
     for (auto at = starts.rbegin() + 1; at != starts.rend() && *at > 0; ++at) {
-        if (IsBreakChar(run, *at))
+        if (IsBreakChar(device, run, *at))
             return *at;
     }
     // Not even the first character fits: it goes on the line by itself.
-    return n > 0 ? n : CharLength(run, 0);
+    return n > 0 ? n : CharLength(device, run, 0);
 }
 
-struct PictureParams {
-    int cx = 0;
-    int cy = 0;
-    bool masked = false;
-    COLORREF mask = DEFAULT_MASK;
-};
-
-// Stops at the first parameter the tag does not know.
-PictureParams ReadPictureParams(CMarkupReader& reader, int maxCount, bool takesMask) {
-    PictureParams params;
+// Reads the parameters into the picture; stops at the first one the tag does not know.
+void ReadPictureParams(CMarkupReader& reader, int maxCount, bool takesMask,
+                       MarkupPicture& picture) {
+    picture.mask = DEFAULT_MASK;
     for (int read = 0; read < maxCount; ++read) {
         const std::string name = reader.ReadParamName();
         if (SameName(name, "cx")) {
-            params.cx = PictureNumber(reader.ReadNumber(0));
+            picture.cx = PictureNumber(reader.ReadNumber(0));
         } else if (SameName(name, "cy")) {
-            params.cy = PictureNumber(reader.ReadNumber(0));
+            picture.cy = PictureNumber(reader.ReadNumber(0));
         } else if (takesMask && SameName(name, "mask")) {
-            params.masked = true;
-            params.mask = reader.ReadNumber(DEFAULT_MASK) & 0x00FFFFFF;
+            picture.masked = true;
+            picture.mask = reader.ReadNumber(DEFAULT_MASK) & 0x00FFFFFF;
         } else {
             break;
         }
     }
-    return params;
 }
 
 } // namespace
 
-CMarkupPass::CMarkupPass(const CMarkupRenderer& renderer, MarkupLayout& layout, HDC dc,
-                         const RECT& rect, bool measureOnly)
-    : renderer(renderer), layout(layout), dc(dc), rect(rect), measureOnly(measureOnly),
-      workingFont(renderer.baseFont), x(rect.left), y(rect.top), lineOrigin(rect.left),
+CMarkupPass::CMarkupPass(const MarkupStyle& style, const MarkupFontStyle& baseFont,
+                         MarkupDevice& device, MarkupLayout& layout, const RECT& rect,
+                         bool measureOnly)
+    : style(style), device(device), layout(layout), rect(rect), measureOnly(measureOnly),
+      workingFont(baseFont), x(rect.left), y(rect.top), lineOrigin(rect.left),
       columnStart(rect.left) {
-    SelectWorkingFont();
-    SetTextColor(dc, renderer.palette[CMarkupRenderer::textColor]);
-    TEXTMETRICA metrics = {};
-    if (GetTextMetricsA(dc, &metrics))
-        tmHeight = metrics.tmHeight;
+    device.SelectFont(workingFont);
+    device.SetTextColor(style.palette[MarkupPalette::textColor]);
+    tmHeight = device.FontHeight();
     currentHeight = measureOnly ? tmHeight : LineHeight();
 }
 
@@ -186,7 +176,7 @@ void CMarkupPass::PlaceRun() {
     ApplyAlignment();
     std::string_view rest(run);
     rest.remove_prefix(runPlaced);
-    const size_t space = LeadingSpace(rest);
+    const size_t space = LeadingSpace(device, rest);
     rest.remove_prefix(space);
     runPlaced += space;
     if (rest.empty())
@@ -197,7 +187,8 @@ void CMarkupPass::PlaceRun() {
     if (measureOnly)
         currentHeight = std::max(currentHeight, fit.height);
     else
-        TextOutA(dc, startX, y + LineHeight() - tmHeight, rest.data(), static_cast<int>(fit.count));
+        device.DrawRun(startX, y + LineHeight() - tmHeight, rest.data(),
+                       static_cast<int>(fit.count));
     runPlaced += fit.count;
     if (HasPending())
         LineBreak(1);
@@ -206,9 +197,9 @@ void CMarkupPass::PlaceRun() {
 CMarkupPass::RunFit CMarkupPass::FitRun(std::string_view text) const {
     // Nothing past this many bytes can fit unless characters are under a pixel wide;
     // measuring less keeps a long run that wraps many times from costing n².
-    const int maxExtent = std::max(renderer.maxTextWidth, 0);
+    const int maxExtent = std::max(style.maxTextWidth, 0);
     const size_t measured = std::min(text.size(), static_cast<size_t>(maxExtent) + 64);
-    if (HasLeadByte(text.substr(0, measured)))
+    if (HasLeadByte(device, text.substr(0, measured)))
         return FitMultibyteRun(text, measured, maxExtent);
     // Some versions of GDI write past the count they are given and report more fitting
     // characters than asked for: the array has room beyond the count and the answer is
@@ -216,13 +207,13 @@ CMarkupPass::RunFit CMarkupPass::FitRun(std::string_view text) const {
     std::vector<int> extents(2 * measured + EXTENT_SLACK);
     int fit = 0;
     SIZE size = {};
-    if (!GetTextExtentExPointA(dc, text.data(), static_cast<int>(measured), maxExtent, &fit,
-                               extents.data(), &size))
+    if (!device.FitText(text.data(), static_cast<int>(measured), maxExtent, fit, extents.data(),
+                        size))
         return {text.size(), 0, tmHeight};
     size_t count = std::min(static_cast<size_t>(std::max(fit, 0)), measured);
     const size_t fitting = count;
     if (count < text.size())
-        count = BreakPoint(text, count);
+        count = BreakPoint(device, text, count);
     const int extent = count <= fitting ? extents[count - 1] : TextWidth(text.data(), count);
     return {count, extent, size.cy};
 }
@@ -231,7 +222,7 @@ CMarkupPass::RunFit CMarkupPass::FitRun(std::string_view text) const {
 // is searched among whole-character prefixes, whose widths only grow.
 CMarkupPass::RunFit CMarkupPass::FitMultibyteRun(std::string_view text, size_t measured,
                                                  int maxExtent) const {
-    const std::vector<size_t> ends = CharacterEnds(text, measured);
+    const std::vector<size_t> ends = CharacterEnds(device, text, measured);
     size_t fit = 0;
     size_t low = 0;
     size_t high = ends.size();
@@ -244,9 +235,9 @@ CMarkupPass::RunFit CMarkupPass::FitMultibyteRun(std::string_view text, size_t m
             high = middle;
         }
     }
-    const size_t count = fit < text.size() ? BreakPoint(text, fit) : fit;
+    const size_t count = fit < text.size() ? BreakPoint(device, text, fit) : fit;
     SIZE size = {};
-    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(count), &size);
+    device.TextSize(text.data(), static_cast<int>(count), size);
     return {count, static_cast<int>(size.cx), static_cast<int>(size.cy)};
 }
 
@@ -267,20 +258,20 @@ void CMarkupPass::HandleTag(CMarkupReader& reader) {
 }
 
 bool CMarkupPass::FontTag(const std::string& name, bool closing) {
-    const BYTE on = closing ? FALSE : TRUE;
+    const BYTE on = closing ? 0 : 1;
     if (SameName(name, "b")) {
-        const LONG base = renderer.baseFont.lfWeight;
-        workingFont.lfWeight = closing ? base : static_cast<LONG>(std::min(2LL * base, 900LL));
+        const LONG base = style.baseWeight;
+        workingFont.weight = closing ? base : static_cast<LONG>(std::min(2LL * base, 900LL));
     } else if (SameName(name, "i")) {
-        workingFont.lfItalic = on;
+        workingFont.italic = on;
     } else if (SameName(name, "u")) {
-        workingFont.lfUnderline = on;
+        workingFont.underline = on;
     } else if (SameName(name, "s")) {
-        workingFont.lfStrikeOut = on;
+        workingFont.strikeOut = on;
     } else {
         return false;
     }
-    SelectWorkingFont();
+    device.SelectFont(workingFont);
     return true;
 }
 
@@ -307,18 +298,18 @@ bool CMarkupPass::LayoutTag(const std::string& name, CMarkupReader& reader) {
 }
 
 bool CMarkupPass::ColorTag(const std::string& name, bool closing, CMarkupReader& reader) {
-    const COLORREF* palette = renderer.palette;
+    const COLORREF* palette = style.palette;
     if (SameName(name, "ct")) {
-        SetTextColor(dc, reader.ReadColor(palette[CMarkupRenderer::textColor]));
+        device.SetTextColor(reader.ReadColor(palette[MarkupPalette::textColor]));
     } else if (SameName(name, "cti")) {
-        const uint32_t index = reader.ReadNumber(CMarkupRenderer::textColor);
-        if (index < CMarkupRenderer::PALETTE_SIZE)
-            SetTextColor(dc, palette[index]);
+        const uint32_t index = reader.ReadNumber(MarkupPalette::textColor);
+        if (index < MarkupPalette::SIZE)
+            device.SetTextColor(palette[index]);
     } else if (SameName(name, "cb")) {
-        SetBackground(reader.ReadColor(palette[CMarkupRenderer::bkBeginColor]), closing);
+        SetBackground(reader.ReadColor(palette[MarkupPalette::bkBeginColor]), closing);
     } else if (SameName(name, "cbi")) {
-        const uint32_t index = reader.ReadNumber(CMarkupRenderer::bkBeginColor);
-        if (index < CMarkupRenderer::PALETTE_SIZE)
+        const uint32_t index = reader.ReadNumber(MarkupPalette::bkBeginColor);
+        if (index < MarkupPalette::SIZE)
             SetBackground(palette[index], closing);
     } else {
         return false;
@@ -327,32 +318,27 @@ bool CMarkupPass::ColorTag(const std::string& name, bool closing, CMarkupReader&
 }
 
 bool CMarkupPass::PictureTag(const std::string& name, CMarkupReader& reader) {
-    const HMODULE module = renderer.ModuleInstance();
+    MarkupPicture picture;
     if (SameName(name, "img")) {
-        const std::string image = reader.ReadValue();
-        const PictureParams params = ReadPictureParams(reader, 2, false);
-        ApplyAlignment();
-        PlacePicture(
-            DrawNamedImage(Spot(), module, renderer.NamedImages(), image, params.cx, params.cy));
+        picture.kind = MarkupPictureKind::Named;
+        picture.name = reader.ReadValue();
+        ReadPictureParams(reader, 2, false, picture);
     } else if (SameName(name, "ilst")) {
-        const uint32_t index = reader.ReadNumber(0);
-        const SIZE cell = renderer.ImageListSize();
-        ApplyAlignment();
-        PlacePicture(DrawImageListIcon(Spot(), renderer.ImageList(), index, cell.cx, cell.cy));
+        picture.kind = MarkupPictureKind::ImageList;
+        picture.id = reader.ReadNumber(0);
     } else if (SameName(name, "icon")) {
-        const uint32_t id = reader.ReadNumber(0);
-        const PictureParams params = ReadPictureParams(reader, 2, false);
-        ApplyAlignment();
-        PlacePicture(DrawResIcon(Spot(), module, id, params.cx, params.cy));
+        picture.kind = MarkupPictureKind::Icon;
+        picture.id = reader.ReadNumber(0);
+        ReadPictureParams(reader, 2, false, picture);
     } else if (SameName(name, "bmp")) {
-        const uint32_t id = reader.ReadNumber(0);
-        const PictureParams params = ReadPictureParams(reader, 3, true);
-        ApplyAlignment();
-        PlacePicture(
-            DrawResBitmap(Spot(), module, id, params.masked, params.mask, params.cx, params.cy));
+        picture.kind = MarkupPictureKind::Bitmap;
+        picture.id = reader.ReadNumber(0);
+        ReadPictureParams(reader, 3, true, picture);
     } else {
         return false;
     }
+    ApplyAlignment();
+    PlacePicture(device.Picture(picture, Spot()));
     return true;
 }
 
@@ -447,15 +433,8 @@ void CMarkupPass::Rule(uint32_t amount, bool percent) {
 }
 
 void CMarkupPass::DrawRule(int width) {
-    if (width <= 0)
-        return;
-    Pen pen(CreatePen(PS_SOLID, 1, GetTextColor(dc)));
-    if (!pen)
-        return;
-    Selection selection(dc, pen.Get());
-    const int lineY = y + LineHeight() / 2;
-    MoveToEx(dc, x, lineY, nullptr);
-    LineTo(dc, Offset(x, width), lineY);
+    if (width > 0)
+        device.DrawRule(x, Offset(x, width), y + LineHeight() / 2);
 }
 
 void CMarkupPass::PlacePicture(SIZE size) {
@@ -477,17 +456,8 @@ void CMarkupPass::ApplyAlignment() {
     columnStart = x;
 }
 
-// The context's own font is back before each working font is replaced, and at the end.
-void CMarkupPass::SelectWorkingFont() {
-    fontSelected.reset();
-    font.Reset(CreateFontIndirectA(&workingFont));
-    if (font)
-        fontSelected.emplace(dc, font.Get());
-}
-
 void CMarkupPass::SetBackground(COLORREF color, bool closing) {
-    SetBkColor(dc, color);
-    SetBkMode(dc, closing ? TRANSPARENT : OPAQUE);
+    device.SetBackground(color, !closing);
 }
 
 void CMarkupPass::SpreadPercentRules() {
@@ -511,11 +481,11 @@ int CMarkupPass::LineWidth() const {
 
 int CMarkupPass::TextWidth(const char* text, size_t count) const {
     SIZE size = {};
-    if (!GetTextExtentPoint32A(dc, text, static_cast<int>(count), &size))
+    if (!device.TextSize(text, static_cast<int>(count), size))
         return 0;
     return size.cx;
 }
 
-PictureSpot CMarkupPass::Spot() const {
-    return {dc, x, y, measureOnly ? 0 : LineHeight(), measureOnly};
+MarkupSpot CMarkupPass::Spot() const {
+    return {x, y, measureOnly ? 0 : LineHeight(), measureOnly};
 }

@@ -1,11 +1,9 @@
 // One pass of the markup engine over a text: the working state of a single
-// RenderText call, gone when it returns.
+// RenderText call, gone when it returns. It reaches the system only through its
+// device.
 #pragma once
 
-#include "core/owners.h"
-#include "tooltip/markuprenderer.h"
-
-#include <windows.h>
+#include "tooltip/markupdevice.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,10 +13,32 @@
 
 class CMarkupReader;
 
+// What a measuring pass leaves for the drawing pass.
+struct MarkupLayout {
+    std::vector<int> lineWidths;
+    std::vector<int> lineHeights;
+    std::vector<int> tabStops;
+};
+
+// The palette entries the tags fall back to.
+namespace MarkupPalette {
+constexpr int SIZE = 26;
+constexpr int textColor = 17;
+constexpr int bkBeginColor = 18;
+} // namespace MarkupPalette
+
+// What the owner configures: the wrapping width, the base font's weight (bold doubles
+// it) and the palette of MarkupPalette::SIZE colours.
+struct MarkupStyle {
+    int maxTextWidth;
+    LONG baseWeight;
+    const COLORREF* palette;
+};
+
 class CMarkupPass {
 public:
-    CMarkupPass(const CMarkupRenderer& renderer, MarkupLayout& layout, HDC dc, const RECT& rect,
-                bool measureOnly);
+    CMarkupPass(const MarkupStyle& style, const MarkupFontStyle& baseFont, MarkupDevice& device,
+                MarkupLayout& layout, const RECT& rect, bool measureOnly);
     CMarkupPass(const CMarkupPass&) = delete;
     CMarkupPass& operator=(const CMarkupPass&) = delete;
 
@@ -56,22 +76,19 @@ private:
     void DrawRule(int width);
     void PlacePicture(SIZE size);
     void ApplyAlignment();
-    void SelectWorkingFont();
     void SetBackground(COLORREF color, bool closing);
     void SpreadPercentRules();
     int LineHeight() const;
     int LineWidth() const;
     int TextWidth(const char* text, size_t count) const;
-    PictureSpot Spot() const;
+    MarkupSpot Spot() const;
 
-    const CMarkupRenderer& renderer;
+    MarkupStyle style;
+    MarkupDevice& device;
     MarkupLayout& layout;
-    HDC dc;
     RECT rect;
     bool measureOnly;
-    LOGFONTA workingFont;
-    Font font;
-    std::optional<Selection> fontSelected; // goes before the font it holds in the context
+    MarkupFontStyle workingFont;
     int x;
     int y;
     int lineOrigin;  // where the line begins once aligned

@@ -3,6 +3,8 @@
 // takes none and draws nothing.
 #pragma once
 
+#include "tooltip/markupdevice.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -25,9 +27,6 @@ struct PictureSpot {
     int lineHeight;
     bool measureOnly;
 };
-
-// Requested sizes above this are cut down: a tooltip has no use for larger pictures.
-constexpr int MAX_PICTURE_SIZE = 1024;
 
 SIZE DrawResIcon(const PictureSpot& spot, HMODULE module, UINT id, int cx, int cy);
 SIZE DrawResBitmap(const PictureSpot& spot, HMODULE module, UINT id, bool masked,

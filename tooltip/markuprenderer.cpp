@@ -1,6 +1,6 @@
 #include "tooltip/markuprenderer.h"
 
-#include "tooltip/markuppass.h"
+#include "tooltip/gdimarkupdevice.h"
 
 namespace {
 
@@ -39,6 +39,10 @@ SIZE CMarkupRenderer::RenderText(HDC dc, const RECT& rect, const char* text, boo
         layout = MarkupLayout{{}, {}, {0}};
     if (!dc || !text || !*text)
         return {0, 0};
-    CMarkupPass pass(*this, layout, dc, rect, measureOnly);
+    CGdiMarkupDevice device(*this, dc);
+    const MarkupStyle style = {maxTextWidth, baseFont.lfWeight, palette};
+    const MarkupFontStyle font = {baseFont.lfWeight, baseFont.lfItalic, baseFont.lfUnderline,
+                                  baseFont.lfStrikeOut};
+    CMarkupPass pass(style, font, device, layout, rect, measureOnly);
     return pass.Run(text);
 }

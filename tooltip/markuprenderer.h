@@ -2,6 +2,7 @@
 // line and tab tables; a drawing pass then draws the same text from those tables.
 #pragma once
 
+#include "tooltip/markuppass.h"
 #include "tooltip/markuppictures.h"
 
 #include <windows.h>
@@ -9,18 +10,11 @@
 
 #include <vector>
 
-// What a measuring pass leaves for the drawing pass.
-struct MarkupLayout {
-    std::vector<int> lineWidths;
-    std::vector<int> lineHeights;
-    std::vector<int> tabStops;
-};
-
 class CMarkupRenderer {
 public:
-    static constexpr int PALETTE_SIZE = 26;
-    static constexpr int textColor = 17;
-    static constexpr int bkBeginColor = 18;
+    static constexpr int PALETTE_SIZE = MarkupPalette::SIZE;
+    static constexpr int textColor = MarkupPalette::textColor;
+    static constexpr int bkBeginColor = MarkupPalette::bkBeginColor;
     static constexpr int bkMidColor = 19;
     static constexpr int bkEndColor = 20;
     static constexpr int shadowColor = 24;

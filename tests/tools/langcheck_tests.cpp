@@ -2,7 +2,7 @@
 // from, and English modules that each carry one kind of fault.
 #include "res/resource.h"
 #include "tests/tools/toolprocess.h"
-#include "tools/dialogtemplate.h"
+#include "core/dialogtemplate.h"
 #include "tools/languagecheck.h"
 #include "tools/markupcheck.h"
 
@@ -145,6 +145,13 @@ TEST(DialogTemplate, ReadsBothFormsAndRefusesEveryCutTemplate) {
         DialogTemplate cut;
         EXPECT_FALSE(ReadDialogTemplate(bytes.data(), size, cut)) << size << " bytes";
     }
+
+    // The signature of an extended template on another version: a system that goes by
+    // the signature would read it in the other form.
+    std::vector<uint8_t> ambiguous = bytes;
+    ambiguous[0] = 2;
+    DialogTemplate either;
+    EXPECT_FALSE(ReadDialogTemplate(ambiguous.data(), ambiguous.size(), either));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Dialog templates as they are stored in a module's resources, standard or extended,
-// read into plain fields so that two of them can be compared and measured. Free of
-// Win32: the bytes come from a file a translator made, and every read is checked.
+// read into plain fields so that two of them can be compared and measured, and so that
+// the plug-in uses no template whose bytes do not hold it whole. Free of Win32: the
+// bytes come from a file a translator made, and every read is checked.
 #pragma once
 
 #include <cstddef>

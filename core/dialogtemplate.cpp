@@ -1,4 +1,4 @@
-#include "tools/dialogtemplate.h"
+#include "core/dialogtemplate.h"
 
 #include <iterator>
 
@@ -136,6 +136,9 @@ bool ReadHeader(Reader& reader, DialogTemplate& dialog, uint16_t& count) {
     Reader probe = reader;
     dialog.extended = probe.Word(version) && probe.Word(signature) && version == 1 &&
                       signature == EXTENDED_SIGNATURE;
+    // A system that goes by the signature alone would read this one as extended.
+    if (signature == EXTENDED_SIGNATURE && !dialog.extended)
+        return false;
     if (dialog.extended) {
         uint32_t helpId = 0;
         reader = probe;

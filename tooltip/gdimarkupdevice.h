@@ -1,0 +1,40 @@
+// The markup layout's device on a GDI device context: the renderer's base font and
+// pictures, the text functions of GDI and the code page's character classes. The font
+// that was selected before the pass is selected again when the device goes.
+#pragma once
+
+#include "core/owners.h"
+#include "tooltip/markupdevice.h"
+
+#include <windows.h>
+
+#include <optional>
+
+class CMarkupRenderer;
+
+class CGdiMarkupDevice final : public MarkupDevice {
+public:
+    CGdiMarkupDevice(const CMarkupRenderer& renderer, HDC dc);
+    CGdiMarkupDevice(const CGdiMarkupDevice&) = delete;
+    CGdiMarkupDevice& operator=(const CGdiMarkupDevice&) = delete;
+
+    void SelectFont(const MarkupFontStyle& style) override;
+    int FontHeight() const override;
+    bool FitText(const char* text, int count, int maxExtent, int& fit, int* extents,
+                 SIZE& size) const override;
+    bool TextSize(const char* text, int count, SIZE& size) const override;
+    void DrawRun(int x, int y, const char* text, int count) override;
+    void SetTextColor(COLORREF color) override;
+    void SetBackground(COLORREF color, bool opaque) override;
+    void DrawRule(int x, int end, int y) override;
+    SIZE Picture(const MarkupPicture& picture, const MarkupSpot& spot) override;
+    bool IsLeadByte(BYTE c) const override;
+    bool IsSpace(unsigned code) const override;
+    bool IsPunctuation(unsigned code) const override;
+
+private:
+    const CMarkupRenderer& renderer;
+    HDC dc;
+    Font font;
+    std::optional<Selection> fontSelected; // goes before the font it holds in the context
+};
