@@ -21,13 +21,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr int DEFAULT_ROUNDS = 40;
-constexpr DWORD SETTLE_MS = 300;         // still this long, a window shows its final picture
-constexpr double GIVE_UP_MS = 3000;      // a window that never matches is closed after this
+constexpr DWORD SETTLE_MS = 300;    // still this long, a window shows its final picture
+constexpr double GIVE_UP_MS = 3000; // a window that never matches is closed after this
 constexpr DWORD BACKGROUND_WAIT_MS = 1000;
 constexpr int CONFIRM_TEMPLATE = 1007;
 constexpr int SETTINGS_TEMPLATE = 1006;
@@ -142,14 +143,15 @@ public:
         settleDone = std::move(done);
         Start(&Watcher::SettleJob);
     }
-    // Times the window against its final picture.
-    void Time(const Picture& before, const Picture& final, double start) {
+    // Times the window against its final picture from the moment StartClock is called.
+    void Time(const Picture& before, const Picture& final) {
         timedBefore = &before;
         timedFinal = &final;
-        startTime = start;
+        startTime = 0;
         sample = Sample();
         Start(&Watcher::TimeJob);
     }
+    void StartClock() { startTime = Now(); }
     // The main thread's message loops run meanwhile; this waits for the job's end.
     void Wait() { WaitForSingleObject(finished.Get(), INFINITE); }
     const Sample& Result() const { return sample; }
@@ -209,6 +211,8 @@ private:
     void TimeJob() {
         ScreenReader reader(timedFinal->area);
         Picture frame;
+        while (startTime == 0)
+            SwitchToThread();
         while (Now() - startTime < GIVE_UP_MS) {
             reader.Read(frame);
             const double at = Now() - startTime;
@@ -236,7 +240,7 @@ private:
     std::function<void(const RECT&, const Picture&)> settleDone;
     const Picture* timedBefore = nullptr;
     const Picture* timedFinal = nullptr;
-    double startTime = 0;
+    std::atomic<double> startTime{0};
     Sample sample;
 };
 
@@ -256,9 +260,9 @@ public:
     // Shows the picture until the window is closed.
     static void Run(const Picture& picture, const DibSection& bits) {
         const RECT& r = picture.area;
-        HWND window = CreateWindowExA(0, LIMIT_CLASS, "", WS_POPUP, r.left, r.top,
-                                      r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                                      GetModuleHandleA(nullptr), nullptr);
+        HWND window =
+            CreateWindowExA(0, LIMIT_CLASS, "", WS_POPUP, r.left, r.top, r.right - r.left,
+                            r.bottom - r.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&bits));
         ShowWindow(window, SW_SHOW);
         MSG message;
@@ -271,7 +275,8 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_PAINT) {
-            auto* bits = reinterpret_cast<const DibSection*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+            auto* bits =
+                reinterpret_cast<const DibSection*>(GetWindowLongPtrA(window, GWLP_USERDATA));
             PaintDC paint(window);
             RECT client;
             GetClientRect(window, &client);
@@ -321,8 +326,9 @@ struct Summary {
 };
 
 Summary Summarise(std::vector<double> values) {
-    values.erase(std::remove_if(values.begin(), values.end(), [](double v) { return std::isnan(v); }),
-                 values.end());
+    values.erase(
+        std::remove_if(values.begin(), values.end(), [](double v) { return std::isnan(v); }),
+        values.end());
     if (values.empty())
         return {};
     std::sort(values.begin(), values.end());
@@ -371,10 +377,33 @@ bool Prepare(Variant& variant, Watcher& watcher) {
     return !(variant.before == variant.final);
 }
 
+// A host calls the plug-in from its message loop, which was waiting for the click: the
+// press comes from a timer of a loop that waited for it.
+const std::function<void()>* pendingPress = nullptr;
+
+void CALLBACK Press(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (const std::function<void()>* press = std::exchange(pendingPress, nullptr))
+        (*press)();
+    PostQuitMessage(0);
+}
+
+void PressFromIdleLoop(const std::function<void()>& press) {
+    pendingPress = &press;
+    if (!SetTimer(nullptr, 0, 1, Press))
+        return;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0))
+        DispatchMessageA(&message);
+}
+
 void Measure(Variant& variant, Watcher& watcher) {
     WaitForBackground(variant);
-    watcher.Time(variant.before, variant.final, Now());
-    variant.open();
+    watcher.Time(variant.before, variant.final);
+    PressFromIdleLoop([&] {
+        watcher.StartClock();
+        variant.open();
+    });
     watcher.Wait();
     variant.samples.push_back(watcher.Result());
 }
@@ -422,69 +451,137 @@ double MedianOf(const Variant& variant) {
     return Summarise(Field(variant, &Sample::painted)).median;
 }
 
+struct PressKind {
+    const char* name;
+    DWORD flags;
+    const char* skin;
+};
+constexpr PressKind PRESSES[] = {
+    {"builtin-6", 191, ""}, {"builtin-2", 1 + 2, ""}, {"glass-6", 191, "Glass\\quiescorskin.ini"}};
+
+// One build of the plug-in with the windows it opens: the exit window for each kind of
+// press and the settings dialog, each on an object of its own as a host keeps them.
+class Build {
+public:
+    Build(const std::string& path, const std::string& prefix) : library(path), prefix(prefix) {}
+    ~Build() {
+        for (IHostPlugin* plugin : plugins)
+            plugin->Release();
+    }
+    Build(const Build&) = delete;
+    Build& operator=(const Build&) = delete;
+
+    bool Load(std::vector<std::unique_ptr<Variant>>& variants) {
+        if (!library.IsLoaded() || !recorder.Install(library.Module()))
+            return false;
+        for (const PressKind& press : PRESSES) {
+            IHostPlugin* plugin = Plugin(press.flags, press.skin);
+            if (!plugin)
+                return false;
+            Add(variants, std::string("exit-window/") + press.name,
+                [plugin] { plugin->Execute(); });
+        }
+        IHostPlugin* configured = Plugin(191, "");
+        if (!configured)
+            return false;
+        Add(variants, "settings-dialog", [configured] { configured->Configure(1); });
+        return true;
+    }
+    HMODULE Module() const { return library.Module(); }
+    const std::string& Path() const { return library.Path(); }
+    std::string Name(const std::string& variant) const { return prefix + variant; }
+
+private:
+    IHostPlugin* Plugin(DWORD flags, const char* skin) {
+        IHostPlugin* plugin = PluginWith(library, flags, skin);
+        if (plugin)
+            plugins.push_back(plugin);
+        return plugin;
+    }
+    void Add(std::vector<std::unique_ptr<Variant>>& variants, const std::string& name,
+             std::function<void()> open) {
+        auto variant = std::make_unique<Variant>();
+        variant->name = prefix + name;
+        variant->open = std::move(open);
+        variants.push_back(std::move(variant));
+    }
+
+    PluginLibrary library;
+    CPowerRecorder recorder;
+    std::string prefix;
+    std::vector<IHostPlugin*> plugins;
+};
+
+int Usage() {
+    std::printf("usage: press_bench [rounds] [--before <an earlier quiescor.dll beside the "
+                "skins folder>]\n");
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : DEFAULT_ROUNDS;
-    PluginLibrary library(QUIESCOR_DLL_PATH);
-    CPowerRecorder recorder;
-    if (!library.IsLoaded() || !recorder.Install(library.Module())) {
-        std::printf("press_bench: cannot load %s with its power calls redirected\n",
-                    library.Path().c_str());
-        return 1;
+    int rounds = DEFAULT_ROUNDS;
+    std::string beforePath;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--before") == 0 && i + 1 < argc)
+            beforePath = argv[++i];
+        else if (std::atoi(argv[i]) > 0)
+            rounds = std::atoi(argv[i]);
+        else
+            return Usage();
     }
     // The pointer away from every window: no hover, no tooltip.
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     LimitWindow::Register();
 
-    struct Press {
-        const char* name;
-        DWORD flags;
-        const char* skin;
-    };
-    const Press presses[] = {{"builtin-6", 191, ""},
-                             {"builtin-2", 1 + 2, ""},
-                             {"glass-6", 191, "Glass\\quiescorskin.ini"}};
-    std::vector<IHostPlugin*> plugins;
     std::vector<std::unique_ptr<Variant>> variants;
-    for (const Press& press : presses) {
-        IHostPlugin* plugin = PluginWith(library, press.flags, press.skin);
-        if (!plugin)
-            return 1;
-        plugins.push_back(plugin);
-        auto variant = std::make_unique<Variant>();
-        variant->name = std::string("exit-window/") + press.name;
-        variant->open = [plugin] { plugin->Execute(); };
-        variants.push_back(std::move(variant));
+    Build current(QUIESCOR_DLL_PATH, "");
+    std::unique_ptr<Build> before;
+    if (!current.Load(variants)) {
+        std::printf("press_bench: cannot load %s with its power calls redirected\n",
+                    current.Path().c_str());
+        return 1;
     }
-    IHostPlugin* configured = PluginWith(library, 191, "");
-    plugins.push_back(configured);
-    const HMODULE module = library.Module();
-    auto add = [&](const char* name, std::function<void()> open) {
+    if (!beforePath.empty()) {
+        before = std::make_unique<Build>(beforePath, "before/");
+        if (!before->Load(variants)) {
+            std::printf("press_bench: cannot load %s with its power calls redirected\n",
+                        beforePath.c_str());
+            return 1;
+        }
+    }
+    const HMODULE module = current.Module();
+    auto addPlain = [&](const char* name, int templateId) {
         auto variant = std::make_unique<Variant>();
         variant->name = name;
-        variant->open = std::move(open);
+        variant->open = [module, templateId] { RunPlainDialog(module, templateId); };
         variants.push_back(std::move(variant));
     };
-    add("plain-confirm-dialog", [module] { RunPlainDialog(module, CONFIRM_TEMPLATE); });
-    add("settings-dialog", [configured] { configured->Configure(1); });
-    add("plain-settings-dialog", [module] { RunPlainDialog(module, SETTINGS_TEMPLATE); });
+    addPlain("plain-confirm-dialog", CONFIRM_TEMPLATE);
+    addPlain("plain-settings-dialog", SETTINGS_TEMPLATE);
 
     Watcher watcher(GetCurrentThreadId());
-    const size_t presseCount = sizeof presses / sizeof *presses;
-    std::vector<std::unique_ptr<DibSection>> limitBits;
     for (auto& variant : variants) {
         if (!Prepare(*variant, watcher)) {
             std::printf("press_bench: %s showed no window that settled\n", variant->name.c_str());
             return 1;
         }
     }
+    auto named = [&](const std::string& name) -> Variant* {
+        for (const auto& variant : variants) {
+            if (variant->name == name)
+                return variant.get();
+        }
+        return nullptr;
+    };
     // One limit per exit window: its size, its place, its picture.
-    for (size_t i = 0; i < presseCount; ++i) {
-        const Variant& exit = *variants[i];
+    std::vector<std::unique_ptr<DibSection>> limitBits;
+    for (const PressKind& press : PRESSES) {
+        const Variant& exit = *named(std::string("exit-window/") + press.name);
         limitBits.push_back(BitsOf(exit.final));
         auto limit = std::make_unique<Variant>();
-        limit->name = std::string("limit/") + presses[i].name;
+        limit->name = std::string("limit/") + press.name;
         const Picture* final = &exit.final;
         const DibSection* bits = limitBits.back().get();
         limit->open = [final, bits] { LimitWindow::Run(*final, *bits); };
@@ -504,24 +601,32 @@ int main(int argc, char** argv) {
                 rounds);
     for (const auto& variant : variants)
         PrintRow(*variant);
-    auto named = [&](const std::string& name) -> const Variant& {
-        for (const auto& variant : variants) {
-            if (variant->name == name)
-                return *variant;
-        }
-        return *variants.front();
+    auto ratio = [&](const std::string& of, const std::string& to) {
+        const Variant* a = named(of);
+        const Variant* b = named(to);
+        if (a && b)
+            std::printf("ratio %s vs %s: %.2f\n", of.c_str(), to.c_str(),
+                        MedianOf(*a) / MedianOf(*b));
     };
-    for (const Press& press : presses) {
-        const std::string exit = std::string("exit-window/") + press.name;
-        const std::string limit = std::string("limit/") + press.name;
-        std::printf("ratio %s vs %s: %.2f\n", exit.c_str(), limit.c_str(),
-                    MedianOf(named(exit)) / MedianOf(named(limit)));
+    std::vector<const Build*> builds = {&current};
+    if (before)
+        builds.push_back(before.get());
+    for (const Build* build : builds) {
+        for (const PressKind& press : PRESSES)
+            ratio(build->Name(std::string("exit-window/") + press.name),
+                  std::string("limit/") + press.name);
+        ratio(build->Name("settings-dialog"), "plain-settings-dialog");
     }
-    std::printf("ratio plain-confirm-dialog vs limit/builtin-2: %.2f\n",
-                MedianOf(named("plain-confirm-dialog")) / MedianOf(named("limit/builtin-2")));
-    std::printf("ratio settings-dialog vs plain-settings-dialog: %.2f\n",
-                MedianOf(named("settings-dialog")) / MedianOf(named("plain-settings-dialog")));
-    for (IHostPlugin* plugin : plugins)
-        plugin->Release();
+    ratio("plain-confirm-dialog", "limit/builtin-2");
+    // The two builds must draw the same windows.
+    if (before) {
+        for (const auto& variant : variants) {
+            const Variant* earlier = named("before/" + variant->name);
+            if (earlier)
+                std::printf("pixels %s: %s\n", variant->name.c_str(),
+                            earlier->final == variant->final ? "the same in both builds"
+                                                             : "DIFFERENT from the earlier build");
+        }
+    }
     return 0;
 }
