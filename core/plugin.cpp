@@ -338,7 +338,7 @@ DWORD CShutdownPlugin::ChooseInExitWindow() {
     CExitWindow window;
     window.SetResourceModule(resourceModule);
     window.SetActions(settings.flags);
-    window.Skin().Load(settings.skinName);
+    window.Skin() = skinCache.Skin(settings.skinName, resourceModule);
     return window.DoModal(OwnerWindow(), resourceModule) == IDOK ? window.Actions() : 0;
 }
 

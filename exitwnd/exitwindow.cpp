@@ -9,10 +9,6 @@
 
 namespace {
 
-// Captions are painted in this order.
-constexpr LONG CAPTION_ORDER[] = {ACTION_LOGOFF,  ACTION_STANDBY,    ACTION_HIBERNATE,
-                                  ACTION_TURNOFF, ACTION_SWITCHUSER, ACTION_RESTART};
-
 // One of the six actions, not Cancel, not the confirmation option, not several.
 bool IsSingleAction(DWORD value) {
     return FindAction(value) != nullptr;
@@ -23,17 +19,36 @@ constexpr UINT TOOLTIP_INITIAL_DELAY_MS = 500;
 constexpr UINT TOOLTIP_AUTOPOP_DELAY_MS = 10000;
 constexpr int TOOLTIP_TEXT_WIDTH = 300;
 
+// Lets the system put what was painted on the screen before going on: a wait that ends
+// at once makes the thread idle, and an idle thread's windows are shown as they are.
+void ShowWhatWasPainted() {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+}
+
 } // namespace
 
 CExitWindow::CExitWindow() : CModalDialog(IDD_EXITWINDOW), resourceModule(Module::Handle()) {}
 
 CExitWindow::~CExitWindow() = default;
 
+// Laid out and composed before the window exists, so that it is made at its size and
+// place and shows whole in its first paint.
+bool CExitWindow::Placement(RECT& rect) {
+    LayOut();
+    rect = placement;
+    return true;
+}
+
 void CExitWindow::OnInitDialog() {
     SetTitle();
     CreateTooltip();
-    SizeAndCentre();
-    CreateButtons();
+    RECT made;
+    GetWindowRect(Window(), &made);
+    if (!EqualRect(&made, &placement)) {
+        SetWindowPos(Window(), nullptr, placement.left, placement.top,
+                     placement.right - placement.left, placement.bottom - placement.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 // The window has no title bar: the title is for screen readers and the task list.
@@ -43,9 +58,10 @@ void CExitWindow::SetTitle() {
     accessible.SetFacts({ROLE_SYSTEM_DIALOG, title, "", ""});
 }
 
+// Its window is made when the pointer first rests on a button.
 void CExitWindow::CreateTooltip() {
     tooltip = std::make_unique<CRichTooltip>(resourceModule);
-    tooltip->Create(Window(), TRUE);
+    tooltip->CreateWhenNeeded(Window(), TRUE);
     tooltip->SetNotify(FALSE);
     tooltip->SetBehaviour(KeepWhileInside, CRichTooltip::ALL_TOOLS);
     tooltip->SetDirection(AboveRight, CRichTooltip::ALL_TOOLS);
@@ -56,44 +72,71 @@ void CExitWindow::CreateTooltip() {
     tooltip->SetStyles(TipAnchor | TipRounded | ShowInactive, CRichTooltip::ALL_TOOLS);
 }
 
-void CExitWindow::SizeAndCentre() {
+// The size the skin asks for, centred on the screen, and the window's picture with the
+// first button showing the focus it is about to take.
+void CExitWindow::LayOut() {
     SIZE size = {};
     {
-        WindowDC dc(Window());
-        skin.Layout(dc.Get(), resourceModule, actions, size);
+        // The screen's measure of the captions, as the window's own device context takes it.
+        MemoryDC measuring(nullptr);
+        skin.Layout(measuring.Get(), resourceModule, actions, size);
     }
     RECT desktop;
     GetClientRect(GetDesktopWindow(), &desktop);
     const int x = desktop.left + (desktop.right - desktop.left) / 2 - size.cx / 2;
     const int y = desktop.top + (desktop.bottom - desktop.top) / 2 - size.cy / 2;
-    SetWindowPos(Window(), nullptr, x, y, size.cx, size.cy, SWP_NOZORDER);
+    placement = {x, y, x + size.cx, y + size.cy};
+    canvas.Compose(skin, size, actions);
+    for (LONG key : CSkin::BUTTON_ORDER) {
+        RECT rect;
+        if (skin.GetButtonRect(key, rect)) {
+            canvas.SetState(key, CSkin::STATE_HOT);
+            break;
+        }
+    }
 }
 
+// The buttons come once the window is whole on the screen: their own paints change no
+// pixel, and the window already answers letter keys and Escape without them.
 void CExitWindow::CreateButtons() {
+    HWND first = nullptr;
+    bool missing = false;
     // Creation order is the tab order, and decides the first focus.
     for (LONG key : CSkin::BUTTON_ORDER) {
         auto* button = new CPngButton();
-        if (!button->Create(Window(), &skin, key) || !button->Window()) {
+        const bool made = button->Create(Window(), &skin, key);
+        if (!made || !button->Window()) {
             delete button;
+            // A button that could not be made shows no focus in the window's picture.
+            missing = missing || !made;
+            canvas.SetState(key, CSkin::STATE_NORMAL);
             continue;
         }
+        if (!first)
+            first = button->Window();
+        button->SetCanvas(&canvas);
         button->SetTooltip(tooltip.get());
         char text[TOOLTIP_TEXT_SIZE] = {};
         LoadStringA(resourceModule, FindButton(key)->tooltipId, text, TOOLTIP_TEXT_SIZE);
         tooltip->AddTool(button->Window(), text, nullptr, nullptr, 0);
         button->SetAccessibleFacts(ButtonFacts(resourceModule, key, text));
     }
+    if (first)
+        SendMessageA(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    if (missing)
+        InvalidateRect(Window(), nullptr, FALSE);
 }
 
 void CExitWindow::OnPaint() {
-    PaintDC paint(Window());
-    RECT client;
-    GetClientRect(Window(), &client);
-    skin.DrawBackground(paint.Get(), client);
-    for (LONG key : CAPTION_ORDER) {
-        if (actions & key)
-            skin.DrawCaption(paint.Get(), key);
+    {
+        PaintDC paint(Window());
+        canvas.PaintWindow(paint.Get());
     }
+    if (buttonsMade)
+        return;
+    buttonsMade = true;
+    ShowWhatWasPainted();
+    CreateButtons();
 }
 
 // Identifiers that are no button's (another program may post anything) change nothing:
@@ -116,6 +159,12 @@ LRESULT CExitWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool&
     handled = false;
     if (message == WM_GETOBJECT)
         return AnswerGetObject(wParam, lParam, handled);
+    if (message == WM_ERASEBKGND) {
+        // The paint covers the whole window: nothing is erased, so nothing unfinished shows.
+        handled = true;
+        SetWindowLongPtrA(Window(), DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
     if (message == WM_DESTROY)
         accessible.Disconnect();
     if (message != WM_KEYDOWN)

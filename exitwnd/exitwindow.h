@@ -6,6 +6,7 @@
 #include "core/modaldialog.h"
 #include "exitwnd/accessiblewindow.h"
 #include "exitwnd/skin.h"
+#include "exitwnd/skincanvas.h"
 
 #include <memory>
 
@@ -29,12 +30,13 @@ protected:
     void OnCommand(WPARAM wParam) override;
     BOOL OnOK() override;
     void OnInitDialog() override;
+    bool Placement(RECT& rect) override;
 
 private:
     void SetTitle();
     LRESULT AnswerGetObject(WPARAM wParam, LPARAM lParam, bool& handled);
     void CreateTooltip();
-    void SizeAndCentre();
+    void LayOut();
     void CreateButtons();
 
     std::unique_ptr<CRichTooltip> tooltip;
@@ -42,4 +44,8 @@ private:
     CSkin skin;
     DWORD actions = 0;
     CAccessibleWindow accessible;
+    // The window's picture, composed before the window is made.
+    CSkinCanvas canvas;
+    RECT placement = {};
+    bool buttonsMade = false;
 };
