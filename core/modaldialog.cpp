@@ -2,59 +2,9 @@
 
 #include "core/module.h"
 
-#include <optional>
-
 namespace {
 
 constexpr int DIALOG_STRING_SIZE = 500;
-
-// Gives the next dialog window this thread makes the place and size of a rectangle.
-class CreationPlacement {
-public:
-    explicit CreationPlacement(const RECT& rect) : rect(rect) {
-        pending = this;
-        hook = SetWindowsHookExA(WH_CBT, Hook, nullptr, GetCurrentThreadId());
-    }
-    ~CreationPlacement() {
-        Unhook();
-        pending = nullptr;
-    }
-    CreationPlacement(const CreationPlacement&) = delete;
-    CreationPlacement& operator=(const CreationPlacement&) = delete;
-
-private:
-    static bool IsDialogClass(LPCSTR className) {
-        constexpr WORD DIALOG_CLASS_ATOM = 32770;
-        if (IS_INTRESOURCE(className))
-            return LOWORD(reinterpret_cast<UINT_PTR>(className)) == DIALOG_CLASS_ATOM;
-        return lstrcmpiA(className, "#32770") == 0;
-    }
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-        CreationPlacement* placement = pending;
-        if (code == HCBT_CREATEWND && placement) {
-            CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
-            if (IsDialogClass(create->lpszClass)) {
-                const RECT& r = placement->rect;
-                create->x = r.left;
-                create->y = r.top;
-                create->cx = r.right - r.left;
-                create->cy = r.bottom - r.top;
-                pending = nullptr;
-                placement->Unhook();
-            }
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-    void Unhook() {
-        if (hook)
-            UnhookWindowsHookEx(hook);
-        hook = nullptr;
-    }
-
-    static inline CreationPlacement* pending = nullptr;
-    RECT rect;
-    HHOOK hook = nullptr;
-};
 
 bool LoadStringFrom(HMODULE module, UINT id, char (&text)[DIALOG_STRING_SIZE]) {
     return module && LoadStringA(module, id, text, DIALOG_STRING_SIZE) > 0;
@@ -80,13 +30,8 @@ INT_PTR CModalDialog::DoModal(HWND owner, HMODULE resourceModule) {
         FreeResource(loaded);
         return 0;
     }
-    RECT place;
-    std::optional<CreationPlacement> placement;
-    if (Placement(place))
-        placement.emplace(place);
     INT_PTR result = DialogBoxIndirectParamA(module, dialogTemplate, owner, DialogProc,
                                              reinterpret_cast<LPARAM>(this));
-    placement.reset();
     FreeResource(loaded);
     window = nullptr;
     return result;

@@ -25,9 +25,6 @@ protected:
     // Nonzero lets the dialog end with IDOK.
     virtual BOOL OnOK() { return TRUE; }
     virtual void OnInitDialog() {}
-    // Where the window belongs, in screen coordinates, when the dialog knows before the
-    // window exists: it is then made there rather than moved after it was made.
-    virtual bool Placement(RECT&) { return false; }
 
     HMODULE ResourceModule() const { return module; }
 

@@ -338,7 +338,7 @@ DWORD CShutdownPlugin::ChooseInExitWindow() {
     CExitWindow window;
     window.SetResourceModule(resourceModule);
     window.SetActions(settings.flags);
-    window.Skin() = skinCache.Skin(settings.skinName, resourceModule);
+    window.UseLayout(skinCache.LaidOut(settings.skinName, resourceModule, settings.flags));
     return window.DoModal(OwnerWindow(), resourceModule) == IDOK ? window.Actions() : 0;
 }
 

@@ -31,24 +31,24 @@ CExitWindow::CExitWindow() : CModalDialog(IDD_EXITWINDOW), resourceModule(Module
 
 CExitWindow::~CExitWindow() = default;
 
-// Laid out and composed before the window exists, so that it is made at its size and
-// place and shows whole in its first paint.
-bool CExitWindow::Placement(RECT& rect) {
-    LayOut();
-    rect = placement;
-    return true;
+void CExitWindow::UseLayout(const CSkinCache::Window& laidOut) {
+    skin = laidOut.skin;
+    size = laidOut.size;
+    canvas = laidOut.canvas;
+    // The first button takes the focus as soon as it exists: the window shows it so.
+    for (LONG key : CSkin::BUTTON_ORDER) {
+        RECT rect;
+        if (skin.GetButtonRect(key, rect)) {
+            canvas.SetState(key, CSkin::STATE_HOT);
+            break;
+        }
+    }
 }
 
 void CExitWindow::OnInitDialog() {
     SetTitle();
     CreateTooltip();
-    RECT made;
-    GetWindowRect(Window(), &made);
-    if (!EqualRect(&made, &placement)) {
-        SetWindowPos(Window(), nullptr, placement.left, placement.top,
-                     placement.right - placement.left, placement.bottom - placement.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    SizeAndCentre();
 }
 
 // The window has no title bar: the title is for screen readers and the task list.
@@ -72,28 +72,13 @@ void CExitWindow::CreateTooltip() {
     tooltip->SetStyles(TipAnchor | TipRounded | ShowInactive, CRichTooltip::ALL_TOOLS);
 }
 
-// The size the skin asks for, centred on the screen, and the window's picture with the
-// first button showing the focus it is about to take.
-void CExitWindow::LayOut() {
-    SIZE size = {};
-    {
-        // The screen's measure of the captions, as the window's own device context takes it.
-        MemoryDC measuring(nullptr);
-        skin.Layout(measuring.Get(), resourceModule, actions, size);
-    }
+// Moved while it is hidden and not yet active, so that it is activated once, when shown.
+void CExitWindow::SizeAndCentre() {
     RECT desktop;
     GetClientRect(GetDesktopWindow(), &desktop);
     const int x = desktop.left + (desktop.right - desktop.left) / 2 - size.cx / 2;
     const int y = desktop.top + (desktop.bottom - desktop.top) / 2 - size.cy / 2;
-    placement = {x, y, x + size.cx, y + size.cy};
-    canvas.Compose(skin, size, actions);
-    for (LONG key : CSkin::BUTTON_ORDER) {
-        RECT rect;
-        if (skin.GetButtonRect(key, rect)) {
-            canvas.SetState(key, CSkin::STATE_HOT);
-            break;
-        }
-    }
+    SetWindowPos(Window(), nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The buttons come once the window is whole on the screen: their own paints change no

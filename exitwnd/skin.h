@@ -55,6 +55,9 @@ public:
     void DrawButton(HDC dc, LONG key, int state, int x, int y);
     void DrawCaption(HDC dc, LONG key) const;
     static HFONT CreateCaptionFont();
+    // What CreateCaptionFont makes the font from; it follows the screen's resolution and
+    // the system's smoothing of the menu font.
+    static LOGFONTA CaptionFont();
 
     bool IsDefault() const { return isDefault; }
     const CRasterImage& Background() const;

@@ -1,6 +1,9 @@
 #include "exitwnd/skincache.h"
 
+#include "core/actionflags.h"
 #include "core/owners.h"
+
+#include <cstring>
 
 bool CSkinCache::Key::operator==(const Key& other) const {
     return skinName == other.skinName && resourceModule == other.resourceModule && dpi == other.dpi;
@@ -19,10 +22,31 @@ const CSkin& CSkinCache::Skin(const char* skinName, HMODULE resourceModule) {
     Key now = KeyOf(skinName, resourceModule);
     if (!skin || !(now == key) || !skin->FilesUnchanged()) {
         // Loading lets the old pictures go first: one skin's pictures at a time.
+        window.reset();
         if (!skin)
             skin = std::make_unique<CSkin>();
         skin->Load(now.skinName.c_str());
         key = std::move(now);
     }
     return *skin;
+}
+
+const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE resourceModule,
+                                              DWORD actions) {
+    const CSkin& loaded = Skin(skinName, resourceModule);
+    const DWORD shown = actions & ALL_ACTIONS;
+    const LOGFONTA font = CSkin::CaptionFont();
+    if (window && windowActions == shown && std::memcmp(&windowFont, &font, sizeof font) == 0)
+        return *window;
+    window = std::make_unique<Window>();
+    window->skin = loaded;
+    {
+        // The screen's measure of the captions, as the window's own device context takes it.
+        MemoryDC measuring(nullptr);
+        window->skin.Layout(measuring.Get(), resourceModule, shown, window->size);
+    }
+    window->canvas.Compose(window->skin, window->size, shown);
+    windowActions = shown;
+    windowFont = font;
+    return *window;
 }

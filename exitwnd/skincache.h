@@ -1,9 +1,12 @@
 // One plug-in object's skin between presses: loaded once, its pictures decoded once,
 // and loaded again only when its name, a file of its folder, the resource module or the
-// screen's resolution is not what it was. It holds one skin's pictures at a time.
+// screen's resolution is not what it was; and the exit window's layout and picture for
+// it, made again only when the actions or the caption font change too. It holds one
+// skin's pictures and one window's picture at a time.
 #pragma once
 
 #include "exitwnd/skin.h"
+#include "exitwnd/skincanvas.h"
 
 #include <windows.h>
 
@@ -12,8 +15,17 @@
 
 class CSkinCache {
 public:
-    // The skin by that name as it is now. Windows take copies, which share its pictures.
+    // The skin laid out for a window offering these actions, with the window's size and
+    // picture. Windows take copies, which share the pictures.
+    struct Window {
+        CSkin skin;
+        SIZE size = {};
+        CSkinCanvas canvas;
+    };
+
+    // The skin by that name as it is now.
     const CSkin& Skin(const char* skinName, HMODULE resourceModule);
+    const Window& LaidOut(const char* skinName, HMODULE resourceModule, DWORD actions);
 
 private:
     // What a loaded skin depends on besides its files.
@@ -28,4 +40,7 @@ private:
     Key key;
     // Made on the first press: an object that never shows its window holds nothing.
     std::unique_ptr<CSkin> skin;
+    std::unique_ptr<Window> window;
+    DWORD windowActions = 0;
+    LOGFONTA windowFont = {};
 };

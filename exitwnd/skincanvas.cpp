@@ -24,74 +24,75 @@ void Copy(HDC target, const RECT& rect, HDC source) {
 
 } // namespace
 
-bool CSkinCanvas::Compose(CSkin& skin, SIZE windowSize, DWORD captionActions) {
-    for (auto& band : bands)
-        band.reset();
-    places.clear();
-    size = windowSize;
+bool CSkinCanvas::Compose(CSkin& skin, SIZE size, DWORD captionActions) {
+    picture.reset();
+    states.clear();
+    auto made = std::make_shared<Picture>();
+    made->size = size;
     const RECT whole = {0, 0, size.cx, size.cy};
     // The skin alone: what every button has beneath it.
     DibSection beneath(nullptr, size.cx, -size.cy, 32);
     if (!beneath)
         return false;
     skin.DrawBackground(beneath.Dc(), whole);
-    std::array<std::unique_ptr<DibSection>, STATES> made;
-    for (auto& band : made) {
+    for (auto& band : made->bands) {
         band = std::make_unique<DibSection>(nullptr, size.cx, -size.cy, 32);
         if (!*band)
             return false;
         Copy(band->Dc(), whole, beneath.Dc());
     }
-    // The window shows its buttons in their normal state until they say otherwise.
+    // The window shows its captions with its buttons in their normal state.
     for (LONG key : CAPTION_ORDER) {
         if (captionActions & key)
-            skin.DrawCaption(made[0]->Dc(), key);
+            skin.DrawCaption(made->bands[0]->Dc(), key);
     }
     // Each button is drawn over the skin alone, as its own window shows it.
     for (LONG key : CSkin::BUTTON_ORDER) {
         RECT rect;
         if (!skin.GetButtonRect(key, rect))
             continue;
-        places.push_back({key, rect, CSkin::STATE_NORMAL});
+        made->buttons.emplace_back(key, rect);
         for (int state = 0; state < STATES; ++state) {
-            Copy(made[state]->Dc(), rect, beneath.Dc());
-            skin.DrawButton(made[state]->Dc(), key, state, rect.left, rect.top);
+            HDC band = made->bands[state]->Dc();
+            Copy(band, rect, beneath.Dc());
+            skin.DrawButton(band, key, state, rect.left, rect.top);
         }
     }
     GdiFlush();
-    bands = std::move(made);
+    picture = std::move(made);
+    states.assign(picture->buttons.size(), CSkin::STATE_NORMAL);
     return true;
 }
 
 void CSkinCanvas::SetState(LONG key, int state) {
-    for (Place& place : places) {
-        if (place.key == key && state >= 0 && state < STATES)
-            place.state = state;
-    }
+    const int index = IndexOf(key);
+    if (index >= 0 && state >= 0 && state < STATES)
+        states[index] = state;
 }
 
 void CSkinCanvas::PaintWindow(HDC dc) const {
-    if (!IsComposed())
+    if (!picture)
         return;
-    BitBlt(dc, 0, 0, size.cx, size.cy, bands[0]->Dc(), 0, 0, SRCCOPY);
-    for (const Place& place : places) {
-        if (place.state != CSkin::STATE_NORMAL)
-            Copy(dc, place.rect, bands[place.state]->Dc());
+    const SIZE& size = picture->size;
+    BitBlt(dc, 0, 0, size.cx, size.cy, picture->bands[0]->Dc(), 0, 0, SRCCOPY);
+    for (size_t i = 0; i < states.size(); ++i) {
+        if (states[i] != CSkin::STATE_NORMAL)
+            Copy(dc, picture->buttons[i].second, picture->bands[states[i]]->Dc());
     }
 }
 
 void CSkinCanvas::PaintButton(HDC dc, LONG key, int state) const {
-    const Place* place = Find(key);
-    if (!IsComposed() || !place || state < 0 || state >= STATES)
+    const int index = IndexOf(key);
+    if (index < 0 || state < 0 || state >= STATES)
         return;
-    const RECT& r = place->rect;
-    BitBlt(dc, 0, 0, WidthOf(r), HeightOf(r), bands[state]->Dc(), r.left, r.top, SRCCOPY);
+    const RECT& r = picture->buttons[index].second;
+    BitBlt(dc, 0, 0, WidthOf(r), HeightOf(r), picture->bands[state]->Dc(), r.left, r.top, SRCCOPY);
 }
 
-const CSkinCanvas::Place* CSkinCanvas::Find(LONG key) const {
-    for (const Place& place : places) {
-        if (place.key == key)
-            return &place;
+int CSkinCanvas::IndexOf(LONG key) const {
+    for (size_t i = 0; picture && i < picture->buttons.size(); ++i) {
+        if (picture->buttons[i].first == key)
+            return static_cast<int>(i);
     }
-    return nullptr;
+    return -1;
 }

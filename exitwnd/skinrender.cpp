@@ -41,6 +41,11 @@ std::string CaptionText(HMODULE module, LONG key) {
 } // namespace
 
 HFONT CSkin::CreateCaptionFont() {
+    const LOGFONTA font = CaptionFont();
+    return CreateFontIndirectA(&font);
+}
+
+LOGFONTA CSkin::CaptionFont() {
     LOGFONTA font = {};
     {
         WindowDC screen(nullptr);
@@ -55,7 +60,7 @@ HFONT CSkin::CreateCaptionFont() {
         font.lfQuality = metrics.lfMenuFont.lfQuality;
     font.lfPitchAndFamily = DEFAULT_PITCH | FF_DECORATIVE;
     lstrcpyA(font.lfFaceName, CAPTION_FACE);
-    return CreateFontIndirectA(&font);
+    return font;
 }
 
 void CSkin::Layout(HDC dc, HMODULE captionModule, DWORD actions, SIZE& size) {
