@@ -95,6 +95,10 @@ RECT DialogItemRect(HWND dialog, int id) {
     return rect;
 }
 
+void ShowWhatWasPainted() {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+}
+
 std::string LoadDialogString(HMODULE module, UINT id) {
     char text[DIALOG_STRING_SIZE] = {};
     if (LoadStringFrom(module, id, text) || LoadStringFrom(Module::Handle(), id, text))

@@ -351,6 +351,7 @@ bool CShutdownPlugin::RunSettingsDialog(CSettingsDlg& dialog) {
     dialog.actions = settings.flags;
     dialog.hotKey = settings.hotKey;
     CopyText(dialog.skinName, settings.skinName);
+    dialog.UseSkinCache(&skinCache);
     // The template needs the hot-key class even when the host never chose a module.
     RegisterHotKeyClass(resourceModule);
     return dialog.DoModal(owner, resourceModule) == IDOK;

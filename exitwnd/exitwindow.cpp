@@ -19,12 +19,6 @@ constexpr UINT TOOLTIP_INITIAL_DELAY_MS = 500;
 constexpr UINT TOOLTIP_AUTOPOP_DELAY_MS = 10000;
 constexpr int TOOLTIP_TEXT_WIDTH = 300;
 
-// Lets the system put what was painted on the screen before going on: a wait that ends
-// at once makes the thread idle, and an idle thread's windows are shown as they are.
-void ShowWhatWasPainted() {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-}
-
 } // namespace
 
 CExitWindow::CExitWindow() : CModalDialog(IDD_EXITWINDOW), resourceModule(Module::Handle()) {}

@@ -23,6 +23,7 @@ const CSkin& CSkinCache::Skin(const char* skinName, HMODULE resourceModule) {
     if (!skin || !(now == key) || !skin->FilesUnchanged()) {
         // Loading lets the old pictures go first: one skin's pictures at a time.
         window.reset();
+        preview.reset();
         if (!skin)
             skin = std::make_unique<CSkin>();
         skin->Load(now.skinName.c_str());
@@ -31,12 +32,36 @@ const CSkin& CSkinCache::Skin(const char* skinName, HMODULE resourceModule) {
     return *skin;
 }
 
+namespace {
+
+bool SameFont(const LOGFONTA& a, const LOGFONTA& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+const CRasterImage& CSkinCache::Preview(const char* skinName, HMODULE resourceModule, SIZE area,
+                                        const PreviewRenderer& render) {
+    const CSkin& loaded = Skin(skinName, resourceModule);
+    const LOGFONTA font = CSkin::CaptionFont();
+    if (preview && previewArea.cx == area.cx && previewArea.cy == area.cy &&
+        SameFont(previewFont, font))
+        return *preview;
+    preview = std::make_unique<CRasterImage>();
+    CSkin copy = loaded;
+    if (!render(copy, *preview))
+        preview->Destroy();
+    previewArea = area;
+    previewFont = font;
+    return *preview;
+}
+
 const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE resourceModule,
                                               DWORD actions) {
     const CSkin& loaded = Skin(skinName, resourceModule);
     const DWORD shown = actions & ALL_ACTIONS;
     const LOGFONTA font = CSkin::CaptionFont();
-    if (window && windowActions == shown && std::memcmp(&windowFont, &font, sizeof font) == 0)
+    if (window && windowActions == shown && SameFont(windowFont, font))
         return *window;
     window = std::make_unique<Window>();
     window->skin = loaded;

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,11 @@ public:
     // The skin by that name as it is now.
     const CSkin& Skin(const char* skinName, HMODULE resourceModule);
     const Window& LaidOut(const char* skinName, HMODULE resourceModule, DWORD actions);
+    // A preview of the skin fitted to an area, made by render from a copy of the skin the
+    // first time and kept until the skin, the area or the caption font change.
+    using PreviewRenderer = std::function<bool(CSkin& skin, CRasterImage& preview)>;
+    const CRasterImage& Preview(const char* skinName, HMODULE resourceModule, SIZE area,
+                                const PreviewRenderer& render);
 
 private:
     // What a loaded skin depends on besides its files.
@@ -43,4 +49,7 @@ private:
     std::unique_ptr<Window> window;
     DWORD windowActions = 0;
     LOGFONTA windowFont = {};
+    std::unique_ptr<CRasterImage> preview;
+    SIZE previewArea = {};
+    LOGFONTA previewFont = {};
 };
