@@ -167,7 +167,8 @@ int CPngButton::RestState() const {
     return GetFocus() == window ? CSkin::STATE_HOT : CSkin::STATE_NORMAL;
 }
 
-// Every change of state repaints, even to the same state: the skin may have changed.
+// Every change of state repaints, even to the same state, and the window's picture learns
+// it, so that the window's own paint shows the button as it is.
 void CPngButton::SetState(int newState) {
     state = newState;
     if (canvas)
