@@ -47,3 +47,7 @@ RECT DialogItemRect(HWND dialog, int id);
 // thread goes on: a wait that ends at once makes the thread idle, and the windows of an
 // idle thread are shown as they are.
 void ShowWhatWasPainted();
+
+// Draws every visible control of a dialog onto a picture of its client, as each paints
+// itself, in the order they paint; then they have nothing left to paint.
+void PrintControls(HWND dialog, HDC picture);

@@ -50,6 +50,7 @@ CSettingsDlg::CSettingsDlg() : CModalDialog(IDD_SETTINGS) {}
 void CSettingsDlg::OnInitDialog() {
     CopyText(givenSkinName, skinName);
     skinsListed = false;
+    controlsPrinted = false;
     ListGivenSkin();
     SendMessageA(Item(IDC_HOTKEY), CHotKeyCtrl::MSG_SET_HOTKEY, hotKey, 0);
     for (const ActionRow& action : ACTIONS)
@@ -240,9 +241,9 @@ LRESULT CSettingsDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
     return handled;
 }
 
-// The background and the preview reach the window in one copy: the system may show what
-// a window has drawn after any drawing call, and the dialog is then never seen without
-// its preview.
+// The background and the preview reach the window in one copy, and the first time the
+// controls too: the system may show what a window has drawn after any drawing call, and
+// the dialog is then never seen without its controls and its preview.
 bool CSettingsDlg::EraseWithPreview(HDC dc) {
     RECT client;
     GetClientRect(Window(), &client);
@@ -255,6 +256,10 @@ bool CSettingsDlg::EraseWithPreview(HDC dc) {
     if (previewImage.IsValid()) {
         const RECT area = PreviewArea();
         previewImage.Draw(picture.Dc(), area.left, area.top);
+    }
+    if (!controlsPrinted) {
+        PrintControls(Window(), picture.Dc());
+        controlsPrinted = true;
     }
     BitBlt(dc, 0, 0, client.right, client.bottom, picture.Dc(), 0, 0, SRCCOPY);
     return true;

@@ -67,6 +67,7 @@ private:
     char givenSkinName[MAX_PATH] = {};
     bool erasing = false;
     bool skinsListed = false;
+    bool controlsPrinted = false;
 };
 
 // The largest size of the picture's aspect ratio that fits the area.
