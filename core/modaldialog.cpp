@@ -3,6 +3,7 @@
 #include "core/dialogtemplate.h"
 #include "core/module.h"
 #include "core/moduleresource.h"
+#include "core/owners.h"
 
 namespace {
 
@@ -101,6 +102,32 @@ RECT DialogItemRect(HWND dialog, int id) {
     GetWindowRect(GetDlgItem(dialog, id), &rect);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
+}
+
+void PrintControls(HWND dialog, HDC picture) {
+    for (HWND control = GetWindow(dialog, GW_CHILD); control;
+         control = GetWindow(control, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(control))
+            continue;
+        RECT rect;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+        const int width = rect.right - rect.left;
+        const int height = rect.bottom - rect.top;
+        // A control draws at the origin of the device it is given, over what lies beneath.
+        DibSection own(picture, width, -height, 32);
+        if (!own)
+            continue;
+        BitBlt(own.Dc(), 0, 0, width, height, picture, rect.left, rect.top, SRCCOPY);
+        SendMessageA(control, WM_PRINT, reinterpret_cast<WPARAM>(own.Dc()),
+                     PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+        BitBlt(picture, rect.left, rect.top, width, height, own.Dc(), 0, 0, SRCCOPY);
+        ValidateRect(control, nullptr);
+    }
+}
+
+void ShowWhatWasPainted() {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
 }
 
 std::string LoadDialogString(HMODULE module, UINT id) {

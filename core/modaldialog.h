@@ -42,3 +42,12 @@ std::string LoadDialogString(HMODULE module, UINT id);
 
 // Where a dialog's item lies, in the dialog's client coordinates.
 RECT DialogItemRect(HWND dialog, int id);
+
+// Lets the system put what this thread's windows have painted on the screen before the
+// thread goes on: a wait that ends at once makes the thread idle, and the windows of an
+// idle thread are shown as they are.
+void ShowWhatWasPainted();
+
+// Draws every visible control of a dialog onto a picture of its client, as each paints
+// itself, in the order they paint; then they have nothing left to paint.
+void PrintControls(HWND dialog, HDC picture);

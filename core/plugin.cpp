@@ -338,7 +338,7 @@ DWORD CShutdownPlugin::ChooseInExitWindow() {
     CExitWindow window;
     window.SetResourceModule(resourceModule);
     window.SetActions(settings.flags);
-    window.Skin().Load(settings.skinName);
+    window.UseLayout(skinCache.LaidOut(settings.skinName, resourceModule, settings.flags));
     return window.DoModal(OwnerWindow(), resourceModule) == IDOK ? window.Actions() : 0;
 }
 
@@ -351,6 +351,7 @@ bool CShutdownPlugin::RunSettingsDialog(CSettingsDlg& dialog) {
     dialog.actions = settings.flags;
     dialog.hotKey = settings.hotKey;
     CopyText(dialog.skinName, settings.skinName);
+    dialog.UseSkinCache(&skinCache);
     // The template needs the hot-key class even when the host never chose a module.
     RegisterHotKeyClass(resourceModule);
     return dialog.DoModal(owner, resourceModule) == IDOK;

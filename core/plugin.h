@@ -5,6 +5,7 @@
 #include "core/hostapi.h"
 #include "core/owners.h"
 #include "core/pluginsettings.h"
+#include "exitwnd/skincache.h"
 
 class CSettingsDlg;
 
@@ -75,6 +76,8 @@ private:
     IconHandle smallIcon;
     IconHandle largeIcon;
     IconHandle bigIcon;
+    // The skin between presses, so that pressing again decodes nothing.
+    CSkinCache skinCache;
     BOOL busy = FALSE;
     LONG heldByCalls = 0; // references of the calls that run a dialog (nested calls count)
 };

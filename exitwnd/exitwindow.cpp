@@ -10,10 +10,6 @@
 
 namespace {
 
-// Captions are painted in this order.
-constexpr LONG CAPTION_ORDER[] = {ACTION_LOGOFF,  ACTION_STANDBY,    ACTION_HIBERNATE,
-                                  ACTION_TURNOFF, ACTION_SWITCHUSER, ACTION_RESTART};
-
 // One of the six actions, not Cancel, not the confirmation option, not several.
 bool IsSingleAction(DWORD value) {
     return FindAction(value) != nullptr;
@@ -30,11 +26,24 @@ CExitWindow::CExitWindow() : CModalDialog(IDD_EXITWINDOW), resourceModule(Module
 
 CExitWindow::~CExitWindow() = default;
 
+void CExitWindow::UseLayout(const CSkinCache::Window& laidOut) {
+    skin = laidOut.skin;
+    size = laidOut.size;
+    canvas = laidOut.canvas;
+    // The first button takes the focus as soon as it exists: the window shows it so.
+    for (LONG key : CSkin::BUTTON_ORDER) {
+        RECT rect;
+        if (skin.GetButtonRect(key, rect)) {
+            canvas.SetState(key, CSkin::STATE_HOT);
+            break;
+        }
+    }
+}
+
 void CExitWindow::OnInitDialog() {
     SetTitle();
     CreateTooltip();
     SizeAndCentre();
-    CreateButtons();
 }
 
 // The window has no title bar: the title is for screen readers and the task list.
@@ -44,9 +53,10 @@ void CExitWindow::SetTitle() {
     accessible.SetFacts({ROLE_SYSTEM_DIALOG, title, "", ""});
 }
 
+// Its window is made when the pointer first rests on a button.
 void CExitWindow::CreateTooltip() {
     tooltip = std::make_unique<CRichTooltip>(resourceModule);
-    tooltip->Create(Window(), TRUE);
+    tooltip->CreateWhenNeeded(Window(), TRUE);
     tooltip->SetNotify(FALSE);
     tooltip->SetBehaviour(KeepWhileInside, CRichTooltip::ALL_TOOLS);
     tooltip->SetDirection(AboveRight, CRichTooltip::ALL_TOOLS);
@@ -57,44 +67,56 @@ void CExitWindow::CreateTooltip() {
     tooltip->SetStyles(TipAnchor | TipRounded | ShowInactive, CRichTooltip::ALL_TOOLS);
 }
 
+// Moved while it is hidden and not yet active, so that it is activated once, when shown.
 void CExitWindow::SizeAndCentre() {
-    SIZE size = {};
-    {
-        WindowDC dc(Window());
-        skin.Layout(dc.Get(), resourceModule, actions, size);
-    }
     RECT desktop;
     GetClientRect(GetDesktopWindow(), &desktop);
     const int x = desktop.left + (desktop.right - desktop.left) / 2 - size.cx / 2;
     const int y = desktop.top + (desktop.bottom - desktop.top) / 2 - size.cy / 2;
-    SetWindowPos(Window(), nullptr, x, y, size.cx, size.cy, SWP_NOZORDER);
+    SetWindowPos(Window(), nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The buttons come once the window is whole on the screen: their own paints change no
+// pixel, and the window already answers letter keys and Escape without them.
 void CExitWindow::CreateButtons() {
+    HWND first = nullptr;
+    bool missing = false;
     // Creation order is the tab order, and decides the first focus.
     for (LONG key : CSkin::BUTTON_ORDER) {
         auto* button = new CPngButton();
-        if (!button->Create(Window(), &skin, key) || !button->Window()) {
+        const bool made = button->Create(Window(), &skin, key);
+        if (!made || !button->Window()) {
             delete button;
+            // A button that could not be made shows no focus in the window's picture.
+            missing = missing || !made;
+            canvas.SetState(key, CSkin::STATE_NORMAL);
             continue;
         }
+        if (!first)
+            first = button->Window();
+        button->SetCanvas(&canvas);
         button->SetTooltip(tooltip.get());
         char text[TOOLTIP_TEXT_SIZE] = {};
         LoadModuleString(resourceModule, FindButton(key)->tooltipId, text, TOOLTIP_TEXT_SIZE);
         tooltip->AddTool(button->Window(), text, nullptr, nullptr, 0);
         button->SetAccessibleFacts(ButtonFacts(resourceModule, key, text));
     }
+    if (first)
+        SendMessageA(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    if (missing)
+        InvalidateRect(Window(), nullptr, FALSE);
 }
 
 void CExitWindow::OnPaint() {
-    PaintDC paint(Window());
-    RECT client;
-    GetClientRect(Window(), &client);
-    skin.DrawBackground(paint.Get(), client);
-    for (LONG key : CAPTION_ORDER) {
-        if (actions & key)
-            skin.DrawCaption(paint.Get(), key);
+    {
+        PaintDC paint(Window());
+        canvas.PaintWindow(paint.Get());
     }
+    if (buttonsMade)
+        return;
+    buttonsMade = true;
+    ShowWhatWasPainted();
+    CreateButtons();
 }
 
 // Identifiers that are no button's (another program may post anything) change nothing:
@@ -120,6 +142,12 @@ LRESULT CExitWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool&
     handled = false;
     if (message == WM_GETOBJECT)
         return AnswerGetObject(wParam, lParam, handled);
+    if (message == WM_ERASEBKGND) {
+        // The paint covers the whole window: nothing is erased, so nothing unfinished shows.
+        handled = true;
+        SetWindowLongPtrA(Window(), DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
     if (message == WM_DESTROY)
         accessible.Disconnect();
     if (message != WM_KEYDOWN)

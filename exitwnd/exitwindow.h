@@ -6,6 +6,8 @@
 #include "core/modaldialog.h"
 #include "exitwnd/accessiblewindow.h"
 #include "exitwnd/skin.h"
+#include "exitwnd/skincache.h"
+#include "exitwnd/skincanvas.h"
 
 #include <memory>
 
@@ -21,7 +23,8 @@ public:
     // On entry the enabled actions; after DoModal returned IDOK, the chosen action or 0.
     void SetActions(DWORD flags) { actions = flags; }
     DWORD Actions() const { return actions; }
-    CSkin& Skin() { return skin; }
+    // The skin laid out for the enabled actions, with the window's size and picture.
+    void UseLayout(const CSkinCache::Window& laidOut);
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
@@ -42,4 +45,8 @@ private:
     CSkin skin;
     DWORD actions = 0;
     CAccessibleWindow accessible;
+    SIZE size = {};
+    // The window's picture, composed before the window is made.
+    CSkinCanvas canvas;
+    bool buttonsMade = false;
 };

@@ -43,14 +43,12 @@ bool CPngButton::Create(HWND parent, CSkin* buttonSkin, LONG buttonAction) {
     RECT rect;
     if (!skin || !skin->GetButtonRect(action, rect))
         return true;
-    HWND made = CreateWindowExA(WS_EX_TRANSPARENT, PNGBUTTON_CLASS_NAME, "",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
-                                Module::Handle(), this);
-    if (!made)
-        return false;
-    SetWindowLongA(made, GWL_ID, action);
-    return true;
+    // A child window's menu is its control id.
+    HWND made = CreateWindowExA(
+        WS_EX_TRANSPARENT, PNGBUTTON_CLASS_NAME, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect.left,
+        rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(action)), Module::Handle(), this);
+    return made != nullptr;
 }
 
 LRESULT CALLBACK CPngButton::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -58,11 +56,15 @@ LRESULT CALLBACK CPngButton::WindowProc(HWND window, UINT message, WPARAM wParam
         auto* button =
             static_cast<CPngButton*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         SetPropA(window, OBJECT_PROPERTY, button);
+        // Found again through the user data, which every message can read without asking
+        // the system's property list.
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(button));
         button->window = window;
         return DefWindowProcA(window, message, wParam, lParam);
     }
-    auto* button =
-        IsWindow(window) ? static_cast<CPngButton*>(GetPropA(window, OBJECT_PROPERTY)) : nullptr;
+    auto* button = IsWindow(window)
+                       ? reinterpret_cast<CPngButton*>(GetWindowLongPtrA(window, GWLP_USERDATA))
+                       : nullptr;
     if (!button)
         return DefWindowProcA(window, message, wParam, lParam);
     // The tooltip hears of a leave only once the pointer has really gone.
@@ -88,6 +90,7 @@ LRESULT CPngButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         accessible.Disconnect();
         RemovePropA(window, OBJECT_PROPERTY);
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         KillTimer(window, HOVER_TIMER);
         window = nullptr;
         delete this;
@@ -164,9 +167,12 @@ int CPngButton::RestState() const {
     return GetFocus() == window ? CSkin::STATE_HOT : CSkin::STATE_NORMAL;
 }
 
-// Every change of state repaints, even to the same state: the skin may have changed.
+// Every change of state repaints, even to the same state, and the window's picture learns
+// it, so that the window's own paint shows the button as it is.
 void CPngButton::SetState(int newState) {
     state = newState;
+    if (canvas)
+        canvas->SetState(action, state);
     InvalidateRect(window, nullptr, TRUE);
 }
 
@@ -247,33 +253,25 @@ void CALLBACK CPngButton::HoverCheck(HWND window, UINT, UINT_PTR, DWORD) {
     PostMessageA(window, WM_MOUSELEAVE, 0, 0);
 }
 
-// Draws into a bitmap of the button's size and copies it in one step, so that the
-// blended pictures never flicker.
+// One copy from a picture made once, so that the blended pictures never flicker.
 void CPngButton::Paint() {
     PaintDC paint(window);
-    RECT client;
-    GetClientRect(window, &client);
-    MemoryDC memory(paint.Get());
-    Bitmap bitmap(CreateCompatibleBitmap(paint.Get(), client.right, client.bottom));
-    if (!memory || !bitmap || !skin)
-        return;
-    Selection selected(memory.Get(), bitmap.Get());
-    DrawBackgroundBeneath(memory.Get());
-    skin->DrawButton(memory.Get(), action, state, 0, 0);
-    BitBlt(paint.Get(), 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
+    if (const CSkinCanvas* source = Canvas())
+        source->PaintButton(paint.Get(), action, state);
 }
 
-// The part of the window's skin background that the button covers, drawn as the window
-// draws it, so that the picture's transparent pixels show the skin in every state.
-void CPngButton::DrawBackgroundBeneath(HDC dc) {
+// The window's picture, or the button's own: the skin of the window's size beneath it,
+// so that the picture's transparent pixels show the skin in every state.
+const CSkinCanvas* CPngButton::Canvas() {
+    if (canvas)
+        return canvas;
+    if (ownCanvas)
+        return ownCanvas.get();
     HWND parent = GetParent(window);
     RECT parentClient;
-    if (!parent || !GetClientRect(parent, &parentClient))
-        return;
-    POINT origin = {0, 0};
-    MapWindowPoints(window, parent, &origin, 1);
-    POINT previous;
-    SetViewportOrgEx(dc, -origin.x, -origin.y, &previous);
-    skin->DrawBackground(dc, parentClient);
-    SetViewportOrgEx(dc, previous.x, previous.y, nullptr);
+    if (!skin || !parent || !GetClientRect(parent, &parentClient))
+        return nullptr;
+    ownCanvas = std::make_unique<CSkinCanvas>();
+    ownCanvas->Compose(*skin, {parentClient.right, parentClient.bottom}, 0);
+    return ownCanvas.get();
 }

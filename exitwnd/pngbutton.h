@@ -3,8 +3,11 @@
 #pragma once
 
 #include "exitwnd/accessiblewindow.h"
+#include "exitwnd/skincanvas.h"
 
 #include <windows.h>
+
+#include <memory>
 
 class CSkin;
 class CRichTooltip;
@@ -23,6 +26,9 @@ public:
     // window exists it owns the object and deletes it when it is destroyed.
     bool Create(HWND parent, CSkin* skin, LONG action);
     void SetTooltip(CRichTooltip* newTooltip) { tooltip = newTooltip; }
+    // The window's picture to paint from; without one the button composes its own on its
+    // first paint.
+    void SetCanvas(CSkinCanvas* windowCanvas) { canvas = windowCanvas; }
     void SetAccessibleFacts(AccessibleFacts facts) { accessible.SetFacts(std::move(facts)); }
     HWND Window() const { return window; }
     int State() const { return state; }
@@ -43,7 +49,7 @@ private:
     bool LeaveIsEarly();
     void OnMouseLeave();
     void Paint();
-    void DrawBackgroundBeneath(HDC dc);
+    const CSkinCanvas* Canvas();
 
     LONG action = 0;
     int state = 0;
@@ -53,6 +59,8 @@ private:
     enum class LeaveWatch { None, System, Polling };
     LeaveWatch leaveWatch = LeaveWatch::None;
     CSkin* skin = nullptr;
+    CSkinCanvas* canvas = nullptr;
+    std::unique_ptr<CSkinCanvas> ownCanvas;
     CRichTooltip* tooltip = nullptr;
     HWND window = nullptr;
     CAccessibleWindow accessible;

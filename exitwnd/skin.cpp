@@ -29,9 +29,10 @@ bool SkinsFolder(char (&folder)[MAX_PATH]) {
 }
 
 // A picture of the skin's folder, or nothing when its path is too long.
-bool LoadPicture(CRasterImage& image, const char* folder, const char* file) {
+CSkinPictures::Picture FolderPicture(CSkinPictures& pictures, const char* folder,
+                                     const char* file) {
     char path[MAX_PATH];
-    return JoinPath({folder, file}, path) && image.LoadFromFile(path, FormatPng);
+    return JoinPath({folder, file}, path) ? pictures.File(path) : nullptr;
 }
 
 } // namespace
@@ -47,13 +48,17 @@ void CSkin::Clear() {
         button.captionRect = RECT{};
         button.key = 0;
     }
-    if (background.IsValid())
-        background.Destroy();
+    background.reset();
+}
+
+const CRasterImage& CSkin::Background() const {
+    return CSkinPictures::ImageOf(background);
 }
 
 void CSkin::Load(const char* skinName) {
     Clear();
     isDefault = true;
+    pictures = std::make_shared<CSkinPictures>();
     if (!skinName)
         return;
     char description[MAX_PATH];
@@ -66,11 +71,12 @@ void CSkin::Load(const char* skinName) {
     if (!PathAddBackslashA(folder))
         return;
 
+    pictures->Watch(description);
     char file[MAX_PATH];
     ReadValue(description, DESCRIPTION_SECTION_IMAGES, "BackGround", file);
     if (file[0])
-        LoadPicture(background, folder, file);
-    if (!background.IsValid()) {
+        background = FolderPicture(*pictures, folder, file);
+    if (!background) {
         Clear();
         return;
     }
@@ -84,8 +90,8 @@ void CSkin::LoadButton(const char* description, const char* folder, const char* 
     ReadValue(description, DESCRIPTION_SECTION_IMAGES, name, file);
     if (!file[0])
         return;
-    auto image = std::make_unique<CRasterImage>();
-    if (!LoadPicture(*image, folder, file) || !image->IsValid())
+    CSkinPictures::Picture image = FolderPicture(*pictures, folder, file);
+    if (!image)
         return;
     SkinButton* entry = NextFree();
     if (!entry)
@@ -97,7 +103,7 @@ void CSkin::LoadButton(const char* description, const char* folder, const char* 
     ParsePoint(point, x, y);
     entry->key = key;
     entry->buttonRect = {x, y, x + image->Width(), y + image->Height() / 3};
-    entry->image = std::move(image);
+    entry->image = image;
 }
 
 bool CSkin::GetButtonRect(LONG key, RECT& rect) const {

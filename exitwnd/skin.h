@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/actionflags.h"
+#include "exitwnd/skinpictures.h"
 #include "image/rasterimage.h"
 
 #include <windows.h>
@@ -10,12 +11,13 @@
 #include <memory>
 
 struct SkinButton {
-    RECT buttonRect;                     // the picture's place in the window, one state high
-    LONG key;                            // the action's flag, 64 for Cancel, 0 in an empty entry
-    RECT captionRect;                    // only the built-in skin has captions
-    std::unique_ptr<CRasterImage> image; // the three states stacked: normal, pressed, hot
+    RECT buttonRect;              // the picture's place in the window, one state high
+    LONG key;                     // the action's flag, 64 for Cancel, 0 in an empty entry
+    RECT captionRect;             // only the built-in skin has captions
+    CSkinPictures::Picture image; // the three states stacked: normal, pressed, hot
 };
 
+// Copies share their pictures: a window takes a copy of a skin that stays loaded.
 class CSkin {
 public:
     static constexpr int MAX_BUTTONS = 7;
@@ -34,12 +36,15 @@ public:
 
     CSkin() = default;
     virtual ~CSkin();
-    CSkin(const CSkin&) = delete;
-    CSkin& operator=(const CSkin&) = delete;
+    CSkin(const CSkin&) = default;
+    CSkin& operator=(const CSkin&) = default;
 
     // Loads the skin named by its description's path below the skins folder; an empty
     // or null name, or a skin whose background does not load, gives the built-in skin.
+    // The pictures of the skin loaded before are let go.
     void Load(const char* skinName);
+    // False once a file the skin was loaded from is not what it was.
+    bool FilesUnchanged() const { return pictures->Unchanged(); }
     void Clear();
     bool GetButtonRect(LONG key, RECT& rect) const;
 
@@ -50,9 +55,12 @@ public:
     void DrawButton(HDC dc, LONG key, int state, int x, int y);
     void DrawCaption(HDC dc, LONG key) const;
     static HFONT CreateCaptionFont();
+    // What CreateCaptionFont makes the font from; it follows the screen's resolution and
+    // the system's smoothing of the menu font.
+    static LOGFONTA CaptionFont();
 
     bool IsDefault() const { return isDefault; }
-    const CRasterImage& Background() const { return background; }
+    const CRasterImage& Background() const;
     const SkinButton& Button(int index) const { return buttons[index]; }
 
     // The skins folder followed by the name; empty when the two do not fit a path.
@@ -68,9 +76,10 @@ private:
     void PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size);
 
     bool isDefault = true;
-    CRasterImage background;
+    CSkinPictures::Picture background;
     SkinButton buttons[MAX_BUTTONS] = {};
     HMODULE stringModule = nullptr;
+    std::shared_ptr<CSkinPictures> pictures = std::make_shared<CSkinPictures>();
 };
 
 // The whole skin, as it looks with every action enabled, as one picture.

@@ -30,12 +30,6 @@ constexpr COLORREF CAPTION_COLOUR = RGB(255, 255, 255);
 // Every bit a window can be given: each action, the confirmation option and Cancel.
 constexpr DWORD EVERY_BUTTON = ALL_ACTIONS | OPTION_CONFIRM | BUTTON_CANCEL;
 
-bool LoadPngResource(CRasterImage& image, int id) {
-    HMODULE module = Module::Handle();
-    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(id), "PNG");
-    return resource && image.LoadFromResource(resource, FormatPng, module);
-}
-
 std::string CaptionText(HMODULE module, LONG key) {
     const ActionRow* action = FindAction(key);
     if (!action)
@@ -48,6 +42,11 @@ std::string CaptionText(HMODULE module, LONG key) {
 } // namespace
 
 HFONT CSkin::CreateCaptionFont() {
+    const LOGFONTA font = CaptionFont();
+    return CreateFontIndirectA(&font);
+}
+
+LOGFONTA CSkin::CaptionFont() {
     LOGFONTA font = {};
     {
         WindowDC screen(nullptr);
@@ -62,24 +61,24 @@ HFONT CSkin::CreateCaptionFont() {
         font.lfQuality = metrics.lfMenuFont.lfQuality;
     font.lfPitchAndFamily = DEFAULT_PITCH | FF_DECORATIVE;
     lstrcpyA(font.lfFaceName, CAPTION_FACE);
-    return CreateFontIndirectA(&font);
+    return font;
 }
 
 void CSkin::Layout(HDC dc, HMODULE captionModule, DWORD actions, SIZE& size) {
     if (!isDefault) {
-        size = {background.Width(), background.Height()};
+        size = {Background().Width(), Background().Height()};
         return;
     }
     Clear();
-    LoadPngResource(background, IDP_SKIN_BACKGROUND);
+    background = pictures->Resource(IDP_SKIN_BACKGROUND);
     stringModule = captionModule;
-    size = {background.Width(), background.Height()};
+    size = {Background().Width(), Background().Height()};
     PlaceDefaultButtons(dc, actions, size);
 }
 
 void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size) {
-    CRasterImage strip;
-    LoadPngResource(strip, IDP_SKIN_ICONS);
+    const CSkinPictures::Picture icons = pictures->Resource(IDP_SKIN_ICONS);
+    const CRasterImage& strip = CSkinPictures::ImageOf(icons);
     const int iconW = strip.Width() / ACTION_COUNT;
     const int iconH = strip.Height() / 3;
 
@@ -111,8 +110,8 @@ void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size) {
         right += SIDE_MARGIN - left;
         left = SIDE_MARGIN;
     }
-    const int backgroundW = background.Width();
-    const int backgroundH = background.Height();
+    const int backgroundW = Background().Width();
+    const int backgroundH = Background().Height();
     const int bodyRight = backgroundW - SIDE_MARGIN;
     size.cx = right > bodyRight ? backgroundW + rowW - (bodyRight - SIDE_MARGIN) : backgroundW;
     if (top < BODY_TOP)
@@ -130,16 +129,18 @@ void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size) {
         const int iconLeft = left + columnW / 2 - iconW / 2;
         button.buttonRect = {iconLeft, top, iconLeft + iconW, top + iconH};
         button.captionRect = {left, bottom - maxH, left + columnW, bottom};
-        button.image = std::make_unique<CRasterImage>();
+        auto icon = std::make_shared<CRasterImage>();
         strip.Crop(action->stripColumn * iconW, 0, (action->stripColumn + 1) * iconW,
-                   strip.Height(), button.image.get());
+                   strip.Height(), *icon);
+        button.image = icon;
         left += columnW + COLUMN_GAP;
     }
 
     SkinButton& cancel = buttons[entry];
     cancel.key = BUTTON_CANCEL;
-    cancel.image = std::make_unique<CRasterImage>();
-    LoadPngResource(*cancel.image, IDP_SKIN_CANCEL);
+    cancel.image = pictures->Resource(IDP_SKIN_CANCEL);
+    if (!cancel.image)
+        cancel.image = std::make_shared<CRasterImage>();
     const int cancelW = cancel.image->Width();
     const int cancelH = cancel.image->Height() / 3;
     const int cancelLeft = size.cx - cancelW - CANCEL_MARGIN;
@@ -148,17 +149,15 @@ void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size) {
 }
 
 void CSkin::DrawBackground(HDC dc, const RECT& rect) {
-    if (background.IsValid()) {
-        background.Draw(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    if (background) {
+        background->Draw(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     }
     if (!isDefault)
         return;
-    CRasterImage title;
-    if (LoadPngResource(title, IDP_SKIN_TITLE))
-        title.Draw(dc, 0, 0);
-    CRasterImage emblem;
-    if (LoadPngResource(emblem, IDP_SKIN_EMBLEM))
-        emblem.Draw(dc, rect.right - emblem.Width(), 0);
+    if (CSkinPictures::Picture title = pictures->Resource(IDP_SKIN_TITLE))
+        title->Draw(dc, 0, 0);
+    if (CSkinPictures::Picture emblem = pictures->Resource(IDP_SKIN_EMBLEM))
+        emblem->Draw(dc, rect.right - emblem->Width(), 0);
 }
 
 void CSkin::DrawButton(HDC dc, LONG key, int state, int x, int y) {
@@ -169,13 +168,13 @@ void CSkin::DrawButton(HDC dc, LONG key, int state, int x, int y) {
         // A translucent button blends over the part of the background it covers.
         CRasterImage under;
         const RECT& r = button->buttonRect;
-        if (background.Crop(r.left, r.top, r.right, r.bottom, &under))
+        if (Background().Crop(r.left, r.top, r.right, r.bottom, under))
             under.Draw(dc, x, y);
     }
-    CRasterImage& image = *button->image;
+    const CRasterImage& image = *button->image;
     const int stateH = image.Height() / 3;
     CRasterImage band;
-    if (image.Crop(0, state * stateH, image.Width(), (state + 1) * stateH, &band))
+    if (image.Crop(0, state * stateH, image.Width(), (state + 1) * stateH, band))
         band.Draw(dc, x, y);
 }
 

@@ -97,6 +97,8 @@ public:
     // is given. Resample modes: 1 nearest, 2 cubic B-spline, others bilinear (24-bit
     // images shrunk both ways are box-averaged).
     bool Crop(LONG left, LONG top, LONG right, LONG bottom, CRasterImage* destination = nullptr);
+    // The same cut into another image, leaving this one as it is.
+    bool Crop(LONG left, LONG top, LONG right, LONG bottom, CRasterImage& destination) const;
     bool Resample(LONG newWidth, LONG newHeight, int mode, CRasterImage* destination = nullptr);
 #ifdef _WIN32
     // Paints at (x, y), stretched when a size is given, keyed and alpha-blended over what

@@ -459,6 +459,11 @@ private:
 } // namespace
 
 bool CRasterImage::Crop(LONG left, LONG top, LONG right, LONG bottom, CRasterImage* destination) {
+    return Crop(left, top, right, bottom, destination ? *destination : *this);
+}
+
+bool CRasterImage::Crop(LONG left, LONG top, LONG right, LONG bottom,
+                        CRasterImage& destination) const {
     if (!dib)
         return false;
     const LONG width = Width();
@@ -505,7 +510,7 @@ bool CRasterImage::Crop(LONG left, LONG top, LONG right, LONG bottom, CRasterIma
                         static_cast<size_t>(resultWidth));
         }
     }
-    (destination ? destination : this)->TakeOver(result);
+    destination.TakeOver(result);
     return true;
 }
 

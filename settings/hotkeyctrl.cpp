@@ -110,6 +110,9 @@ LRESULT CHotKeyCtrl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         Paint();
         return 0;
+    case WM_PRINTCLIENT:
+        Draw(reinterpret_cast<HDC>(wParam));
+        return 0;
     case WM_GETDLGCODE:
         // Every key, Tab, Enter and Escape included, belongs to the combination.
         return DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS;
@@ -264,9 +267,11 @@ void CHotKeyCtrl::PlaceCaret() {
 
 void CHotKeyCtrl::Paint() {
     PaintDC paint(window);
-    HDC dc = paint.Get();
-    if (!dc)
-        return;
+    if (paint.Get())
+        Draw(paint.Get());
+}
+
+void CHotKeyCtrl::Draw(HDC dc) {
     RECT rect;
     GetClientRect(window, &rect);
     if (!PaintThemedFrame(dc, rect))

@@ -39,6 +39,7 @@ private:
     HFONT TextFont() const { return fittedFont ? fittedFont.Get() : ParentFont(); }
     void PlaceCaret();
     void Paint();
+    void Draw(HDC dc);
     bool PaintThemedFrame(HDC dc, const RECT& rect);
     void PaintClassicFrame(HDC dc, const RECT& rect);
     HFONT ParentFont() const;

@@ -9,6 +9,9 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+#include <string>
+
 namespace {
 
 // The skin library of Kestrova, the maker of Dockmere.
@@ -45,7 +48,10 @@ SIZE FitPreviewSize(SIZE picture, SIZE area) {
 CSettingsDlg::CSettingsDlg() : CModalDialog(IDD_SETTINGS) {}
 
 void CSettingsDlg::OnInitDialog() {
-    FillSkinList();
+    CopyText(givenSkinName, skinName);
+    skinsListed = false;
+    controlsPrinted = false;
+    ListGivenSkin();
     SendMessageA(Item(IDC_HOTKEY), CHotKeyCtrl::MSG_SET_HOTKEY, hotKey, 0);
     for (const ActionRow& action : ACTIONS)
         SetBox(action.checkBoxId, action.bit);
@@ -53,31 +59,78 @@ void CSettingsDlg::OnInitDialog() {
     BuildPreview();
 }
 
-void CSettingsDlg::FillSkinList() {
-    HWND list = Item(IDC_SKINS);
-    LRESULT item = SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DEFAULT_SKIN_ITEM));
-    SendMessageA(list, CB_SETITEMDATA, item, DEFAULT_SKIN_DATA);
+// Until the dialog shows, the list holds the chosen skin alone: the dialog never waits for
+// the skins folder to be searched.
+void CSettingsDlg::ListGivenSkin() {
+    ListSkins([&](const char* folder) {
+        char given[MAX_PATH];
+        if (!GivenSkinFolder(given))
+            return;
+        ForEachSkinFolder(folder, given, [&](const char* name) {
+            // The name as the folder has it, never another folder the pattern finds.
+            if (lstrcmpiA(name, given) == 0)
+                AddSkin(folder, name);
+        });
+    });
+}
 
+void CSettingsDlg::FillSkinList() {
+    if (skinsListed)
+        return;
+    skinsListed = true;
+    ListSkins([&](const char* folder) {
+        ForEachSkinFolder(folder, "*", [&](const char* name) { AddSkin(folder, name); });
+    });
+}
+
+// "<default>", the skins that list adds from the skins folder, and the chosen one selected.
+void CSettingsDlg::ListSkins(const std::function<void(const char*)>& list) {
+    HWND combo = Item(IDC_SKINS);
+    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    skins.clear();
+    LRESULT item =
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DEFAULT_SKIN_ITEM));
+    SendMessageA(combo, CB_SETITEMDATA, item, DEFAULT_SKIN_DATA);
     char folder[MAX_PATH];
     CSkin::MakeSkinPath("", folder);
-    char pattern[MAX_PATH];
-    if (folder[0] && JoinPath({folder, "*"}, pattern)) {
-        WIN32_FIND_DATAA found = {};
-        FindHandle search(FindFirstFileA(pattern, &found));
-        for (bool more = static_cast<bool>(search); more;
-             more = FindNextFileA(search.Get(), &found) != FALSE) {
-            if (IsSkinFolder(found))
-                AddSkin(folder, found.cFileName);
-        }
-    }
+    if (folder[0])
+        list(folder);
+    SelectGivenSkin();
+}
 
-    SelectItemByData(DEFAULT_SKIN_DATA);
+// The folder below the skins folder that the given skin name names, when it names one.
+bool CSettingsDlg::GivenSkinFolder(char (&folder)[MAX_PATH]) const {
+    const char* slash = std::strchr(givenSkinName, '\\');
+    if (!slash || slash == givenSkinName || lstrcmpiA(slash + 1, DESCRIPTION_FILE) != 0)
+        return false;
+    CopyText(folder, std::string(givenSkinName, slash).c_str());
+    return true;
+}
+
+void CSettingsDlg::ForEachSkinFolder(const char* skinsFolder, const char* pattern,
+                                     const std::function<void(const char*)>& visit) const {
+    char path[MAX_PATH];
+    if (!JoinPath({skinsFolder, pattern}, path))
+        return;
+    WIN32_FIND_DATAA found = {};
+    FindHandle search(FindFirstFileA(path, &found));
+    for (bool more = static_cast<bool>(search); more;
+         more = FindNextFileA(search.Get(), &found) != FALSE) {
+        if (IsSkinFolder(found))
+            visit(found.cFileName);
+    }
+}
+
+// The listed skin whose description the given name names, else "<default>".
+void CSettingsDlg::SelectGivenSkin() {
     char current[MAX_PATH];
-    CSkin::MakeSkinPath(skinName, current);
+    CSkin::MakeSkinPath(givenSkinName, current);
+    LRESULT wanted = DEFAULT_SKIN_DATA;
     for (size_t i = 0; i < skins.size(); ++i) {
         if (lstrcmpiA(skins[i].path.c_str(), current) == 0)
-            SelectItemByData(static_cast<LRESULT>(i));
+            wanted = static_cast<LRESULT>(i);
     }
+    SelectItemByData(wanted);
 }
 
 void CSettingsDlg::AddSkin(const char* skinsFolder, const char* folderName) {
@@ -130,18 +183,27 @@ int CSettingsDlg::SelectedSkin() const {
 void CSettingsDlg::BuildPreview() {
     char name[MAX_PATH];
     ListedSkinName(SelectedSkin(), name);
-    previewSkin.Load(name);
-
+    const RECT rect = PreviewArea();
+    const SIZE area = {rect.right - rect.left, rect.bottom - rect.top};
     previewImage.Destroy();
-    WindowDC dc(Window());
-    if (!dc || !RenderSkinPreview(previewSkin, dc.Get(), ResourceModule(), previewImage)) {
-        previewImage.Destroy();
+    // The skin the plug-in already shows is previewed from what it keeps.
+    if (skinCache && lstrcmpiA(name, givenSkinName) == 0) {
+        previewImage = skinCache->Preview(
+            givenSkinName, ResourceModule(), area,
+            [&](CSkin& skin, CRasterImage& preview) { return RenderPreview(skin, preview, area); });
         return;
     }
-    RECT area = PreviewArea();
-    SIZE size = FitPreviewSize({previewImage.Width(), previewImage.Height()},
-                               {area.right - area.left, area.bottom - area.top});
-    previewImage.Resample(size.cx, size.cy, 0);
+    previewSkin.Load(name);
+    if (!RenderPreview(previewSkin, previewImage, area))
+        previewImage.Destroy();
+}
+
+bool CSettingsDlg::RenderPreview(CSkin& skin, CRasterImage& preview, SIZE area) const {
+    WindowDC dc(Window());
+    if (!dc || !RenderSkinPreview(skin, dc.Get(), ResourceModule(), preview))
+        return false;
+    SIZE size = FitPreviewSize({preview.Width(), preview.Height()}, area);
+    return preview.Resample(size.cx, size.cy, 0);
 }
 
 void CSettingsDlg::InvalidatePreview() {
@@ -155,11 +217,52 @@ RECT CSettingsDlg::PreviewArea() const {
 }
 
 void CSettingsDlg::OnPaint() {
-    PaintDC paint(Window());
-    if (!paint.Get() || !previewImage.IsValid())
+    {
+        PaintDC paint(Window());
+        if (paint.Get() && previewImage.IsValid()) {
+            RECT area = PreviewArea();
+            previewImage.Draw(paint.Get(), area.left, area.top);
+        }
+    }
+    if (skinsListed)
         return;
-    RECT area = PreviewArea();
-    previewImage.Draw(paint.Get(), area.left, area.top);
+    // Every control is painted and shown before the skins folder is searched.
+    RedrawWindow(Window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ShowWhatWasPainted();
+    FillSkinList();
+}
+
+LRESULT CSettingsDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    if (message != WM_ERASEBKGND || erasing)
+        return CModalDialog::OnMessage(message, wParam, lParam, handled);
+    handled = EraseWithPreview(reinterpret_cast<HDC>(wParam));
+    if (handled)
+        SetWindowLongPtrA(Window(), DWLP_MSGRESULT, TRUE);
+    return handled;
+}
+
+// The background and the preview reach the window in one copy, and the first time the
+// controls too: the system may show what a window has drawn after any drawing call, and
+// the dialog is then never seen without its controls and its preview.
+bool CSettingsDlg::EraseWithPreview(HDC dc) {
+    RECT client;
+    GetClientRect(Window(), &client);
+    DibSection picture(dc, client.right, -client.bottom, 32);
+    if (!picture)
+        return false;
+    erasing = true;
+    DefDlgProcA(Window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(picture.Dc()), 0);
+    erasing = false;
+    if (previewImage.IsValid()) {
+        const RECT area = PreviewArea();
+        previewImage.Draw(picture.Dc(), area.left, area.top);
+    }
+    if (!controlsPrinted) {
+        PrintControls(Window(), picture.Dc());
+        controlsPrinted = true;
+    }
+    BitBlt(dc, 0, 0, client.right, client.bottom, picture.Dc(), 0, 0, SRCCOPY);
+    return true;
 }
 
 // The buttons act on clicks only: a language module's template may give their
@@ -178,6 +281,8 @@ void CSettingsDlg::OnCommand(WPARAM wParam) {
             OpenSkinLibrary();
         break;
     case IDC_SKINS:
+        if (HIWORD(wParam) == CBN_DROPDOWN)
+            FillSkinList();
         if (HIWORD(wParam) == CBN_SELCHANGE) {
             BuildPreview();
             InvalidatePreview();

@@ -64,7 +64,16 @@ void CRichTooltip::RegisterWindowClass() const {
     RegisterClassA(&windowClass);
 }
 
+void CRichTooltip::CreateWhenNeeded(HWND parent, BOOL balloon) {
+    if (hwnd)
+        DestroyWindow(hwnd);
+    parentWnd = parent;
+    pendingCreate = true;
+    pendingBalloon = balloon;
+}
+
 BOOL CRichTooltip::Create(HWND parent, BOOL balloon) {
+    pendingCreate = false;
     if (hwnd)
         DestroyWindow(hwnd);
     parentWnd = parent;
@@ -194,6 +203,8 @@ bool CRichTooltip::CursorOverTip(POINT screen) const {
 }
 
 void CRichTooltip::RelayEvent(const MSG* msg) {
+    if (msg && !hwnd && pendingCreate && msg->message == WM_MOUSEMOVE)
+        Create(parentWnd, pendingBalloon);
     if (!msg || !hwnd)
         return;
     switch (msg->message) {

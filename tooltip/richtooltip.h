@@ -19,6 +19,9 @@ public:
     explicit CRichTooltip(HMODULE moduleInstance);
     // 1 on success. balloon chooses rounded balloon metrics over a plain box.
     virtual BOOL Create(HWND parent, BOOL balloon);
+    // As Create, but the window is made when a relayed mouse move first needs it: a
+    // window whose pointer never rests on a tool never pays for one.
+    void CreateWhenNeeded(HWND parent, BOOL balloon);
     virtual ~CRichTooltip();
     CRichTooltip(const CRichTooltip&) = delete;
     CRichTooltip& operator=(const CRichTooltip&) = delete;
@@ -74,6 +77,9 @@ private:
     HWND hwnd = nullptr;
     HWND parentWnd = nullptr;
     HWND notifyWnd = nullptr;
+    // The metrics the window is to be made with, until it is made.
+    bool pendingCreate = false;
+    BOOL pendingBalloon = FALSE;
     std::vector<ToolInfo> tools;
     CMarkupRenderer renderer;
     TipMetrics metrics = BALLOON_METRICS;

@@ -1,18 +1,24 @@
 // The exit window as the user meets it: a press of the plug-in's button with two or
 // more actions enabled, answered from inside the window's own message loop.
 #include "host/dialogdriver.h"
+#include "host/importpatch.h"
 #include "host/settingsrecord.h"
 #include "tests/host/canvas.h"
 #include "host/messagepump.h"
 #include "tests/host/pluginfixture.h"
+#include "tests/host/scratchfolder.h"
 
 #include <ole2.h>
 #include <oleacc.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,16 +50,34 @@ HWND ButtonWithId(HWND window, LONG id) {
     return nullptr;
 }
 
-// The white pixels of the window's captions as painted now.
-int CaptionInk(HWND window) {
+// What the window's client shows now.
+std::unique_ptr<CCanvas> ClientPixels(HWND window) {
     RECT client;
     GetClientRect(window, &client);
+    auto canvas = std::make_unique<CCanvas>(client.right, client.bottom);
+    WindowDC dc(window);
+    BitBlt(canvas->Dc(), 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
+    return canvas;
+}
+
+// The white pixels of the window's captions as painted now.
+int CaptionInk(HWND window) {
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
-    CCanvas canvas(client.right, client.bottom);
-    WindowDC dc(window);
-    BitBlt(canvas.Dc(), 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
-    return canvas.Count(RGB(255, 255, 255));
+    return ClientPixels(window)->Count(RGB(255, 255, 255));
+}
+
+BOOL CALLBACK CountTip(HWND window, LPARAM lParam) {
+    char className[32] = {};
+    GetClassNameA(window, className, sizeof className);
+    *reinterpret_cast<int*>(lParam) += lstrcmpA(className, "RichTooltip") == 0;
+    return TRUE;
+}
+
+int TooltipWindows() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountTip, reinterpret_cast<LPARAM>(&count));
+    return count;
 }
 
 void PressKey(HWND window, WPARAM key) {
@@ -402,6 +426,155 @@ TEST_F(ExitWindowAccessibilityTest, TheDefaultActionPressesAndTheObjectOutlivesT
     EXPECT_EQ(library->CanUnloadNow(), S_FALSE) << "the object's code must stay loaded";
     kept->Release();
     EXPECT_EQ(library->CanUnloadNow(), S_OK);
+}
+
+// The window's own paint shows every button as it is, so the first frame on the screen is
+// whole before the buttons paint themselves; and with the pointer resting nowhere yet, no
+// tooltip window has been made.
+TEST_F(ExitWindowTest, TheWindowAloneShowsEveryButtonInItsState) {
+    Use(191);
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    // A window appearing under the pointer hears of it at once.
+    SetCursorPos(0, 0);
+    int tipsBefore = -1;
+    int tipsAfter = -1;
+    int differing = -1;
+    Press([&](HWND window) {
+        tipsBefore = TooltipWindows();
+        // The focus moves on to log off, and the pointer comes to stand by.
+        SendMessageA(window, WM_NEXTDLGCTL, 0, FALSE);
+        SendMessageA(ButtonWithId(window, 8), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+        tipsAfter = TooltipWindows();
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        auto withButtons = ClientPixels(window);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOCHILDREN);
+        auto windowAlone = ClientPixels(window);
+        differing = withButtons->Differing(*windowAlone);
+        PressKey(window, VK_ESCAPE);
+    });
+    SetCursorPos(cursor.x, cursor.y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(tipsBefore, 0);
+    EXPECT_EQ(tipsAfter, 1) << "made for the first move over a button";
+    EXPECT_TRUE(recorder.calls.empty());
+}
+
+// Counts the pictures a module reads: each file it opens and each PNG resource it finds.
+class PictureReads {
+public:
+    bool Install(HMODULE module) {
+        count = 0;
+        const bool opened =
+            open.Install(module, "msvcrt.dll", "fopen", reinterpret_cast<void*>(CountedOpen));
+        realOpen = reinterpret_cast<OpenFn>(open.Original());
+        const bool found = find.Install(module, "kernel32.dll", "FindResourceA",
+                                        reinterpret_cast<void*>(CountedFind));
+        realFind = reinterpret_cast<FindFn>(find.Original());
+        return opened && found;
+    }
+    // The reads since the last call.
+    int Take() { return std::exchange(count, 0); }
+
+private:
+    using OpenFn = FILE*(__cdecl*)(const char*, const char*);
+    using FindFn = HRSRC(WINAPI*)(HMODULE, LPCSTR, LPCSTR);
+    static FILE* __cdecl CountedOpen(const char* path, const char* mode) {
+        ++count;
+        return realOpen(path, mode);
+    }
+    static HRSRC WINAPI CountedFind(HMODULE module, LPCSTR name, LPCSTR type) {
+        if (!IS_INTRESOURCE(type) && lstrcmpiA(type, "PNG") == 0)
+            ++count;
+        return realFind(module, name, type);
+    }
+
+    static inline int count = 0;
+    static inline OpenFn realOpen = nullptr;
+    static inline FindFn realFind = nullptr;
+    CImportPatch open;
+    CImportPatch find;
+};
+
+std::string FileContents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+// A copy of the plug-in beside a skin folder of its own, a copy of Glass, pressed as a
+// host presses it: the decoded pictures and the window's picture are kept between presses
+// and made again when what they show changes.
+TEST(ExitWindowPictures, ASecondPressReadsNoPictureUntilWhatItShowsChanges) {
+    ScratchFolder scratch;
+    const std::string dll = scratch.CopyPlugin("quiescor.dll");
+    const std::string built = BuiltPluginPath();
+    const std::string glass = built.substr(0, built.find_last_of('\\')) + "\\skins\\Glass\\";
+    for (const char* file : {"quiescorskin.ini", "background.png", "cancel.png", "hibernate.png",
+                             "restart.png", "switchuser.png", "turnoff.png"}) {
+        ASSERT_FALSE(
+            scratch.Write(std::string("skins\\Mine\\") + file, FileContents(glass + file)).empty())
+            << file;
+    }
+    HMODULE language = LoadLibraryA("lang_1_2_0_0.dll");
+    ASSERT_NE(language, nullptr);
+    {
+        PluginLibrary library(dll);
+        ASSERT_TRUE(library.IsLoaded());
+        CPowerRecorder recorder;
+        ASSERT_TRUE(recorder.Install(library.Module()));
+        PictureReads reads;
+        ASSERT_TRUE(reads.Install(library.Module()));
+        IHostPlugin* plugin = library.CreatePlugin();
+        ASSERT_NE(plugin, nullptr);
+        auto use = [&](DWORD flags, const char* skinName) {
+            SettingsRecord record;
+            record.flags = flags;
+            record.skinName = skinName;
+            StreamPtr stream = StreamWith(record.Bytes());
+            plugin->Load(stream.Get());
+        };
+        SIZE size = {};
+        int ink = -1;
+        auto press = [&] {
+            CDialogDriver driver([&](HWND window) {
+                RECT rect;
+                GetWindowRect(window, &rect);
+                size = {rect.right - rect.left, rect.bottom - rect.top};
+                ink = CaptionInk(window);
+                PressKey(window, VK_ESCAPE);
+            });
+            plugin->Execute();
+            return reads.Take();
+        };
+
+        use(191, "Mine\\quiescorskin.ini");
+        EXPECT_GT(press(), 0);
+        EXPECT_EQ(press(), 0) << "the same skin again";
+        {
+            CDialogDriver driver([](HWND dialog) { ClickButton(dialog, IDCANCEL); });
+            plugin->Configure(1);
+        }
+        EXPECT_EQ(reads.Take(), 0) << "the settings preview the same skin";
+        ASSERT_FALSE(
+            scratch.Write("skins\\Mine\\restart.png", FileContents(glass + "turnoff.png")).empty());
+        EXPECT_GT(press(), 0) << "a picture of the folder was replaced";
+
+        use(191, "");
+        EXPECT_GT(press(), 0);
+        const LONG wide = size.cx;
+        EXPECT_EQ(press(), 0);
+        use(1 + 2, "");
+        EXPECT_EQ(press(), 0) << "other actions lay the same pictures out anew";
+        EXPECT_LT(size.cx, wide);
+        const int captioned = ink;
+        plugin->SetResourceModule(0, language);
+        press();
+        EXPECT_LT(ink, captioned) << "the language module has no captions";
+        plugin->Release();
+    }
+    FreeLibrary(language);
 }
 
 // Like every other tip's title, turn off's names its action and its key.

@@ -56,6 +56,15 @@ RECT CCanvas::ExtentNot(COLORREF color) const {
     return Extent([color](COLORREF pixel) { return pixel != color; });
 }
 
+int CCanvas::Differing(const CCanvas& other) const {
+    int differing = 0;
+    for (int y = 0; y < height && y < other.height; ++y) {
+        for (int x = 0; x < width && x < other.width; ++x)
+            differing += Pixel(x, y) != other.Pixel(x, y);
+    }
+    return differing;
+}
+
 int CCanvas::Count(COLORREF color) const {
     int count = 0;
     for (int y = 0; y < height; ++y) {

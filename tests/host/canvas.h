@@ -35,6 +35,8 @@ public:
     RECT ExtentOf(COLORREF color, const RECT& within) const;
     RECT ExtentNot(COLORREF color) const;
     int Count(COLORREF color) const;
+    // The pixels that differ from those of another canvas, where both have pixels.
+    int Differing(const CCanvas& other) const;
     bool WritePng(const std::string& path) const;
 
 private:

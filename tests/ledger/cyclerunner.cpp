@@ -18,6 +18,28 @@ std::vector<CycleRun>& Table() {
     return table;
 }
 
+bool SameObject(const LedgerEntry& a, const LedgerEntry& b) {
+    return a.kind == b.kind && a.handle == b.handle && a.window == b.window;
+}
+
+std::vector<LedgerEntry> AliveBeyond(CHandleLedger& ledger,
+                                     const std::vector<LedgerEntry>& before) {
+    std::vector<LedgerEntry> beyond;
+    for (const LedgerEntry& entry : ledger.Alive()) {
+        const auto same = [&](const LedgerEntry& old) { return SameObject(old, entry); };
+        if (std::none_of(before.begin(), before.end(), same))
+            beyond.push_back(entry);
+    }
+    return beyond;
+}
+
+std::string Describe(CHandleLedger& ledger, const std::vector<LedgerEntry>& entries) {
+    std::string report;
+    for (const LedgerEntry& entry : entries)
+        report += ledger.Describe(entry) + "\n";
+    return report;
+}
+
 std::string Kilobytes(SIZE_T bytes) {
     return std::to_string(bytes / 1024) + " KiB";
 }
@@ -49,6 +71,7 @@ CycleRun RunCycles(CHandleLedger& ledger, const std::string& name, int count,
                    const std::function<void()>& cycle) {
     CycleRun run;
     run.name = name;
+    const std::vector<LedgerEntry> aliveBefore = ledger.Alive();
     const LedgerCounts before = ledger.Counts();
     size_t foreignBefore = ledger.ForeignReleases().size();
     for (int k = 1; k <= count; ++k) {
@@ -56,18 +79,21 @@ CycleRun RunCycles(CHandleLedger& ledger, const std::string& name, int count,
         run.count = k;
         if (::testing::Test::HasFatalFailure())
             break;
+        const std::vector<LedgerEntry> beyond = AliveBeyond(ledger, aliveBefore);
         const bool leftSomething =
-            !ledger.Alive().empty() || ledger.ForeignReleases().size() != foreignBefore;
+            !beyond.empty() || ledger.ForeignReleases().size() != foreignBefore;
         if (leftSomething && !run.firstLeakAt) {
             run.firstLeakAt = k;
-            run.leakReport = ledger.Report();
+            run.leakReport = Describe(ledger, beyond);
+            for (size_t i = foreignBefore; i < ledger.ForeignReleases().size(); ++i)
+                run.leakReport += ledger.Describe(ledger.ForeignReleases()[i]) + "\n";
         }
         if (k == WARM_UP_CYCLES)
             run.memoryAtWarmUp = PrivateMemory();
     }
     run.memoryAtEnd = PrivateMemory();
     run.made = ledger.Counts() - before;
-    run.aliveAtEnd = ledger.Alive().size();
+    run.leftAlive = AliveBeyond(ledger, aliveBefore);
     return run;
 }
 

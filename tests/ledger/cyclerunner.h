@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Cycles before the private memory is taken as settled: the first ones fill caches.
 constexpr int WARM_UP_CYCLES = 10;
@@ -26,10 +27,12 @@ struct CycleRun {
     std::string name;
     int count = 0;
     LedgerCounts made;
-    // Objects still alive after the first cycle that left any, and the ledger's report.
+    // The first cycle that left objects alive beyond those alive before the run, and the
+    // ledger's description of them.
     int firstLeakAt = 0;
     std::string leakReport;
-    size_t aliveAtEnd = 0;
+    // What the run left alive beyond what was alive before it.
+    std::vector<LedgerEntry> leftAlive;
     SIZE_T memoryAtWarmUp = 0;
     SIZE_T memoryAtEnd = 0;
 
@@ -51,8 +54,9 @@ long long AllowedGrowth(const CycleRun& run);
 // (its PrivateUsage stays 0).
 SIZE_T PrivateMemory();
 
-// Runs cycle count times and looks at the ledger after each. Stops early only when the
-// cycle itself fails a fatal assertion.
+// Runs cycle count times and looks at the ledger after each: what was alive before the
+// run (an object's caches, filled by an earlier cycle) may stay, nothing else may. Stops
+// early only when the cycle itself fails a fatal assertion.
 CycleRun RunCycles(CHandleLedger& ledger, const std::string& name, int count,
                    const std::function<void()>& cycle);
 

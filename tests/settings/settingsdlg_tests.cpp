@@ -175,6 +175,60 @@ TEST_F(SettingsDialogTest, PreviewRepaintsOnSelectionButNotOnActionBoxes) {
     EXPECT_STREQ(dialog.skinName, "SetBroken\\quiescorskin.ini");
 }
 
+// What a dialog shows when its first erase is over, before it or any control paints.
+class FirstErase {
+public:
+    FirstErase() {
+        current = this;
+        hook = SetWindowsHookExA(WH_CALLWNDPROCRET, Hook, nullptr, GetCurrentThreadId());
+    }
+    ~FirstErase() {
+        UnhookWindowsHookEx(hook);
+        current = nullptr;
+    }
+    FirstErase(const FirstErase&) = delete;
+    FirstErase& operator=(const FirstErase&) = delete;
+
+    std::unique_ptr<CCanvas> pixels;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        char className[16] = {};
+        GetClassNameA(sent->hwnd, className, sizeof className);
+        if (code == HC_ACTION && current && !current->pixels && sent->message == WM_ERASEBKGND &&
+            lstrcmpA(className, "#32770") == 0) {
+            RECT client;
+            GetClientRect(sent->hwnd, &client);
+            current->pixels = std::make_unique<CCanvas>(client.right, client.bottom);
+            WindowDC dc(sent->hwnd);
+            BitBlt(current->pixels->Dc(), 0, 0, client.right, client.bottom, dc.Get(), 0, 0,
+                   SRCCOPY);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static inline FirstErase* current = nullptr;
+    HHOOK hook = nullptr;
+};
+
+// The system may show what a window has drawn after any drawing call: the dialog's first
+// erase already holds every control as it paints itself, and the preview.
+TEST_F(SettingsDialogTest, TheFirstEraseHoldsEveryControlAndThePreview) {
+    UseSkin("SetRed\\quiescorskin.ini");
+    FirstErase first;
+    std::unique_ptr<CCanvas> painted;
+    Run([&](HWND window) {
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        painted = CaptureClient(window);
+        ClickButton(window, IDCANCEL);
+    });
+    ASSERT_TRUE(first.pixels && painted);
+    EXPECT_EQ(first.pixels->Differing(*painted), 0);
+    EXPECT_GT(first.pixels->Count(RED), 0) << "the preview";
+}
+
 TEST_F(SettingsDialogTest, ActionBoxesShowAndCollectTheirBits) {
     for (const ActionBoxCase& box : ACTION_BOXES) {
         SCOPED_TRACE(box.id);

@@ -1,0 +1,77 @@
+#include "exitwnd/skincache.h"
+
+#include "core/actionflags.h"
+#include "core/owners.h"
+
+#include <cstring>
+
+bool CSkinCache::Key::operator==(const Key& other) const {
+    return skinName == other.skinName && resourceModule == other.resourceModule && dpi == other.dpi;
+}
+
+CSkinCache::Key CSkinCache::KeyOf(const char* skinName, HMODULE resourceModule) {
+    Key made;
+    made.skinName = skinName ? skinName : "";
+    made.resourceModule = resourceModule;
+    WindowDC screen(nullptr);
+    made.dpi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+    return made;
+}
+
+const CSkin& CSkinCache::Skin(const char* skinName, HMODULE resourceModule) {
+    Key now = KeyOf(skinName, resourceModule);
+    if (!skin || !(now == key) || !skin->FilesUnchanged()) {
+        // Loading lets the old pictures go first: one skin's pictures at a time.
+        window.reset();
+        preview.reset();
+        if (!skin)
+            skin = std::make_unique<CSkin>();
+        skin->Load(now.skinName.c_str());
+        key = std::move(now);
+    }
+    return *skin;
+}
+
+namespace {
+
+bool SameFont(const LOGFONTA& a, const LOGFONTA& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+const CRasterImage& CSkinCache::Preview(const char* skinName, HMODULE resourceModule, SIZE area,
+                                        const PreviewRenderer& render) {
+    const CSkin& loaded = Skin(skinName, resourceModule);
+    const LOGFONTA font = CSkin::CaptionFont();
+    if (preview && previewArea.cx == area.cx && previewArea.cy == area.cy &&
+        SameFont(previewFont, font))
+        return *preview;
+    preview = std::make_unique<CRasterImage>();
+    CSkin copy = loaded;
+    if (!render(copy, *preview))
+        preview->Destroy();
+    previewArea = area;
+    previewFont = font;
+    return *preview;
+}
+
+const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE resourceModule,
+                                              DWORD actions) {
+    const CSkin& loaded = Skin(skinName, resourceModule);
+    const DWORD shown = actions & ALL_ACTIONS;
+    const LOGFONTA font = CSkin::CaptionFont();
+    if (window && windowActions == shown && SameFont(windowFont, font))
+        return *window;
+    window = std::make_unique<Window>();
+    window->skin = loaded;
+    {
+        // The screen's measure of the captions, as the window's own device context takes it.
+        MemoryDC measuring(nullptr);
+        window->skin.Layout(measuring.Get(), resourceModule, shown, window->size);
+    }
+    window->canvas.Compose(window->skin, window->size, shown);
+    windowActions = shown;
+    windowFont = font;
+    return *window;
+}

@@ -1,0 +1,98 @@
+#include "exitwnd/skincanvas.h"
+
+#include "core/actionflags.h"
+#include "exitwnd/skin.h"
+
+namespace {
+
+// Captions are painted in this order.
+constexpr LONG CAPTION_ORDER[] = {ACTION_LOGOFF,  ACTION_STANDBY,    ACTION_HIBERNATE,
+                                  ACTION_TURNOFF, ACTION_SWITCHUSER, ACTION_RESTART};
+
+LONG WidthOf(const RECT& rect) {
+    return rect.right - rect.left;
+}
+
+LONG HeightOf(const RECT& rect) {
+    return rect.bottom - rect.top;
+}
+
+void Copy(HDC target, const RECT& rect, HDC source) {
+    BitBlt(target, rect.left, rect.top, WidthOf(rect), HeightOf(rect), source, rect.left, rect.top,
+           SRCCOPY);
+}
+
+} // namespace
+
+bool CSkinCanvas::Compose(CSkin& skin, SIZE size, DWORD captionActions) {
+    picture.reset();
+    states.clear();
+    auto made = std::make_shared<Picture>();
+    made->size = size;
+    const RECT whole = {0, 0, size.cx, size.cy};
+    // The skin alone: what every button has beneath it.
+    DibSection beneath(nullptr, size.cx, -size.cy, 32);
+    if (!beneath)
+        return false;
+    skin.DrawBackground(beneath.Dc(), whole);
+    for (auto& band : made->bands) {
+        band = std::make_unique<DibSection>(nullptr, size.cx, -size.cy, 32);
+        if (!*band)
+            return false;
+        Copy(band->Dc(), whole, beneath.Dc());
+    }
+    // The window shows its captions with its buttons in their normal state.
+    for (LONG key : CAPTION_ORDER) {
+        if (captionActions & key)
+            skin.DrawCaption(made->bands[0]->Dc(), key);
+    }
+    // Each button is drawn over the skin alone, as its own window shows it.
+    for (LONG key : CSkin::BUTTON_ORDER) {
+        RECT rect;
+        if (!skin.GetButtonRect(key, rect))
+            continue;
+        made->buttons.emplace_back(key, rect);
+        for (int state = 0; state < STATES; ++state) {
+            HDC band = made->bands[state]->Dc();
+            Copy(band, rect, beneath.Dc());
+            skin.DrawButton(band, key, state, rect.left, rect.top);
+        }
+    }
+    GdiFlush();
+    picture = std::move(made);
+    states.assign(picture->buttons.size(), CSkin::STATE_NORMAL);
+    return true;
+}
+
+void CSkinCanvas::SetState(LONG key, int state) {
+    const int index = IndexOf(key);
+    if (index >= 0 && state >= 0 && state < STATES)
+        states[index] = state;
+}
+
+void CSkinCanvas::PaintWindow(HDC dc) const {
+    if (!picture)
+        return;
+    const SIZE& size = picture->size;
+    BitBlt(dc, 0, 0, size.cx, size.cy, picture->bands[0]->Dc(), 0, 0, SRCCOPY);
+    for (size_t i = 0; i < states.size(); ++i) {
+        if (states[i] != CSkin::STATE_NORMAL)
+            Copy(dc, picture->buttons[i].second, picture->bands[states[i]]->Dc());
+    }
+}
+
+void CSkinCanvas::PaintButton(HDC dc, LONG key, int state) const {
+    const int index = IndexOf(key);
+    if (index < 0 || state < 0 || state >= STATES)
+        return;
+    const RECT& r = picture->buttons[index].second;
+    BitBlt(dc, 0, 0, WidthOf(r), HeightOf(r), picture->bands[state]->Dc(), r.left, r.top, SRCCOPY);
+}
+
+int CSkinCanvas::IndexOf(LONG key) const {
+    for (size_t i = 0; picture && i < picture->buttons.size(); ++i) {
+        if (picture->buttons[i].first == key)
+            return static_cast<int>(i);
+    }
+    return -1;
+}

@@ -1,0 +1,44 @@
+// A skin's window as pictures, composed once: the background with the captions, and
+// each button over the skin beneath it in its normal, pressed and hot state, in three
+// bands the size of the window. The window and every button then paint with one BitBlt
+// each, and the window's own paint already shows every button as it is. Copies share
+// the composed bands; each copy keeps the states of its own window's buttons.
+#pragma once
+
+#include "core/owners.h"
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class CSkin;
+
+class CSkinCanvas {
+public:
+    static constexpr int STATES = 3;
+
+    // The skin laid out for a window of this size, with the captions of the enabled
+    // actions; false when the bitmaps cannot be made.
+    bool Compose(CSkin& skin, SIZE size, DWORD captionActions);
+    bool IsComposed() const { return picture != nullptr; }
+
+    // The state a button is shown in when the window paints.
+    void SetState(LONG key, int state);
+    // The whole window, each button in its state.
+    void PaintWindow(HDC dc) const;
+    // One button in a state, at the origin of its own window's device context.
+    void PaintButton(HDC dc, LONG key, int state) const;
+
+private:
+    struct Picture {
+        SIZE size = {};
+        std::array<std::unique_ptr<DibSection>, STATES> bands;
+        std::vector<std::pair<LONG, RECT>> buttons;
+    };
+    int IndexOf(LONG key) const;
+
+    std::shared_ptr<const Picture> picture;
+    std::vector<int> states; // one for each of the picture's buttons
+};

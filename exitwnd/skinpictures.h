@@ -1,0 +1,50 @@
+// The decoded pictures of one skin: the files of its folder and the pictures built into
+// the module, each decoded once and shared by every skin object that draws them. The
+// plug-in object keeps one between presses, so that a second press decodes nothing.
+#pragma once
+
+#include "image/rasterimage.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CSkinPictures {
+public:
+    using Picture = std::shared_ptr<const CRasterImage>;
+
+    // A picture file of the skin's folder; null when it does not decode.
+    Picture File(const std::string& path);
+    // A PNG picture built into the plug-in's own module; null when it does not decode.
+    Picture Resource(int id);
+    // A file the skin was read from besides its pictures (its description).
+    void Watch(const std::string& path);
+    // False once a file that was read, or looked for and not found, is not what it was.
+    bool Unchanged() const;
+    // The picture, or an empty image (which measures 0 and draws nothing) for none.
+    static const CRasterImage& ImageOf(const Picture& picture);
+
+private:
+    // What a file was when it was read: its last write and its size, or its absence.
+    struct Stamp {
+        bool exists = false;
+        FILETIME written = {};
+        ULONGLONG size = 0;
+        static Stamp Of(const std::string& path);
+        bool operator==(const Stamp& other) const;
+    };
+    struct FilePicture {
+        std::string path;
+        Stamp stamp;
+        Picture picture;
+    };
+    struct ResourcePicture {
+        int id;
+        Picture picture;
+    };
+
+    std::vector<FilePicture> files;
+    std::vector<ResourcePicture> resources;
+};
