@@ -4,6 +4,7 @@
 #include "host/importpatch.h"
 #include "host/settingsrecord.h"
 #include "tests/host/canvas.h"
+#include "tests/host/exitwindowinput.h"
 #include "host/messagepump.h"
 #include "tests/host/pluginfixture.h"
 #include "tests/host/scratchfolder.h"
@@ -24,40 +25,11 @@
 
 namespace {
 
-std::vector<HWND> Buttons(HWND window) {
-    std::vector<HWND> buttons;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char className[32] = {};
-        GetClassNameA(child, className, sizeof className);
-        if (lstrcmpA(className, "ZRK_PNGBUTTON") == 0)
-            buttons.push_back(child);
-    }
-    return buttons;
-}
-
 std::vector<LONG> ButtonIds(HWND window) {
     std::vector<LONG> ids;
-    for (HWND button : Buttons(window))
+    for (HWND button : ImageButtons(window))
         ids.push_back(GetWindowLongA(button, GWL_ID));
     return ids;
-}
-
-HWND ButtonWithId(HWND window, LONG id) {
-    for (HWND button : Buttons(window)) {
-        if (GetWindowLongA(button, GWL_ID) == id)
-            return button;
-    }
-    return nullptr;
-}
-
-// What the window's client shows now.
-std::unique_ptr<CCanvas> ClientPixels(HWND window) {
-    RECT client;
-    GetClientRect(window, &client);
-    auto canvas = std::make_unique<CCanvas>(client.right, client.bottom);
-    WindowDC dc(window);
-    BitBlt(canvas->Dc(), 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
-    return canvas;
 }
 
 // The white pixels of the window's captions as painted now.
@@ -65,31 +37,6 @@ int CaptionInk(HWND window) {
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
     return ClientPixels(window)->Count(RGB(255, 255, 255));
-}
-
-BOOL CALLBACK CountTip(HWND window, LPARAM lParam) {
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    *reinterpret_cast<int*>(lParam) += lstrcmpA(className, "RichTooltip") == 0;
-    return TRUE;
-}
-
-int TooltipWindows() {
-    int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), CountTip, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
-void PressKey(HWND window, WPARAM key) {
-    HWND focus = GetFocus();
-    HWND target = focus && IsChild(window, focus) ? focus : window;
-    PostMessageA(target, WM_KEYDOWN, key, 1);
-    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
-}
-
-void ClickOn(HWND button) {
-    PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
 VARIANT Self() {
@@ -441,11 +388,11 @@ TEST_F(ExitWindowTest, TheWindowAloneShowsEveryButtonInItsState) {
     int tipsAfter = -1;
     int differing = -1;
     Press([&](HWND window) {
-        tipsBefore = TooltipWindows();
+        tipsBefore = static_cast<int>(TooltipWindows().size());
         // The focus moves on to log off, and the pointer comes to stand by.
         SendMessageA(window, WM_NEXTDLGCTL, 0, FALSE);
         SendMessageA(ButtonWithId(window, 8), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
-        tipsAfter = TooltipWindows();
+        tipsAfter = static_cast<int>(TooltipWindows().size());
         RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         auto withButtons = ClientPixels(window);
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOCHILDREN);

@@ -89,3 +89,12 @@ bool CCanvas::WritePng(const std::string& path) const {
     image.format = PNG_FORMAT_RGB;
     return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
 }
+
+std::unique_ptr<CCanvas> ClientPixels(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    auto canvas = std::make_unique<CCanvas>(client.right, client.bottom);
+    WindowDC dc(window);
+    BitBlt(canvas->Dc(), 0, 0, client.right, client.bottom, dc.Get(), 0, 0, SRCCOPY);
+    return canvas;
+}

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -45,3 +46,6 @@ private:
     DibSection dib; // top-down
     uint32_t* bits;
 };
+
+// What the window's client shows now.
+std::unique_ptr<CCanvas> ClientPixels(HWND window);

@@ -3,6 +3,7 @@
 // memory must settle after the first cycles.
 #include "res/resource.h"
 #include "host/dialogdriver.h"
+#include "tests/host/exitwindowinput.h"
 #include "tests/host/pluginfixture.h"
 #include "host/settingsrecord.h"
 #include "tests/ledger/cyclerunner.h"
@@ -21,7 +22,6 @@
 namespace {
 
 constexpr LONG TURN_OFF_BUTTON = 2;
-constexpr UINT_PTR TIP_INITIAL_TIMER = 256;
 constexpr int QUESTION_NO = IDCANCEL;
 constexpr int QUESTION_YES = IDOK;
 // In the exit window only the tip's picture is: the default skin's buttons are 32 and
@@ -30,60 +30,6 @@ constexpr LONG WIDER_THAN_ANY_BUTTON = 128;
 // The deliberate leak runs this often whatever the soak asks: its bitmaps stay in the
 // process's memory after they are freed, and would raise every later run's figures.
 constexpr int LEAK_CYCLES = WARM_UP_CYCLES + 40;
-
-BOOL CALLBACK FindTooltip(HWND window, LPARAM lParam) {
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "RichTooltip") != 0)
-        return TRUE;
-    *reinterpret_cast<HWND*>(lParam) = window;
-    return FALSE;
-}
-
-// The tip window is a top-level window of its own, one per exit window.
-HWND TheTooltip() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindTooltip, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-HWND ButtonWithId(HWND window, LONG id) {
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (GetWindowLongA(child, GWL_ID) == id)
-            return child;
-    }
-    return nullptr;
-}
-
-// Rests the pointer on the button until its tip shows; true when it did. The tip's
-// initial delay is cut short by its own timer message, so a cycle takes no half second.
-bool HoverUntilTheTipShows(HWND button) {
-    RECT rect;
-    GetClientRect(button, &rect);
-    POINT at = {rect.right / 2, rect.bottom / 2};
-    POINT screen = at;
-    ClientToScreen(button, &screen);
-    SetCursorPos(screen.x, screen.y);
-    SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
-    HWND tip = TheTooltip();
-    if (!tip)
-        return false;
-    SendMessageA(tip, WM_TIMER, TIP_INITIAL_TIMER, 0);
-    UpdateWindow(tip);
-    return IsWindowVisible(tip) != FALSE;
-}
-
-void PressKey(HWND window, WPARAM key) {
-    HWND focus = GetFocus();
-    HWND target = focus && IsChild(window, focus) ? focus : window;
-    PostMessageA(target, WM_KEYDOWN, key, 1);
-    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
-}
-
-void ClickOn(HWND button) {
-    PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-}
 
 // Stands between the module and the ledger's DeleteObject and keeps one device bitmap of
 // each cycle at least so wide: a leak made on purpose, as a paint routine that forgets

@@ -46,12 +46,7 @@ CWithoutThemes::CWithoutThemes(HMODULE module) {
 
 std::unique_ptr<CCanvas> CaptureClient(HWND window) {
     UpdateWindow(window);
-    RECT client;
-    GetClientRect(window, &client);
-    auto canvas = std::make_unique<CCanvas>(client.right, client.bottom);
-    WindowDC source(window);
-    BitBlt(canvas->Dc(), 0, 0, client.right, client.bottom, source.Get(), 0, 0, SRCCOPY);
-    return canvas;
+    return ClientPixels(window);
 }
 
 std::vector<SkinItem> ListItems(HWND combo) {
