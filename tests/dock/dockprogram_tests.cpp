@@ -6,6 +6,7 @@
 #include "tests/dock/docktestsupport.h"
 #include "tests/dock/pngreader.h"
 #include "tests/host/scratchfolder.h"
+#include "tests/host/screenresolution.h"
 
 #include <gtest/gtest.h>
 
@@ -15,21 +16,25 @@
 
 namespace {
 
-TEST(DockProgram, ScreenshotShowsTheButtonIcon) {
-    ScratchFolder folder;
-    DockProcess dock(folder);
-    std::string png = folder.File("shot.png");
-    ASSERT_EQ(dock.Run("--screenshot \"" + png + "\""), CDockApp::EXIT_OK);
+// The bar grows with the screen's resolution, which the dock reads when it starts.
+TEST(DockProgram, ScreenshotShowsTheButtonIconAtTheScreensResolution) {
+    for (DWORD dpi : {96u, 144u}) {
+        ScreenResolution resolution(dpi);
+        ScratchFolder folder;
+        DockProcess dock(folder);
+        std::string png = folder.File("shot.png");
+        ASSERT_EQ(dock.Run("--screenshot \"" + png + "\""), CDockApp::EXIT_OK) << dpi;
 
-    RgbImage image;
-    ASSERT_TRUE(ReadPng(png, image));
-    EXPECT_EQ(image.width, CDockBar::SIZE);
-    EXPECT_EQ(image.height, CDockBar::SIZE);
-    // The icon is a red tile of about 30 x 30 pixels with a white power symbol.
-    EXPECT_GT(CountRedTile(image), 500);
-    EXPECT_GT(CountWhite(image), 40);
-    // Nothing changed, so nothing was saved.
-    EXPECT_EQ(GetFileAttributesA(folder.File("dock.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+        RgbImage image;
+        ASSERT_TRUE(ReadPng(png, image)) << dpi;
+        EXPECT_EQ(image.width, MulDiv(CDockBar::SIZE, dpi, 96)) << dpi;
+        EXPECT_EQ(image.height, MulDiv(CDockBar::SIZE, dpi, 96)) << dpi;
+        // The icon is a red tile of about 30 x 30 pixels with a white power symbol.
+        EXPECT_GT(CountRedTile(image), 500) << dpi;
+        EXPECT_GT(CountWhite(image), 40) << dpi;
+        // Nothing changed, so nothing was saved.
+        EXPECT_EQ(GetFileAttributesA(folder.File("dock.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
 }
 
 TEST(DockProgram, SavedHotKeyIsHeldWhileTheDockRuns) {

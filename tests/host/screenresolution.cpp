@@ -8,38 +8,28 @@ constexpr char DESKTOP_KEY[] = "Control Panel\\Desktop";
 constexpr char LOG_PIXELS[] = "LogPixels";
 constexpr DWORD CHILD_TIMEOUT_MS = 120000;
 
-// The user's resolution set while it lives, and put back as it was after.
-class ScreenResolution {
-public:
-    explicit ScreenResolution(DWORD dpi) {
-        RegCreateKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                        nullptr, &key, nullptr);
-        DWORD size = sizeof previous;
-        hadValue = RegQueryValueExA(key, LOG_PIXELS, nullptr, nullptr,
-                                    reinterpret_cast<BYTE*>(&previous), &size) == ERROR_SUCCESS;
-        Set(dpi);
-    }
-    ~ScreenResolution() {
-        if (hadValue)
-            Set(previous);
-        else
-            RegDeleteValueA(key, LOG_PIXELS);
-        RegCloseKey(key);
-    }
-    ScreenResolution(const ScreenResolution&) = delete;
-    ScreenResolution& operator=(const ScreenResolution&) = delete;
-
-private:
-    void Set(DWORD dpi) {
-        RegSetValueExA(key, LOG_PIXELS, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                       sizeof dpi);
-    }
-    HKEY key = nullptr;
-    DWORD previous = 0;
-    bool hadValue = false;
-};
-
 } // namespace
+
+ScreenResolution::ScreenResolution(DWORD dpi) {
+    RegCreateKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                    &key, nullptr);
+    DWORD size = sizeof previous;
+    hadValue = RegQueryValueExA(key, LOG_PIXELS, nullptr, nullptr,
+                                reinterpret_cast<BYTE*>(&previous), &size) == ERROR_SUCCESS;
+    Set(dpi);
+}
+
+ScreenResolution::~ScreenResolution() {
+    if (hadValue)
+        Set(previous);
+    else
+        RegDeleteValueA(key, LOG_PIXELS);
+    RegCloseKey(key);
+}
+
+void ScreenResolution::Set(DWORD dpi) {
+    RegSetValueExA(key, LOG_PIXELS, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+}
 
 int ScreenDpi() {
     HDC screen = GetDC(nullptr);

@@ -4,6 +4,22 @@
 
 #include <windows.h>
 
+// The user's resolution set while it lives, and put back as it was after: programs
+// started meanwhile read it.
+class ScreenResolution {
+public:
+    explicit ScreenResolution(DWORD dpi);
+    ~ScreenResolution();
+    ScreenResolution(const ScreenResolution&) = delete;
+    ScreenResolution& operator=(const ScreenResolution&) = delete;
+
+private:
+    void Set(DWORD dpi);
+    HKEY key = nullptr;
+    DWORD previous = 0;
+    bool hadValue = false;
+};
+
 // The resolution the system reports to this program.
 int ScreenDpi();
 // Runs the cases of this program that the filter names in a child started at dpi; the
