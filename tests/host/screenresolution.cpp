@@ -1,5 +1,7 @@
 #include "tests/host/screenresolution.h"
 
+#include "core/owners.h"
+
 #include <string>
 
 namespace {
@@ -32,10 +34,8 @@ void ScreenResolution::Set(DWORD dpi) {
 }
 
 int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
+    WindowDC screen(nullptr);
+    return GetDeviceCaps(screen.Get(), LOGPIXELSX);
 }
 
 int RunThisProgramAt(DWORD dpi, const char* filter) {
