@@ -35,6 +35,7 @@ void CExitWindow::UseLayout(const CSkinCache::Window& laidOut) {
         RECT rect;
         if (skin.GetButtonRect(key, rect)) {
             canvas.SetState(key, CSkin::STATE_HOT);
+            canvas.SetFocused(key, true);
             break;
         }
     }
@@ -90,6 +91,7 @@ void CExitWindow::CreateButtons() {
             // A button that could not be made shows no focus in the window's picture.
             missing = missing || !made;
             canvas.SetState(key, CSkin::STATE_NORMAL);
+            canvas.SetFocused(key, false);
             continue;
         }
         if (!first)

@@ -44,8 +44,9 @@ const CRasterImage& CSkinCache::Preview(const char* skinName, HMODULE resourceMo
                                         const PreviewRenderer& render) {
     const CSkin& loaded = Skin(skinName, resourceModule);
     const LOGFONTA font = CSkin::CaptionFont();
+    const HighContrast contrast = HighContrast::Now();
     if (preview && previewArea.cx == area.cx && previewArea.cy == area.cy &&
-        SameFont(previewFont, font))
+        SameFont(previewFont, font) && previewContrast == contrast)
         return *preview;
     preview = std::make_unique<CRasterImage>();
     CSkin copy = loaded;
@@ -53,6 +54,7 @@ const CRasterImage& CSkinCache::Preview(const char* skinName, HMODULE resourceMo
         preview->Destroy();
     previewArea = area;
     previewFont = font;
+    previewContrast = contrast;
     return *preview;
 }
 
@@ -61,7 +63,9 @@ const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE reso
     const CSkin& loaded = Skin(skinName, resourceModule);
     const DWORD shown = actions & ALL_ACTIONS;
     const LOGFONTA font = CSkin::CaptionFont();
-    if (window && windowActions == shown && SameFont(windowFont, font))
+    const HighContrast contrast = HighContrast::Now();
+    if (window && windowActions == shown && SameFont(windowFont, font) &&
+        windowContrast == contrast)
         return *window;
     window = std::make_unique<Window>();
     window->skin = loaded;
@@ -73,5 +77,6 @@ const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE reso
     window->canvas.Compose(window->skin, window->size, shown);
     windowActions = shown;
     windowFont = font;
+    windowContrast = contrast;
     return *window;
 }

@@ -1,8 +1,8 @@
 // One plug-in object's skin between presses: loaded once, its pictures decoded once,
 // and loaded again only when its name, a file of its folder, the resource module or the
 // screen's resolution is not what it was; and the exit window's layout and picture for
-// it, made again only when the actions or the caption font change too. It holds one
-// skin's pictures and one window's picture at a time.
+// it, made again only when the actions, the caption font or the high-contrast mode
+// change too. It holds one skin's pictures and one window's picture at a time.
 #pragma once
 
 #include "exitwnd/skin.h"
@@ -49,7 +49,9 @@ private:
     std::unique_ptr<Window> window;
     DWORD windowActions = 0;
     LOGFONTA windowFont = {};
+    HighContrast windowContrast;
     std::unique_ptr<CRasterImage> preview;
     SIZE previewArea = {};
     LOGFONTA previewFont = {};
+    HighContrast previewContrast;
 };

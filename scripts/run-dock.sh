@@ -62,16 +62,22 @@ run_shots ""
 # What a translator sees: the German language module.
 run_shots "-de" --language "$(win "$build/bin/lang/quiescor-de.dll")"
 
-# The exit window of every sample skin, with a focused button the pointer has left and
-# the tooltip over turn off.
+# The exit window alone, with a focused button the pointer has left and the tooltip over
+# turn off: exit_window_shot <suffix> [options...]
+exit_window_shot() {
+  local out="$shots/exit-window-$1.png"; shift
+  wine "$dock" --dry-run "$@" --screenshot "$(win "$shots/dock.png")" \
+    --exit-window-screenshot "$(win "$out")" >>"$shots/dock.log" 2>&1 ||
+    fail "no exit window for $out"
+  echo "Screenshot: $out"
+}
+# The built-in skin as a user of the system's high-contrast mode sees it.
+exit_window_shot high-contrast --high-contrast
+# Every sample skin.
 for ini in "$stage"/skins/*/quiescorskin.ini; do
   [ -f "$ini" ] || continue
   skin=$(basename "$(dirname "$ini")")
-  skin_png="$shots/exit-window-$skin.png"
-  wine "$dock" --dry-run --skin "$skin\\quiescorskin.ini" --screenshot "$(win "$shots/dock.png")" \
-    --exit-window-screenshot "$(win "$skin_png")" >>"$shots/dock.log" 2>&1 ||
-    fail "no exit window of skin '$skin'"
-  echo "Screenshot: $skin_png"
+  exit_window_shot "$skin" --skin "$skin\\quiescorskin.ini"
 done
 
 # The built-in skin and every sample skin, as the settings dialog previews them, and
