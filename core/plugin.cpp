@@ -7,6 +7,7 @@
 #include "core/module.h"
 #include "core/poweractions.h"
 #include "exitwnd/exitwindow.h"
+#include "exitwnd/screenarea.h"
 #include "res/resource.h"
 #include "settings/hotkeyctrl.h"
 #include "settings/settingsdlg.h"
@@ -338,7 +339,10 @@ DWORD CShutdownPlugin::ChooseInExitWindow() {
     CExitWindow window;
     window.SetResourceModule(resourceModule);
     window.SetActions(settings.flags);
-    window.UseLayout(skinCache.LaidOut(settings.skinName, resourceModule, settings.flags));
+    const CScreenArea screen = CScreenArea::Of(OwnerWindow());
+    window.UseLayout(
+        skinCache.LaidOut(settings.skinName, resourceModule, settings.flags, screen.Fit()),
+        screen.WorkArea());
     return window.DoModal(OwnerWindow(), resourceModule) == IDOK ? window.Actions() : 0;
 }
 

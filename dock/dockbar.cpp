@@ -46,6 +46,10 @@ CDockBar::~CDockBar() {
 }
 
 bool CDockBar::Create(HINSTANCE instance) {
+    {
+        WindowDC screen(nullptr);
+        dpi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : USUAL_DPI;
+    }
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_WIN95_CLASSES;
@@ -53,7 +57,7 @@ bool CDockBar::Create(HINSTANCE instance) {
     if (!RegisterBarClass(instance, WindowProc))
         return false;
     CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, CLASS_NAME, "Quiescor dock", WS_POPUP, 0, 0,
-                    SIZE, SIZE, nullptr, nullptr, instance, this);
+                    Scaled(SIZE), Scaled(SIZE), nullptr, nullptr, instance, this);
     return window && CreateTooltip(instance);
 }
 
@@ -80,9 +84,10 @@ void CDockBar::Refresh() {
 void CDockBar::Show() {
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    int x = work.left + (work.right - work.left - SIZE) / 2;
-    int y = work.bottom - SIZE - SCREEN_MARGIN;
-    SetWindowPos(window, HWND_TOPMOST, x, y, SIZE, SIZE, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    const int size = Scaled(SIZE);
+    int x = work.left + (work.right - work.left - size) / 2;
+    int y = work.bottom - size - Scaled(SCREEN_MARGIN);
+    SetWindowPos(window, HWND_TOPMOST, x, y, size, size, SWP_NOACTIVATE | SWP_SHOWWINDOW);
     UpdateWindow(window);
 }
 
@@ -197,9 +202,10 @@ void CDockBar::Paint(HDC dc) {
     if (!icon)
         return;
     // A pressed button's icon sinks by a pixel, as on a push button.
-    int offset = (BUTTON_SIZE - ICON_SIZE) / 2 + (pressed ? 1 : 0);
-    DrawIconEx(dc, button.left + offset, button.top + offset, icon, ICON_SIZE, ICON_SIZE, 0,
-               nullptr, DI_NORMAL);
+    const int iconSize = Scaled(ICON_SIZE);
+    int offset = (Scaled(BUTTON_SIZE) - iconSize) / 2 + (pressed ? 1 : 0);
+    DrawIconEx(dc, button.left + offset, button.top + offset, icon, iconSize, iconSize, 0, nullptr,
+               DI_NORMAL);
 }
 
 void CDockBar::Press() {
@@ -263,6 +269,12 @@ void CDockBar::SetState(bool newHot, bool newPressed) {
     InvalidateRect(window, nullptr, FALSE);
 }
 
-RECT CDockBar::ButtonRect() {
-    return {PADDING, PADDING, PADDING + BUTTON_SIZE, PADDING + BUTTON_SIZE};
+RECT CDockBar::ButtonRect() const {
+    const int padding = Scaled(PADDING);
+    return {padding, padding, padding + Scaled(BUTTON_SIZE), padding + Scaled(BUTTON_SIZE)};
+}
+
+// The bar follows the screen's resolution, as the plug-in's windows do.
+int CDockBar::Scaled(int length) const {
+    return MulDiv(length, dpi, USUAL_DPI);
 }

@@ -10,6 +10,8 @@
 class CDockBar {
 public:
     static constexpr char CLASS_NAME[] = "QuiescorDockBar";
+    // Sizes at the usual resolution of 96 DPI; the bar grows with the screen's.
+    static constexpr int USUAL_DPI = 96;
     static constexpr int ICON_SIZE = 32;
     static constexpr int BUTTON_SIZE = 44;
     static constexpr int PADDING = 6;
@@ -38,6 +40,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool CreateTooltip(HINSTANCE instance);
+    int Scaled(int length) const;
     void UpdateTooltip();
     void Paint(HDC dc);
     void Press();
@@ -47,7 +50,7 @@ private:
     void OnButtonDown(POINT point);
     void OnButtonUp(POINT point);
     void SetState(bool newHot, bool newPressed);
-    static RECT ButtonRect();
+    RECT ButtonRect() const;
 
     HWND window = nullptr;
     HWND tooltip = nullptr; // owned by the bar window, destroyed with it
@@ -56,5 +59,6 @@ private:
     std::string caption;
     bool hot = false;
     bool pressed = false;
+    int dpi = USUAL_DPI;
     bool trackingLeave = false;
 };

@@ -14,6 +14,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         DockLog("%s", error.c_str());
         return CDockApp::EXIT_BAD_COMMAND_LINE;
     }
+    // The bar and the plug-in's windows draw at the screen's own resolution, which the
+    // system would otherwise stretch for a program that does not say it can.
+    // Looked up: systems before Vista do not have it.
+    using DeclareAware = BOOL(WINAPI*)();
+    if (auto declare = reinterpret_cast<DeclareAware>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "SetProcessDPIAware"))))
+        declare();
     // The plug-in lives in the host's single-threaded apartment.
     ComApartment apartment;
     CDockApp dock(instance, std::move(options));

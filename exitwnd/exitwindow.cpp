@@ -5,6 +5,7 @@
 #include "core/owners.h"
 #include "core/moduleresource.h"
 #include "exitwnd/pngbutton.h"
+#include "exitwnd/screenarea.h"
 #include "res/resource.h"
 #include "tooltip/richtooltip.h"
 
@@ -26,9 +27,10 @@ CExitWindow::CExitWindow() : CModalDialog(IDD_EXITWINDOW), resourceModule(Module
 
 CExitWindow::~CExitWindow() = default;
 
-void CExitWindow::UseLayout(const CSkinCache::Window& laidOut) {
+void CExitWindow::UseLayout(const CSkinCache::Window& laidOut, const RECT& area) {
     skin = laidOut.skin;
     size = laidOut.size;
+    workArea = area;
     canvas = laidOut.canvas;
     // The first button takes the focus as soon as it exists: the window shows it so.
     for (LONG key : CSkin::BUTTON_ORDER) {
@@ -70,11 +72,12 @@ void CExitWindow::CreateTooltip() {
 
 // Moved while it is hidden and not yet active, so that it is activated once, when shown.
 void CExitWindow::SizeAndCentre() {
-    RECT desktop;
-    GetClientRect(GetDesktopWindow(), &desktop);
-    const int x = desktop.left + (desktop.right - desktop.left) / 2 - size.cx / 2;
-    const int y = desktop.top + (desktop.bottom - desktop.top) / 2 - size.cy / 2;
-    SetWindowPos(Window(), nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT area = IsRectEmpty(&workArea)
+                          ? CScreenArea::Of(GetWindow(Window(), GW_OWNER)).WorkArea()
+                          : workArea;
+    const POINT corner = CScreenArea::CentreIn(area, size);
+    SetWindowPos(Window(), nullptr, corner.x, corner.y, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The buttons come once the window is whole on the screen: their own paints change no

@@ -23,8 +23,9 @@ public:
     // On entry the enabled actions; after DoModal returned IDOK, the chosen action or 0.
     void SetActions(DWORD flags) { actions = flags; }
     DWORD Actions() const { return actions; }
-    // The skin laid out for the enabled actions, with the window's size and picture.
-    void UseLayout(const CSkinCache::Window& laidOut);
+    // The skin laid out for the enabled actions, with the window's size and picture, and
+    // the monitor's work area it is centred in (without one, the owner's monitor).
+    void UseLayout(const CSkinCache::Window& laidOut, const RECT& area = RECT{});
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
@@ -46,6 +47,7 @@ private:
     DWORD actions = 0;
     CAccessibleWindow accessible;
     SIZE size = {};
+    RECT workArea = {};
     // The window's picture, composed before the window is made.
     CSkinCanvas canvas;
     bool buttonsMade = false;

@@ -28,13 +28,6 @@ bool SkinsFolder(char (&folder)[MAX_PATH]) {
     return PathAddBackslashA(module) && JoinPath({module, "skins\\"}, folder);
 }
 
-// A picture of the skin's folder, or nothing when its path is too long.
-CSkinPictures::Picture FolderPicture(CSkinPictures& pictures, const char* folder,
-                                     const char* file) {
-    char path[MAX_PATH];
-    return JoinPath({folder, file}, path) ? pictures.File(path) : nullptr;
-}
-
 } // namespace
 
 CSkin::~CSkin() {
@@ -42,13 +35,13 @@ CSkin::~CSkin() {
 }
 
 void CSkin::Clear() {
-    for (SkinButton& button : buttons) {
-        button.image.reset();
-        button.buttonRect = RECT{};
-        button.captionRect = RECT{};
-        button.key = 0;
-    }
+    for (SkinButton& button : buttons)
+        button = SkinButton{};
     background.reset();
+    backgroundFile.clear();
+    shownBackground.reset();
+    shownTitle.reset();
+    shownEmblem.reset();
 }
 
 const CRasterImage& CSkin::Background() const {
@@ -73,13 +66,16 @@ void CSkin::Load(const char* skinName) {
 
     pictures->Watch(description);
     char file[MAX_PATH];
+    char path[MAX_PATH];
     ReadValue(description, DESCRIPTION_SECTION_IMAGES, "BackGround", file);
-    if (file[0])
-        background = FolderPicture(*pictures, folder, file);
+    if (file[0] && JoinPath({folder, file}, path))
+        background = pictures->File(path);
     if (!background) {
         Clear();
         return;
     }
+    backgroundFile = path;
+    shownBackground = background;
     for (LONG key : DESCRIPTION_ORDER)
         LoadButton(description, folder, FindButton(key)->skinKey, key);
     isDefault = false;
@@ -87,10 +83,11 @@ void CSkin::Load(const char* skinName) {
 
 void CSkin::LoadButton(const char* description, const char* folder, const char* name, LONG key) {
     char file[MAX_PATH];
+    char path[MAX_PATH];
     ReadValue(description, DESCRIPTION_SECTION_IMAGES, name, file);
-    if (!file[0])
+    if (!file[0] || !JoinPath({folder, file}, path))
         return;
-    CSkinPictures::Picture image = FolderPicture(*pictures, folder, file);
+    CSkinPictures::Picture image = pictures->File(path);
     if (!image)
         return;
     SkinButton* entry = NextFree();
@@ -102,8 +99,11 @@ void CSkin::LoadButton(const char* description, const char* folder, const char* 
     int y = 0;
     ParsePoint(point, x, y);
     entry->key = key;
+    entry->origin = {x, y};
+    entry->file = path;
     entry->buttonRect = {x, y, x + image->Width(), y + image->Height() / 3};
     entry->image = image;
+    entry->states = CSkinPictures::Cut(image, {image->Width(), image->Height() / 3}, 3);
 }
 
 bool CSkin::GetButtonRect(LONG key, RECT& rect) const {

@@ -9,12 +9,27 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 struct SkinButton {
     RECT buttonRect;              // the picture's place in the window, one state high
     LONG key;                     // the action's flag, 64 for Cancel, 0 in an empty entry
     RECT captionRect;             // only the built-in skin has captions
     CSkinPictures::Picture image; // the three states stacked: normal, pressed, hot
+    CSkinPictures::Bands states;  // each state as the window shows it
+    POINT origin;                 // where a skin's description puts it, at 96 DPI
+    std::string file;             // a skin folder's picture file
+};
+
+// Where a skin is shown: the screen's resolution, and the most room its window may
+// take (none when 0).
+struct SkinFit {
+    static constexpr int BASE_DPI = 96;
+    int dpi = BASE_DPI;
+    SIZE limit = {0, 0};
+    bool operator==(const SkinFit& other) const {
+        return dpi == other.dpi && limit.cx == other.limit.cx && limit.cy == other.limit.cy;
+    }
 };
 
 // Copies share their pictures: a window takes a copy of a skin that stays loaded.
@@ -49,15 +64,18 @@ public:
     bool GetButtonRect(LONG key, RECT& rect) const;
 
     // The window size the skin needs; the built-in skin places its buttons and
-    // captions for the enabled actions here.
-    void Layout(HDC dc, HMODULE stringModule, DWORD actions, SIZE& size);
+    // captions for the enabled actions here. Pictures, places and captions grow with the
+    // resolution; a window larger than the limit is made smaller as a whole, the
+    // built-in skin's captions first cut short.
+    void Layout(HDC dc, HMODULE stringModule, DWORD actions, SIZE& size,
+                const SkinFit& fit = SkinFit());
     void DrawBackground(HDC dc, const RECT& rect);
     void DrawButton(HDC dc, LONG key, int state, int x, int y);
     void DrawCaption(HDC dc, LONG key) const;
-    static HFONT CreateCaptionFont();
-    // What CreateCaptionFont makes the font from; it follows the screen's resolution and
-    // the system's smoothing of the menu font.
-    static LOGFONTA CaptionFont();
+    static HFONT CreateCaptionFont(double scale = 1.0);
+    // What CreateCaptionFont makes the font from: nine points at 96 DPI times the scale,
+    // with the system's smoothing of the menu font.
+    static LOGFONTA CaptionFont(double scale = 1.0);
 
     bool IsDefault() const { return isDefault; }
     const CRasterImage& Background() const;
@@ -73,14 +91,25 @@ private:
     const SkinButton* Find(LONG key) const;
     SkinButton* NextFree();
     void LoadButton(const char* description, const char* folder, const char* name, LONG key);
-    void PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size);
+    void LayOutAt(HDC dc, DWORD actions, double scale, LONG widthLimit, SIZE& size);
+    void PlaceFolderButtons(double scale, SIZE& size);
+    void ShowFolderPictures(SIZE size);
+    void PlaceDefaultButtons(HDC dc, DWORD actions, double scale, LONG widthLimit, SIZE& size);
+    void ShowDefaultPictures(double scale);
 
     bool isDefault = true;
     CSkinPictures::Picture background;
+    std::string backgroundFile;
+    // The pictures as the window shows them, at its resolution and size.
+    CSkinPictures::Picture shownBackground;
+    CSkinPictures::Picture shownTitle;
+    CSkinPictures::Picture shownEmblem;
+    LOGFONTA captionFont = CaptionFont();
     SkinButton buttons[MAX_BUTTONS] = {};
     HMODULE stringModule = nullptr;
     std::shared_ptr<CSkinPictures> pictures = std::make_shared<CSkinPictures>();
 };
 
 // The whole skin, as it looks with every action enabled, as one picture.
-bool RenderSkinPreview(CSkin& skin, HDC dc, HMODULE stringModule, CRasterImage& preview);
+bool RenderSkinPreview(CSkin& skin, HDC dc, HMODULE stringModule, CRasterImage& preview,
+                       const SkinFit& fit = SkinFit());

@@ -6,15 +6,13 @@
 #include <cstring>
 
 bool CSkinCache::Key::operator==(const Key& other) const {
-    return skinName == other.skinName && resourceModule == other.resourceModule && dpi == other.dpi;
+    return skinName == other.skinName && resourceModule == other.resourceModule;
 }
 
 CSkinCache::Key CSkinCache::KeyOf(const char* skinName, HMODULE resourceModule) {
     Key made;
     made.skinName = skinName ? skinName : "";
     made.resourceModule = resourceModule;
-    WindowDC screen(nullptr);
-    made.dpi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return made;
 }
 
@@ -41,11 +39,11 @@ bool SameFont(const LOGFONTA& a, const LOGFONTA& b) {
 } // namespace
 
 const CRasterImage& CSkinCache::Preview(const char* skinName, HMODULE resourceModule, SIZE area,
-                                        const PreviewRenderer& render) {
+                                        int dpi, const PreviewRenderer& render) {
     const CSkin& loaded = Skin(skinName, resourceModule);
     const LOGFONTA font = CSkin::CaptionFont();
     const HighContrast contrast = HighContrast::Now();
-    if (preview && previewArea.cx == area.cx && previewArea.cy == area.cy &&
+    if (preview && previewArea.cx == area.cx && previewArea.cy == area.cy && previewDpi == dpi &&
         SameFont(previewFont, font) && previewContrast == contrast)
         return *preview;
     preview = std::make_unique<CRasterImage>();
@@ -53,18 +51,19 @@ const CRasterImage& CSkinCache::Preview(const char* skinName, HMODULE resourceMo
     if (!render(copy, *preview))
         preview->Destroy();
     previewArea = area;
+    previewDpi = dpi;
     previewFont = font;
     previewContrast = contrast;
     return *preview;
 }
 
 const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE resourceModule,
-                                              DWORD actions) {
+                                              DWORD actions, const SkinFit& fit) {
     const CSkin& loaded = Skin(skinName, resourceModule);
     const DWORD shown = actions & ALL_ACTIONS;
     const LOGFONTA font = CSkin::CaptionFont();
     const HighContrast contrast = HighContrast::Now();
-    if (window && windowActions == shown && SameFont(windowFont, font) &&
+    if (window && windowActions == shown && windowFit == fit && SameFont(windowFont, font) &&
         windowContrast == contrast)
         return *window;
     window = std::make_unique<Window>();
@@ -72,10 +71,11 @@ const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE reso
     {
         // The screen's measure of the captions, as the window's own device context takes it.
         MemoryDC measuring(nullptr);
-        window->skin.Layout(measuring.Get(), resourceModule, shown, window->size);
+        window->skin.Layout(measuring.Get(), resourceModule, shown, window->size, fit);
     }
     window->canvas.Compose(window->skin, window->size, shown);
     windowActions = shown;
+    windowFit = fit;
     windowFont = font;
     windowContrast = contrast;
     return *window;

@@ -1,8 +1,8 @@
 // One plug-in object's skin between presses: loaded once, its pictures decoded once,
-// and loaded again only when its name, a file of its folder, the resource module or the
-// screen's resolution is not what it was; and the exit window's layout and picture for
-// it, made again only when the actions, the caption font or the high-contrast mode
-// change too. It holds one skin's pictures and one window's picture at a time.
+// and loaded again only when its name, a file of its folder or the resource module is
+// not what it was; and the exit window's layout and picture for it, made again only
+// when the actions, the screen it is shown on, the caption font or the high-contrast
+// mode change too. It holds one skin's pictures and one window's picture at a time.
 #pragma once
 
 #include "exitwnd/skin.h"
@@ -26,11 +26,13 @@ public:
 
     // The skin by that name as it is now.
     const CSkin& Skin(const char* skinName, HMODULE resourceModule);
-    const Window& LaidOut(const char* skinName, HMODULE resourceModule, DWORD actions);
+    const Window& LaidOut(const char* skinName, HMODULE resourceModule, DWORD actions,
+                          const SkinFit& fit = SkinFit());
     // A preview of the skin fitted to an area, made by render from a copy of the skin the
-    // first time and kept until the skin, the area or the caption font change.
+    // first time and kept until the skin, the area, the resolution or the caption font
+    // change.
     using PreviewRenderer = std::function<bool(CSkin& skin, CRasterImage& preview)>;
-    const CRasterImage& Preview(const char* skinName, HMODULE resourceModule, SIZE area,
+    const CRasterImage& Preview(const char* skinName, HMODULE resourceModule, SIZE area, int dpi,
                                 const PreviewRenderer& render);
 
 private:
@@ -38,7 +40,6 @@ private:
     struct Key {
         std::string skinName;
         HMODULE resourceModule = nullptr;
-        int dpi = 0;
         bool operator==(const Key& other) const;
     };
     static Key KeyOf(const char* skinName, HMODULE resourceModule);
@@ -48,10 +49,12 @@ private:
     std::unique_ptr<CSkin> skin;
     std::unique_ptr<Window> window;
     DWORD windowActions = 0;
+    SkinFit windowFit;
     LOGFONTA windowFont = {};
     HighContrast windowContrast;
     std::unique_ptr<CRasterImage> preview;
     SIZE previewArea = {};
+    int previewDpi = 0;
     LOGFONTA previewFont = {};
     HighContrast previewContrast;
 };

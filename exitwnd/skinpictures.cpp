@@ -8,6 +8,41 @@ namespace {
 
 constexpr char PICTURE_RESOURCE_TYPE[] = "PNG";
 
+// Pictures a skin may put beside its own for high resolutions, by their scale.
+struct Variant {
+    const char* suffix;
+    LONG numerator;
+    LONG denominator;
+};
+constexpr Variant VARIANTS[] = {{"@1.5x", 3, 2}, {"@2x", 2, 1}};
+
+// Within a pixel of the base picture's size times the variant's scale, each side rounded:
+// any other picture of that name is not the base picture drawn finer, and is ignored.
+bool HasScaledSize(const CRasterImage& variant, const CRasterImage& base, const Variant& scale) {
+    auto within = [&](LONG actual, LONG baseLength) {
+        const LONG expected =
+            (2 * baseLength * scale.numerator + scale.denominator) / (2 * scale.denominator);
+        return actual >= expected - 1 && actual <= expected + 1;
+    };
+    return within(variant.Width(), base.Width()) && within(variant.Height(), base.Height());
+}
+
+std::string VariantPath(const std::string& path, const char* suffix) {
+    const size_t slash = path.find_last_of("\\/");
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        dot = path.size();
+    return path.substr(0, dot) + suffix + path.substr(dot);
+}
+
+bool Covers(const CRasterImage& image, SIZE size) {
+    return image.Width() >= size.cx && image.Height() >= size.cy;
+}
+
+// Shrinking both ways averages all the pixels; anything else takes the smooth filter.
+constexpr int AVERAGING = 0;
+constexpr int SMOOTH = 2;
+
 } // namespace
 
 CSkinPictures::Stamp CSkinPictures::Stamp::Of(const std::string& path) {
@@ -70,4 +105,55 @@ const CRasterImage& CSkinPictures::ImageOf(const Picture& picture) {
 bool CSkinPictures::Unchanged() const {
     return std::all_of(files.begin(), files.end(),
                        [](const FilePicture& file) { return Stamp::Of(file.path) == file.stamp; });
+}
+
+CSkinPictures::Bands CSkinPictures::Cut(const Picture& source, SIZE bandSize, int count) {
+    if (!source || count < 1 || bandSize.cx < 1 || bandSize.cy < 1)
+        return {};
+    const LONG width = source->Width();
+    const LONG height = source->Height() / count;
+    if (width < 1 || height < 1)
+        return {};
+    const bool resized = width != bandSize.cx || height != bandSize.cy;
+    if (count == 1 && !resized)
+        return {source};
+    const int filter = bandSize.cx < width && bandSize.cy < height ? AVERAGING : SMOOTH;
+    Bands bands;
+    for (int band = 0; band < count; ++band) {
+        auto piece = std::make_shared<CRasterImage>();
+        const bool made = count == 1
+                              ? (*piece = *source).IsValid()
+                              : source->Crop(0, band * height, width, (band + 1) * height, *piece);
+        if (!made || (resized && !piece->Resample(bandSize.cx, bandSize.cy, filter)))
+            return {};
+        bands.push_back(std::move(piece));
+    }
+    return bands;
+}
+
+CSkinPictures::Bands CSkinPictures::FileBands(const std::string& path, SIZE bandSize, int count) {
+    const Picture base = File(path);
+    if (!base || count < 1)
+        return {};
+    return Cut(Sharpest(path, base, {bandSize.cx, bandSize.cy * count}), bandSize, count);
+}
+
+// The picture of that size, or else the smallest one larger, or else the largest.
+CSkinPictures::Picture CSkinPictures::Sharpest(const std::string& path, const Picture& base,
+                                               SIZE wanted) {
+    if (Covers(*base, wanted))
+        return base;
+    Picture best = base;
+    for (const Variant& variant : VARIANTS) {
+        const Picture finer = File(VariantPath(path, variant.suffix));
+        if (!finer || !HasScaledSize(*finer, *base, variant))
+            continue;
+        if (finer->Width() == wanted.cx && finer->Height() == wanted.cy)
+            return finer;
+        const bool bestCovers = Covers(*best, wanted);
+        if (Covers(*finer, wanted) ? !bestCovers || finer->Width() < best->Width()
+                                   : !bestCovers && finer->Width() > best->Width())
+            best = finer;
+    }
+    return best;
 }

@@ -26,7 +26,17 @@ public:
     // The picture, or an empty image (which measures 0 and draws nothing) for none.
     static const CRasterImage& ImageOf(const Picture& picture);
 
+    // A picture cut from the top into `count` bands of equal height, each at bandSize.
+    using Bands = std::vector<Picture>;
+    static Bands Cut(const Picture& source, SIZE bandSize, int count);
+    // The same for a picture file: where the wanted size is larger than the file's own,
+    // a picture for high resolutions beside it ("name@1.5x.png", "name@2x.png") is cut
+    // instead, so that it is resampled as little as possible.
+    Bands FileBands(const std::string& path, SIZE bandSize, int count);
+
 private:
+    Picture Sharpest(const std::string& path, const Picture& base, SIZE wanted);
+
     // What a file was when it was read: its last write and its size, or its absence.
     struct Stamp {
         bool exists = false;

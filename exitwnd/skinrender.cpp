@@ -10,6 +10,7 @@
 #include "res/resource.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace {
@@ -28,6 +29,9 @@ constexpr int CAPTION_POINTS = 9;
 constexpr int POINTS_PER_INCH = 72;
 constexpr char CAPTION_FACE[] = "Tahoma";
 constexpr COLORREF CAPTION_COLOUR = RGB(255, 255, 255);
+constexpr int STATE_COUNT = 3;
+// Text does not shrink in proportion with the pictures: a few rounds may be needed to fit.
+constexpr int FIT_ROUNDS = 8;
 // Every bit a window can be given: each action, the confirmation option and Cancel.
 constexpr DWORD EVERY_BUTTON = ALL_ACTIONS | OPTION_CONFIRM | BUTTON_CANCEL;
 
@@ -40,20 +44,36 @@ std::string CaptionText(HMODULE module, LONG key) {
     return text;
 }
 
+// A length in the skin's own pixels at a scale: nothing stays nothing, anything else
+// keeps at least one pixel.
+LONG Scaled(LONG length, double scale) {
+    if (length <= 0)
+        return 0;
+    return std::max(1L, std::lround(length * scale));
+}
+
+CSkinPictures::Picture ScaledPicture(const CSkinPictures::Picture& picture, double scale) {
+    if (!picture)
+        return nullptr;
+    const CSkinPictures::Bands bands = CSkinPictures::Cut(
+        picture, {Scaled(picture->Width(), scale), Scaled(picture->Height(), scale)}, 1);
+    return bands.empty() ? nullptr : bands.front();
+}
+
+bool Fits(SIZE size, SIZE limit) {
+    return limit.cx <= 0 || limit.cy <= 0 || (size.cx <= limit.cx && size.cy <= limit.cy);
+}
+
 } // namespace
 
-HFONT CSkin::CreateCaptionFont() {
-    const LOGFONTA font = CaptionFont();
+HFONT CSkin::CreateCaptionFont(double scale) {
+    const LOGFONTA font = CaptionFont(scale);
     return CreateFontIndirectA(&font);
 }
 
-LOGFONTA CSkin::CaptionFont() {
+LOGFONTA CSkin::CaptionFont(double scale) {
     LOGFONTA font = {};
-    {
-        WindowDC screen(nullptr);
-        font.lfHeight =
-            -MulDiv(CAPTION_POINTS, GetDeviceCaps(screen.Get(), LOGPIXELSY), POINTS_PER_INCH);
-    }
+    font.lfHeight = -Scaled(CAPTION_POINTS * SkinFit::BASE_DPI / POINTS_PER_INCH, scale);
     font.lfWeight = FW_BOLD;
     font.lfCharSet = DEFAULT_CHARSET;
     NONCLIENTMETRICSA metrics = {};
@@ -65,29 +85,74 @@ LOGFONTA CSkin::CaptionFont() {
     return font;
 }
 
-void CSkin::Layout(HDC dc, HMODULE captionModule, DWORD actions, SIZE& size) {
-    if (!isDefault) {
-        size = {Background().Width(), Background().Height()};
-        return;
+void CSkin::Layout(HDC dc, HMODULE captionModule, DWORD actions, SIZE& size, const SkinFit& fit) {
+    if (isDefault) {
+        stringModule = captionModule;
+        background = pictures->Resource(IDP_SKIN_BACKGROUND);
     }
-    Clear();
-    background = pictures->Resource(IDP_SKIN_BACKGROUND);
-    stringModule = captionModule;
-    size = {Background().Width(), Background().Height()};
-    PlaceDefaultButtons(dc, actions, size);
+    const int dpi = fit.dpi > 0 ? fit.dpi : SkinFit::BASE_DPI;
+    double scale = static_cast<double>(dpi) / SkinFit::BASE_DPI;
+    LayOutAt(dc, actions, scale, fit.limit.cx, size);
+    // Text does not shrink in proportion: a few rounds may be needed.
+    for (int round = 0; round < FIT_ROUNDS && !Fits(size, fit.limit); ++round) {
+        scale *= std::min(static_cast<double>(fit.limit.cx) / size.cx,
+                          static_cast<double>(fit.limit.cy) / size.cy);
+        LayOutAt(dc, actions, scale, fit.limit.cx, size);
+    }
+    if (isDefault)
+        ShowDefaultPictures(scale);
+    else
+        ShowFolderPictures(size);
 }
 
-void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size) {
-    const CSkinPictures::Picture icons = pictures->Resource(IDP_SKIN_ICONS);
-    const CRasterImage& strip = CSkinPictures::ImageOf(icons);
-    const int iconW = strip.Width() / ACTION_COUNT;
-    const int iconH = strip.Height() / 3;
+void CSkin::LayOutAt(HDC dc, DWORD actions, double scale, LONG widthLimit, SIZE& size) {
+    if (isDefault)
+        PlaceDefaultButtons(dc, actions, scale, widthLimit, size);
+    else
+        PlaceFolderButtons(scale, size);
+}
 
+// The window holds the background and every button, however small the background is.
+void CSkin::PlaceFolderButtons(double scale, SIZE& size) {
+    size = {Scaled(Background().Width(), scale), Scaled(Background().Height(), scale)};
+    for (SkinButton& button : buttons) {
+        if (!button.key || !button.image)
+            continue;
+        const LONG x = Scaled(button.origin.x, scale);
+        const LONG y = Scaled(button.origin.y, scale);
+        button.buttonRect = {x, y, x + Scaled(button.image->Width(), scale),
+                             y + Scaled(button.image->Height() / STATE_COUNT, scale)};
+        size.cx = std::max(size.cx, button.buttonRect.right);
+        size.cy = std::max(size.cy, button.buttonRect.bottom);
+    }
+}
+
+void CSkin::ShowFolderPictures(SIZE size) {
+    const CSkinPictures::Bands shown = pictures->FileBands(backgroundFile, size, 1);
+    shownBackground = shown.empty() ? background : shown.front();
+    for (SkinButton& button : buttons) {
+        if (!button.key || !button.image)
+            continue;
+        const RECT& r = button.buttonRect;
+        button.states =
+            pictures->FileBands(button.file, {r.right - r.left, r.bottom - r.top}, STATE_COUNT);
+    }
+}
+
+void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, double scale, LONG widthLimit, SIZE& size) {
+    for (SkinButton& button : buttons)
+        button = SkinButton{};
+    const CRasterImage& strip = CSkinPictures::ImageOf(pictures->Resource(IDP_SKIN_ICONS));
+    const int iconW = Scaled(strip.Width() / ACTION_COUNT, scale);
+    const int iconH = Scaled(strip.Height() / STATE_COUNT, scale);
+    const auto at = [scale](int length) { return Scaled(length, scale); };
+
+    captionFont = CaptionFont(scale);
     int maxW = 0;
     int maxH = 0;
     int count = 0;
     {
-        Font font(CreateCaptionFont());
+        Font font(CreateFontIndirectA(&captionFont));
         Selection selected(dc, font.Get());
         for (const ActionRow& action : ACTIONS) {
             if (!(actions & action.bit))
@@ -100,25 +165,30 @@ void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size) {
             ++count;
         }
     }
+    // Captions too long for the room are cut short rather than widening the window.
+    if (widthLimit > 0 && count > 0)
+        maxW = std::min<int>(
+            maxW, (widthLimit - 2 * at(SIDE_MARGIN) - (count - 1) * at(COLUMN_GAP)) / count);
 
     const int columnW = iconW > maxW ? iconW : maxW;
-    const int cellH = iconH + maxH + CAPTION_GAP;
-    int top = BODY_CENTRE - cellH / 2;
-    const int rowW = (columnW + COLUMN_GAP) * count - COLUMN_GAP;
-    int left = HORIZONTAL_CENTRE - rowW / 2;
+    const int cellH = iconH + maxH + at(CAPTION_GAP);
+    int top = at(BODY_CENTRE) - cellH / 2;
+    const int rowW = (columnW + at(COLUMN_GAP)) * count - at(COLUMN_GAP);
+    int left = at(HORIZONTAL_CENTRE) - rowW / 2;
     int right = left + rowW;
-    if (left < SIDE_MARGIN) {
-        right += SIDE_MARGIN - left;
-        left = SIDE_MARGIN;
+    if (left < at(SIDE_MARGIN)) {
+        right += at(SIDE_MARGIN) - left;
+        left = at(SIDE_MARGIN);
     }
-    const int backgroundW = Background().Width();
-    const int backgroundH = Background().Height();
-    const int bodyRight = backgroundW - SIDE_MARGIN;
-    size.cx = right > bodyRight ? backgroundW + rowW - (bodyRight - SIDE_MARGIN) : backgroundW;
-    if (top < BODY_TOP)
-        top = BODY_TOP;
+    const int backgroundW = at(Background().Width());
+    const int backgroundH = at(Background().Height());
+    const int bodyRight = backgroundW - at(SIDE_MARGIN);
+    size.cx = right > bodyRight ? backgroundW + rowW - (bodyRight - at(SIDE_MARGIN)) : backgroundW;
+    if (top < at(BODY_TOP))
+        top = at(BODY_TOP);
     const int bottom = top + cellH;
-    size.cy = bottom > BODY_BOTTOM ? backgroundH + cellH - (BODY_BOTTOM - BODY_TOP) : backgroundH;
+    const int bodyH = at(BODY_BOTTOM) - at(BODY_TOP);
+    size.cy = bottom > at(BODY_BOTTOM) ? backgroundH + cellH - bodyH : backgroundH;
 
     int entry = 0;
     for (LONG key : BUTTON_ORDER) {
@@ -130,69 +200,87 @@ void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, SIZE& size) {
         const int iconLeft = left + columnW / 2 - iconW / 2;
         button.buttonRect = {iconLeft, top, iconLeft + iconW, top + iconH};
         button.captionRect = {left, bottom - maxH, left + columnW, bottom};
-        auto icon = std::make_shared<CRasterImage>();
-        strip.Crop(action->stripColumn * iconW, 0, (action->stripColumn + 1) * iconW,
-                   strip.Height(), *icon);
-        button.image = icon;
-        left += columnW + COLUMN_GAP;
+        left += columnW + at(COLUMN_GAP);
     }
 
     SkinButton& cancel = buttons[entry];
     cancel.key = BUTTON_CANCEL;
-    cancel.image = pictures->Resource(IDP_SKIN_CANCEL);
-    if (!cancel.image)
-        cancel.image = std::make_shared<CRasterImage>();
-    const int cancelW = cancel.image->Width();
-    const int cancelH = cancel.image->Height() / 3;
-    const int cancelLeft = size.cx - cancelW - CANCEL_MARGIN;
-    const int cancelTop = size.cy - cancelH - CANCEL_MARGIN;
+    const CRasterImage& cancelImage = CSkinPictures::ImageOf(pictures->Resource(IDP_SKIN_CANCEL));
+    const int cancelW = at(cancelImage.Width());
+    const int cancelH = at(cancelImage.Height() / STATE_COUNT);
+    const int cancelLeft = size.cx - cancelW - at(CANCEL_MARGIN);
+    const int cancelTop = size.cy - cancelH - at(CANCEL_MARGIN);
     cancel.buttonRect = {cancelLeft, cancelTop, cancelLeft + cancelW, cancelTop + cancelH};
 }
 
-void CSkin::DrawBackground(HDC dc, const RECT& rect) {
-    if (background) {
-        background->Draw(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+// The built-in pictures at the scale the layout settled on: each icon cut from the strip.
+void CSkin::ShowDefaultPictures(double scale) {
+    const CSkinPictures::Picture strip = pictures->Resource(IDP_SKIN_ICONS);
+    const CRasterImage& icons = CSkinPictures::ImageOf(strip);
+    const int iconW = icons.Width() / ACTION_COUNT;
+    for (SkinButton& button : buttons) {
+        const ActionRow* action = FindAction(button.key);
+        const RECT& r = button.buttonRect;
+        const SIZE band = {r.right - r.left, r.bottom - r.top};
+        if (button.key == BUTTON_CANCEL) {
+            button.image = pictures->Resource(IDP_SKIN_CANCEL);
+            button.states = CSkinPictures::Cut(button.image, band, STATE_COUNT);
+            continue;
+        }
+        if (!action)
+            continue;
+        auto icon = std::make_shared<CRasterImage>();
+        icons.Crop(action->stripColumn * iconW, 0, (action->stripColumn + 1) * iconW,
+                   icons.Height(), *icon);
+        button.image = icon;
+        button.states = CSkinPictures::Cut(button.image, band, STATE_COUNT);
     }
+    shownBackground = ScaledPicture(background, scale);
+    shownTitle = ScaledPicture(pictures->Resource(IDP_SKIN_TITLE), scale);
+    shownEmblem = ScaledPicture(pictures->Resource(IDP_SKIN_EMBLEM), scale);
+}
+
+void CSkin::DrawBackground(HDC dc, const RECT& rect) {
+    if (shownBackground)
+        shownBackground->Draw(dc, rect.left, rect.top, rect.right - rect.left,
+                              rect.bottom - rect.top);
     if (!isDefault)
         return;
-    if (CSkinPictures::Picture title = pictures->Resource(IDP_SKIN_TITLE))
-        title->Draw(dc, 0, 0);
-    if (CSkinPictures::Picture emblem = pictures->Resource(IDP_SKIN_EMBLEM))
-        emblem->Draw(dc, rect.right - emblem->Width(), 0);
+    if (shownTitle)
+        shownTitle->Draw(dc, 0, 0);
+    if (shownEmblem)
+        shownEmblem->Draw(dc, rect.right - shownEmblem->Width(), 0);
 }
 
 void CSkin::DrawButton(HDC dc, LONG key, int state, int x, int y) {
     const SkinButton* button = Find(key);
-    if (!button || !button->image)
+    if (!button || state < 0 || static_cast<size_t>(state) >= button->states.size())
         return;
-    if (!isDefault) {
+    if (!isDefault && shownBackground) {
         // A translucent button blends over the part of the background it covers.
         CRasterImage under;
         const RECT& r = button->buttonRect;
-        if (Background().Crop(r.left, r.top, r.right, r.bottom, under))
+        if (shownBackground->Crop(r.left, r.top, r.right, r.bottom, under))
             under.Draw(dc, x, y);
     }
-    const CRasterImage& image = *button->image;
-    const int stateH = image.Height() / 3;
-    CRasterImage band;
-    if (image.Crop(0, state * stateH, image.Width(), (state + 1) * stateH, band))
-        band.Draw(dc, x, y);
+    button->states[state]->Draw(dc, x, y);
 }
 
 void CSkin::DrawCaption(HDC dc, LONG key) const {
-    Font font(CreateCaptionFont());
+    Font font(CreateFontIndirectA(&captionFont));
     Selection selected(dc, font.Get());
     const SkinButton* button = Find(key);
     RECT rect = button ? button->captionRect : RECT{};
     std::string text = CaptionText(stringModule, key);
     HighContrast::Now().SelectCaptionColours(dc, CAPTION_COLOUR);
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 
-bool RenderSkinPreview(CSkin& skin, HDC dc, HMODULE stringModule, CRasterImage& preview) {
+bool RenderSkinPreview(CSkin& skin, HDC dc, HMODULE stringModule, CRasterImage& preview,
+                       const SkinFit& fit) {
     SIZE size = {};
-    skin.Layout(dc, stringModule, EVERY_BUTTON, size);
+    skin.Layout(dc, stringModule, EVERY_BUTTON, size, fit);
     Bitmap bitmap(CreateCompatibleBitmap(dc, size.cx, size.cy));
     {
         MemoryDC memory(dc);

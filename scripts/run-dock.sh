@@ -61,6 +61,10 @@ run_shots() {
 run_shots ""
 # What a translator sees: the German language module.
 run_shots "-de" --language "$(win "$build/bin/lang/quiescor-de.dll")"
+# What a user of a screen at 144 DPI sees.
+wine_set_dpi 144
+run_shots "-144dpi"
+wine_set_dpi 96
 
 # The exit window alone, with a focused button the pointer has left and the tooltip over
 # turn off: exit_window_shot <suffix> [options...]
@@ -79,6 +83,17 @@ for ini in "$stage"/skins/*/quiescorskin.ini; do
   skin=$(basename "$(dirname "$ini")")
   exit_window_shot "$skin" --skin "$skin\\quiescorskin.ini"
 done
+
+# A skin of 4000 x 3000 pixels on this screen of 1024 x 768.
+large="$stage/large-skin"
+/usr/bin/python3 "$root/scripts/make-large-skin.py" "$stage/skins/Glass" "$large/skins/Large" ||
+  fail "no large skin"
+cp "$dock" "$stage/quiescor.dll" "$large/"
+wine "$large/dock.exe" --dry-run --skin "Large\\quiescorskin.ini" \
+  --screenshot "$(win "$shots/dock.png")" \
+  --exit-window-screenshot "$(win "$shots/exit-window-4000x3000.png")" >>"$shots/dock.log" 2>&1 ||
+  fail "no exit window of the large skin"
+echo "Screenshot: $shots/exit-window-4000x3000.png"
 
 # The built-in skin and every sample skin, as the settings dialog previews them, and
 # the contact sheet of each: every button in every state beside the whole window.

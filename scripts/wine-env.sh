@@ -34,12 +34,20 @@ wine_start_server() {
     wineserver -w >/dev/null 2>&1 </dev/null || true
   fi
   wineserver -p >/dev/null 2>&1 </dev/null || true
+  # A run that stopped half-way may have left another resolution behind.
+  wine_set_dpi 96
   # Xvfb has no window manager: Wine would wait two seconds for one at every hidden
   # window unless its windows are unmanaged.
   if [ -n "$xvfb_pid" ]; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
   fi
   return 0
+}
+
+# Programs started from now on read this resolution, in dots per inch.
+wine_set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1 </dev/null || true
 }
 
 # A real display has a window manager that should frame the windows.

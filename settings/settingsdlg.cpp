@@ -3,6 +3,7 @@
 #include "core/actiontable.h"
 #include "core/fixedtext.h"
 #include "core/owners.h"
+#include "exitwnd/screenarea.h"
 #include "res/resource.h"
 #include "settings/aboutdlg.h"
 #include "settings/hotkeyctrl.h"
@@ -189,7 +190,7 @@ void CSettingsDlg::BuildPreview() {
     // The skin the plug-in already shows is previewed from what it keeps.
     if (skinCache && lstrcmpiA(name, givenSkinName) == 0) {
         previewImage = skinCache->Preview(
-            givenSkinName, ResourceModule(), area,
+            givenSkinName, ResourceModule(), area, CScreenArea::DpiOf(Window()),
             [&](CSkin& skin, CRasterImage& preview) { return RenderPreview(skin, preview, area); });
         return;
     }
@@ -200,7 +201,10 @@ void CSettingsDlg::BuildPreview() {
 
 bool CSettingsDlg::RenderPreview(CSkin& skin, CRasterImage& preview, SIZE area) const {
     WindowDC dc(Window());
-    if (!dc || !RenderSkinPreview(skin, dc.Get(), ResourceModule(), preview))
+    // The skin as the exit window shows it at this resolution, then fitted to the area.
+    SkinFit fit;
+    fit.dpi = CScreenArea::DpiOf(Window());
+    if (!dc || !RenderSkinPreview(skin, dc.Get(), ResourceModule(), preview, fit))
         return false;
     SIZE size = FitPreviewSize({preview.Width(), preview.Height()}, area);
     return preview.Resample(size.cx, size.cy, 0);

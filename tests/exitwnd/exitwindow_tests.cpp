@@ -9,13 +9,16 @@
 #include "host/messagepump.h"
 #include "tests/host/pluginfixture.h"
 #include "tests/host/scratchfolder.h"
+#include "tests/host/screenresolution.h"
 
 #include <ole2.h>
 #include <oleacc.h>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -429,7 +432,7 @@ std::string OutlinedButtons(HWND window, const CCanvas& pixels) {
 // Wine cannot switch the mode on for the whole system: the plug-in alone finds it on. The
 // window is pressed with the mode off, on and off again, from one object that keeps the
 // window's picture between presses.
-TEST_F(ExitWindowTest, HighContrastOutlinesTheFocusAndGivesCaptionsTheSystemTextColour) {
+TEST_F(ExitWindowTest, AtScreenDpiHighContrastOutlinesTheFocusAndColoursTheCaptions) {
     struct Look {
         // By the window's own paint with log off focused, by the buttons' own paints once
         // the focus moved on to turn off, and by the window's own paint again.
@@ -470,6 +473,126 @@ TEST_F(ExitWindowTest, HighContrastOutlinesTheFocusAndGivesCaptionsTheSystemText
     EXPECT_EQ(after.outlined, "| | ");
     EXPECT_EQ(after.first->Differing(*before.first), 0);
     EXPECT_TRUE(recorder.calls.empty());
+}
+
+// The plug-in's view of the monitors: the owner's monitor and the one under the cursor
+// each have a work area of their own.
+class FakeMonitors {
+public:
+    bool Install(HMODULE module) {
+        return fromWindow.Install(module, "user32.dll", "MonitorFromWindow",
+                                  reinterpret_cast<void*>(FromWindow)) &&
+               fromPoint.Install(module, "user32.dll", "MonitorFromPoint",
+                                 reinterpret_cast<void*>(FromPoint)) &&
+               info.Install(module, "user32.dll", "GetMonitorInfoA", reinterpret_cast<void*>(Info));
+    }
+    static inline RECT ownerArea = {};
+    static inline RECT cursorArea = {};
+
+private:
+    static HMONITOR Owner() { return reinterpret_cast<HMONITOR>(0x1001); }
+    static HMONITOR WINAPI FromWindow(HWND, DWORD) { return Owner(); }
+    static HMONITOR WINAPI FromPoint(POINT, DWORD) { return reinterpret_cast<HMONITOR>(0x2002); }
+    static BOOL WINAPI Info(HMONITOR monitor, MONITORINFO* found) {
+        found->rcWork = monitor == Owner() ? ownerArea : cursorArea;
+        found->rcMonitor = found->rcWork;
+        found->dwFlags = 0;
+        return TRUE;
+    }
+    CImportPatch fromWindow;
+    CImportPatch fromPoint;
+    CImportPatch info;
+};
+
+bool Inside(const RECT& inner, const RECT& outer) {
+    RECT both;
+    return IntersectRect(&both, &inner, &outer) && EqualRect(&both, &inner);
+}
+
+TEST_F(ExitWindowTest, TheWindowIsCentredInTheWorkAreaOfTheOwnersMonitorOrTheCursors) {
+    FakeMonitors monitors;
+    ASSERT_TRUE(monitors.Install(library->Module()));
+    FakeMonitors::ownerArea = {100, 60, 700, 560};
+    FakeMonitors::cursorArea = {420, 300, 1000, 740};
+    HWND owner = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+    struct Case {
+        HWND owner;
+        RECT area;
+        const char* what;
+    };
+    const RECT small = {0, 0, 360, 240};
+    for (const Case& c : {Case{owner, FakeMonitors::ownerArea, "the owner's monitor"},
+                          Case{nullptr, FakeMonitors::cursorArea, "the cursor's monitor"},
+                          Case{owner, small, "a work area too small for the window"}}) {
+        FakeMonitors::ownerArea = c.owner == owner ? c.area : FakeMonitors::ownerArea;
+        site.parentAnswer = c.owner;
+        Use(191);
+        RECT window = {};
+        bool buttonsInside = true;
+        Press([&](HWND exitWindow) {
+            GetWindowRect(exitWindow, &window);
+            for (HWND button : ImageButtons(exitWindow)) {
+                RECT rect;
+                GetWindowRect(button, &rect);
+                buttonsInside = buttonsInside && Inside(rect, window);
+            }
+            PressKey(exitWindow, VK_ESCAPE);
+        });
+        const LONG width = window.right - window.left;
+        const LONG height = window.bottom - window.top;
+        EXPECT_TRUE(Inside(window, c.area)) << c.what;
+        EXPECT_TRUE(buttonsInside) << c.what;
+        EXPECT_LE(std::abs((window.left + window.right) - (c.area.left + c.area.right)), 1)
+            << c.what;
+        EXPECT_LE(std::abs((window.top + window.bottom) - (c.area.top + c.area.bottom)), 1)
+            << c.what;
+        EXPECT_GT(width, 100) << c.what;
+        EXPECT_GT(height, 60) << c.what;
+    }
+    DestroyWindow(owner);
+}
+
+// Cases named "AtScreenDpi" run at the usual resolution and again in children started
+// at higher ones: the window is laid out, hit, and shows its tips, at the resolution.
+TEST_F(ExitWindowTest, AtScreenDpiButtonsAreHitWhereTheyAreDrawnAndTipsShowBesideThem) {
+    const int dpi = ScreenDpi();
+    const auto scaled = [dpi](LONG length) { return std::lround(length * dpi / 96.0); };
+    Use(191);
+    RECT window = {}, cancel = {}, turnOff = {}, tip = {};
+    HWND hit = nullptr;
+    LONG hitId = 0;
+    bool tipShown = false;
+    Press([&](HWND exitWindow) {
+        GetWindowRect(exitWindow, &window);
+        GetWindowRect(ButtonWithId(exitWindow, 64), &cancel);
+        HWND button = ButtonWithId(exitWindow, 2);
+        GetWindowRect(button, &turnOff);
+        POINT point = {(turnOff.left + turnOff.right) / 2, turnOff.bottom - 2};
+        ScreenToClient(exitWindow, &point);
+        hit = ChildWindowFromPointEx(exitWindow, point, CWP_SKIPINVISIBLE);
+        hitId = hit ? GetWindowLongA(hit, GWL_ID) : 0;
+        tipShown = HoverUntilTheTipShows(button);
+        if (tipShown && !TooltipWindows().empty())
+            GetWindowRect(TooltipWindows().front(), &tip);
+        ClickOn(hit);
+    });
+    EXPECT_EQ(window.bottom - window.top, scaled(198)) << dpi;
+    EXPECT_EQ(cancel.right - cancel.left, scaled(73)) << dpi;
+    EXPECT_EQ(cancel.bottom - cancel.top, scaled(21)) << dpi;
+    EXPECT_EQ(window.right - cancel.right, scaled(10)) << dpi;
+    EXPECT_EQ(turnOff.right - turnOff.left, scaled(32)) << dpi;
+    EXPECT_EQ(hitId, 2) << dpi;
+    EXPECT_EQ(Performed(), "ExitWindowsEx(9,0)") << dpi;
+    ASSERT_TRUE(tipShown) << dpi;
+    const LONG centre = (turnOff.left + turnOff.right) / 2;
+    EXPECT_TRUE(tip.left <= centre && centre <= tip.right) << dpi;
+    EXPECT_LE(std::abs(tip.bottom - turnOff.top), turnOff.bottom - turnOff.top) << dpi;
+}
+
+TEST(HighResolutions, ExitWindowCasesHoldAt144And192Dpi) {
+    for (DWORD dpi : {144u, 192u})
+        EXPECT_EQ(RunThisProgramAt(dpi, "*AtScreenDpi*"), 0) << "at " << dpi << " DPI";
 }
 
 // Counts the pictures a module reads: each file it opens and each PNG resource it finds.

@@ -2,11 +2,14 @@
 // plug-in's resources and its folder holds the skins folder the tests fill.
 #include "exitwnd/skin.h"
 #include "skintestsupport.h"
+#include "exitwnd/screenarea.h"
 #include "tests/host/canvas.h"
+#include "tests/host/screenresolution.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -256,75 +259,211 @@ TEST_F(DefaultLayout, LayoutRebuildsTheTableEachTime) {
     EXPECT_EQ(Keys(skin), (std::vector<LONG>{2, 4, 64}));
 }
 
-// The caption font follows the screen's resolution, which a Windows program reads when
-// it starts: the large-font layout runs in a child started at 720 dots per inch.
-constexpr char LARGE_FONT_CHILD[] = "QUIESCOR_LARGE_FONT_CHILD";
-
-TEST_F(DefaultLayout, LargeFontChild) {
-    if (!GetEnvironmentVariableA(LARGE_FONT_CHILD, nullptr, 0))
-        GTEST_SKIP() << "runs in the child of VeryLargeCaptionFontMakesTheWindowTaller";
-    const SIZE caption = MeasureCaptions(canvas.Dc());
-    const int cellH = 32 + caption.cy + 5;
-    ASSERT_GT(cellH, 110) << "the font is not large: " << caption.cy;
-    const SIZE size = Lay(0xFF, Program());
-    EXPECT_EQ(size.cy, 198 + cellH - 110);
-    const RECT first = skin.Button(0).buttonRect;
-    EXPECT_EQ(first.top, 45) << "the row starts at the top of the body";
-    EXPECT_EQ(skin.Button(0).captionRect.bottom, 45 + cellH);
-    EXPECT_EQ(Rect(64).bottom, size.cy - 10);
+LONG Scaled(LONG length, int dpi) {
+    return std::lround(length * dpi / 96.0);
 }
 
-class ScreenResolution {
-public:
-    explicit ScreenResolution(DWORD dpi) {
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
-                        KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
-        DWORD size = sizeof previous;
-        hadValue = RegQueryValueExA(key, "LogPixels", nullptr, nullptr,
-                                    reinterpret_cast<BYTE*>(&previous), &size) == ERROR_SUCCESS;
-        Set(dpi);
-    }
-    ~ScreenResolution() {
-        if (hadValue)
-            Set(previous);
-        else
-            RegDeleteValueA(key, "LogPixels");
-        RegCloseKey(key);
-    }
-    ScreenResolution(const ScreenResolution&) = delete;
-    ScreenResolution& operator=(const ScreenResolution&) = delete;
+bool Within(const RECT& inner, SIZE outer) {
+    return inner.left >= 0 && inner.top >= 0 && inner.right <= outer.cx &&
+           inner.bottom <= outer.cy && inner.right > inner.left && inner.bottom > inner.top;
+}
 
-private:
-    void Set(DWORD dpi) {
-        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                       sizeof dpi);
+// Cases named "AtScreenDpi" run at the usual resolution and again in children started
+// at higher ones.
+TEST_F(DefaultLayout, AtScreenDpiEveryPictureAndPlaceGrowsAndTheWindowFitsTheScreen) {
+    const CScreenArea screen = CScreenArea::Of(nullptr);
+    const int dpi = ScreenDpi();
+    ASSERT_EQ(screen.Dpi(), dpi);
+    CSkin usual;
+    SIZE usualSize = {};
+    usual.Layout(canvas.Dc(), Program(), 0xFF, usualSize);
+
+    SkinFit unlimited;
+    unlimited.dpi = dpi;
+    SIZE size = {};
+    skin.Layout(canvas.Dc(), Program(), 0xFF, size, unlimited);
+    EXPECT_EQ(size.cy, Scaled(198, dpi)) << "the row still fits the body at " << dpi;
+    EXPECT_EQ(CSkin::CaptionFont(dpi / 96.0).lfHeight, -Scaled(12, dpi));
+    for (int i = 0; i < CSkin::MAX_BUTTONS && skin.Button(i).key; ++i) {
+        const RECT& r = skin.Button(i).buttonRect;
+        const RECT& base = usual.Button(i).buttonRect;
+        EXPECT_EQ(r.right - r.left, Scaled(base.right - base.left, dpi)) << i;
+        EXPECT_EQ(r.bottom - r.top, Scaled(base.bottom - base.top, dpi)) << i;
     }
-    HKEY key = nullptr;
-    DWORD previous = 0;
-    bool hadValue = false;
+    EXPECT_EQ(size.cx - Rect(64).right, Scaled(10, dpi)) << "Cancel's margin grows too";
+
+    const SIZE room = screen.Fit().limit;
+    skin.Layout(canvas.Dc(), Program(), 0xFF, size, screen.Fit());
+    EXPECT_LE(size.cx, room.cx);
+    EXPECT_LE(size.cy, room.cy);
+    for (int i = 0; i < CSkin::MAX_BUTTONS && skin.Button(i).key; ++i)
+        EXPECT_TRUE(Within(skin.Button(i).buttonRect, size)) << i;
+}
+
+TEST(HighResolutions, SkinCasesHoldAt144And192And720Dpi) {
+    for (DWORD dpi : {144u, 192u, 720u})
+        EXPECT_EQ(RunThisProgramAt(dpi, "*AtScreenDpi*"), 0) << "at " << dpi << " DPI";
+}
+
+constexpr COLORREF RED = RGB(220, 0, 0);
+constexpr COLORREF GREEN = RGB(0, 200, 0);
+constexpr COLORREF BLUE = RGB(0, 0, 220);
+constexpr COLORREF YELLOW = RGB(230, 230, 0);
+constexpr COLORREF GREY = RGB(90, 90, 90);
+
+// Smooth filters may lose a unit to rounding even over one colour.
+bool Near(COLORREF actual, COLORREF expected) {
+    auto close = [](int a, int b) { return a >= b - 2 && a <= b + 2; };
+    return close(GetRValue(actual), GetRValue(expected)) &&
+           close(GetGValue(actual), GetGValue(expected)) &&
+           close(GetBValue(actual), GetBValue(expected));
+}
+
+struct PictureFile {
+    const char* name;
+    Bytes bytes;
 };
 
-TEST(LargeFont, VeryLargeCaptionFontMakesTheWindowTaller) {
-    char program[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, program, MAX_PATH);
-    std::string command = std::string("\"") + program +
-                          "\" --gtest_filter=DefaultLayout.LargeFontChild --gtest_brief=1";
-    SetEnvironmentVariableA(LARGE_FONT_CHILD, "1");
-    DWORD exitCode = 1;
-    {
-        ScreenResolution large(720);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION child = {};
-        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &child));
-        WaitForSingleObject(child.hProcess, 60000);
-        GetExitCodeProcess(child.hProcess, &exitCode);
-        CloseHandle(child.hThread);
-        CloseHandle(child.hProcess);
+struct ResolutionCase {
+    const char* what;
+    int dpi;
+    std::vector<PictureFile> extra;
+    SIZE window;
+    COLORREF background;
+    RECT button;
+    COLORREF buttonColour;
+};
+
+// A 40 x 30 red background with a button of 10 x 10 states at (4, 6), and the pictures
+// for high resolutions a case adds beside them.
+TEST(SkinResolution, PicturesForTheResolutionAreChosenByTheirScaleAndSize) {
+    const ResolutionCase cases[] = {
+        {"96 DPI", 96, {}, {40, 30}, RED, {4, 6, 14, 16}, GREY},
+        {"144 DPI scales", 144, {}, {60, 45}, RED, {6, 9, 21, 24}, GREY},
+        {"an exact picture",
+         144,
+         {{"bg@1.5x.png", SolidPng(60, 45, GREEN)}},
+         {60, 45},
+         GREEN,
+         {6, 9, 21, 24},
+         GREY},
+        {"a larger one shrinks",
+         144,
+         {{"bg@2x.png", SolidPng(80, 60, BLUE)}},
+         {60, 45},
+         BLUE,
+         {6, 9, 21, 24},
+         GREY},
+        {"the largest grows",
+         192,
+         {{"bg@1.5x.png", SolidPng(60, 45, GREEN)}},
+         {80, 60},
+         GREEN,
+         {8, 12, 28, 32},
+         GREY},
+        {"exact before larger",
+         144,
+         {{"bg@1.5x.png", SolidPng(60, 45, GREEN)}, {"bg@2x.png", SolidPng(80, 60, BLUE)}},
+         {60, 45},
+         GREEN,
+         {6, 9, 21, 24},
+         GREY},
+        {"a picture of the wrong size is not the skin's",
+         192,
+         {{"bg@2x.png", SolidPng(79, 50, BLUE)}},
+         {80, 60},
+         RED,
+         {8, 12, 28, 32},
+         GREY},
+        {"button states",
+         192,
+         {{"t@2x.png", BandedPng(20, 20, {YELLOW, BLUE, BLUE})}},
+         {80, 60},
+         RED,
+         {8, 12, 28, 32},
+         YELLOW},
+    };
+    for (const ResolutionCase& c : cases) {
+        TestSkinFolder folder("Resolution");
+        folder.WriteText("quiescorskin.ini", "[images]\nBackGround=bg.png\nTurnOff=t.png\n"
+                                             "[points]\nTurnOff=4,6\n");
+        folder.Write("bg.png", SolidPng(40, 30, RED));
+        folder.Write("t.png", BandedPng(10, 10, {GREY, BLUE, BLUE}));
+        for (const PictureFile& file : c.extra)
+            folder.Write(file.name, file.bytes);
+        CSkin skin;
+        skin.Load(folder.SkinName().c_str());
+        SkinFit fit;
+        fit.dpi = c.dpi;
+        CCanvas screen(8, 8, RGB(0, 0, 0));
+        CRasterImage preview;
+        ASSERT_TRUE(RenderSkinPreview(skin, screen.Dc(), Program(), preview, fit)) << c.what;
+        EXPECT_EQ(preview.Width(), c.window.cx) << c.what;
+        EXPECT_EQ(preview.Height(), c.window.cy) << c.what;
+        RECT button = {};
+        skin.GetButtonRect(2, button);
+        EXPECT_EQ(button, c.button) << c.what;
+        const COLORREF corner = TopDownColour(preview, 1, 1);
+        EXPECT_TRUE(Near(corner, c.background)) << c.what << ": " << std::hex << corner;
+        const COLORREF middle = TopDownColour(preview, (button.left + button.right) / 2,
+                                              (button.top + button.bottom) / 2);
+        EXPECT_TRUE(Near(middle, c.buttonColour)) << c.what << ": " << std::hex << middle;
     }
-    SetEnvironmentVariableA(LARGE_FONT_CHILD, nullptr);
-    EXPECT_EQ(exitCode, 0u) << "the layout at 720 dots per inch failed: see the output above";
+}
+
+// Whatever the skin asks for, every button ends up inside a window that fits the room.
+TEST(SkinResolution, AWindowTooLargeShrinksAndATinyBackgroundStillHoldsItsButtons) {
+    TestSkinFolder folder("Room");
+    folder.WriteText("quiescorskin.ini", "[images]\nBackGround=bg.png\nCancel=c.png\n"
+                                         "[points]\nCancel=3800,2800\n");
+    folder.Write("bg.png", SolidPng(4000, 3000, RED));
+    folder.Write("c.png", BandedPng(200, 100, {YELLOW, BLUE, BLUE}));
+    CCanvas screen(8, 8, RGB(0, 0, 0));
+    CSkin skin;
+    skin.Load(folder.SkinName().c_str());
+    SkinFit fit;
+    fit.limit = {1024, 768};
+    CRasterImage preview;
+    ASSERT_TRUE(RenderSkinPreview(skin, screen.Dc(), Program(), preview, fit));
+    EXPECT_EQ(preview.Width(), 1024) << "the whole window at a quarter and a bit";
+    EXPECT_EQ(preview.Height(), 768);
+    RECT cancel = {};
+    ASSERT_TRUE(skin.GetButtonRect(64, cancel));
+    EXPECT_TRUE(Within(cancel, {1024, 768}));
+    EXPECT_EQ(cancel.right - cancel.left, 51);
+    EXPECT_TRUE(Near(
+        TopDownColour(preview, (cancel.left + cancel.right) / 2, (cancel.top + cancel.bottom) / 2),
+        YELLOW));
+
+    folder.Write("bg.png", SolidPng(1, 1, RED));
+    folder.WriteText("quiescorskin.ini", "[images]\nBackGround=bg.png\nCancel=c.png\n"
+                                         "[points]\nCancel=10,20\n");
+    folder.Write("c.png", BandedPng(30, 10, {YELLOW, BLUE, BLUE}));
+    skin.Load(folder.SkinName().c_str());
+    ASSERT_TRUE(RenderSkinPreview(skin, screen.Dc(), Program(), preview, fit));
+    EXPECT_EQ(preview.Width(), 40);
+    EXPECT_EQ(preview.Height(), 30);
+    EXPECT_TRUE(Near(TopDownColour(preview, 25, 25), YELLOW));
+    EXPECT_TRUE(Near(TopDownColour(preview, 2, 2), RED)) << "the background fills the rest";
+}
+
+// Captions of 254 characters from a language module are cut short, not the window widened.
+TEST_F(DefaultLayout, LongCaptionsAreCutToTheRoom) {
+    HMODULE longCaptions = LoadLibraryA("languages\\fit.dll");
+    ASSERT_NE(longCaptions, nullptr);
+    SkinFit fit;
+    fit.limit = {1024, 768};
+    SIZE size = {};
+    skin.Layout(canvas.Dc(), longCaptions, 0xFF, size, fit);
+    EXPECT_LE(size.cx, 1024);
+    EXPECT_GT(size.cx, 900) << "the captions still take what room there is";
+    for (int i = 0; i < CSkin::MAX_BUTTONS && skin.Button(i).key; ++i) {
+        EXPECT_TRUE(Within(skin.Button(i).buttonRect, size)) << i;
+        EXPECT_EQ(skin.Button(i).buttonRect.right - skin.Button(i).buttonRect.left, i < 6 ? 32 : 73)
+            << "the pictures keep their size";
+        EXPECT_LE(skin.Button(i).captionRect.right, size.cx) << i;
+    }
+    FreeLibrary(longCaptions);
 }
 
 TEST(BuiltInPictures, HaveTheirSizesAndFormats) {

@@ -5,6 +5,7 @@
 #include "settings/hotkeyctrl.h"
 #include "settings/settingsdlg.h"
 #include "skintestsupport.h"
+#include "tests/host/screenresolution.h"
 #include "tests/settings/settingstestsupport.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +139,30 @@ TEST_F(SettingsDialogTest, StoredSkinIsSelectedAndAVanishedOneFallsBackToDefault
     });
     EXPECT_EQ(selected, "<default>");
     EXPECT_STREQ(dialog.skinName, "");
+}
+
+// Cases named "AtScreenDpi" run at the usual resolution and again in children started
+// at higher ones: the preview shows the skin as the exit window shows it there.
+TEST_F(SettingsDialogTest, AtScreenDpiThePreviewShowsTheSkinsPicturesForTheResolution) {
+    constexpr COLORREF GREEN = RGB(0, 200, 0);
+    std::unique_ptr<TestSkinFolder> sharp = MakeSkin("SetSharp", "Sharp", SolidPng(313, 198, RED));
+    sharp->Write("background@2x.png", SolidPng(626, 396, GREEN));
+    const bool high = ScreenDpi() > 96;
+    int red = -1, green = -1;
+    Run([&](HWND window) {
+        ChooseItem(window, IDC_SKINS, "Sharp");
+        auto shown = CaptureClient(window);
+        red = shown->Count(RED);
+        green = shown->Count(GREEN);
+        ClickButton(window, IDCANCEL);
+    });
+    EXPECT_GT(high ? green : red, 1000) << ScreenDpi();
+    EXPECT_EQ(high ? red : green, 0) << ScreenDpi();
+}
+
+TEST(HighResolutions, SettingsCasesHoldAt144And192Dpi) {
+    for (DWORD dpi : {144u, 192u})
+        EXPECT_EQ(RunThisProgramAt(dpi, "*AtScreenDpi*"), 0) << "at " << dpi << " DPI";
 }
 
 TEST_F(SettingsDialogTest, PreviewRepaintsOnSelectionButNotOnActionBoxes) {
