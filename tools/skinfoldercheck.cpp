@@ -2,6 +2,7 @@
 
 #include "core/actiontable.h"
 #include "core/owners.h"
+#include "exitwnd/picturevariant.h"
 #include "exitwnd/skin.h"
 #include "exitwnd/skinpoint.h"
 #include "host/windowcapture.h"
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -25,49 +25,6 @@ constexpr size_t NAME_LIMIT = 254;
 constexpr int CORNER_DIFFERENCE = 24;
 
 enum State { NO_STATE = -1, NORMAL = 0, PRESSED = 1, HOT = 2 };
-
-// The pictures a skin may put beside its own for 144 and 192 DPI, "name@2x.png" beside
-// "name.png", and the scale each one is drawn at.
-struct Variant {
-    const char* suffix;
-    const char* scale;
-    int numerator;
-    int denominator;
-};
-constexpr Variant VARIANTS[] = {{"@1.5x", "1.5", 3, 2}, {"@2x", "2", 2, 1}};
-
-// The suffix goes before the file name's extension, or at its end without one.
-std::string VariantName(const std::string& value, const char* suffix) {
-    const size_t slash = value.find_last_of("\\/");
-    size_t dot = value.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        dot = value.size();
-    return value.substr(0, dot) + suffix + value.substr(dot);
-}
-
-// The picture a variant's file name stands for, or nothing when it is no variant's name.
-std::string BaseName(const std::string& fileName) {
-    const size_t dot = fileName.find_last_of('.');
-    for (const Variant& variant : VARIANTS) {
-        const size_t length = std::strlen(variant.suffix);
-        // Before the extension, or at the end of a name without one.
-        for (size_t end : {dot, fileName.size()}) {
-            if (end != std::string::npos && end > length &&
-                CProfileFile::SameName(fileName.substr(end - length, length), variant.suffix))
-                return fileName.substr(0, end - length) + fileName.substr(end);
-        }
-    }
-    return {};
-}
-
-// Each side of the base times the scale, rounded to the nearest pixel.
-LONG Scaled(LONG length, const Variant& variant) {
-    return (2 * length * variant.numerator + variant.denominator) / (2 * variant.denominator);
-}
-
-bool WithinAPixel(LONG actual, LONG expected) {
-    return actual >= expected - 1 && actual <= expected + 1;
-}
 
 std::string FolderOf(const std::string& value) {
     const size_t slash = value.find_last_of("\\/");
@@ -285,8 +242,8 @@ bool CSkinFolderCheck::LoadPicture(const ProfileEntry& entry, CRasterImage& imag
 }
 
 void CSkinFolderCheck::CheckVariants(const ProfileEntry& entry, const CRasterImage& base) {
-    for (const Variant& variant : VARIANTS) {
-        const std::string name = VariantName(entry.value, variant.suffix);
+    for (const PictureVariant& variant : PICTURE_VARIANTS) {
+        const std::string name = variant.PathFor(entry.value);
         const std::string path = folder + name;
         if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
             continue;
@@ -296,12 +253,11 @@ void CSkinFolderCheck::CheckVariants(const ProfileEntry& entry, const CRasterIma
                                   "); the plug-in scales " + entry.value + " instead");
             continue;
         }
-        const LONG width = Scaled(base.Width(), variant);
-        const LONG height = Scaled(base.Height(), variant);
-        if (!WithinAPixel(finer.Width(), width) || !WithinAPixel(finer.Height(), height))
+        const SIZE wanted = variant.SizeFor(base);
+        if (!variant.Fits(finer, base))
             Warning(entry.line, name + " is " + Size(finer.Width(), finer.Height()) + ", not " +
                                     entry.value + "'s " + Size(base.Width(), base.Height()) +
-                                    " times " + variant.scale + " (" + Size(width, height) +
+                                    " times " + variant.scale + " (" + Size(wanted.cx, wanted.cy) +
                                     ", a pixel either way): the plug-in ignores it");
     }
 }
@@ -334,7 +290,7 @@ void CSkinFolderCheck::CheckLoneVariants() {
             continue;
         do {
             const std::string name = inside + found.cFileName;
-            const std::string base = BaseName(found.cFileName);
+            const std::string base = PictureOfVariant(found.cFileName);
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || base.empty() ||
                 PictureNamed(name) ||
                 GetFileAttributesA((folder + inside + base).c_str()) != INVALID_FILE_ATTRIBUTES)
