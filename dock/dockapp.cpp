@@ -98,6 +98,10 @@ bool CDockApp::Start() {
         DockLog("cannot redirect the power calls of %s: not starting", library.Path().c_str());
         return false;
     }
+    if (options.highContrast && !highContrast.Install(library.Module())) {
+        DockLog("cannot turn high contrast on for %s", library.Path().c_str());
+        return false;
+    }
     plugin.Reset(library.CreatePlugin());
     if (!plugin) {
         DockLog("%s made no plug-in object", library.Path().c_str());

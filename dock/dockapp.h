@@ -9,6 +9,7 @@
 #include "dock/docksite.h"
 #include "dock/dryrun.h"
 #include "dock/settingsfile.h"
+#include "host/highcontrastswitch.h"
 #include "host/pluginlibrary.h"
 
 class CDockApp {
@@ -53,6 +54,7 @@ private:
     CDockBar bar;
     CDockSite site;
     CDryRun dryRun;
+    CHighContrastSwitch highContrast;
     ComPtr<IHostPlugin> plugin;
     LibraryHandle language; // freed after the object that uses it
 };

@@ -55,6 +55,10 @@ bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& 
             options.refuse = true;
             continue;
         }
+        if (std::strcmp(argument, "--high-contrast") == 0) {
+            options.highContrast = true;
+            continue;
+        }
         error = std::string("unknown option ") + argument;
         return false;
     }

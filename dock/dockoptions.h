@@ -22,6 +22,8 @@ struct DockOptions {
     bool dryRun = false;
     // With a dry run: the power calls are refused, so that the plug-in's message shows.
     bool refuse = false;
+    // When set, the plug-in finds the system's high-contrast mode on.
+    bool highContrast = false;
     // When set, the button starts with default settings and this skin (the path of its
     // description below the skins folder) instead of its saved settings.
     std::string skinName;

@@ -37,6 +37,7 @@ void CExitWindow::UseLayout(const CSkinCache::Window& laidOut, const RECT& area)
         RECT rect;
         if (skin.GetButtonRect(key, rect)) {
             canvas.SetState(key, CSkin::STATE_HOT);
+            canvas.SetFocused(key, true);
             break;
         }
     }
@@ -93,6 +94,7 @@ void CExitWindow::CreateButtons() {
             // A button that could not be made shows no focus in the window's picture.
             missing = missing || !made;
             canvas.SetState(key, CSkin::STATE_NORMAL);
+            canvas.SetFocused(key, false);
             continue;
         }
         if (!first)

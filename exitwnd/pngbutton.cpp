@@ -111,9 +111,11 @@ LRESULT CPngButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             Click();
         return 0;
     case WM_SETFOCUS:
+        ShowFocus(true);
         SetState(CSkin::STATE_HOT);
         break;
     case WM_KILLFOCUS:
+        ShowFocus(false);
         SetState(CSkin::STATE_NORMAL);
         break;
     case WM_KEYDOWN:
@@ -174,6 +176,11 @@ void CPngButton::SetState(int newState) {
     if (canvas)
         canvas->SetState(action, state);
     InvalidateRect(window, nullptr, TRUE);
+}
+
+void CPngButton::ShowFocus(bool focused) {
+    if (CSkinCanvas* shown = canvas ? canvas : ownCanvas.get())
+        shown->SetFocused(action, focused);
 }
 
 void CPngButton::Click() {
@@ -273,5 +280,6 @@ const CSkinCanvas* CPngButton::Canvas() {
         return nullptr;
     ownCanvas = std::make_unique<CSkinCanvas>();
     ownCanvas->Compose(*skin, {parentClient.right, parentClient.bottom}, 0);
+    ownCanvas->SetFocused(action, GetFocus() == window);
     return ownCanvas.get();
 }

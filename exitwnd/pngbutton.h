@@ -42,6 +42,7 @@ private:
     void Relay(UINT message, WPARAM wParam, LPARAM lParam);
     int RestState() const;
     void SetState(int newState);
+    void ShowFocus(bool focused);
     void Click();
     void OnMouseMove(LPARAM lParam);
     void TrackLeave();

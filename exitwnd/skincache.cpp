@@ -42,8 +42,9 @@ const CRasterImage& CSkinCache::Preview(const char* skinName, HMODULE resourceMo
                                         int dpi, const PreviewRenderer& render) {
     const CSkin& loaded = Skin(skinName, resourceModule);
     const LOGFONTA font = CSkin::CaptionFont();
+    const HighContrast contrast = HighContrast::Now();
     if (preview && previewArea.cx == area.cx && previewArea.cy == area.cy && previewDpi == dpi &&
-        SameFont(previewFont, font))
+        SameFont(previewFont, font) && previewContrast == contrast)
         return *preview;
     preview = std::make_unique<CRasterImage>();
     CSkin copy = loaded;
@@ -52,6 +53,7 @@ const CRasterImage& CSkinCache::Preview(const char* skinName, HMODULE resourceMo
     previewArea = area;
     previewDpi = dpi;
     previewFont = font;
+    previewContrast = contrast;
     return *preview;
 }
 
@@ -60,7 +62,9 @@ const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE reso
     const CSkin& loaded = Skin(skinName, resourceModule);
     const DWORD shown = actions & ALL_ACTIONS;
     const LOGFONTA font = CSkin::CaptionFont();
-    if (window && windowActions == shown && windowFit == fit && SameFont(windowFont, font))
+    const HighContrast contrast = HighContrast::Now();
+    if (window && windowActions == shown && windowFit == fit && SameFont(windowFont, font) &&
+        windowContrast == contrast)
         return *window;
     window = std::make_unique<Window>();
     window->skin = loaded;
@@ -73,5 +77,6 @@ const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE reso
     windowActions = shown;
     windowFit = fit;
     windowFont = font;
+    windowContrast = contrast;
     return *window;
 }

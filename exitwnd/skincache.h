@@ -1,8 +1,8 @@
 // One plug-in object's skin between presses: loaded once, its pictures decoded once,
 // and loaded again only when its name, a file of its folder or the resource module is
 // not what it was; and the exit window's layout and picture for it, made again only
-// when the actions, the screen it is shown on or the caption font change too. It holds one
-// skin's pictures and one window's picture at a time.
+// when the actions, the screen it is shown on, the caption font or the high-contrast
+// mode change too. It holds one skin's pictures and one window's picture at a time.
 #pragma once
 
 #include "exitwnd/skin.h"
@@ -51,8 +51,10 @@ private:
     DWORD windowActions = 0;
     SkinFit windowFit;
     LOGFONTA windowFont = {};
+    HighContrast windowContrast;
     std::unique_ptr<CRasterImage> preview;
     SIZE previewArea = {};
     int previewDpi = 0;
     LOGFONTA previewFont = {};
+    HighContrast previewContrast;
 };

@@ -27,8 +27,10 @@ void Copy(HDC target, const RECT& rect, HDC source) {
 bool CSkinCanvas::Compose(CSkin& skin, SIZE size, DWORD captionActions) {
     picture.reset();
     states.clear();
+    focused = 0;
     auto made = std::make_shared<Picture>();
     made->size = size;
+    made->contrast = HighContrast::Now();
     const RECT whole = {0, 0, size.cx, size.cy};
     // The skin alone: what every button has beneath it.
     DibSection beneath(nullptr, size.cx, -size.cy, 32);
@@ -70,6 +72,13 @@ void CSkinCanvas::SetState(LONG key, int state) {
         states[index] = state;
 }
 
+void CSkinCanvas::SetFocused(LONG key, bool isFocused) {
+    if (isFocused)
+        focused = key;
+    else if (focused == key)
+        focused = 0;
+}
+
 void CSkinCanvas::PaintWindow(HDC dc) const {
     if (!picture)
         return;
@@ -79,6 +88,9 @@ void CSkinCanvas::PaintWindow(HDC dc) const {
         if (states[i] != CSkin::STATE_NORMAL)
             Copy(dc, picture->buttons[i].second, picture->bands[states[i]]->Dc());
     }
+    const int index = IndexOf(focused);
+    if (index >= 0)
+        picture->contrast.MarkFocus(dc, picture->buttons[index].second);
 }
 
 void CSkinCanvas::PaintButton(HDC dc, LONG key, int state) const {
@@ -87,6 +99,8 @@ void CSkinCanvas::PaintButton(HDC dc, LONG key, int state) const {
         return;
     const RECT& r = picture->buttons[index].second;
     BitBlt(dc, 0, 0, WidthOf(r), HeightOf(r), picture->bands[state]->Dc(), r.left, r.top, SRCCOPY);
+    if (key == focused)
+        picture->contrast.MarkFocus(dc, {0, 0, WidthOf(r), HeightOf(r)});
 }
 
 int CSkinCanvas::IndexOf(LONG key) const {

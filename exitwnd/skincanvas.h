@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/owners.h"
+#include "exitwnd/highcontrast.h"
 
 #include <windows.h>
 
@@ -26,7 +27,11 @@ public:
 
     // The state a button is shown in when the window paints.
     void SetState(LONG key, int state);
-    // The whole window, each button in its state.
+    // The button that has the focus, which high contrast outlines; a button that loses
+    // it takes the outline away only if it is still its own.
+    void SetFocused(LONG key, bool focused);
+    // The whole window, each button in its state. The outline of the focus goes on top,
+    // never into the bands, so that the bands stay the same whoever has the focus.
     void PaintWindow(HDC dc) const;
     // One button in a state, at the origin of its own window's device context.
     void PaintButton(HDC dc, LONG key, int state) const;
@@ -36,9 +41,11 @@ private:
         SIZE size = {};
         std::array<std::unique_ptr<DibSection>, STATES> bands;
         std::vector<std::pair<LONG, RECT>> buttons;
+        HighContrast contrast; // as the captions were drawn
     };
     int IndexOf(LONG key) const;
 
     std::shared_ptr<const Picture> picture;
     std::vector<int> states; // one for each of the picture's buttons
+    LONG focused = 0;
 };

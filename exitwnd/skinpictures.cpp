@@ -1,39 +1,13 @@
 #include "exitwnd/skinpictures.h"
 
 #include "core/module.h"
+#include "exitwnd/picturevariant.h"
 
 #include <algorithm>
 
 namespace {
 
 constexpr char PICTURE_RESOURCE_TYPE[] = "PNG";
-
-// Pictures a skin may put beside its own for high resolutions, by their scale.
-struct Variant {
-    const char* suffix;
-    LONG numerator;
-    LONG denominator;
-};
-constexpr Variant VARIANTS[] = {{"@1.5x", 3, 2}, {"@2x", 2, 1}};
-
-// Within a pixel of the base picture's size times the variant's scale, each side rounded:
-// any other picture of that name is not the base picture drawn finer, and is ignored.
-bool HasScaledSize(const CRasterImage& variant, const CRasterImage& base, const Variant& scale) {
-    auto within = [&](LONG actual, LONG baseLength) {
-        const LONG expected =
-            (2 * baseLength * scale.numerator + scale.denominator) / (2 * scale.denominator);
-        return actual >= expected - 1 && actual <= expected + 1;
-    };
-    return within(variant.Width(), base.Width()) && within(variant.Height(), base.Height());
-}
-
-std::string VariantPath(const std::string& path, const char* suffix) {
-    const size_t slash = path.find_last_of("\\/");
-    size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        dot = path.size();
-    return path.substr(0, dot) + suffix + path.substr(dot);
-}
 
 bool Covers(const CRasterImage& image, SIZE size) {
     return image.Width() >= size.cx && image.Height() >= size.cy;
@@ -144,9 +118,9 @@ CSkinPictures::Picture CSkinPictures::Sharpest(const std::string& path, const Pi
     if (Covers(*base, wanted))
         return base;
     Picture best = base;
-    for (const Variant& variant : VARIANTS) {
-        const Picture finer = File(VariantPath(path, variant.suffix));
-        if (!finer || !HasScaledSize(*finer, *base, variant))
+    for (const PictureVariant& variant : PICTURE_VARIANTS) {
+        const Picture finer = File(variant.PathFor(path));
+        if (!finer || !variant.Fits(*finer, *base))
             continue;
         if (finer->Width() == wanted.cx && finer->Height() == wanted.cy)
             return finer;

@@ -6,6 +6,7 @@
 #include "core/module.h"
 #include "core/owners.h"
 #include "core/moduleresource.h"
+#include "exitwnd/highcontrast.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -271,8 +272,7 @@ void CSkin::DrawCaption(HDC dc, LONG key) const {
     const SkinButton* button = Find(key);
     RECT rect = button ? button->captionRect : RECT{};
     std::string text = CaptionText(stringModule, key);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, CAPTION_COLOUR);
+    HighContrast::Now().SelectCaptionColours(dc, CAPTION_COLOUR);
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 }

@@ -66,16 +66,22 @@ wine_set_dpi 144
 run_shots "-144dpi"
 wine_set_dpi 96
 
-# The exit window of every sample skin, with a focused button the pointer has left and
-# the tooltip over turn off.
+# The exit window alone, with a focused button the pointer has left and the tooltip over
+# turn off: exit_window_shot <suffix> [options...]
+exit_window_shot() {
+  local out="$shots/exit-window-$1.png"; shift
+  wine "$dock" --dry-run "$@" --screenshot "$(win "$shots/dock.png")" \
+    --exit-window-screenshot "$(win "$out")" >>"$shots/dock.log" 2>&1 ||
+    fail "no exit window for $out"
+  echo "Screenshot: $out"
+}
+# The built-in skin as a user of the system's high-contrast mode sees it.
+exit_window_shot high-contrast --high-contrast
+# Every sample skin.
 for ini in "$stage"/skins/*/quiescorskin.ini; do
   [ -f "$ini" ] || continue
   skin=$(basename "$(dirname "$ini")")
-  skin_png="$shots/exit-window-$skin.png"
-  wine "$dock" --dry-run --skin "$skin\\quiescorskin.ini" --screenshot "$(win "$shots/dock.png")" \
-    --exit-window-screenshot "$(win "$skin_png")" >>"$shots/dock.log" 2>&1 ||
-    fail "no exit window of skin '$skin'"
-  echo "Screenshot: $skin_png"
+  exit_window_shot "$skin" --skin "$skin\\quiescorskin.ini"
 done
 
 # A skin of 4000 x 3000 pixels on this screen of 1024 x 768.

@@ -2,6 +2,7 @@
 
 #include "core/actiontable.h"
 #include "core/owners.h"
+#include "exitwnd/picturevariant.h"
 #include "exitwnd/skin.h"
 #include "exitwnd/skinpoint.h"
 #include "host/windowcapture.h"
@@ -24,6 +25,17 @@ constexpr size_t NAME_LIMIT = 254;
 constexpr int CORNER_DIFFERENCE = 24;
 
 enum State { NO_STATE = -1, NORMAL = 0, PRESSED = 1, HOT = 2 };
+
+std::string FolderOf(const std::string& value) {
+    const size_t slash = value.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : value.substr(0, slash + 1);
+}
+
+bool SamePath(std::string one, std::string other) {
+    std::replace(one.begin(), one.end(), '/', '\\');
+    std::replace(other.begin(), other.end(), '/', '\\');
+    return CProfileFile::SameName(one, other);
+}
 
 // The buttons' key words, in the order the plug-in reads them.
 std::vector<const char*> ButtonNames() {
@@ -129,6 +141,7 @@ bool CSkinFolderCheck::Run(CFindings& out) {
     const bool hasBackground = LoadBackground();
     for (const char* name : ButtonNames())
         CheckButton(name);
+    CheckLoneVariants();
     if (hasBackground && !file.Find(SECTION_IMAGES, CANCEL_BUTTON.skinKey))
         Warning(SectionLine(SECTION_IMAGES), "no Cancel button: only Escape closes the window");
     // In the order of the file, as an author reads it.
@@ -224,7 +237,71 @@ bool CSkinFolderCheck::LoadPicture(const ProfileEntry& entry, CRasterImage& imag
         Error(entry.line, value + " cannot be read (" + image.LastError() + "); " + failing);
         return false;
     }
+    CheckVariants(entry, image);
     return true;
+}
+
+void CSkinFolderCheck::CheckVariants(const ProfileEntry& entry, const CRasterImage& base) {
+    for (const PictureVariant& variant : PICTURE_VARIANTS) {
+        const std::string name = variant.PathFor(entry.value);
+        const std::string path = folder + name;
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            continue;
+        CRasterImage finer;
+        if (!finer.LoadFromFile(path.c_str(), FormatPng) || !finer.IsValid()) {
+            Error(entry.line, name + " cannot be read (" + finer.LastError() +
+                                  "); the plug-in scales " + entry.value + " instead");
+            continue;
+        }
+        const SIZE wanted = variant.SizeFor(base);
+        if (!variant.Fits(finer, base))
+            Warning(entry.line, name + " is " + Size(finer.Width(), finer.Height()) + ", not " +
+                                    entry.value + "'s " + Size(base.Width(), base.Height()) +
+                                    " times " + variant.scale + " (" + Size(wanted.cx, wanted.cy) +
+                                    ", a pixel either way): the plug-in ignores it");
+    }
+}
+
+const ProfileEntry* CSkinFolderCheck::PictureNamed(const std::string& value) const {
+    const ProfileSection* images = file.FindSection(SECTION_IMAGES);
+    for (size_t i = 0; images && i < images->entries.size(); ++i) {
+        if (SamePath(images->entries[i].value, value))
+            return &images->entries[i];
+    }
+    return nullptr;
+}
+
+// Looked for in every folder that holds a described picture.
+void CSkinFolderCheck::CheckLoneVariants() {
+    std::vector<std::string> folders = {""};
+    if (const ProfileSection* images = file.FindSection(SECTION_IMAGES)) {
+        for (const ProfileEntry& entry : images->entries) {
+            const std::string inside = FolderOf(entry.value);
+            if (!LeavesFolder(entry.value) &&
+                std::none_of(folders.begin(), folders.end(),
+                             [&](const std::string& known) { return SamePath(known, inside); }))
+                folders.push_back(inside);
+        }
+    }
+    for (const std::string& inside : folders) {
+        WIN32_FIND_DATAA found = {};
+        FindHandle search(FindFirstFileA((folder + inside + "*").c_str(), &found));
+        if (!search)
+            continue;
+        do {
+            const std::string name = inside + found.cFileName;
+            const std::string base = PictureOfVariant(found.cFileName);
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || base.empty() ||
+                PictureNamed(name) ||
+                GetFileAttributesA((folder + inside + base).c_str()) != INVALID_FILE_ATTRIBUTES)
+                continue;
+            const ProfileEntry* naming = PictureNamed(inside + base);
+            Warning(naming ? naming->line : SectionLine(SECTION_IMAGES),
+                    name + " has no " + inside + base +
+                        " beside it: the plug-in uses a picture for high resolutions only "
+                        "beside the picture it stands for");
+        } while (FindNextFileA(search.Get(), &found));
+    }
 }
 
 bool CSkinFolderCheck::LoadBackground() {

@@ -43,6 +43,11 @@ private:
     void CheckLooks(Button& button, const ProfileEntry& picture);
     void CheckCorners(Button& button, const ProfileEntry& picture, const ScreenImage& normal);
     bool LoadPicture(const ProfileEntry& entry, CRasterImage& image, const std::string& failing);
+    // The pictures for high resolutions beside a picture that loaded.
+    void CheckVariants(const ProfileEntry& entry, const CRasterImage& base);
+    // Pictures for high resolutions beside the described ones that stand for no picture.
+    void CheckLoneVariants();
+    const ProfileEntry* PictureNamed(const std::string& value) const;
     // The button's state (or nothing, with NO_STATE) drawn over the base colour and,
     // when asked, the background beneath it, as the exit window draws it.
     bool Look(Button& button, int state, COLORREF base, bool overBackground, ScreenImage& look);

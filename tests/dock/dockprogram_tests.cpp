@@ -160,6 +160,20 @@ TEST(DockProgram, PressedButtonOpensTheExitWindowWithItsTooltip) {
     // Cancelled: nothing was chosen, so nothing was saved.
     EXPECT_EQ(GetFileAttributesA(folder.File("dock.dat").c_str()), INVALID_FILE_ATTRIBUTES);
 
+    // The plug-in alone finds the system's high-contrast mode on: the captions take the
+    // system's text colour, and the focused button its outline.
+    RgbImage contrasted;
+    ASSERT_EQ(dock.Run("--dry-run --high-contrast --screenshot \"" + bar +
+                       "\" --exit-window-screenshot \"" + shot + "\""),
+              CDockApp::EXIT_OK);
+    ASSERT_TRUE(ReadPng(shot, contrasted));
+    auto count = [](const RgbImage& picture, int colour) {
+        const COLORREF system = GetSysColor(colour);
+        return CountColour(picture, GetRValue(system), GetGValue(system), GetBValue(system));
+    };
+    EXPECT_GT(count(contrasted, COLOR_WINDOWTEXT), count(image, COLOR_WINDOWTEXT) + 300);
+    EXPECT_GT(count(contrasted, COLOR_HIGHLIGHT), count(image, COLOR_HIGHLIGHT) + 50);
+
     // A skin named on the command line, here the sample skin Graphite beside the dock.
     CopySampleSkin("Graphite", folder);
     ASSERT_EQ(dock.Run("--dry-run --skin Graphite\\quiescorskin.ini --screenshot \"" + bar +

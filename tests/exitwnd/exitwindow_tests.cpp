@@ -1,6 +1,7 @@
 // The exit window as the user meets it: a press of the plug-in's button with two or
 // more actions enabled, answered from inside the window's own message loop.
 #include "host/dialogdriver.h"
+#include "host/highcontrastswitch.h"
 #include "host/importpatch.h"
 #include "host/settingsrecord.h"
 #include "tests/host/canvas.h"
@@ -407,6 +408,70 @@ TEST_F(ExitWindowTest, TheWindowAloneShowsEveryButtonInItsState) {
     EXPECT_EQ(differing, 0);
     EXPECT_EQ(tipsBefore, 0);
     EXPECT_EQ(tipsAfter, 1) << "made for the first move over a button";
+    EXPECT_TRUE(recorder.calls.empty());
+}
+
+// The ids of the buttons outlined in the system's selection colours just inside their
+// rectangles, as in "1 2 ".
+std::string OutlinedButtons(HWND window, const CCanvas& pixels) {
+    std::string outlined;
+    for (HWND button : ImageButtons(window)) {
+        RECT r;
+        GetWindowRect(button, &r);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        const int middle = (r.top + r.bottom) / 2;
+        const bool ring = pixels.Pixel(r.left + 1, middle) == GetSysColor(COLOR_HIGHLIGHT) &&
+                          pixels.Pixel(r.right - 2, middle) == GetSysColor(COLOR_HIGHLIGHT) &&
+                          pixels.Pixel(r.left + 2, middle) == GetSysColor(COLOR_HIGHLIGHTTEXT);
+        if (ring)
+            outlined += std::to_string(GetWindowLongA(button, GWL_ID)) + " ";
+    }
+    return outlined;
+}
+
+// Wine cannot switch the mode on for the whole system: the plug-in alone finds it on. The
+// window is pressed with the mode off, on and off again, from one object that keeps the
+// window's picture between presses.
+TEST_F(ExitWindowTest, AtScreenDpiHighContrastOutlinesTheFocusAndColoursTheCaptions) {
+    struct Look {
+        // By the window's own paint with log off focused, by the buttons' own paints once
+        // the focus moved on to turn off, and by the window's own paint again.
+        std::string outlined;
+        int text = 0;
+        std::unique_ptr<CCanvas> first;
+    };
+    auto look = [&] {
+        Look seen;
+        Press([&](HWND window) {
+            auto paintAlone = [window] {
+                RedrawWindow(window, nullptr, nullptr,
+                             RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOCHILDREN);
+                return ClientPixels(window);
+            };
+            seen.first = paintAlone();
+            seen.outlined = OutlinedButtons(window, *seen.first) + "| ";
+            seen.text = seen.first->Count(GetSysColor(COLOR_WINDOWTEXT));
+            SendMessageA(window, WM_NEXTDLGCTL, 0, FALSE);
+            RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            seen.outlined += OutlinedButtons(window, *ClientPixels(window)) + "| ";
+            seen.outlined += OutlinedButtons(window, *paintAlone());
+            PressKey(window, VK_ESCAPE);
+        });
+        return seen;
+    };
+    Use(1 + 2 + 32);
+    const Look before = look();
+    CHighContrastSwitch highContrast;
+    ASSERT_TRUE(highContrast.Install(library->Module()));
+    const Look on = look();
+    highContrast.Remove();
+    const Look after = look();
+
+    EXPECT_EQ(on.outlined, "1 | 2 | 2 ");
+    EXPECT_GT(on.text, before.text + 50) << "three captions";
+    EXPECT_EQ(before.outlined, "| | ");
+    EXPECT_EQ(after.outlined, "| | ");
+    EXPECT_EQ(after.first->Differing(*before.first), 0);
     EXPECT_TRUE(recorder.calls.empty());
 }
 

@@ -15,6 +15,7 @@
 namespace {
 
 constexpr COLORREF BACK = RGB(40, 60, 120);
+constexpr COLORREF RED = RGB(220, 40, 40), GREEN = RGB(40, 200, 60), BLUE = RGB(60, 90, 230);
 const std::string SAMPLE_SKINS = QUIESCOR_BIN_FOLDER "\\skins\\";
 
 // A button picture of three states, each a band of its own colour (rows past the third
@@ -54,21 +55,29 @@ const std::vector<std::string> BASE = {
     "Cancel=100,50",       // 9
 };
 
-// A skin folder with the base description, some lines replaced and more appended.
+using Files = std::map<std::string, Bytes>;
+
+// A skin folder with the base description, some lines replaced and more appended, and
+// more files beside it or in place of its own. Its button picture and background have
+// pictures for high resolutions of the right sizes, within the pixel either way allowed.
 class FaultySkin {
 public:
-    FaultySkin(const std::map<int, std::string>& changes, const std::vector<std::string>& more)
+    FaultySkin(const std::map<int, std::string>& changes, const std::vector<std::string>& more,
+               const Files& files = {})
         : folder("SkinCheck") {
-        const COLORREF red = RGB(220, 40, 40), green = RGB(40, 200, 60), blue = RGB(60, 90, 230);
         folder.Write("back.png", SolidPng(200, 100, BACK));
-        folder.Write("button.png", StatesPng(30, 60, {red, green, blue}, 200));
+        folder.Write("back@2x.png", SolidPng(400, 200, BACK));
+        folder.Write("button.png", StatesPng(30, 60, {RED, GREEN, BLUE}, 200));
+        folder.Write("button@1.5x.png", StatesPng(46, 89, {RED, GREEN, BLUE}, 200));
         folder.Write("broken.png", Bytes{'n', 'o', 't', ' ', 'a', ' ', 'P', 'N', 'G'});
-        folder.Write("odd.png", StatesPng(30, 61, {red, green, blue}, 200));
+        folder.Write("odd.png", StatesPng(30, 61, {RED, GREEN, BLUE}, 200));
         folder.Write("large.png", SolidPng(1100, 800, BACK));
         folder.Write("seethrough.png", SolidPng(200, 100, BACK, 128));
-        folder.Write("same.png", StatesPng(30, 60, {red, green, red}, 200));
-        folder.Write("matte.png", StatesPng(30, 60, {red, green, blue}, 255, RGB(255, 0, 255)));
-        folder.Write("tiny.png", SolidPng(30, 2, red));
+        folder.Write("same.png", StatesPng(30, 60, {RED, GREEN, RED}, 200));
+        folder.Write("matte.png", StatesPng(30, 60, {RED, GREEN, BLUE}, 255, RGB(255, 0, 255)));
+        folder.Write("tiny.png", SolidPng(30, 2, RED));
+        for (const auto& [name, bytes] : files)
+            folder.Write(name, bytes);
         std::string text;
         for (size_t i = 0; i < BASE.size(); ++i) {
             const auto change = changes.find(static_cast<int>(i + 1));
@@ -116,6 +125,7 @@ TEST(SkinCheck, EachProblemIsReportedOnItsLine) {
         bool error;
         int line;
         const char* words;
+        Files files = {};
     };
     const Problem problems[] = {
         {{{5, "TurnOff=nothere.png"}}, {}, true, 5, "nothere.png: no such file"},
@@ -138,9 +148,35 @@ TEST(SkinCheck, EachProblemIsReportedOnItsLine) {
         {{}, {"TurnOff=12,12"}, false, 10, "TurnOff is set again; the plug-in reads line 8"},
         {{}, {"Restart=5,60"}, false, 10, "Restart has a point but no picture"},
         {{{8, "TurnOff=-10,10"}}, {}, false, 8, "the minus sign is not read"},
+        {{},
+         {},
+         false,
+         4,
+         "back@2x.png is 398 x 200, not back.png's 200 x 100 times 2 (400 x 200, a pixel "
+         "either way): the plug-in ignores it",
+         {{"back@2x.png", SolidPng(398, 200, BACK)}}},
+        {{{6, "Cancel=cancel.png"}},
+         {},
+         false,
+         6,
+         "cancel@2x.png is 60 x 40, not cancel.png's 30 x 60 times 2",
+         {{"cancel.png", StatesPng(30, 60, {RED, GREEN, BLUE}, 200)},
+          {"cancel@2x.png", StatesPng(60, 40, {RED, GREEN, BLUE}, 200)}}},
+        {{},
+         {},
+         true,
+         4,
+         "back@1.5x.png cannot be read (",
+         {{"back@1.5x.png", Bytes{'n', 'o', 't', ' ', 'a', ' ', 'P', 'N', 'G'}}}},
+        {{},
+         {},
+         false,
+         3,
+         "shadow@2x.png has no shadow.png beside it",
+         {{"shadow@2x.png", SolidPng(8, 8, BACK)}}},
     };
     for (const Problem& problem : problems) {
-        FaultySkin skin(problem.changes, problem.more);
+        FaultySkin skin(problem.changes, problem.more, problem.files);
         CSkinFolderCheck check(skin.Path());
         CFindings findings;
         ASSERT_TRUE(check.Run(findings));
