@@ -1,6 +1,9 @@
 #include "exitwnd/highcontrast.h"
 
 #include "core/owners.h"
+#include "exitwnd/screenarea.h"
+
+#include <algorithm>
 
 HighContrast HighContrast::Now() {
     HighContrast now;
@@ -18,12 +21,14 @@ HighContrast HighContrast::Now() {
     // Two rings of a pair that always contrast, so that one shows on any picture.
     now.outline = GetSysColor(COLOR_HIGHLIGHT);
     now.outlineInner = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    now.ringWidth = std::max(1, MulDiv(1, CScreenArea::DpiOf(nullptr), SkinFit::BASE_DPI));
     return now;
 }
 
 bool HighContrast::operator==(const HighContrast& other) const {
     return on == other.on && text == other.text && window == other.window &&
-           outline == other.outline && outlineInner == other.outlineInner;
+           outline == other.outline && outlineInner == other.outlineInner &&
+           ringWidth == other.ringWidth;
 }
 
 void HighContrast::SelectCaptionColours(HDC dc, COLORREF skinColour) const {
@@ -42,8 +47,10 @@ void HighContrast::MarkFocus(HDC dc, const RECT& button) const {
         return;
     RECT ring = button;
     for (COLORREF colour : {outline, outlineInner}) {
-        InflateRect(&ring, -1, -1);
         Brush brush(CreateSolidBrush(colour));
-        FrameRect(dc, &ring, brush.Get());
+        for (int line = 0; line < ringWidth; ++line) {
+            InflateRect(&ring, -1, -1);
+            FrameRect(dc, &ring, brush.Get());
+        }
     }
 }

@@ -13,6 +13,8 @@ struct HighContrast {
     COLORREF window = 0;
     COLORREF outline = 0;
     COLORREF outlineInner = 0;
+    // Each ring's width, which grows with the screen's resolution.
+    int ringWidth = 0;
 
     static HighContrast Now();
     bool operator==(const HighContrast& other) const;

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -412,18 +413,22 @@ TEST_F(ExitWindowTest, TheWindowAloneShowsEveryButtonInItsState) {
 }
 
 // The ids of the buttons outlined in the system's selection colours just inside their
-// rectangles, as in "1 2 ".
+// rectangles, each ring as wide as the resolution makes a pixel, as in "1 2 ".
 std::string OutlinedButtons(HWND window, const CCanvas& pixels) {
+    const int ring = std::max(1, MulDiv(1, ScreenDpi(), 96));
     std::string outlined;
     for (HWND button : ImageButtons(window)) {
         RECT r;
         GetWindowRect(button, &r);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
         const int middle = (r.top + r.bottom) / 2;
-        const bool ring = pixels.Pixel(r.left + 1, middle) == GetSysColor(COLOR_HIGHLIGHT) &&
-                          pixels.Pixel(r.right - 2, middle) == GetSysColor(COLOR_HIGHLIGHT) &&
-                          pixels.Pixel(r.left + 2, middle) == GetSysColor(COLOR_HIGHLIGHTTEXT);
-        if (ring)
+        const COLORREF outer = GetSysColor(COLOR_HIGHLIGHT);
+        const COLORREF inner = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        const bool marked = pixels.Pixel(r.left + ring, middle) == outer &&
+                            pixels.Pixel(r.right - 1 - ring, middle) == outer &&
+                            pixels.Pixel(r.left + ring + 1, middle) == inner &&
+                            pixels.Pixel(r.left + 2 * ring, middle) == inner;
+        if (marked)
             outlined += std::to_string(GetWindowLongA(button, GWL_ID)) + " ";
     }
     return outlined;

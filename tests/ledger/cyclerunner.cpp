@@ -88,8 +88,14 @@ CycleRun RunCycles(CHandleLedger& ledger, const std::string& name, int count,
             for (size_t i = foreignBefore; i < ledger.ForeignReleases().size(); ++i)
                 run.leakReport += ledger.Describe(ledger.ForeignReleases()[i]) + "\n";
         }
+        const SIZE_T memory = PrivateMemory();
         if (k == WARM_UP_CYCLES)
-            run.memoryAtWarmUp = PrivateMemory();
+            run.memoryAtWarmUp = memory;
+        if (k > WARM_UP_CYCLES) {
+            const bool late = k > (WARM_UP_CYCLES + count) / 2;
+            SIZE_T& lowest = late ? run.lowestLate : run.lowestEarly;
+            lowest = lowest ? std::min(lowest, memory) : memory;
+        }
     }
     run.memoryAtEnd = PrivateMemory();
     run.made = ledger.Counts() - before;

@@ -35,12 +35,17 @@ struct CycleRun {
     std::vector<LedgerEntry> leftAlive;
     SIZE_T memoryAtWarmUp = 0;
     SIZE_T memoryAtEnd = 0;
+    // The least private memory after any cycle of the first and of the second half of the
+    // cycles after the warm-up. A leak raises the second; a cycle whose memory swings
+    // (one that switches between two skins, each kept until the next) does not.
+    SIZE_T lowestEarly = 0;
+    SIZE_T lowestLate = 0;
 
     long Net() const {
         return static_cast<long>(made.Created()) - static_cast<long>(made.Released());
     }
     long long Growth() const {
-        return static_cast<long long>(memoryAtEnd) - static_cast<long long>(memoryAtWarmUp);
+        return static_cast<long long>(lowestLate) - static_cast<long long>(lowestEarly);
     }
 };
 
