@@ -117,13 +117,6 @@ void CALLBACK RecordFocus(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG c
 
 class ExitWindowTest : public PluginPressTest {
 protected:
-    void Use(DWORD flags, const char* skinName = "") {
-        SettingsRecord record;
-        record.flags = flags;
-        record.lastAction = 0;
-        record.skinName = skinName;
-        LoadBytes(record.Bytes());
-    }
     // Presses the plug-in's button; answer gets the exit window.
     void Press(std::function<void(HWND)> answer) {
         CDialogDriver driver(std::move(answer));

@@ -3,6 +3,7 @@
 
 #include "host/pluginlibrary.h"
 #include "host/powerrecorder.h"
+#include "host/settingsrecord.h"
 #include "host/streams.h"
 #include "tests/host/builtplugin.h"
 #include "tests/host/recordingsite.h"
@@ -38,6 +39,14 @@ protected:
     void LoadBytes(const std::vector<BYTE>& bytes) {
         StreamPtr stream = StreamWith(bytes);
         EXPECT_EQ(plugin->Load(stream.Get()), S_OK);
+    }
+    // Settings with these actions and skin, loaded as the host loads them.
+    void Use(DWORD flags, const char* skinName = "") {
+        SettingsRecord record;
+        record.flags = flags;
+        record.lastAction = 0;
+        record.skinName = skinName;
+        LoadBytes(record.Bytes());
     }
 
     static inline PluginLibrary* library = nullptr;

@@ -129,14 +129,6 @@ protected:
         return run;
     }
 
-    void Use(DWORD flags, const char* skinName = "") {
-        SettingsRecord record;
-        record.flags = flags;
-        record.lastAction = 0;
-        record.skinName = skinName;
-        LoadBytes(record.Bytes());
-    }
-
     // Presses the plug-in's button; answer gets each dialog that opens.
     int Press(std::function<void(HWND)> answer) {
         CDialogDriver driver(std::move(answer));
