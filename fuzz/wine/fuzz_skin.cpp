@@ -5,11 +5,14 @@
 // its tooltip and is left with Escape; then the settings dialog lists the skin by its
 // name, draws its preview and is left with Escape too. No skin may keep either dialog
 // from closing. Pictures get valid chunk checksums, so that mutations reach the decoder.
+// Every other input is shown as at 192 DPI, where a skin's pictures for high
+// resolutions ("name@2x.png") are read and every picture is scaled.
 #include "fuzz/engine/bundle.h"
 #include "fuzz/engine/formatfields.h"
 #include "fuzz/pngchecksums.h"
 #include "fuzz/wine/dialogcloser.h"
 #include "fuzz/wine/fuzzrunner.h"
+#include "host/importpatch.h"
 #include "host/pluginlibrary.h"
 #include "host/powerrecorder.h"
 #include "tests/host/builtplugin.h"
@@ -29,11 +32,13 @@ namespace {
 constexpr char DESCRIPTION[] = "quiescorskin.ini";
 constexpr size_t MAX_NAME = 32;
 constexpr DWORD ALL_ACTIONS_AND_CONFIRM = 191;
+constexpr int HIGH_DPI = 192;
 
 struct Harness {
     ScratchFolder scratch;
     std::unique_ptr<PluginLibrary> library;
     CPowerRecorder recorder;
+    CImportPatch highDpi;
     std::string skinsFolder; // of the built plug-in, for the seeds
     unsigned long folders = 0;
     int dialogs = 0;
@@ -42,12 +47,32 @@ struct Harness {
 
 Harness* harness = nullptr;
 
+using DeviceCapsFunction = int(WINAPI*)(HDC, int);
+DeviceCapsFunction realDeviceCaps = nullptr;
+
+int WINAPI HighDpiDeviceCaps(HDC dc, int index) {
+    if (index == LOGPIXELSX || index == LOGPIXELSY)
+        return HIGH_DPI;
+    return realDeviceCaps(dc, index);
+}
+
+// The plug-in finds the screen at 192 DPI while the patch is in place.
+void ShowAtHighDpi(bool high) {
+    if (!high) {
+        harness->highDpi.Remove();
+        return;
+    }
+    if (harness->highDpi.Install(harness->library->Module(), "gdi32.dll", "GetDeviceCaps",
+                                 reinterpret_cast<void*>(HighDpiDeviceCaps)))
+        realDeviceCaps = reinterpret_cast<DeviceCapsFunction>(harness->highDpi.Original());
+}
+
 // A file name the bundle may give, kept to one plain name inside the skin folder.
 std::string SafeName(const std::string& name) {
     std::string safe;
     for (char c : name.substr(0, MAX_NAME)) {
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
+                           (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_' || c == '@';
         safe += plain ? c : '_';
     }
     return safe.empty() || safe == "." || safe == ".." ? "_" : safe;
@@ -88,6 +113,14 @@ std::vector<Bytes> Seeds() {
                    "TurnOff=p1.png\nLogOff=p0.png\n[points]\nCancel=-5,7\nTurnOff=99999999999,"
                    "4294967295\nLogOff=x\n",
                    {background, button}),
+        // Pictures for high resolutions, none of them of the size that would be used.
+        [&] {
+            Bytes bundle = SkinBundle(glass, {DESCRIPTION, "background.png", "turnoff.png"});
+            AppendToBundle(bundle, "background@2x.png", background);
+            AppendToBundle(bundle, "turnoff@1.5x.png", button);
+            AppendToBundle(bundle, "turnoff@2x.png", background);
+            return bundle;
+        }(),
         TextBundle("[images]\nBackGround=p0.png\nRestart=..\\..\\p0.png\nStandBy=p0.png\n"
                    "[points]\nStandBy=" +
                        std::string(300, '7') + "\n",
@@ -137,6 +170,7 @@ void Run(const Bytes& input) {
         if (!path.empty())
             written.push_back(path);
     }
+    ShowAtHighDpi(harness->folders % 2 == 0);
     CRecordingSite site;
     IHostPlugin* plugin = harness->library->CreatePlugin();
     if (!plugin)
@@ -179,11 +213,33 @@ int main(int argc, char** argv) {
     target.mutate = [](CMutator& mutator, const Bytes& input, const std::vector<Bytes>& seeds) {
         return MutateBundle(mutator, input, seeds, PictureFields);
     };
-    target.tokens = Tokens({"[general]",  "[images]", "[points]", "Name=",    "BackGround=",
-                            "TurnOff=",   "LogOff=",  "Restart=", "StandBy=", "SwitchUser=",
-                            "Hibernate=", "Cancel=",  "\r\n",     "\n",       "=",
-                            ",",          ";",        "..\\",     "p0.png",   "background.png",
-                            "4294967296", "-1",       "\"",       "\t"});
+    target.tokens = Tokens({"[general]",
+                            "[images]",
+                            "[points]",
+                            "Name=",
+                            "BackGround=",
+                            "TurnOff=",
+                            "LogOff=",
+                            "Restart=",
+                            "StandBy=",
+                            "SwitchUser=",
+                            "Hibernate=",
+                            "Cancel=",
+                            "\r\n",
+                            "\n",
+                            "=",
+                            ",",
+                            ";",
+                            "..\\",
+                            "p0.png",
+                            "background.png",
+                            "4294967296",
+                            "-1",
+                            "\"",
+                            "\t",
+                            "@2x",
+                            "@1.5x",
+                            "background@2x.png"});
     target.summary = Summary;
     return RunFuzzTarget(target, argc, argv);
 }
