@@ -72,10 +72,7 @@ void CExitWindow::CreateTooltip() {
 
 // Moved while it is hidden and not yet active, so that it is activated once, when shown.
 void CExitWindow::SizeAndCentre() {
-    const RECT area = IsRectEmpty(&workArea)
-                          ? CScreenArea::Of(GetWindow(Window(), GW_OWNER)).WorkArea()
-                          : workArea;
-    const POINT corner = CScreenArea::CentreIn(area, size);
+    const POINT corner = CScreenArea::CentreIn(workArea, size);
     SetWindowPos(Window(), nullptr, corner.x, corner.y, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }

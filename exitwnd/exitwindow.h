@@ -24,8 +24,8 @@ public:
     void SetActions(DWORD flags) { actions = flags; }
     DWORD Actions() const { return actions; }
     // The skin laid out for the enabled actions, with the window's size and picture, and
-    // the monitor's work area it is centred in (without one, the owner's monitor).
-    void UseLayout(const CSkinCache::Window& laidOut, const RECT& area = RECT{});
+    // the work area of the monitor it is centred in: the one it was laid out for.
+    void UseLayout(const CSkinCache::Window& laidOut, const RECT& area);
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;

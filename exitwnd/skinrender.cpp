@@ -60,6 +60,10 @@ CSkinPictures::Picture ScaledPicture(const CSkinPictures::Picture& picture, doub
     return bands.empty() ? nullptr : bands.front();
 }
 
+bool HasSize(const CSkinPictures::Picture& picture, SIZE size) {
+    return picture && picture->Width() == size.cx && picture->Height() == size.cy;
+}
+
 bool Fits(SIZE size, SIZE limit) {
     return limit.cx <= 0 || limit.cy <= 0 || (size.cx <= limit.cx && size.cy <= limit.cy);
 }
@@ -127,15 +131,20 @@ void CSkin::PlaceFolderButtons(double scale, SIZE& size) {
     }
 }
 
+// Pictures already at their size are kept: which file they come from depends on nothing
+// else, and loading cut them at the skin's own size.
 void CSkin::ShowFolderPictures(SIZE size) {
-    const CSkinPictures::Bands shown = pictures->FileBands(backgroundFile, size, 1);
-    shownBackground = shown.empty() ? background : shown.front();
+    if (!HasSize(shownBackground, size)) {
+        const CSkinPictures::Bands shown = pictures->FileBands(backgroundFile, size, 1);
+        shownBackground = shown.empty() ? background : shown.front();
+    }
     for (SkinButton& button : buttons) {
         if (!button.key || !button.image)
             continue;
         const RECT& r = button.buttonRect;
-        button.states =
-            pictures->FileBands(button.file, {r.right - r.left, r.bottom - r.top}, STATE_COUNT);
+        const SIZE band = {r.right - r.left, r.bottom - r.top};
+        if (button.states.empty() || !HasSize(button.states.front(), band))
+            button.states = pictures->FileBands(button.file, band, STATE_COUNT);
     }
 }
 
