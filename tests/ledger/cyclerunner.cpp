@@ -110,13 +110,14 @@ void AddToSoakTable(const CycleRun& run) {
 std::string SoakTable() {
     std::string table;
     char line[256];
-    std::snprintf(line, sizeof line, "%-44s %6s %8s %8s %5s %12s %12s\n", "cycle", "count",
-                  "created", "released", "net", "memory@10", "memory@end");
+    std::snprintf(line, sizeof line, "%-44s %6s %8s %8s %5s %12s %12s %10s\n", "cycle", "count",
+                  "created", "released", "net", "memory@10", "memory@end", "growth");
     table += line;
     for (const CycleRun& run : Table()) {
-        std::snprintf(line, sizeof line, "%-44s %6d %8u %8u %5ld %12s %12s\n", run.name.c_str(),
-                      run.count, run.made.Created(), run.made.Released(), run.Net(),
-                      Kilobytes(run.memoryAtWarmUp).c_str(), Kilobytes(run.memoryAtEnd).c_str());
+        std::snprintf(line, sizeof line, "%-44s %6d %8u %8u %5ld %12s %12s %6lld KiB\n",
+                      run.name.c_str(), run.count, run.made.Created(), run.made.Released(),
+                      run.Net(), Kilobytes(run.memoryAtWarmUp).c_str(),
+                      Kilobytes(run.memoryAtEnd).c_str(), run.Growth() / 1024);
         table += line;
     }
     return table;

@@ -12,12 +12,15 @@
 
 // Cycles before the private memory is taken as settled: the first ones fill caches.
 constexpr int WARM_UP_CYCLES = 10;
-// Growth of private memory allowed after the warm-up, whatever the count. Clean cycles
-// grow by 8 KiB at most (two pages) in 1,000 cycles, but for Wine's loss on icons below;
-// a leak of the tip's bitmap once per cycle passes it within a few (the deliberate leak
-// test shows it). A 32 x 32 bitmap (4 KiB) a cycle may hide in freed pages for 40
-// cycles, not for 1,000; the ledger sees it at once.
-constexpr SIZE_T MEMORY_TOLERANCE = 32 * 1024;
+// Growth of private memory allowed after the warm-up, whatever the count. Under Wine the
+// figure is the resident memory of the whole process, Wine's own heaps included, and it
+// moves in steps of 64 and 128 KiB as heaps give pages back: the settings cycle swings
+// between levels up to 196 KiB apart, and in 40 cycles the later half may never come
+// back to the lowest. Twice that swing is allowed. The halves lie 20 cycles apart in the
+// suite's 50 and 495 in the soak's 1,000: the tip's bitmap leaked once a cycle passes the
+// tolerance many times over (the deliberate leak test shows it), 20 KiB a cycle passes it
+// in the suite, 1 KiB a cycle in the soak; the ledger sees a leaked handle at once.
+constexpr SIZE_T MEMORY_TOLERANCE = 384 * 1024;
 // Wine keeps about 110 bytes of its own for every icon loaded from a resource, even
 // once it is destroyed (LoadImageA and DestroyIcon 2,000 times in a plain program: 220
 // KB more, none of it in a Windows heap). The plug-in cannot give that back.
@@ -66,6 +69,6 @@ CycleRun RunCycles(CHandleLedger& ledger, const std::string& name, int count,
                    const std::function<void()>& cycle);
 
 // The table of every run so far: cycle, count, created, released, net, private memory
-// at the end of the warm-up and at the end.
+// at the end of the warm-up and at the end, and its growth as the memory check takes it.
 void AddToSoakTable(const CycleRun& run);
 std::string SoakTable();
