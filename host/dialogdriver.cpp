@@ -14,14 +14,16 @@ constexpr DWORD GIVE_UP_MS = 15000;
 CDialogDriver* current = nullptr;
 
 struct Search {
+    bool hiddenToo = false;
     std::vector<HWND> found;
 };
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<Search*>(lParam);
     char className[16] = {};
     GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, DIALOG_CLASS) == 0 && IsWindowVisible(window))
-        reinterpret_cast<Search*>(lParam)->found.push_back(window);
+    if (lstrcmpA(className, DIALOG_CLASS) == 0 && (search->hiddenToo || IsWindowVisible(window)))
+        search->found.push_back(window);
     return TRUE;
 }
 
@@ -49,9 +51,7 @@ void CDialogDriver::Poll() {
     // A closed dialog's handle may come back for a new one.
     seen.erase(std::remove_if(seen.begin(), seen.end(), [](HWND w) { return !IsWindow(w); }),
                seen.end());
-    Search search;
-    EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&search));
-    for (HWND dialog : search.found) {
+    for (HWND dialog : ThreadDialogs(false)) {
         if (GetTickCount() - started > GIVE_UP_MS) {
             EndDialog(dialog, 0);
             continue;
@@ -63,6 +63,13 @@ void CDialogDriver::Poll() {
         answer(dialog);
         answering = false;
     }
+}
+
+std::vector<HWND> ThreadDialogs(bool hiddenToo) {
+    Search search;
+    search.hiddenToo = hiddenToo;
+    EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::string WindowText(HWND window) {

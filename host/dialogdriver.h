@@ -29,6 +29,8 @@ private:
     bool answering = false;
 };
 
+// The dialog boxes of this thread: the visible ones, or all.
+std::vector<HWND> ThreadDialogs(bool hiddenToo);
 // Text of a window or of one of its items.
 std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int id);

@@ -1,21 +1,11 @@
 #include "fuzz/wine/dialogcloser.h"
 
-#include <vector>
-
 namespace {
 
 constexpr UINT TICK_MS = 50;
 constexpr DWORD PATIENCE_MS = 2000;
 
 CDialogCloser* current = nullptr;
-
-BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam) {
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") == 0)
-        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
-    return TRUE;
-}
 
 } // namespace
 
@@ -40,12 +30,10 @@ void CALLBACK CDialogCloser::Tick(HWND, UINT, UINT_PTR, DWORD) {
 
 // Hidden dialogs count too: the driver answers only visible ones.
 void CDialogCloser::EndOverdue() {
-    std::vector<HWND> dialogs;
-    EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
     // A closed dialog's handle may come back for a new one: only open ones are kept.
     std::map<HWND, DWORD> open;
     const DWORD now = GetTickCount();
-    for (HWND dialog : dialogs) {
+    for (HWND dialog : ThreadDialogs(true)) {
         const auto seen = firstSeen.find(dialog);
         const DWORD since = seen == firstSeen.end() ? now : seen->second;
         if (now - since > PATIENCE_MS) {
