@@ -6,11 +6,15 @@
 
 #include <commctrl.h>
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         Module::SetHandle(instance);
         InitCommonControls();
     }
+    // Unloaded while the process goes on: its classes must not outlive its code. At
+    // process exit nothing is left to call them.
+    if (reason == DLL_PROCESS_DETACH && !reserved)
+        Module::UnregisterWindowClasses();
     return TRUE;
 }
 

@@ -13,4 +13,9 @@ void SetHandle(HMODULE module);
 void ObjectCreated();
 void ObjectDestroyed();
 LONG ObjectCount();
+// Registers a window class and remembers it, so that unloading the module takes away
+// classes whose procedures would otherwise point into the unloaded image.
+bool RegisterWindowClass(const WNDCLASSA& windowClass);
+// Unregisters every class remembered; a class that still has windows stays.
+void UnregisterWindowClasses();
 } // namespace Module

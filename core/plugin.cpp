@@ -26,22 +26,53 @@ constexpr DWORD BUTTON_STYLE = 37;
 constexpr int SMALL_ICON_SIZE = 16;
 constexpr int LARGE_ICON_SIZE = 32;
 
-// A field is taken only when the stream holds all of it: a short stream leaves the
-// rest of the record as it was instead of half-overwriting a field.
-template <typename T> void ReadField(IStream* stream, T& field) {
-    T value;
+// A field read whole, or the reason it was not: a read that fails or stops short
+// leaves the stream at an unknown place, so nothing after it can be trusted either.
+template <typename T> HRESULT ReadField(IStream* stream, T& field) {
     ULONG read = 0;
-    if (SUCCEEDED(stream->Read(&value, sizeof value, &read)) && read == sizeof value)
-        field = value;
+    HRESULT hr = stream->Read(&field, sizeof field, &read);
+    if (FAILED(hr))
+        return hr;
+    return read == sizeof field ? S_OK : STG_E_READFAULT;
 }
 
-template <size_t N> void ReadText(IStream* stream, char (&text)[N]) {
-    char value[N];
-    ULONG read = 0;
-    if (FAILED(stream->Read(value, N, &read)) || read != N)
-        return;
-    std::memcpy(text, value, N);
+template <size_t N> HRESULT ReadText(IStream* stream, char (&text)[N]) {
+    HRESULT hr = ReadField(stream, text);
     text[N - 1] = '\0'; // the stream comes from outside: never trust its terminator
+    return hr;
+}
+
+void ClearNames(PluginSettings& settings) {
+    settings.iconLocation[0] = '\0';
+    settings.skinName[0] = '\0';
+}
+
+// The record as the stream holds it, over the one it replaces.
+HRESULT ReadSettings(IStream* stream, PluginSettings& settings) {
+    DWORD version = 0;
+    ULONG read = 0;
+    HRESULT hr = stream->Read(&version, sizeof version, &read);
+    if (FAILED(hr))
+        return hr;
+    // A new button's stream is empty: it reads as version 0, which has no names.
+    if (read == 0) {
+        ClearNames(settings);
+        return S_OK;
+    }
+    if (read != sizeof version)
+        return STG_E_READFAULT;
+    if (FAILED(hr = ReadField(stream, settings.flags)) ||
+        FAILED(hr = ReadField(stream, settings.lastAction)))
+        return hr;
+    if (version < 2) {
+        ClearNames(settings);
+        return S_OK;
+    }
+    if (FAILED(hr = ReadText(stream, settings.iconLocation)) || version < 3)
+        return hr;
+    if (FAILED(hr = ReadText(stream, settings.skinName)))
+        return hr;
+    return ReadField(stream, settings.hotKey);
 }
 
 template <typename T> HRESULT WriteField(IStream* stream, const T& field) {
@@ -100,20 +131,12 @@ void* __thiscall CShutdownPlugin::ScalarDeletingDestructor(UINT flags) {
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::Load(IStream* stream) {
     if (stream) {
-        DWORD version = 0;
-        ReadField(stream, version);
-        ReadField(stream, settings.flags);
-        ReadField(stream, settings.lastAction);
-        if (version < 2) {
-            settings.iconLocation[0] = '\0';
-            settings.skinName[0] = '\0';
-        } else {
-            ReadText(stream, settings.iconLocation);
-            if (version >= 3) {
-                ReadText(stream, settings.skinName);
-                ReadField(stream, settings.hotKey);
-            }
-        }
+        // Nothing half-read is used: a failed field would shift every one after it.
+        PluginSettings loaded = settings;
+        HRESULT hr = ReadSettings(stream, loaded);
+        if (FAILED(hr))
+            return hr;
+        settings = loaded;
     }
     BindHotKey(settings.hotKey);
     return S_OK;

@@ -65,7 +65,9 @@ void CExitWindow::CreateTooltip() {
     tooltip->SetDirection(AboveRight, CRichTooltip::ALL_TOOLS);
     tooltip->SetDelayTime(TTDT_INITIAL, TOOLTIP_INITIAL_DELAY_MS);
     tooltip->SetDelayTime(TTDT_AUTOPOP, TOOLTIP_AUTOPOP_DELAY_MS);
-    tooltip->Renderer().maxTextWidth = TOOLTIP_TEXT_WIDTH;
+    // The text wraps where it does at 96 DPI, as everything else grows with the resolution.
+    tooltip->Renderer().maxTextWidth =
+        MulDiv(TOOLTIP_TEXT_WIDTH, CScreenArea::DpiOf(Window()), SkinFit::BASE_DPI);
     // No shadow.
     tooltip->SetStyles(TipAnchor | TipRounded | ShowInactive, CRichTooltip::ALL_TOOLS);
 }
@@ -116,8 +118,16 @@ void CExitWindow::OnPaint() {
     }
     if (buttonsMade)
         return;
-    buttonsMade = true;
     ShowWhatWasPainted();
+    MakeButtons();
+}
+
+// Keys typed before the first paint (a hot key and Enter at once) need the buttons that
+// a moment later would have taken them.
+void CExitWindow::MakeButtons() {
+    if (buttonsMade)
+        return;
+    buttonsMade = true;
     CreateButtons();
 }
 
@@ -152,6 +162,23 @@ LRESULT CExitWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool&
     }
     if (message == WM_DESTROY)
         accessible.Disconnect();
+    if (message == WM_KEYDOWN || message == WM_KEYUP)
+        return OnKey(message, wParam, lParam, handled);
+    return 0;
+}
+
+LRESULT CExitWindow::OnKey(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    // Only a key typed before the buttons existed reaches the window itself: the space
+    // bar goes on to the button that now has the focus.
+    if (wParam == VK_SPACE) {
+        MakeButtons();
+        HWND focus = GetFocus();
+        if (focus && IsChild(Window(), focus)) {
+            SendMessageA(focus, message, wParam, lParam);
+            handled = true;
+        }
+        return 0;
+    }
     if (message != WM_KEYDOWN)
         return 0;
     for (const ActionRow& action : ACTIONS) {
@@ -175,6 +202,7 @@ LRESULT CExitWindow::AnswerGetObject(WPARAM wParam, LPARAM lParam, bool& handled
 
 // Enter acts on the button that has the focus.
 BOOL CExitWindow::OnOK() {
+    MakeButtons();
     HWND focus = GetFocus();
     const LONG id = focus && IsChild(Window(), focus) ? GetWindowLongA(focus, GWL_ID) : 0;
     actions = 0;

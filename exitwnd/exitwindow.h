@@ -39,7 +39,9 @@ private:
     LRESULT AnswerGetObject(WPARAM wParam, LPARAM lParam, bool& handled);
     void CreateTooltip();
     void SizeAndCentre();
+    void MakeButtons();
     void CreateButtons();
+    LRESULT OnKey(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
     std::unique_ptr<CRichTooltip> tooltip;
     HMODULE resourceModule;

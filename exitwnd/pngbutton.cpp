@@ -30,7 +30,7 @@ void CPngButton::RegisterClassOnce() {
     windowClass.hCursor = LoadCursorA(nullptr, IDC_HAND);
     windowClass.lpszClassName = PNGBUTTON_CLASS_NAME;
     windowClass.lpfnWndProc = WindowProc;
-    RegisterClassA(&windowClass);
+    Module::RegisterWindowClass(windowClass);
 }
 
 CPngButton::CPngButton() {

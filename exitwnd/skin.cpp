@@ -3,6 +3,7 @@
 #include "core/actiontable.h"
 #include "core/fixedtext.h"
 #include "core/module.h"
+#include "exitwnd/skinfilename.h"
 #include "exitwnd/skinpoint.h"
 
 #include <shlwapi.h>
@@ -68,7 +69,7 @@ void CSkin::Load(const char* skinName) {
     char file[MAX_PATH];
     char path[MAX_PATH];
     ReadValue(description, DESCRIPTION_SECTION_IMAGES, "BackGround", file);
-    if (file[0] && JoinPath({folder, file}, path))
+    if (!LeavesSkinFolder(file) && JoinPath({folder, file}, path))
         background = pictures->File(path);
     if (!background) {
         Clear();
@@ -85,7 +86,7 @@ void CSkin::LoadButton(const char* description, const char* folder, const char* 
     char file[MAX_PATH];
     char path[MAX_PATH];
     ReadValue(description, DESCRIPTION_SECTION_IMAGES, name, file);
-    if (!file[0] || !JoinPath({folder, file}, path))
+    if (LeavesSkinFolder(file) || !JoinPath({folder, file}, path))
         return;
     CSkinPictures::Picture image = pictures->File(path);
     if (!image)

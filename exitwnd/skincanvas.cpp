@@ -24,45 +24,56 @@ void Copy(HDC target, const RECT& rect, HDC source) {
 
 } // namespace
 
-bool CSkinCanvas::Compose(CSkin& skin, SIZE size, DWORD captionActions) {
-    picture.reset();
+bool CSkinCanvas::Compose(const CSkin& skin, SIZE size, DWORD captionActions) {
     states.clear();
     focused = 0;
     auto made = std::make_shared<Picture>();
     made->size = size;
     made->contrast = HighContrast::Now();
+    made->skin = std::make_shared<CSkin>(skin);
+    made->captionActions = captionActions;
+    for (LONG key : CSkin::BUTTON_ORDER) {
+        RECT rect;
+        if (skin.GetButtonRect(key, rect))
+            made->buttons.emplace_back(key, rect);
+    }
+    const bool composed = MakeBands(*made);
+    picture = std::move(made);
+    states.assign(picture->buttons.size(), CSkin::STATE_NORMAL);
+    return composed;
+}
+
+// Each band is the window with every button in one state, and the normal one with the
+// captions too. Bands are all made or none is kept.
+bool CSkinCanvas::MakeBands(Picture& made) {
+    const SIZE size = made.size;
     const RECT whole = {0, 0, size.cx, size.cy};
     // The skin alone: what every button has beneath it.
     DibSection beneath(nullptr, size.cx, -size.cy, 32);
     if (!beneath)
         return false;
-    skin.DrawBackground(beneath.Dc(), whole);
-    for (auto& band : made->bands) {
+    made.skin->DrawBackground(beneath.Dc(), whole);
+    std::array<std::unique_ptr<DibSection>, STATES> bands;
+    for (auto& band : bands) {
         band = std::make_unique<DibSection>(nullptr, size.cx, -size.cy, 32);
         if (!*band)
             return false;
         Copy(band->Dc(), whole, beneath.Dc());
     }
-    // The window shows its captions with its buttons in their normal state.
     for (LONG key : CAPTION_ORDER) {
-        if (captionActions & key)
-            skin.DrawCaption(made->bands[0]->Dc(), key);
+        if (made.captionActions & key)
+            made.skin->DrawCaption(bands[0]->Dc(), key);
     }
     // Each button is drawn over the skin alone, as its own window shows it.
-    for (LONG key : CSkin::BUTTON_ORDER) {
-        RECT rect;
-        if (!skin.GetButtonRect(key, rect))
-            continue;
-        made->buttons.emplace_back(key, rect);
+    for (const auto& [key, rect] : made.buttons) {
         for (int state = 0; state < STATES; ++state) {
-            HDC band = made->bands[state]->Dc();
+            HDC band = bands[state]->Dc();
             Copy(band, rect, beneath.Dc());
-            skin.DrawButton(band, key, state, rect.left, rect.top);
+            made.skin->DrawButton(band, key, state, rect.left, rect.top);
         }
     }
     GdiFlush();
-    picture = std::move(made);
-    states.assign(picture->buttons.size(), CSkin::STATE_NORMAL);
+    made.bands = std::move(bands);
     return true;
 }
 
@@ -82,11 +93,15 @@ void CSkinCanvas::SetFocused(LONG key, bool isFocused) {
 void CSkinCanvas::PaintWindow(HDC dc) const {
     if (!picture)
         return;
-    const SIZE& size = picture->size;
-    BitBlt(dc, 0, 0, size.cx, size.cy, picture->bands[0]->Dc(), 0, 0, SRCCOPY);
-    for (size_t i = 0; i < states.size(); ++i) {
-        if (states[i] != CSkin::STATE_NORMAL)
-            Copy(dc, picture->buttons[i].second, picture->bands[states[i]]->Dc());
+    if (!IsComposed()) {
+        DrawWindow(dc);
+    } else {
+        const SIZE& size = picture->size;
+        BitBlt(dc, 0, 0, size.cx, size.cy, picture->bands[0]->Dc(), 0, 0, SRCCOPY);
+        for (size_t i = 0; i < states.size(); ++i) {
+            if (states[i] != CSkin::STATE_NORMAL)
+                Copy(dc, picture->buttons[i].second, picture->bands[states[i]]->Dc());
+        }
     }
     const int index = IndexOf(focused);
     if (index >= 0)
@@ -98,9 +113,37 @@ void CSkinCanvas::PaintButton(HDC dc, LONG key, int state) const {
     if (index < 0 || state < 0 || state >= STATES)
         return;
     const RECT& r = picture->buttons[index].second;
-    BitBlt(dc, 0, 0, WidthOf(r), HeightOf(r), picture->bands[state]->Dc(), r.left, r.top, SRCCOPY);
+    if (IsComposed())
+        BitBlt(dc, 0, 0, WidthOf(r), HeightOf(r), picture->bands[state]->Dc(), r.left, r.top,
+               SRCCOPY);
+    else
+        DrawButton(dc, index, state);
     if (key == focused)
         picture->contrast.MarkFocus(dc, {0, 0, WidthOf(r), HeightOf(r)});
+}
+
+// Without bands: what they would hold, drawn where it is shown.
+void CSkinCanvas::DrawWindow(HDC dc) const {
+    CSkin& skin = *picture->skin;
+    skin.DrawBackground(dc, {0, 0, picture->size.cx, picture->size.cy});
+    for (LONG key : CAPTION_ORDER) {
+        if (picture->captionActions & key)
+            skin.DrawCaption(dc, key);
+    }
+    for (size_t i = 0; i < picture->buttons.size(); ++i) {
+        const RECT& r = picture->buttons[i].second;
+        skin.DrawButton(dc, picture->buttons[i].first, states[i], r.left, r.top);
+    }
+}
+
+void CSkinCanvas::DrawButton(HDC dc, int index, int state) const {
+    const auto& [key, r] = picture->buttons[index];
+    // The skin beneath the button, as the window's own origin places it.
+    POINT origin = {};
+    SetViewportOrgEx(dc, -r.left, -r.top, &origin);
+    picture->skin->DrawBackground(dc, {0, 0, picture->size.cx, picture->size.cy});
+    SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
+    picture->skin->DrawButton(dc, key, state, 0, 0);
 }
 
 int CSkinCanvas::IndexOf(LONG key) const {

@@ -21,9 +21,10 @@ public:
     static constexpr int STATES = 3;
 
     // The skin laid out for a window of this size, with the captions of the enabled
-    // actions; false when the bitmaps cannot be made.
-    bool Compose(CSkin& skin, SIZE size, DWORD captionActions);
-    bool IsComposed() const { return picture != nullptr; }
+    // actions; false when the bitmaps cannot be made, and the canvas then paints straight
+    // from the skin, slower but the same.
+    bool Compose(const CSkin& skin, SIZE size, DWORD captionActions);
+    bool IsComposed() const { return picture && picture->bands[0]; }
 
     // The state a button is shown in when the window paints.
     void SetState(LONG key, int state);
@@ -39,10 +40,15 @@ public:
 private:
     struct Picture {
         SIZE size = {};
-        std::array<std::unique_ptr<DibSection>, STATES> bands;
+        std::array<std::unique_ptr<DibSection>, STATES> bands; // none when they could not be made
         std::vector<std::pair<LONG, RECT>> buttons;
-        HighContrast contrast; // as the captions were drawn
+        HighContrast contrast;       // as the captions were drawn
+        std::shared_ptr<CSkin> skin; // to draw from when there are no bands
+        DWORD captionActions = 0;
     };
+    static bool MakeBands(Picture& made);
+    void DrawWindow(HDC dc) const;
+    void DrawButton(HDC dc, int index, int state) const;
     int IndexOf(LONG key) const;
 
     std::shared_ptr<const Picture> picture;

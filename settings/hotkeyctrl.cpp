@@ -1,5 +1,6 @@
 #include "settings/hotkeyctrl.h"
 
+#include "core/module.h"
 #include "core/owners.h"
 
 #include <algorithm>
@@ -326,5 +327,5 @@ void RegisterHotKeyClass(HMODULE module) {
     windowClass.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = HOTKEY_CLASS_NAME;
-    RegisterClassA(&windowClass);
+    Module::RegisterWindowClass(windowClass);
 }

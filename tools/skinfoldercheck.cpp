@@ -4,6 +4,7 @@
 #include "core/owners.h"
 #include "exitwnd/picturevariant.h"
 #include "exitwnd/skin.h"
+#include "exitwnd/skinfilename.h"
 #include "exitwnd/skinpoint.h"
 #include "host/windowcapture.h"
 #include "tools/lookalike.h"
@@ -74,26 +75,6 @@ bool IsKnownSection(const std::string& name) {
     return CProfileFile::SameName(name, SECTION_GENERAL) ||
            CProfileFile::SameName(name, SECTION_IMAGES) ||
            CProfileFile::SameName(name, SECTION_POINTS);
-}
-
-// Pictures are read from the skin folder joined with the value: a value that is a
-// whole path, or climbs out with "..", reaches files that do not travel with the skin.
-bool LeavesFolder(const std::string& value) {
-    if (value.empty() || value[0] == '\\' || value[0] == '/' ||
-        value.find(':') != std::string::npos)
-        return true;
-    size_t start = 0;
-    while (start <= value.size()) {
-        const size_t end = value.find_first_of("\\/", start);
-        const std::string part =
-            value.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (part == "..")
-            return true;
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return false;
 }
 
 std::string Size(LONG width, LONG height) {
@@ -223,7 +204,7 @@ bool CSkinFolderCheck::LoadPicture(const ProfileEntry& entry, CRasterImage& imag
                               " characters the plug-in reads; " + failing);
         return false;
     }
-    if (LeavesFolder(value)) {
+    if (LeavesSkinFolder(value.c_str())) {
         Error(entry.line, value + " leaves the skin folder: pictures must lie in the folder or "
                                   "below it, so that they travel with the skin");
         return false;
@@ -277,7 +258,7 @@ void CSkinFolderCheck::CheckLoneVariants() {
     if (const ProfileSection* images = file.FindSection(SECTION_IMAGES)) {
         for (const ProfileEntry& entry : images->entries) {
             const std::string inside = FolderOf(entry.value);
-            if (!LeavesFolder(entry.value) &&
+            if (!LeavesSkinFolder(entry.value.c_str()) &&
                 std::none_of(folders.begin(), folders.end(),
                              [&](const std::string& known) { return SamePath(known, inside); }))
                 folders.push_back(inside);

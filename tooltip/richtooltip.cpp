@@ -1,5 +1,6 @@
 #include "tooltip/richtooltip.h"
 
+#include "core/module.h"
 #include "tooltip/tippainter.h"
 
 #include <windowsx.h>
@@ -61,7 +62,7 @@ void CRichTooltip::RegisterWindowClass() const {
     windowClass.hInstance = moduleInstance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = CLASS_NAME;
-    RegisterClassA(&windowClass);
+    Module::RegisterWindowClass(windowClass);
 }
 
 void CRichTooltip::CreateWhenNeeded(HWND parent, BOOL balloon) {

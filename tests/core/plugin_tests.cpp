@@ -1,5 +1,6 @@
 #include "host/importpatch.h"
 #include "host/settingsrecord.h"
+#include "tests/host/failingstream.h"
 #include "tests/host/canvas.h"
 #include "tests/host/pluginfixture.h"
 #include "tests/host/scratchfolder.h"
@@ -169,17 +170,38 @@ TEST_F(PluginTest, EmptyOrShortStreamsKeepWhatTheyDoNotReach) {
 
     // Cut inside the flags: nothing but the version arrives.
     std::vector<BYTE> cut = SettingsRecord{4, 0x55, 0x66, "x", "y", 1}.Bytes();
-    LoadBytes(std::vector<BYTE>(cut.begin(), cut.begin() + 6));
+    StreamPtr shortStream = StreamWith(std::vector<BYTE>(cut.begin(), cut.begin() + 6));
+    EXPECT_EQ(plugin->Load(shortStream.Get()), STG_E_READFAULT);
     EXPECT_EQ(WordAt(Saved(), 4), 191u);
 
-    // Cut inside the skin name: the icon location arrives, the skin name does not.
+    // Cut inside the skin name: nothing of a half-read record is taken.
     LoadBytes(SettingsRecord{4, 1, 1, "keep.ico,0", "Keep\\quiescorskin.ini", 0}.Bytes());
     cut = SettingsRecord{4, 2, 2, "new.ico,1", "Lost\\quiescorskin.ini", 0x77}.Bytes();
-    LoadBytes(std::vector<BYTE>(cut.begin(), cut.begin() + 300));
+    shortStream = StreamWith(std::vector<BYTE>(cut.begin(), cut.begin() + 300));
+    EXPECT_EQ(plugin->Load(shortStream.Get()), STG_E_READFAULT);
     saved = Saved();
-    EXPECT_EQ(TextAt(saved, 12), "new.ico,1");
+    EXPECT_EQ(TextAt(saved, 12), "keep.ico,0");
     EXPECT_EQ(TextAt(saved, 272), "Keep\\quiescorskin.ini");
     EXPECT_EQ(saved[532] | saved[533] << 8, 0);
+}
+
+// A read that fails without moving would shift every later field: version 4 would
+// become the flags, which is Restart alone, done at once at the next press.
+TEST_F(PluginTest, AFailedReadKeepsTheWholeRecordItHadAndIsReported) {
+    const std::vector<BYTE> kept =
+        SettingsRecord{4, 0x3F, 8, "kept.ico,0", "Kept\\quiescorskin.ini", 0x41}.Bytes();
+    const std::vector<BYTE> other =
+        SettingsRecord{4, 0x11, 1, "new.ico,1", "New\\quiescorskin.ini", 0x77}.Bytes();
+    for (int failing = 1; failing <= 6; ++failing) {
+        LoadBytes(kept);
+        StreamPtr stream = StreamFailingRead(other, failing);
+        ASSERT_NE(stream.Get(), nullptr);
+        EXPECT_EQ(plugin->Load(stream.Get()), STG_E_READFAULT) << "read " << failing;
+        EXPECT_EQ(Saved(), kept) << "read " << failing;
+    }
+    // The same stream read whole is taken.
+    LoadBytes(other);
+    EXPECT_EQ(Saved(), other);
 }
 
 TEST_F(PluginTest, UnterminatedTextsFromTheStreamAreCutToTheirBuffers) {

@@ -168,6 +168,57 @@ TEST_F(ExitWindowTest, LettersChooseActionsEvenWithoutTheirButtons) {
     EXPECT_EQ(Performed(), "ExitWindowsEx(2,0)");
 }
 
+// Keys typed before the window first paints, as right after a hot key: they arrive while
+// the window is being shown, before any of its buttons exists.
+class TypedAhead {
+public:
+    explicit TypedAhead(std::vector<WPARAM> keys) : hook(nullptr) {
+        pending = std::move(keys);
+        hook = SetWindowsHookExA(WH_CBT, Activated, nullptr, GetCurrentThreadId());
+    }
+    ~TypedAhead() {
+        if (hook)
+            UnhookWindowsHookEx(hook);
+    }
+    TypedAhead(const TypedAhead&) = delete;
+    TypedAhead& operator=(const TypedAhead&) = delete;
+
+private:
+    static LRESULT CALLBACK Activated(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_ACTIVATE) {
+            HWND window = reinterpret_cast<HWND>(wParam);
+            for (WPARAM key : pending) {
+                PostMessageA(window, WM_KEYDOWN, key, 1);
+                PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+            }
+            pending.clear();
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline std::vector<WPARAM> pending;
+    HHOOK hook;
+};
+
+TEST_F(ExitWindowTest, KeysTypedBeforeTheFirstPaintActAsTheyWouldAMomentLater) {
+    const struct {
+        WPARAM key;
+        const char* performed;
+    } cases[] = {
+        {VK_RETURN, "ExitWindowsEx(0,0)"}, // log off has the focus first
+        {VK_SPACE, "ExitWindowsEx(0,0)"},
+        {'R', "ExitWindowsEx(2,0)"},
+        {VK_ESCAPE, "0 calls"},
+    };
+    for (const auto& typed : cases) {
+        recorder.calls.clear();
+        Use(1 + 2 + 32);
+        TypedAhead keys({typed.key});
+        CDialogDriver driver([](HWND window) { PressKey(window, VK_ESCAPE); });
+        plugin->Execute();
+        EXPECT_EQ(Performed(), typed.performed) << "key " << typed.key;
+    }
+}
+
 TEST_F(ExitWindowTest, CancelEscapeAndEnterOnCancelDoNothing) {
     const std::function<void(HWND)> answers[] = {
         [](HWND window) { ClickOn(ButtonWithId(window, 64)); },
@@ -636,6 +687,15 @@ std::string FileContents(const std::string& path) {
     return contents.str();
 }
 
+// A press whose tooltip window is made in the language module.
+void HoverTheLanguagesTip(IHostPlugin* plugin) {
+    CDialogDriver driver([](HWND window) {
+        HoverFirstButton(window);
+        PressKey(window, VK_ESCAPE);
+    });
+    plugin->Execute();
+}
+
 // A copy of the plug-in beside a skin folder of its own, a copy of Glass, pressed as a
 // host presses it: the decoded pictures and the window's picture are kept between presses
 // and made again when what they show changes.
@@ -652,9 +712,11 @@ TEST(ExitWindowPictures, ASecondPressReadsNoPictureUntilWhatItShowsChanges) {
     }
     HMODULE language = LoadLibraryA("lang_1_2_0_0.dll");
     ASSERT_NE(language, nullptr);
+    HMODULE unloaded = nullptr;
     {
         PluginLibrary library(dll);
         ASSERT_TRUE(library.IsLoaded());
+        unloaded = library.Module();
         CPowerRecorder recorder;
         ASSERT_TRUE(recorder.Install(library.Module()));
         PictureReads reads;
@@ -705,8 +767,14 @@ TEST(ExitWindowPictures, ASecondPressReadsNoPictureUntilWhatItShowsChanges) {
         plugin->SetResourceModule(0, language);
         press();
         EXPECT_LT(ink, captioned) << "the language module has no captions";
+        HoverTheLanguagesTip(plugin);
         plugin->Release();
     }
+    // Classes whose procedures were in the unloaded image are gone with it.
+    WNDCLASSA found;
+    EXPECT_FALSE(GetClassInfoA(unloaded, "ZRK_PNGBUTTON", &found));
+    EXPECT_FALSE(GetClassInfoA(unloaded, "ZRKHOTKEY_CLASS", &found));
+    EXPECT_FALSE(GetClassInfoA(language, "RichTooltip", &found));
     FreeLibrary(language);
 }
 

@@ -77,9 +77,14 @@ TEST(SkinLoad, FallsBackToTheBuiltInSkin) {
     noBackground.Write("t.png", SolidPng(8, 24, RGB(1, 2, 3)));
     TestSkinFolder missingPicture("MissingPicture");
     missingPicture.WriteText("quiescorskin.ini", "[images]\nBackGround=absent.png\n");
+    // A picture that exists, but outside the skin's folder, counts as missing.
+    TestSkinFolder outside("Outside");
+    outside.Write("bg.png", SolidPng(30, 20, RGB(5, 5, 5)));
+    TestSkinFolder climbing("Climbing");
+    climbing.WriteText("quiescorskin.ini", "[images]\nBackGround=..\\Outside\\bg.png\n");
 
     for (const char* name : {"", "Nowhere\\quiescorskin.ini", "NoBackground\\quiescorskin.ini",
-                             "MissingPicture\\quiescorskin.ini"}) {
+                             "MissingPicture\\quiescorskin.ini", "Climbing\\quiescorskin.ini"}) {
         CSkin skin;
         skin.Load("");
         skin.Load(name);
@@ -133,12 +138,13 @@ TEST(SkinLoad, ButtonsTakeTheFixedOrderAndTheirPoints) {
 
 TEST(SkinLoad, BackgroundAloneGivesASkinWithoutButtons) {
     TestSkinFolder folder("Bare");
-    folder.WriteText("quiescorskin.ini", "[images]\nBackGround=bg.png\n");
+    folder.WriteText("quiescorskin.ini", "[images]\nBackGround=bg.png\nCancel=..\\Bare\\bg.png\n"
+                                         "TurnOff=/bg.png\nRestart=C:bg.png\n");
     folder.Write("bg.png", SolidPng(30, 20, RGB(5, 5, 5)));
     CSkin skin;
     skin.Load(folder.SkinName().c_str());
     EXPECT_FALSE(skin.IsDefault());
-    EXPECT_TRUE(Keys(skin).empty()) << "not even Cancel";
+    EXPECT_TRUE(Keys(skin).empty()) << "not even Cancel, whose picture climbs out and back";
 }
 
 TEST(SkinLoad, PicturesThatAreNotPngLoadByTheirContentsAndBrokenOnesAreLeftOut) {
