@@ -78,6 +78,13 @@ struct FindHandleTraits {
 };
 using FindHandle = UniqueHandle<FindHandleTraits>;
 
+struct ChangeNotificationTraits {
+    using Handle = HANDLE;
+    static Handle Empty() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE notification) { FindCloseChangeNotification(notification); }
+};
+using ChangeNotification = UniqueHandle<ChangeNotificationTraits>;
+
 // A function of a loaded library by its name, as the given pointer type; null when the
 // library or the function is not there.
 template <typename Function> Function LibraryFunction(HMODULE module, const char* name) {

@@ -235,6 +235,8 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::SetCaption(LPCSTR text) {
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::SetResourceModule(DWORD, HMODULE module) {
     resourceModule = module && IsAcceptedLanguageModule(module) ? module : Module::Handle();
+    // Another module loaded where the last one was has the same handle and other texts.
+    skinCache.ForgetText();
     RegisterHotKeyClass(resourceModule);
     return S_OK;
 }

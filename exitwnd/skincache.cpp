@@ -16,6 +16,11 @@ CSkinCache::Key CSkinCache::KeyOf(const char* skinName, HMODULE resourceModule) 
     return made;
 }
 
+void CSkinCache::ForgetText() {
+    window.reset();
+    preview.reset();
+}
+
 const CSkin& CSkinCache::Skin(const char* skinName, HMODULE resourceModule) {
     Key now = KeyOf(skinName, resourceModule);
     if (!skin || !(now == key) || !skin->FilesUnchanged()) {
@@ -43,8 +48,9 @@ const CRasterImage& CSkinCache::Preview(const char* skinName, HMODULE resourceMo
     const CSkin& loaded = Skin(skinName, resourceModule);
     const LOGFONTA font = CSkin::CaptionFont();
     const HighContrast contrast = HighContrast::Now();
-    if (preview && previewArea.cx == area.cx && previewArea.cy == area.cy && previewDpi == dpi &&
-        SameFont(previewFont, font) && previewContrast == contrast)
+    // A preview that could not be made is not kept: the next dialog tries again.
+    if (preview && preview->IsValid() && previewArea.cx == area.cx && previewArea.cy == area.cy &&
+        previewDpi == dpi && SameFont(previewFont, font) && previewContrast == contrast)
         return *preview;
     preview = std::make_unique<CRasterImage>();
     CSkin copy = loaded;
@@ -63,8 +69,10 @@ const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE reso
     const DWORD shown = actions & ALL_ACTIONS;
     const LOGFONTA font = CSkin::CaptionFont();
     const HighContrast contrast = HighContrast::Now();
-    if (window && windowActions == shown && windowFit == fit && SameFont(windowFont, font) &&
-        windowContrast == contrast)
+    // A picture that could not be composed is not kept: the window that got it draws
+    // straight from the skin, and the next press tries again.
+    if (window && window->canvas.IsComposed() && windowActions == shown && windowFit == fit &&
+        SameFont(windowFont, font) && windowContrast == contrast)
         return *window;
     window = std::make_unique<Window>();
     window->skin = loaded;

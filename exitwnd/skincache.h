@@ -24,6 +24,9 @@ public:
         CSkinCanvas canvas;
     };
 
+    // What was laid out with texts of the resource module: a module at the address of
+    // another may hold other texts.
+    void ForgetText();
     // The skin by that name as it is now.
     const CSkin& Skin(const char* skinName, HMODULE resourceModule);
     const Window& LaidOut(const char* skinName, HMODULE resourceModule, DWORD actions,

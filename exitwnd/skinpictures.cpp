@@ -65,6 +65,14 @@ CSkinPictures::Picture CSkinPictures::Resource(int id) {
 }
 
 void CSkinPictures::Watch(const std::string& path) {
+    const size_t slash = path.find_last_of('\\');
+    if (!folderChanges && slash != std::string::npos) {
+        const std::string folder = path.substr(0, slash);
+        folderChanges.Reset(FindFirstChangeNotificationA(folder.c_str(), TRUE,
+                                                         FILE_NOTIFY_CHANGE_FILE_NAME |
+                                                             FILE_NOTIFY_CHANGE_SIZE |
+                                                             FILE_NOTIFY_CHANGE_LAST_WRITE));
+    }
     const bool known = std::any_of(files.begin(), files.end(),
                                    [&](const FilePicture& file) { return file.path == path; });
     if (!known)
@@ -77,6 +85,8 @@ const CRasterImage& CSkinPictures::ImageOf(const Picture& picture) {
 }
 
 bool CSkinPictures::Unchanged() const {
+    if (folderChanges && WaitForSingleObject(folderChanges.Get(), 0) == WAIT_OBJECT_0)
+        return false;
     return std::all_of(files.begin(), files.end(),
                        [](const FilePicture& file) { return Stamp::Of(file.path) == file.stamp; });
 }

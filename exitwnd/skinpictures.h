@@ -3,6 +3,7 @@
 // plug-in object keeps one between presses, so that a second press decodes nothing.
 #pragma once
 
+#include "core/owners.h"
 #include "image/rasterimage.h"
 
 #include <windows.h>
@@ -19,9 +20,12 @@ public:
     Picture File(const std::string& path);
     // A PNG picture built into the plug-in's own module; null when it does not decode.
     Picture Resource(int id);
-    // A file the skin was read from besides its pictures (its description).
+    // A file the skin was read from besides its pictures (its description). The first
+    // one names the folder whose changes are watched from then on.
     void Watch(const std::string& path);
-    // False once a file that was read, or looked for and not found, is not what it was.
+    // False once a file that was read, or looked for and not found, is not what it was,
+    // or anything was written in the folder: a picture copied over another with its size
+    // and time kept changes no stamp.
     bool Unchanged() const;
     // The picture, or an empty image (which measures 0 and draws nothing) for none.
     static const CRasterImage& ImageOf(const Picture& picture);
@@ -57,4 +61,5 @@ private:
 
     std::vector<FilePicture> files;
     std::vector<ResourcePicture> resources;
+    ChangeNotification folderChanges; // none where the system cannot watch the folder
 };

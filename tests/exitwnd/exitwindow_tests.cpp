@@ -10,6 +10,7 @@
 #include "tests/host/pluginfixture.h"
 #include "tests/host/scratchfolder.h"
 #include "tests/host/screenresolution.h"
+#include "tests/exitwnd/skintestsupport.h"
 
 #include <ole2.h>
 #include <oleacc.h>
@@ -687,6 +688,20 @@ std::string FileContents(const std::string& path) {
     return contents.str();
 }
 
+FILETIME LastWriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+void SetLastWriteTime(const std::string& path, const FILETIME& time) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
+    CloseHandle(file);
+}
+
 // A press whose tooltip window is made in the language module.
 void HoverTheLanguagesTip(IHostPlugin* plugin) {
     CDialogDriver driver([](HWND window) {
@@ -755,6 +770,17 @@ TEST(ExitWindowPictures, ASecondPressReadsNoPictureUntilWhatItShowsChanges) {
         ASSERT_FALSE(
             scratch.Write("skins\\Mine\\restart.png", FileContents(glass + "turnoff.png")).empty());
         EXPECT_GT(press(), 0) << "a picture of the folder was replaced";
+        // Replaced again by one of the same size, its time put back as a backup puts it.
+        const Bytes first = SolidPng(40, 120, RGB(10, 20, 30));
+        const Bytes second = SolidPng(40, 120, RGB(30, 20, 10));
+        ASSERT_EQ(first.size(), second.size());
+        const std::string restart =
+            scratch.Write("skins\\Mine\\restart.png", std::string(first.begin(), first.end()));
+        EXPECT_GT(press(), 0);
+        const FILETIME written = LastWriteTime(restart);
+        scratch.Write("skins\\Mine\\restart.png", std::string(second.begin(), second.end()));
+        SetLastWriteTime(restart, written);
+        EXPECT_GT(press(), 0) << "a picture of the same size and time";
 
         use(191, "");
         EXPECT_GT(press(), 0);
@@ -776,6 +802,30 @@ TEST(ExitWindowPictures, ASecondPressReadsNoPictureUntilWhatItShowsChanges) {
     EXPECT_FALSE(GetClassInfoA(unloaded, "ZRKHOTKEY_CLASS", &found));
     EXPECT_FALSE(GetClassInfoA(language, "RichTooltip", &found));
     FreeLibrary(language);
+}
+
+// A host that lets one language go and loads another gets the same handle back when
+// both were built for one address: the window shows the new module's captions.
+TEST_F(ExitWindowTest, ALanguageLoadedWhereAnotherWasShowsItsOwnCaptions) {
+    Use(191);
+    auto captionInk = [&](HMODULE language) {
+        plugin->SetResourceModule(0, language);
+        int ink = -1;
+        Press([&](HWND window) {
+            ink = CaptionInk(window);
+            PressKey(window, VK_ESCAPE);
+        });
+        return ink;
+    };
+    HMODULE german = LoadLibraryA("lang_de_shared_base.dll");
+    ASSERT_NE(german, nullptr);
+    const int germanInk = captionInk(german);
+    FreeLibrary(german);
+    HMODULE captionless = LoadLibraryA("lang_1_2_0_0.dll");
+    ASSERT_EQ(captionless, german) << "built for the same address";
+    EXPECT_LT(captionInk(captionless), germanInk / 2) << "that module has no captions";
+    plugin->SetResourceModule(0, nullptr);
+    FreeLibrary(captionless);
 }
 
 // Like every other tip's title, turn off's names its action and its key.
