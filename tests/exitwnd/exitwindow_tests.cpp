@@ -804,6 +804,48 @@ TEST(ExitWindowPictures, ASecondPressReadsNoPictureUntilWhatItShowsChanges) {
     FreeLibrary(language);
 }
 
+// The first DIB section of a press, the one its picture is composed on, cannot be had.
+struct FirstDibFails {
+    static HBITMAP WINAPI Create(HDC dc, const BITMAPINFO* info, UINT usage, void** bits,
+                                 HANDLE section, DWORD offset) {
+        if (calls++ == 0)
+            return nullptr;
+        return real(dc, info, usage, bits, section, offset);
+    }
+    static inline int calls = 0;
+    static inline decltype(&CreateDIBSection) real = nullptr;
+};
+
+// Memory or the GDI quota may run out during one press: that press still shows the
+// whole window, and the next one composes its picture again.
+TEST_F(ExitWindowTest, AWindowWhosePictureCannotBeComposedIsDrawnAndNotKept) {
+    for (const char* skin : {"", "Glass\\quiescorskin.ini"}) {
+        Use(191, skin);
+        auto shown = [&] {
+            std::unique_ptr<CCanvas> pixels;
+            Press([&](HWND window) {
+                pixels = ClientPixels(window);
+                PressKey(window, VK_ESCAPE);
+            });
+            return pixels;
+        };
+        std::unique_ptr<CCanvas> drawn;
+        {
+            CImportPatch failing;
+            ASSERT_TRUE(failing.Install(library->Module(), "gdi32.dll", "CreateDIBSection",
+                                        reinterpret_cast<void*>(FirstDibFails::Create)));
+            FirstDibFails::real = reinterpret_cast<decltype(&CreateDIBSection)>(failing.Original());
+            FirstDibFails::calls = 0;
+            drawn = shown();
+        }
+        const std::unique_ptr<CCanvas> composed = shown();
+        ASSERT_TRUE(drawn && composed);
+        EXPECT_EQ(drawn->Differing(*composed), 0) << skin;
+        EXPECT_LT(composed->Count(RGB(0, 0, 0)), composed->Width() * composed->Height() / 4)
+            << skin;
+    }
+}
+
 // A host that lets one language go and loads another gets the same handle back when
 // both were built for one address: the window shows the new module's captions.
 TEST_F(ExitWindowTest, ALanguageLoadedWhereAnotherWasShowsItsOwnCaptions) {

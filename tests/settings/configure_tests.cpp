@@ -1,5 +1,6 @@
 // The settings dialog as the host opens it: Configure and ConfigureAndSave of the built
 // plug-in, with the sample skins beside it.
+#include "core/modaldialog.h"
 #include "host/dialogdriver.h"
 #include "host/importpatch.h"
 #include "host/settingsrecord.h"
@@ -182,6 +183,31 @@ TEST_F(ConfigureTest, CancelEscapeAndTheCloseBoxChangeNothing) {
         EXPECT_EQ(Calls(), "");
         EXPECT_EQ(Saved(), before);
     }
+}
+
+HBITMAP WINAPI NoCompatibleBitmap(HDC, int, int) {
+    return nullptr;
+}
+
+// Memory or the GDI quota may run out once: that preview is not kept for the object's life.
+TEST_F(ConfigureTest, APreviewThatCouldNotBeMadeIsMadeAgainNextTime) {
+    auto previewShown = [&] {
+        RECT drawn = {};
+        Configure([&](HWND dialog) {
+            const RECT area = DialogItemRect(dialog, IDC_PREVIEW);
+            const COLORREF face = GetSysColor(COLOR_BTNFACE) & 0xFFFFFF;
+            drawn = CaptureClient(dialog)->Extent([&](COLORREF c) { return c != face; }, area);
+            ClickButton(dialog, IDCANCEL);
+        });
+        return !IsRectEmpty(&drawn);
+    };
+    {
+        CImportPatch failing;
+        ASSERT_TRUE(failing.Install(library->Module(), "gdi32.dll", "CreateCompatibleBitmap",
+                                    reinterpret_cast<void*>(NoCompatibleBitmap)));
+        EXPECT_FALSE(previewShown());
+    }
+    EXPECT_TRUE(previewShown());
 }
 
 TEST_F(ConfigureTest, ConfigureAndSaveWritesTheStreamWithoutTheSite) {
