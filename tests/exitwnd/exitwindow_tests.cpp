@@ -640,6 +640,39 @@ TEST_F(ExitWindowTest, AtScreenDpiButtonsAreHitWhereTheyAreDrawnAndTipsShowBesid
     EXPECT_LE(std::abs(tip.bottom - turnOff.top), turnOff.bottom - turnOff.top) << dpi;
 }
 
+// The turn-off tip wraps into the same lines at every resolution: the program measures it
+// at 96 DPI and hands the size to children started at higher ones, which measure theirs.
+TEST_F(ExitWindowTest, TheTipWrapsAsAt96DpiWhenStartedAtHigherResolutions) {
+    constexpr char AT_96[] = "QUIESCOR_TIP_AT_96";
+    Use(191);
+    SIZE tip = {};
+    Press([&](HWND window) {
+        RECT rect = {};
+        if (HoverUntilTheTipShows(ButtonWithId(window, 2)))
+            GetWindowRect(TooltipWindows().front(), &rect);
+        tip = {rect.right - rect.left, rect.bottom - rect.top};
+        PressKey(window, VK_ESCAPE);
+    });
+    ASSERT_GT(tip.cx, 0);
+    char given[64] = {};
+    if (GetEnvironmentVariableA(AT_96, given, sizeof given) == 0) {
+        ASSERT_EQ(ScreenDpi(), 96);
+        const std::string measured = std::to_string(tip.cx) + " " + std::to_string(tip.cy);
+        SetEnvironmentVariableA(AT_96, measured.c_str());
+        for (DWORD dpi : {144u, 192u})
+            EXPECT_EQ(RunThisProgramAt(dpi, "*TheTipWrapsAsAt96Dpi*"), 0) << "at " << dpi << " DPI";
+        SetEnvironmentVariableA(AT_96, nullptr);
+        return;
+    }
+    SIZE at96 = {};
+    ASSERT_EQ(std::sscanf(given, "%ld %ld", &at96.cx, &at96.cy), 2);
+    const double scale = ScreenDpi() / 96.0;
+    // The text may use the room the resolution gives it; the tip grows no taller than
+    // the resolution does (a line more would).
+    EXPECT_GE(tip.cx, at96.cx * scale * 0.85) << ScreenDpi();
+    EXPECT_LE(tip.cy, at96.cy * scale * 1.1) << ScreenDpi();
+}
+
 TEST(HighResolutions, ExitWindowCasesHoldAt144And192Dpi) {
     for (DWORD dpi : {144u, 192u})
         EXPECT_EQ(RunThisProgramAt(dpi, "*AtScreenDpi*"), 0) << "at " << dpi << " DPI";
