@@ -106,7 +106,7 @@ preview "" default
 for ini in "$stage"/skins/*/quiescorskin.ini; do
   [ -f "$ini" ] || continue
   skin=$(basename "$(dirname "$ini")")
-  preview "$skin\\quiescorskin.ini" "$skin"
+  preview "$(win "$build/bin/skins/$skin")" "$skin"
 done
 
 [ -n "$pictures" ] || exit 0
