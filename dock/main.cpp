@@ -3,6 +3,7 @@
 #include "dock/docklog.h"
 #include "dock/dockoptions.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -11,8 +12,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     DockOptions options;
     std::string error;
     if (!ParseDockOptions(__argc, __argv, options, error)) {
-        DockLog("%s", error.c_str());
+        DockLog("%s (dock --help lists the options)", error.c_str());
         return CDockApp::EXIT_BAD_COMMAND_LINE;
+    }
+    if (options.help) {
+        std::fputs(DOCK_USAGE, stdout);
+        std::fflush(stdout);
+        return CDockApp::EXIT_OK;
     }
     // The bar and the plug-in's windows draw at the screen's own resolution, which the
     // system would otherwise stretch for a program that does not say it can.

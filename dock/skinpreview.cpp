@@ -149,8 +149,9 @@ int main(int argc, char** argv) {
             std::string why = SkinRefusal(description);
             if (why.empty())
                 why = "its path is longer than the plug-in reads";
-            std::fprintf(stderr, "skinpreview: %s does not load (%s); the plug-in shows its "
-                                 "built-in skin instead\n",
+            std::fprintf(stderr,
+                         "skinpreview: %s does not load (%s); the plug-in shows its "
+                         "built-in skin instead\n",
                          description.c_str(), why.c_str());
             return 1;
         }

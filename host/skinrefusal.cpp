@@ -25,8 +25,7 @@ struct PngHeader {
 };
 
 uint32_t BigEndian(const unsigned char* bytes) {
-    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 |
-           bytes[3];
+    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
 }
 
 bool Read(std::ifstream& file, unsigned char* data, size_t size) {
@@ -111,5 +110,6 @@ std::string SkinRefusal(const std::string& descriptionPath) {
     const std::string folder =
         slash == std::string::npos ? std::string() : descriptionPath.substr(0, slash + 1);
     const std::string trouble = PictureTrouble(folder + background);
-    return trouble.empty() ? std::string() : "its background " + std::string(background) + ": " + trouble;
+    return trouble.empty() ? std::string()
+                           : "its background " + std::string(background) + ": " + trouble;
 }

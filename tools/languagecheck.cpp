@@ -120,8 +120,8 @@ void CheckMarkupOf(UINT id, const std::string& text, const std::string& english,
         findings.Warning(where + "its tags are not those of the English text");
 }
 
-void CheckText(const std::string& where, const std::u16string& text,
-               const std::u16string& english, CFindings& findings) {
+void CheckText(const std::string& where, const std::u16string& text, const std::u16string& english,
+               CFindings& findings) {
     const std::string mistake = TextMistake(text, english);
     if (!mistake.empty())
         findings.Error(where + mistake);
@@ -132,7 +132,8 @@ void CheckText(const std::string& where, const std::u16string& text,
 char16_t TitleLetter(const std::u16string& tooltip) {
     size_t end = tooltip.size();
     for (size_t i = 0; i + 2 < tooltip.size(); ++i) {
-        if (tooltip[i] == u'<' && (tooltip[i + 1] | 0x20) == u'b' && (tooltip[i + 2] | 0x20) == u'r') {
+        if (tooltip[i] == u'<' && (tooltip[i + 1] | 0x20) == u'b' &&
+            (tooltip[i + 2] | 0x20) == u'r') {
             end = i;
             break;
         }
@@ -299,14 +300,14 @@ void CLanguageCheck::CheckCaptions(HMODULE module, const CModuleResources& resou
     const LOGFONTA face = CSkin::CaptionFont();
     Font font(CreateFontIndirectA(&face));
     Selection selected(dc.Get(), font.Get());
-    const std::string screen = std::to_string(SMALL_SCREEN.cx) + " x " +
-                               std::to_string(SMALL_SCREEN.cy);
+    const std::string screen =
+        std::to_string(SMALL_SCREEN.cx) + " x " + std::to_string(SMALL_SCREEN.cy);
     bool named = false;
     for (int i = 0; i < CSkin::MAX_BUTTONS; ++i) {
         const SkinButton& button = skin.Button(i);
         const ActionRow* action = FindAction(button.key);
-        const auto text = action ? resources.Strings().find(action->captionId)
-                                 : resources.Strings().end();
+        const auto text =
+            action ? resources.Strings().find(action->captionId) : resources.Strings().end();
         SIZE extent = {};
         if (text == resources.Strings().end() ||
             !GetTextExtentPoint32W(dc.Get(), reinterpret_cast<const wchar_t*>(text->second.c_str()),

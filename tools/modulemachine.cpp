@@ -39,7 +39,8 @@ std::string ForeignMachine(WORD machine) {
     if (machine == IMAGE_FILE_MACHINE_I386)
         return {};
     char other[48];
-    std::snprintf(other, sizeof other, "a module for machine 0x%04X", static_cast<unsigned>(machine));
+    std::snprintf(other, sizeof other, "a module for machine 0x%04X",
+                  static_cast<unsigned>(machine));
     return std::string(kind ? kind : other) +
            ": the host and the plug-in are 32-bit, and Windows loads only 32-bit modules "
            "into them. Build it with a 32-bit tool chain (i686-w64-mingw32-windres and "

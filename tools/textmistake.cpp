@@ -108,8 +108,8 @@ bool EndsSentence(const std::u16string& text) {
     if (text.empty())
         return false;
     const char16_t last = text.back();
-    return last == u'.' || last == u'?' || last == u'!' || last == u'\x2026' ||
-           last == u'\x3002' || last == u'\xFF1F' || last == u'\xFF01';
+    return last == u'.' || last == u'?' || last == u'!' || last == u'\x2026' || last == u'\x3002' ||
+           last == u'\xFF1F' || last == u'\xFF01';
 }
 
 // A text that ends inside a tag is the markup check's to report.

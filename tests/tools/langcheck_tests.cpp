@@ -65,7 +65,8 @@ TEST(LanguageCheck, EachKindOfFaultIsAnError) {
         {"mojibake",
          {"string IDS_CAPTION_TURNOFF (32795): \"Arr\u00c3\u00aater\" is \"Arr\u00eater\" in "
           "UTF-8 read as code page 1252"}},
-        {"cut", {"string IDS_ASK_LOGOFF (102): it ends after \"M\", as if cut at its first"}},
+        {"cut",
+         {"string IDS_ASK_TURNOFF (104): it ends after \"lez-vous vraiment ar\", as if cut"}},
         {"unreadable", {"string IDS_TIP_CANCEL (113): character 12 is U+FFFD"}},
         {"letter", {"string IDS_TIP_TURNOFF (1): its title names the key (A), but (T) chooses"}},
         {"english64", {"a 64-bit module (x64): the host and the plug-in are 32-bit"}},
@@ -89,7 +90,8 @@ TEST(LanguageCheck, ProgramTellsItsVerdictByItsExitCode) {
 
     const ToolRun broken = RunTool("langcheck.exe", TestModule("missing"));
     EXPECT_EQ(broken.exitCode, 1) << broken.output;
-    EXPECT_NE(broken.output.find("error: string 113: missing"), std::string::npos) << broken.output;
+    EXPECT_NE(broken.output.find("error: string IDS_TIP_CANCEL (113): missing"), std::string::npos)
+        << broken.output;
 
     EXPECT_EQ(RunTool("langcheck.exe", "no-such-module.dll").exitCode, 2);
     EXPECT_EQ(RunTool("langcheck.exe", "").exitCode, 2);

@@ -35,9 +35,9 @@ FAULTS = {
     # UTF-8 without its pragma: the compiler reads it as Windows-1252.
     "mojibake": ([('IDS_CAPTION_TURNOFF "Turn Off"', 'IDS_CAPTION_TURNOFF "Arrêter"')],
                  "", "utf-8"),
-    # Saved as Windows-1252 but declared UTF-8: the compiler ends the string at "ö".
-    "cut": ([('IDS_ASK_LOGOFF "Are you sure you want to log off?"',
-              'IDS_ASK_LOGOFF "Möchten Sie sich wirklich abmelden?"')], UTF8, "cp1252"),
+    # Saved as Windows-1252 but declared UTF-8: the compiler ends the string at "ê".
+    "cut": ([('IDS_ASK_TURNOFF "Are you sure you want to shut down?"',
+              'IDS_ASK_TURNOFF "Voulez-vous vraiment arrêter l\'ordinateur ?"')], UTF8, "cp1252"),
     # What other compilers put for bytes their code page does not have.
     "unreadable": ([('IDS_TIP_CANCEL "Close this window"', 'IDS_TIP_CANCEL "Close this \ufffdwindow"')],
                    UTF8, "utf-8"),
