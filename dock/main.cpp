@@ -8,7 +8,21 @@
 #include <string>
 #include <utility>
 
+namespace {
+
+// A program of the Windows subsystem starts without a console: what it prints goes to the
+// console of the command prompt it was started from, unless its output is redirected.
+void PrintToStartingConsole() {
+    if (GetStdHandle(STD_OUTPUT_HANDLE) || !AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
+}
+
+} // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    PrintToStartingConsole();
     DockOptions options;
     std::string error;
     if (!ParseDockOptions(__argc, __argv, options, error)) {

@@ -235,6 +235,9 @@ TEST(SkinCheck, ProgramTellsItsVerdictByItsExitCode) {
         << broken.output;
 
     EXPECT_EQ(RunTool("skincheck.exe", "\"" + SAMPLE_SKINS + "NoSuchSkin\"").exitCode, 2);
+    const ToolRun help = RunTool("skincheck.exe", "--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.output.rfind("usage: skincheck <skin folder>", 0), 0u) << help.output;
 }
 
 } // namespace
