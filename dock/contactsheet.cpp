@@ -25,11 +25,11 @@ void Text(HDC dc, int x, int y, const std::string& text) {
 
 } // namespace
 
-bool CContactSheet::Render(CSkin& skin, HMODULE stringModule) {
+bool CContactSheet::Render(CSkin& skin, HMODULE stringModule, const SkinFit& fit) {
     CRasterImage window;
     {
         WindowDC screen(nullptr);
-        if (!screen || !RenderSkinPreview(skin, screen.Get(), stringModule, window))
+        if (!screen || !RenderSkinPreview(skin, screen.Get(), stringModule, window, fit))
             return false;
     }
     windowSize = {window.Width(), window.Height()};

@@ -25,9 +25,9 @@ public:
     };
     static constexpr int COLUMN_COUNT = static_cast<int>(std::size(COLUMNS));
 
-    // Lays the skin out with every action, as the settings dialog previews it, and
-    // draws the sheet; false when it cannot be drawn.
-    bool Render(CSkin& skin, HMODULE stringModule);
+    // Lays the skin out with every action, as the settings dialog previews it at the
+    // fit's resolution, and draws the sheet; false when it cannot be drawn.
+    bool Render(CSkin& skin, HMODULE stringModule, const SkinFit& fit = SkinFit());
 
     const ScreenImage& Image() const { return image; }
     int Rows() const { return static_cast<int>(keys.size()); }

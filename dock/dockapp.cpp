@@ -1,16 +1,19 @@
 #include "dock/dockapp.h"
 
 #include "core/actionflags.h"
+#include "core/fileversion.h"
 #include "dock/docklog.h"
 #include "host/dialogdriver.h"
 #include "host/messagepump.h"
 #include "host/pngwriter.h"
 #include "host/settingsrecord.h"
+#include "host/skinrefusal.h"
 #include "host/streams.h"
 #include "host/windowcapture.h"
 #include "res/resource.h"
 #include "tooltip/richtooltip.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -116,6 +119,7 @@ bool CDockApp::Start() {
         settings.LoadInto(plugin.Get());
     else
         LoadSkinOnly(plugin.Get(), options.skinName);
+    LogSkinRefusal();
     bar.Attach(plugin.Get());
     bar.Show();
     return true;
@@ -127,10 +131,51 @@ bool CDockApp::LoadLanguage() {
     if (options.languagePath.empty())
         return true;
     language.Reset(LoadLibraryA(options.languagePath.c_str()));
-    if (!language)
-        DockLog("cannot load the language module %s (error %lu)", options.languagePath.c_str(),
-                GetLastError());
-    return static_cast<bool>(language);
+    if (!language) {
+        const DWORD error = GetLastError();
+        DockLog("cannot load the language module %s (error %lu%s)", options.languagePath.c_str(),
+                error, error == ERROR_BAD_EXE_FORMAT ? ": not a 32-bit module" : "");
+        return false;
+    }
+    LogLanguageRefusal();
+    return true;
+}
+
+// The plug-in takes a language module only of the version it was made for.
+void CDockApp::LogLanguageRefusal() const {
+    const char* path = options.languagePath.c_str();
+    FileVersion version;
+    if (!ReadModuleVersion(language.Get(), version)) {
+        DockLog("the plug-in refuses the language module %s: it has no version information; "
+                "it shows its own texts",
+                path);
+    } else if (!(version == LANGUAGE_MODULE_VERSION)) {
+        DockLog("the plug-in refuses the language module %s: its file version is %lu.%lu.%lu.%lu, "
+                "and it takes only 1.2.0.0; it shows its own texts",
+                path, static_cast<unsigned long>(HIWORD(version.mostSignificant)),
+                static_cast<unsigned long>(LOWORD(version.mostSignificant)),
+                static_cast<unsigned long>(HIWORD(version.leastSignificant)),
+                static_cast<unsigned long>(LOWORD(version.leastSignificant)));
+    }
+}
+
+// The skin the button starts with, whether from the saved settings or --skin.
+void CDockApp::LogSkinRefusal() const {
+    StreamPtr saved = StreamWith({});
+    if (!saved.Get() || FAILED(plugin->Save(saved.Get())))
+        return;
+    const std::vector<BYTE> record = StreamBytes(saved.Get());
+    if (record.size() <= SKIN_NAME_OFFSET)
+        return;
+    const char* start = reinterpret_cast<const char*>(&record[SKIN_NAME_OFFSET]);
+    const std::string name(
+        start, strnlen(start, std::min<size_t>(MAX_PATH, record.size() - SKIN_NAME_OFFSET)));
+    if (name.empty())
+        return;
+    const std::string why = SkinRefusal(BesideDock("skins\\") + name);
+    if (!why.empty())
+        DockLog("the plug-in refuses the skin %s: %s; it shows its built-in skin", name.c_str(),
+                why.c_str());
 }
 
 int CDockApp::RunMessageLoop() {

@@ -32,6 +32,9 @@ public:
 private:
     bool Start();
     bool LoadLanguage();
+    // The plug-in falls back silently; the dock says why.
+    void LogLanguageRefusal() const;
+    void LogSkinRefusal() const;
     int RunMessageLoop();
     int TakeScreenshot();
     int TakeWindowShots();

@@ -2,6 +2,27 @@
 
 #include <cstring>
 
+const char DOCK_USAGE[] =
+    "usage: dock [options]\n"
+    "\n"
+    "Stands in for Dockmere: a bar with a Quiescor button, loaded from quiescor.dll beside\n"
+    "the dock, whose settings are kept in dock.dat beside it. Right-click for Settings.\n"
+    "\n"
+    "  --language <module>     hand the plug-in this language module, as Dockmere does\n"
+    "  --skin <name>           start with this skin (Glass\\quiescorskin.ini, below skins\\)\n"
+    "                          instead of the saved settings\n"
+    "  --dry-run               a press says what it would do instead of ending the session\n"
+    "  --refuse                with --dry-run: Windows refuses the action\n"
+    "  --high-contrast         the plug-in finds the system's high-contrast mode on\n"
+    "  --screenshot <png>      write a picture of the bar and exit\n"
+    "  with --screenshot and --dry-run, pictures of the plug-in's windows:\n"
+    "  --exit-window-screenshot <png>, --settings-screenshot <png>,\n"
+    "  --confirm-screenshot <png>, --about-screenshot <png>\n"
+    "  --help                  print this and exit\n"
+    "\n"
+    "The dock says on its standard error why it could not start, and when the plug-in\n"
+    "refuses the language module or the skin it was given.\n";
+
 namespace {
 
 struct ValueOption {
@@ -53,6 +74,10 @@ bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& 
         }
         if (std::strcmp(argument, "--refuse") == 0) {
             options.refuse = true;
+            continue;
+        }
+        if (std::strcmp(argument, "--help") == 0) {
+            options.help = true;
             continue;
         }
         if (std::strcmp(argument, "--high-contrast") == 0) {

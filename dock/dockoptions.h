@@ -27,12 +27,17 @@ struct DockOptions {
     // When set, the button starts with default settings and this skin (the path of its
     // description below the skins folder) instead of its saved settings.
     std::string skinName;
+    // When set, the dock prints its options and exits.
+    bool help = false;
 
     bool CapturesWindows() const {
         return !exitWindowShotPath.empty() || !settingsShotPath.empty() ||
                !confirmShotPath.empty() || !aboutShotPath.empty();
     }
 };
+
+// What --help prints.
+extern const char DOCK_USAGE[];
 
 // False, with the reason in `error`, for an unknown option or a missing value.
 bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& error);

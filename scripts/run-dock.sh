@@ -106,7 +106,11 @@ preview "" default
 for ini in "$stage"/skins/*/quiescorskin.ini; do
   [ -f "$ini" ] || continue
   skin=$(basename "$(dirname "$ini")")
-  preview "$skin\\quiescorskin.ini" "$skin"
+  preview "$(win "$build/bin/skins/$skin")" "$skin"
+  # As a screen of 192 DPI shows it, with the skin's @2x pictures.
+  wine "$build/bin/skinpreview.exe" --dpi 192 "$(win "$build/bin/skins/$skin")" \
+    "$(win "$shots/skin-$skin-192dpi.png")" >>"$shots/dock.log" 2>&1 ||
+    fail "no 192 DPI preview of skin '$skin'"
 done
 
 [ -n "$pictures" ] || exit 0

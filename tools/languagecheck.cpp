@@ -3,14 +3,30 @@
 #include "core/actiontable.h"
 #include "core/fileversion.h"
 #include "core/owners.h"
+#include "exitwnd/skin.h"
 #include "res/resource.h"
 #include "tools/markupcheck.h"
+#include "tools/modulemachine.h"
 #include "tools/textfit.h"
+#include "tools/textmistake.h"
 
 #include <cstdio>
 #include <set>
 
 namespace {
+
+struct StringName {
+    UINT id;
+    const char* name;
+};
+
+// Every IDS_ name of res/resource.h, written there by the build.
+constexpr StringName STRING_NAMES[] = {
+#include "stringnames.inc"
+};
+
+// The smallest screen the exit window is made for, as skincheck holds skins to it.
+constexpr SIZE SMALL_SCREEN = {1024, 768};
 
 // The buffers the plug-in reads each kind of string into, with their NUL.
 constexpr size_t DIALOG_TEXT_BUFFER = 500;
@@ -94,7 +110,7 @@ void CheckVersion(const std::string& path, CFindings& findings) {
 
 void CheckMarkupOf(UINT id, const std::string& text, const std::string& english,
                    CFindings& findings) {
-    const std::string where = "string " + std::to_string(id) + ": ";
+    const std::string where = StringLabel(id) + ": ";
     const MarkupCheck check = CheckMarkup(text);
     for (const std::string& error : check.errors)
         findings.Error(where + error);
@@ -104,7 +120,40 @@ void CheckMarkupOf(UINT id, const std::string& text, const std::string& english,
         findings.Warning(where + "its tags are not those of the English text");
 }
 
+void CheckText(const std::string& where, const std::u16string& text, const std::u16string& english,
+               CFindings& findings) {
+    const std::string mistake = TextMistake(text, english);
+    if (!mistake.empty())
+        findings.Error(where + mistake);
+}
+
+// The key a tooltip's title names in brackets, such as the T of "Turn Off (T)": the
+// last "(x)" before the first line break; 0 when it names none.
+char16_t TitleLetter(const std::u16string& tooltip) {
+    size_t end = tooltip.size();
+    for (size_t i = 0; i + 2 < tooltip.size(); ++i) {
+        if (tooltip[i] == u'<' && (tooltip[i + 1] | 0x20) == u'b' &&
+            (tooltip[i + 2] | 0x20) == u'r') {
+            end = i;
+            break;
+        }
+    }
+    for (size_t i = end; i >= 3; --i) {
+        if (tooltip[i - 3] == u'(' && tooltip[i - 1] == u')')
+            return tooltip[i - 2];
+    }
+    return 0;
+}
+
 } // namespace
+
+std::string StringLabel(UINT id) {
+    for (const StringName& name : STRING_NAMES) {
+        if (name.id == id)
+            return "string " + std::string(name.name) + " (" + std::to_string(id) + ")";
+    }
+    return "string " + std::to_string(id);
+}
 
 bool CLanguageCheck::Check(const std::string& name, CFindings& findings) const {
     // A bare or relative name must not find a system module of the same name.
@@ -112,12 +161,20 @@ bool CLanguageCheck::Check(const std::string& name, CFindings& findings) const {
     const DWORD length = GetFullPathNameA(name.c_str(), MAX_PATH, path, nullptr);
     if (length == 0 || length >= MAX_PATH)
         return false;
+    const WORD machine = ModuleMachine(path);
+    if (machine == 0)
+        return false;
+    const std::string foreign = ForeignMachine(machine);
+    if (!foreign.empty())
+        findings.Error(foreign);
     LibraryHandle module(LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module)
-        return false;
+        return !foreign.empty();
     CheckVersion(path, findings);
     const CModuleResources resources(module.Get());
     CheckStrings(resources, findings);
+    CheckTitleLetters(resources, findings);
+    CheckCaptions(module.Get(), resources, findings);
     CheckDialogs(resources, findings);
     CheckQuestions(resources, findings);
     return true;
@@ -125,7 +182,7 @@ bool CLanguageCheck::Check(const std::string& name, CFindings& findings) const {
 
 void CLanguageCheck::CheckStrings(const CModuleResources& module, CFindings& findings) const {
     for (const auto& [id, english] : own.Strings()) {
-        const std::string where = "string " + std::to_string(id) + ": ";
+        const std::string where = StringLabel(id) + ": ";
         const Use use = UseOf(id);
         const auto found = module.Strings().find(id);
         if (found == module.Strings().end()) {
@@ -135,6 +192,7 @@ void CLanguageCheck::CheckStrings(const CModuleResources& module, CFindings& fin
                 findings.Error(where + "missing: the plug-in shows nothing in its place");
             continue;
         }
+        CheckText(where, found->second, english, findings);
         const std::string text = Ansi(found->second);
         if (text.size() >= BufferOf(use))
             findings.Error(where + "the plug-in reads only its first " +
@@ -144,7 +202,7 @@ void CLanguageCheck::CheckStrings(const CModuleResources& module, CFindings& fin
     }
     for (const auto& [id, text] : module.Strings()) {
         if (own.Strings().count(id) == 0)
-            findings.Error("string " + std::to_string(id) + " \"" + Utf8(text) +
+            findings.Error(StringLabel(id) + " \"" + Utf8(text) +
                            "\": not a string of the plug-in");
     }
 }
@@ -165,6 +223,7 @@ void CLanguageCheck::CheckDialogs(const CModuleResources& module, CFindings& fin
         }
         const DialogTemplate& dialog = found->second;
         const std::string where = DialogName(id) + ": ";
+        CheckText(where + "caption: ", dialog.caption, english.caption, findings);
         if (dialog.style != english.style || dialog.exStyle != english.exStyle)
             findings.Error(where + "style " + Hex(dialog.style) + ", extended " +
                            Hex(dialog.exStyle) + "; the plug-in's is " + Hex(english.style) +
@@ -186,6 +245,7 @@ void CLanguageCheck::CheckDialogs(const CModuleResources& module, CFindings& fin
                 findings.Error(control + "style " + Hex(mine.style) + ", extended " +
                                Hex(mine.exStyle) + "; the plug-in's is " + Hex(theirs.style) +
                                ", extended " + Hex(theirs.exStyle));
+            CheckText(where + ControlName(mine) + ": ", mine.text, theirs.text, findings);
         }
         CheckControls(id, dialog, findings);
     }
@@ -219,8 +279,71 @@ void CLanguageCheck::CheckQuestions(const CModuleResources& module, CFindings& f
             CTextFit::Fit fit;
             if (text != module.Strings().end() && measure.Measure(control, text->second, fit) &&
                 !fit.Fits())
-                findings.Error("string " + std::to_string(id) + " \"" + Utf8(text->second) +
+                findings.Error(StringLabel(id) + " \"" + Utf8(text->second) +
                                "\": in the confirmation dialog it " + FitText(fit));
         }
+    }
+}
+
+// The built-in skin widens the exit window for long captions; on a screen too narrow for
+// the window it cuts them short with an ellipsis instead.
+void CLanguageCheck::CheckCaptions(HMODULE module, const CModuleResources& resources,
+                                   CFindings& findings) const {
+    MemoryDC dc(nullptr);
+    CSkin skin;
+    SIZE natural = {};
+    skin.Layout(dc.Get(), module, ALL_ACTIONS, natural);
+    if (!dc || natural.cx <= SMALL_SCREEN.cx)
+        return;
+    SIZE fitted = {};
+    skin.Layout(dc.Get(), module, ALL_ACTIONS, fitted, SkinFit{SkinFit::BASE_DPI, SMALL_SCREEN});
+    const LOGFONTA face = CSkin::CaptionFont();
+    Font font(CreateFontIndirectA(&face));
+    Selection selected(dc.Get(), font.Get());
+    const std::string screen =
+        std::to_string(SMALL_SCREEN.cx) + " x " + std::to_string(SMALL_SCREEN.cy);
+    bool named = false;
+    for (int i = 0; i < CSkin::MAX_BUTTONS; ++i) {
+        const SkinButton& button = skin.Button(i);
+        const ActionRow* action = FindAction(button.key);
+        const auto text =
+            action ? resources.Strings().find(action->captionId) : resources.Strings().end();
+        SIZE extent = {};
+        if (text == resources.Strings().end() ||
+            !GetTextExtentPoint32W(dc.Get(), reinterpret_cast<const wchar_t*>(text->second.c_str()),
+                                   static_cast<int>(text->second.size()), &extent))
+            continue;
+        const LONG room = button.captionRect.right - button.captionRect.left;
+        if (extent.cx <= room)
+            continue;
+        named = true;
+        findings.Error(StringLabel(action->captionId) + " \"" + Utf8(text->second) +
+                       "\": the exit window's caption needs " + std::to_string(extent.cx) +
+                       " pixels at 96 DPI; with every action on a " + screen +
+                       " screen it has room for " + std::to_string(room) +
+                       " and is cut short with an ellipsis");
+    }
+    if (!named)
+        findings.Error("the captions make the exit window " + std::to_string(natural.cx) +
+                       " pixels wide at 96 DPI, wider than a " + screen +
+                       " screen: it cuts them short with an ellipsis");
+}
+
+// The keys that choose actions are the same in every language, and the tooltip's title
+// tells the user which it is.
+void CLanguageCheck::CheckTitleLetters(const CModuleResources& module, CFindings& findings) const {
+    for (const ActionRow& action : ACTIONS) {
+        const auto text = module.Strings().find(action.tooltipId);
+        if (text == module.Strings().end())
+            continue;
+        const std::string where = StringLabel(action.tooltipId) + ": ";
+        const std::string key = std::string("(") + action.letter + ")";
+        const char16_t letter = TitleLetter(text->second);
+        if (letter == 0)
+            findings.Warning(where + "its title names no key; the English one ends with " + key +
+                             ", the key that chooses the action in every language");
+        else if (letter != static_cast<char16_t>(action.letter))
+            findings.Error(where + "its title names the key (" + Utf8(std::u16string(1, letter)) +
+                           "), but " + key + " chooses this action, in every language");
     }
 }

@@ -4,10 +4,31 @@
 #include "tools/skinfoldercheck.h"
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr char USAGE[] =
+    "usage: skincheck <skin folder>\n"
+    "\n"
+    "Reports every problem of the skin in the folder (the one holding quiescorskin.ini,\n"
+    "relative or absolute, with either slash) with its line in quiescorskin.ini: what the\n"
+    "plug-in does not read at all first, then the rest in the order of the file. Errors\n"
+    "keep the skin from working as written; warnings point at what probably does not\n"
+    "look as meant. docs/skins.md describes the format.\n"
+    "\n"
+    "Exit status: 0 without errors, 1 with errors, 2 when the folder holds no\n"
+    "quiescorskin.ini.\n";
+
+} // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: skincheck <skin folder>\n");
+        std::fputs(USAGE, stderr);
         return 2;
     }
     CSkinFolderCheck check(argv[1]);

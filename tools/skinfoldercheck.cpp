@@ -6,10 +6,12 @@
 #include "exitwnd/skin.h"
 #include "exitwnd/skinfilename.h"
 #include "exitwnd/skinpoint.h"
+#include "host/skinrefusal.h"
 #include "host/windowcapture.h"
 #include "tools/lookalike.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <utility>
 
@@ -118,6 +120,9 @@ bool CSkinFolderCheck::Run(CFindings& out) {
         !file.Load(description))
         return false;
     CheckLayout();
+    // What the plug-in does not read at all is often why something seems missing: it
+    // comes first.
+    const size_t causes = pending.size();
     CheckName();
     const bool hasBackground = LoadBackground();
     for (const char* name : ButtonNames())
@@ -125,10 +130,13 @@ bool CSkinFolderCheck::Run(CFindings& out) {
     CheckLoneVariants();
     if (hasBackground && !file.Find(SECTION_IMAGES, CANCEL_BUTTON.skinKey))
         Warning(SectionLine(SECTION_IMAGES), "no Cancel button: only Escape closes the window");
-    // In the order of the file, as an author reads it.
-    std::stable_sort(pending.begin(), pending.end(), [](const Pending& one, const Pending& other) {
-        return one.line < other.line;
-    });
+    // Each part in the order of the file, as an author reads it; findings of the whole
+    // file last.
+    const auto byLine = [](const Pending& one, const Pending& other) {
+        return (one.line > 0 ? one.line : INT_MAX) < (other.line > 0 ? other.line : INT_MAX);
+    };
+    std::stable_sort(pending.begin(), pending.begin() + causes, byLine);
+    std::stable_sort(pending.begin() + causes, pending.end(), byLine);
     for (const Pending& finding : pending) {
         const std::string where =
             finding.line > 0 ? description + ":" + std::to_string(finding.line) : description;
@@ -215,7 +223,7 @@ bool CSkinFolderCheck::LoadPicture(const ProfileEntry& entry, CRasterImage& imag
         return false;
     }
     if (!image.LoadFromFile(path.c_str(), FormatPng) || !image.IsValid()) {
-        Error(entry.line, value + " cannot be read (" + image.LastError() + "); " + failing);
+        Error(entry.line, value + ": " + PictureTrouble(path) + "; " + failing);
         return false;
     }
     CheckVariants(entry, image);
@@ -230,8 +238,8 @@ void CSkinFolderCheck::CheckVariants(const ProfileEntry& entry, const CRasterIma
             continue;
         CRasterImage finer;
         if (!finer.LoadFromFile(path.c_str(), FormatPng) || !finer.IsValid()) {
-            Error(entry.line, name + " cannot be read (" + finer.LastError() +
-                                  "); the plug-in scales " + entry.value + " instead");
+            Error(entry.line, name + ": " + PictureTrouble(path) + "; the plug-in scales " +
+                                  entry.value + " instead");
             continue;
         }
         const SIZE wanted = variant.SizeFor(base);

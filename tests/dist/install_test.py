@@ -192,7 +192,16 @@ def tree(folder):
 def installed_source(source):
     files = tree(source)
     return {name: data for name, data in files.items()
-            if name == "quiescor.dll" or name.startswith("skins/")}
+            if name == "quiescor.dll" or name.startswith("skins/")
+            or re.fullmatch(r"lang/quiescor-[a-z]+\.dll", name)}
+
+
+def file_versions(msi):
+    """The Version column of the package's File table, by long file name."""
+    table = subprocess.run(["msiinfo", "export", str(msi), "File"], capture_output=True,
+                           text=True, check=True).stdout.splitlines()[3:]
+    rows = [line.split("\t") for line in table]
+    return {row[2].split("|")[-1].lower(): row[4] for row in rows if len(row) > 4}
 
 
 def registered_by_hand(prefix, source):
@@ -228,6 +237,12 @@ def main():
         entries=registered_by_hand(b, args.source)))
     helper.start()
 
+    versions = file_versions(args.msi)
+    check(versions.get("quiescor.dll") == "2.1.0.0", f"the File table's versions: {versions}")
+    languages = [name for name in installed_source(args.source) if name.startswith("lang/")]
+    check(languages and all(versions.get(name[5:]) == "1.2.0.0" for name in languages),
+          f"language modules {languages}, File table versions {versions}")
+
     a.boot()
     # A host that is installed already: its own key must survive the uninstall.
     a.wine("reg", "add", r"HKLM\Software\Kestrova\Dockmere", "/v", "Installed", "/d", "1", "/f")
@@ -254,6 +269,11 @@ def main():
         check(entry.get("publisher") == "Quiescor developers", f"publisher {entry.get('publisher')}")
         icon = products[0].get("producticon", "")
         check(icon and a.drive(icon).is_file(), f"no icon file at '{icon}'")
+        location = entry.get("installlocation", "")
+        check(location.rstrip("\\").lower() == INSTALL_DIR.lower(), f"install location '{location}'")
+        size = entry.get("size", "")
+        built = sum(len(data) for data in installed_source(args.source).values())
+        check(size.isdigit() and int(size) * 1024 >= built, f"size '{size}' KB for {built} bytes")
         uninstall = entry.get("uninstallstring", "")
         check("/X{" in uninstall.upper(), f"uninstall command '{uninstall}'")
 

@@ -3,6 +3,9 @@
 #include "dock/dockbar.h"
 #include "tests/host/builtplugin.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace {
 
 struct BarSearch {
@@ -26,7 +29,7 @@ BOOL CALLBACK FindBar(HWND window, LPARAM context) {
 } // namespace
 
 DockProcess::DockProcess(const ScratchFolder& folder, bool withPlugin)
-    : exePath(folder.File("dock.exe")) {
+    : exePath(folder.File("dock.exe")), outputPath(folder.File("dock-output.txt")) {
     CopyFileA(QUIESCOR_DOCK_PATH, exePath.c_str(), FALSE);
     if (withPlugin)
         CopyFileA(BuiltPluginPath().c_str(), folder.File("quiescor.dll").c_str(), FALSE);
@@ -49,10 +52,26 @@ void DockProcess::Close() {
 bool DockProcess::Start(const std::string& arguments) {
     Close();
     std::string commandLine = "\"" + exePath + "\" " + arguments;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process) != FALSE;
+    if (output != INVALID_HANDLE_VALUE) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
+    const bool started = CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+                                        nullptr, nullptr, &startup, &process) != FALSE;
+    if (output != INVALID_HANDLE_VALUE)
+        CloseHandle(output);
+    return started;
+}
+
+std::string DockProcess::Output() const {
+    std::ifstream file(outputPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 int DockProcess::Wait(DWORD milliseconds) {

@@ -24,10 +24,13 @@ public:
 
     // Starts, waits and gives the exit code.
     int Run(const std::string& arguments) { return Start(arguments) ? Wait() : -1; }
+    // What the last run printed on its standard output and error.
+    std::string Output() const;
 
 private:
     void Close();
 
     std::string exePath;
+    std::string outputPath;
     PROCESS_INFORMATION process = {};
 };

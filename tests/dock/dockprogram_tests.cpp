@@ -237,6 +237,45 @@ TEST(DockProgram, FailsLoudlyWithoutItsPluginOrWithABadCommandLine) {
     EXPECT_EQ(dock.Run("--language"), CDockApp::EXIT_BAD_COMMAND_LINE);
     EXPECT_EQ(dock.Run("--language missing.dll --screenshot a.png"), CDockApp::EXIT_NO_LANGUAGE);
     EXPECT_EQ(dock.Run("--refuse --screenshot a.png"), CDockApp::EXIT_BAD_COMMAND_LINE);
+
+    EXPECT_EQ(dock.Run("--help"), CDockApp::EXIT_OK);
+    EXPECT_EQ(dock.Output().rfind("usage: dock [options]", 0), 0u) << dock.Output();
+    EXPECT_NE(dock.Output().find("--dry-run"), std::string::npos) << dock.Output();
+}
+
+// The plug-in falls back silently to its own texts and its built-in skin; the dock says
+// what it refused and why.
+TEST(DockProgram, LogsWhatThePluginRefusesAndWhy) {
+    ScratchFolder folder;
+    DockProcess dock(folder);
+    CopySampleSkin("Graphite", folder);
+    const std::string skins = folder.File("skins\\");
+    DeleteFileA((skins + "Graphite\\background.png").c_str());
+    // A module of another version: the dock itself, which has none.
+    const std::string language = " --language \"" + folder.File("dock.exe") + "\"";
+    struct Case {
+        std::string arguments;
+        const char* logged; // empty when nothing is refused
+    };
+    const Case cases[] = {
+        {"", ""},
+        {language, "the plug-in refuses the language module"},
+        {" --language \"" QUIESCOR_GERMAN_PATH "\"", ""},
+        {" --skin Graphite\\quiescorskin.ini",
+         "the plug-in refuses the skin Graphite\\quiescorskin.ini: its background "
+         "background.png: no such file"},
+        {" --skin Nothing\\quiescorskin.ini", "quiescorskin.ini: no such file"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(dock.Run("--screenshot \"" + folder.File("bar.png") + "\"" + c.arguments),
+                  CDockApp::EXIT_OK)
+            << c.arguments;
+        const std::string output = dock.Output();
+        if (*c.logged)
+            EXPECT_NE(output.find(c.logged), std::string::npos) << c.arguments << "\n" << output;
+        else
+            EXPECT_EQ(output.find("refuses"), std::string::npos) << c.arguments << "\n" << output;
+    }
 }
 
 } // namespace

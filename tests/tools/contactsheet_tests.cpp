@@ -3,6 +3,7 @@
 #include "core/actiontable.h"
 #include "dock/contactsheet.h"
 #include "skintestsupport.h"
+#include "tests/tools/toolprocess.h"
 #include "tools/lookalike.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,44 @@ TEST(ContactSheet, EveryButtonOfTheShippedSkinsShowsDistinctStates) {
             EXPECT_EQ(cells[DISABLED].bgrx, cells[NORMAL].bgrx) << button;
         }
     }
+}
+
+// The program takes a skin folder as skincheck does, says why a skin does not load, and
+// shows a skin at another resolution.
+TEST(SkinPreview, TakesSkincheckFolderArgumentAndRendersAtAnyResolution) {
+    const std::string glass = QUIESCOR_BIN_FOLDER "\\skins\\Glass";
+    CRasterImage background;
+    ASSERT_TRUE(background.LoadFromFile((glass + "\\background.png").c_str(), FormatPng));
+    TestSkinFolder unloadable("Unloadable");
+    unloadable.WriteText("quiescorskin.ini", "[general]\r\nName=U\r\n[images]\r\n"
+                                             "BackGround=none.png\r\n");
+    const char PNG[] = "skinpreview-test.png";
+    struct Case {
+        std::string arguments;
+        int exitCode;
+        LONG width; // of the picture written, 0 for none
+        const char* said = "";
+    };
+    const LONG width = background.Width();
+    const Case cases[] = {
+        {"\"" + glass + "\"", 0, width},
+        {"../../bin/skins/Glass/", 0, width},
+        {"--dpi 192 ../../bin/skins/Glass/quiescorskin.ini", 0, 2 * width},
+        {"--dpi 144 \"" + glass + "\"", 0, width * 3 / 2},
+        {"skins/Unloadable", 1, 0, "does not load (its background none.png: no such file)"},
+        {"skins/NoSuchSkin", 2, 0, "cannot read"},
+        {"--dpi 5 skins/Unloadable", 2, 0, "usage: skinpreview"},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(PNG);
+        const ToolRun run = RunTool("skinpreview.exe", c.arguments + " " + PNG);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.said), std::string::npos) << c.arguments << "\n" << run.output;
+        CRasterImage picture;
+        EXPECT_EQ(picture.LoadFromFile(PNG, FormatPng) ? picture.Width() : 0, c.width)
+            << c.arguments;
+    }
+    DeleteFileA(PNG);
 }
 
 } // namespace

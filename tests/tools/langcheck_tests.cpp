@@ -14,6 +14,7 @@
 namespace {
 
 const std::string GERMAN = QUIESCOR_BIN_FOLDER "\\lang\\quiescor-de.dll";
+const std::string RUSSIAN = QUIESCOR_BIN_FOLDER "\\lang\\quiescor-ru.dll";
 
 std::string TestModule(const std::string& name) {
     return "languages\\" + name + ".dll";
@@ -33,8 +34,8 @@ std::string Listed(const CFindings& findings) {
     return list;
 }
 
-TEST(LanguageCheck, ShippedGermanAndTheEnglishTemplatePass) {
-    for (const std::string& path : {GERMAN, TestModule("english")}) {
+TEST(LanguageCheck, ShippedTranslationsAndTheEnglishTemplatePass) {
+    for (const std::string& path : {GERMAN, RUSSIAN, TestModule("english")}) {
         const CFindings findings = Check(path);
         EXPECT_TRUE(findings.All().empty()) << path << "\n" << Listed(findings);
     }
@@ -47,16 +48,28 @@ TEST(LanguageCheck, EachKindOfFaultIsAnError) {
     };
     const Fault faults[] = {
         {"wrongversion", {"file version 1.2.0.1"}},
-        {"missing", {"string 113: missing"}},
+        {"missing", {"string IDS_TIP_CANCEL (113): missing"}},
         {"extra", {"string 4242 \"Left over\": not a string of the plug-in"}},
-        {"markup", {"string 108: tag <bold> at character 1 is not a tag", "string 107: tag <br>"}},
+        {"markup",
+         {"string IDS_TIP_LOGOFF (108): tag <bold> at character 1 is not a tag",
+          "string IDS_TIP_RESTART (107): tag <br>"}},
         {"controls",
          {"(settings): control 14: identifier 4; the plug-in's is 3",
           "(settings): control 12: class EDIT; the plug-in's is STATIC",
           "(settings): control 5: style 0x50010009"}},
         {"fit",
          {"(settings): control 1017 \"Get many more skins from the library...\": the text needs",
-          "string 102 \"Are you really", "string 32799: the plug-in reads only its first 254"}},
+          "string IDS_ASK_LOGOFF (102) \"Are you really",
+          "string IDS_CAPTION_LOGOFF (32799): the plug-in reads only its first 254",
+          "\": the exit window's caption needs"}},
+        {"mojibake",
+         {"string IDS_CAPTION_TURNOFF (32795): \"Arr\u00c3\u00aater\" is \"Arr\u00eater\" in "
+          "UTF-8 read as code page 1252"}},
+        {"cut",
+         {"string IDS_ASK_TURNOFF (104): it ends after \"lez-vous vraiment ar\", as if cut"}},
+        {"unreadable", {"string IDS_TIP_CANCEL (113): character 12 is U+FFFD"}},
+        {"letter", {"string IDS_TIP_TURNOFF (1): its title names the key (A), but (T) chooses"}},
+        {"english64", {"a 64-bit module (x64): the host and the plug-in are 32-bit"}},
     };
     for (const Fault& fault : faults) {
         const CFindings findings = Check(TestModule(fault.module));
@@ -77,10 +90,20 @@ TEST(LanguageCheck, ProgramTellsItsVerdictByItsExitCode) {
 
     const ToolRun broken = RunTool("langcheck.exe", TestModule("missing"));
     EXPECT_EQ(broken.exitCode, 1) << broken.output;
-    EXPECT_NE(broken.output.find("error: string 113: missing"), std::string::npos) << broken.output;
+    EXPECT_NE(broken.output.find("error: string IDS_TIP_CANCEL (113): missing"), std::string::npos)
+        << broken.output;
 
     EXPECT_EQ(RunTool("langcheck.exe", "no-such-module.dll").exitCode, 2);
     EXPECT_EQ(RunTool("langcheck.exe", "").exitCode, 2);
+
+    const ToolRun help = RunTool("langcheck.exe", "--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.output.find("usage: langcheck <language module>"), 0u) << help.output;
+
+    const ToolRun script = RunTool("langcheck.exe", "de.rc");
+    EXPECT_EQ(script.exitCode, 2);
+    EXPECT_NE(script.output.find("give langcheck the DLL built from it"), std::string::npos)
+        << script.output;
 }
 
 TEST(MarkupCheck, FindsWhatTheTooltipWouldNotShowAsWritten) {

@@ -57,6 +57,17 @@ const std::vector<std::string> BASE = {
 
 using Files = std::map<std::string, Bytes>;
 
+// A small PNG whose header claims another size: the image library refuses it by its
+// size before it reads any pixel.
+Bytes ClaimingPng(uint32_t width, uint32_t height) {
+    Bytes png = SolidPng(2, 2, BACK);
+    for (int i = 0; i < 4; ++i) {
+        png[16 + i] = static_cast<BYTE>(width >> (24 - 8 * i));
+        png[20 + i] = static_cast<BYTE>(height >> (24 - 8 * i));
+    }
+    return png;
+}
+
 // A skin folder with the base description, some lines replaced and more appended, and
 // more files beside it or in place of its own. Its button picture and background have
 // pictures for high resolutions of the right sizes, within the pixel either way allowed.
@@ -129,7 +140,19 @@ TEST(SkinCheck, EachProblemIsReportedOnItsLine) {
     };
     const Problem problems[] = {
         {{{5, "TurnOff=nothere.png"}}, {}, true, 5, "nothere.png: no such file"},
-        {{{5, "TurnOff=broken.png"}}, {}, true, 5, "broken.png cannot be read ("},
+        {{{5, "TurnOff=broken.png"}}, {}, true, 5, "broken.png: cannot be read ("},
+        {{{5, "TurnOff=wide.png"}},
+         {},
+         true,
+         5,
+         "wide.png: 40000 x 30 pixels, more than the 32767 pixels a side the plug-in reads",
+         {{"wide.png", ClaimingPng(40000, 30)}}},
+        {{{5, "TurnOff=huge.png"}},
+         {},
+         true,
+         5,
+         "huge.png: 9000 x 9000 pixels, which take 309 MB in memory, more than the 256 MB",
+         {{"huge.png", ClaimingPng(9000, 9000)}}},
         {{{5, "TurnOff=..\\button.png"}}, {}, true, 5, "leaves the skin folder"},
         {{{5, "TurnOff=C:\\windows\\button.png"}}, {}, true, 5, "leaves the skin folder"},
         {{}, {"Hibernat=5,60"}, true, 10, "unknown key Hibernat in [points]"},
@@ -166,7 +189,7 @@ TEST(SkinCheck, EachProblemIsReportedOnItsLine) {
          {},
          true,
          4,
-         "back@1.5x.png cannot be read (",
+         "back@1.5x.png: cannot be read (",
          {{"back@1.5x.png", Bytes{'n', 'o', 't', ' ', 'a', ' ', 'P', 'N', 'G'}}}},
         {{},
          {},
@@ -189,6 +212,18 @@ TEST(SkinCheck, EachProblemIsReportedOnItsLine) {
     }
 }
 
+// A misspelt section hides the keys below it: the author reads that first, and then
+// what it causes.
+TEST(SkinCheck, RootCauseComesFirst) {
+    FaultySkin skin({{3, "[imagse]"}}, {});
+    CFindings findings;
+    ASSERT_TRUE(CSkinFolderCheck(skin.Path()).Run(findings));
+    ASSERT_GE(findings.All().size(), 2u) << Listed(findings);
+    EXPECT_NE(findings.All()[0].text.find("unknown section [imagse]"), std::string::npos)
+        << Listed(findings);
+    EXPECT_TRUE(findings.Find("no BackGround in [images]")) << Listed(findings);
+}
+
 TEST(SkinCheck, ProgramTellsItsVerdictByItsExitCode) {
     const ToolRun glass = RunTool("skincheck.exe", "\"" + SAMPLE_SKINS + "Glass\"");
     EXPECT_EQ(glass.exitCode, 0) << glass.output;
@@ -200,6 +235,9 @@ TEST(SkinCheck, ProgramTellsItsVerdictByItsExitCode) {
         << broken.output;
 
     EXPECT_EQ(RunTool("skincheck.exe", "\"" + SAMPLE_SKINS + "NoSuchSkin\"").exitCode, 2);
+    const ToolRun help = RunTool("skincheck.exe", "--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.output.rfind("usage: skincheck <skin folder>", 0), 0u) << help.output;
 }
 
 } // namespace
