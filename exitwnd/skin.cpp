@@ -39,6 +39,7 @@ void CSkin::Clear() {
     for (SkinButton& button : buttons)
         button = SkinButton{};
     background.reset();
+    backgroundSize = {};
     backgroundFile.clear();
     shownBackground.reset();
     shownTitle.reset();
@@ -76,6 +77,7 @@ void CSkin::Load(const char* skinName) {
         return;
     }
     backgroundFile = path;
+    backgroundSize = {background->Width(), background->Height()};
     shownBackground = background;
     for (LONG key : DESCRIPTION_ORDER)
         LoadButton(description, folder, FindButton(key)->skinKey, key);
@@ -104,7 +106,16 @@ void CSkin::LoadButton(const char* description, const char* folder, const char* 
     entry->file = path;
     entry->buttonRect = {x, y, x + image->Width(), y + image->Height() / 3};
     entry->image = image;
-    entry->states = CSkinPictures::Cut(image, {image->Width(), image->Height() / 3}, 3);
+    entry->imageSize = {image->Width(), image->Height()};
+}
+
+void CSkin::KeepOnlyWhatIsShown() {
+    if (isDefault)
+        return;
+    background.reset();
+    for (SkinButton& button : buttons)
+        button.image.reset();
+    pictures->LetGoOfUnused();
 }
 
 bool CSkin::GetButtonRect(LONG key, RECT& rect) const {

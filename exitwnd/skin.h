@@ -16,6 +16,7 @@ struct SkinButton {
     LONG key;                     // the action's flag, 64 for Cancel, 0 in an empty entry
     RECT captionRect;             // only the built-in skin has captions
     CSkinPictures::Picture image; // the three states stacked: normal, pressed, hot
+    SIZE imageSize;               // the picture file's own size, also once image is let go
     CSkinPictures::Bands states;  // each state as the window shows it
     POINT origin;                 // where a skin's description puts it, at 96 DPI
     std::string file;             // a skin folder's picture file
@@ -60,6 +61,10 @@ public:
     void Load(const char* skinName);
     // False once a file the skin was loaded from is not what it was.
     bool FilesUnchanged() const { return pictures->Unchanged(); }
+    // Lets go of a folder skin's pictures at their own size, keeping them only as the
+    // last layout shows them: a later layout shrinks those, or reads the files again to
+    // show them larger. A skin of a few thousand pixels is then not held whole.
+    void KeepOnlyWhatIsShown();
     void Clear();
     bool GetButtonRect(LONG key, RECT& rect) const;
 
@@ -69,6 +74,8 @@ public:
     // built-in skin's captions first cut short.
     void Layout(HDC dc, HMODULE stringModule, DWORD actions, SIZE& size,
                 const SkinFit& fit = SkinFit());
+    // The window size a folder skin takes at a resolution before it is fitted anywhere.
+    SIZE FolderSizeAt(int dpi);
     void DrawBackground(HDC dc, const RECT& rect);
     void DrawButton(HDC dc, LONG key, int state, int x, int y);
     void DrawCaption(HDC dc, LONG key) const;
@@ -89,16 +96,22 @@ public:
 
 private:
     const SkinButton* Find(LONG key) const;
+    SkinButton* Find(LONG key) {
+        return const_cast<SkinButton*>(static_cast<const CSkin*>(this)->Find(key));
+    }
     SkinButton* NextFree();
     void LoadButton(const char* description, const char* folder, const char* name, LONG key);
     void LayOutAt(HDC dc, DWORD actions, double scale, LONG widthLimit, SIZE& size);
     void PlaceFolderButtons(double scale, SIZE& size);
-    void ShowFolderPictures(SIZE size);
+    void ShowFolderPictures(SIZE size, double resolutionScale);
+    CSkinPictures::Picture ShownBackground(SIZE size, SIZE chosenFor) const;
+    CSkinPictures::Bands ShownStates(const SkinButton& button, SIZE band, SIZE chosenFor) const;
     void PlaceDefaultButtons(HDC dc, DWORD actions, double scale, LONG widthLimit, SIZE& size);
     void ShowDefaultPictures(double scale);
 
     bool isDefault = true;
     CSkinPictures::Picture background;
+    SIZE backgroundSize = {}; // the picture file's own size, also once background is let go
     std::string backgroundFile;
     // The pictures as the window shows them, at its resolution and size.
     CSkinPictures::Picture shownBackground;

@@ -53,9 +53,15 @@ const CRasterImage& CSkinCache::Preview(const char* skinName, HMODULE resourceMo
         previewDpi == dpi && SameFont(previewFont, font) && previewContrast == contrast)
         return *preview;
     preview = std::make_unique<CRasterImage>();
-    CSkin copy = loaded;
-    if (!render(copy, *preview))
-        preview->Destroy();
+    {
+        CSkin copy = loaded;
+        if (!render(copy, *preview))
+            preview->Destroy();
+        // Without a window, the preview's pictures are what is shown.
+        if (!window)
+            *skin = copy;
+    }
+    skin->KeepOnlyWhatIsShown();
     previewArea = area;
     previewDpi = dpi;
     previewFont = font;
@@ -81,6 +87,10 @@ const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE reso
         MemoryDC measuring(nullptr);
         window->skin.Layout(measuring.Get(), resourceModule, shown, window->size, fit);
     }
+    // What is kept is what the window shows, at the size it shows it.
+    window->skin.KeepOnlyWhatIsShown();
+    *skin = window->skin;
+    skin->KeepOnlyWhatIsShown();
     window->canvas.Compose(window->skin, window->size, shown);
     windowActions = shown;
     windowFit = fit;

@@ -36,17 +36,36 @@ bool CSkinPictures::Stamp::operator==(const Stamp& other) const {
 }
 
 CSkinPictures::Picture CSkinPictures::File(const std::string& path) {
-    for (const FilePicture& file : files) {
-        if (file.path == path)
-            return file.picture;
+    for (FilePicture& file : files) {
+        if (file.path != path)
+            continue;
+        if (file.letGo) {
+            file.picture = Decode(file);
+            file.letGo = false;
+        }
+        return file.picture;
     }
     // Stamped before it is read: a change while it is read shows as a change later.
     FilePicture file{path, Stamp::Of(path), nullptr};
-    auto image = std::make_shared<CRasterImage>();
-    if (file.stamp.exists && image->LoadFromFile(path.c_str(), FormatPng) && image->IsValid())
-        file.picture = std::move(image);
+    file.picture = Decode(file);
     files.push_back(file);
     return file.picture;
+}
+
+CSkinPictures::Picture CSkinPictures::Decode(const FilePicture& file) const {
+    auto image = std::make_shared<CRasterImage>();
+    if (file.stamp.exists && image->LoadFromFile(file.path.c_str(), FormatPng) && image->IsValid())
+        return image;
+    return nullptr;
+}
+
+void CSkinPictures::LetGoOfUnused() {
+    for (FilePicture& file : files) {
+        if (file.picture && file.picture.use_count() == 1) {
+            file.picture.reset();
+            file.letGo = true;
+        }
+    }
 }
 
 CSkinPictures::Picture CSkinPictures::Resource(int id) {
@@ -115,11 +134,14 @@ CSkinPictures::Bands CSkinPictures::Cut(const Picture& source, SIZE bandSize, in
     return bands;
 }
 
-CSkinPictures::Bands CSkinPictures::FileBands(const std::string& path, SIZE bandSize, int count) {
+CSkinPictures::Bands CSkinPictures::FileBands(const std::string& path, SIZE bandSize, int count,
+                                              SIZE chosenFor) {
     const Picture base = File(path);
     if (!base || count < 1)
         return {};
-    return Cut(Sharpest(path, base, {bandSize.cx, bandSize.cy * count}), bandSize, count);
+    const SIZE wanted = {std::max(bandSize.cx, chosenFor.cx),
+                         std::max(bandSize.cy * count, chosenFor.cy)};
+    return Cut(Sharpest(path, base, wanted), bandSize, count);
 }
 
 // The picture of that size, or else the smallest one larger, or else the largest.

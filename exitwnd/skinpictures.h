@@ -36,7 +36,12 @@ public:
     // The same for a picture file: where the wanted size is larger than the file's own,
     // a picture for high resolutions beside it ("name@1.5x.png", "name@2x.png") is cut
     // instead, so that it is resampled as little as possible.
-    Bands FileBands(const std::string& path, SIZE bandSize, int count);
+    // chosenFor, where larger, is the size the picture is chosen for: the resolution's,
+    // when the window is shown smaller to fit the screen.
+    Bands FileBands(const std::string& path, SIZE bandSize, int count, SIZE chosenFor = {});
+    // Lets go of every decoded file that no skin holds any more; a file let go of is read
+    // again when it is asked for.
+    void LetGoOfUnused();
 
 private:
     Picture Sharpest(const std::string& path, const Picture& base, SIZE wanted);
@@ -53,7 +58,9 @@ private:
         std::string path;
         Stamp stamp;
         Picture picture;
+        bool letGo = false; // it decoded, and is read again when asked for
     };
+    Picture Decode(const FilePicture& file) const;
     struct ResourcePicture {
         int id;
         Picture picture;

@@ -64,6 +64,10 @@ bool HasSize(const CSkinPictures::Picture& picture, SIZE size) {
     return picture && picture->Width() == size.cx && picture->Height() == size.cy;
 }
 
+bool Covers(const CSkinPictures::Picture& picture, SIZE size) {
+    return picture && picture->Width() >= size.cx && picture->Height() >= size.cy;
+}
+
 bool Fits(SIZE size, SIZE limit) {
     return limit.cx <= 0 || limit.cy <= 0 || (size.cx <= limit.cx && size.cy <= limit.cy);
 }
@@ -106,7 +110,7 @@ void CSkin::Layout(HDC dc, HMODULE captionModule, DWORD actions, SIZE& size, con
     if (isDefault)
         ShowDefaultPictures(scale);
     else
-        ShowFolderPictures(size);
+        ShowFolderPictures(size, static_cast<double>(dpi) / SkinFit::BASE_DPI);
 }
 
 void CSkin::LayOutAt(HDC dc, DWORD actions, double scale, LONG widthLimit, SIZE& size) {
@@ -116,36 +120,70 @@ void CSkin::LayOutAt(HDC dc, DWORD actions, double scale, LONG widthLimit, SIZE&
         PlaceFolderButtons(scale, size);
 }
 
+SIZE CSkin::FolderSizeAt(int dpi) {
+    SIZE size = {};
+    PlaceFolderButtons(static_cast<double>(dpi) / SkinFit::BASE_DPI, size);
+    return size;
+}
+
 // The window holds the background and every button, however small the background is.
 void CSkin::PlaceFolderButtons(double scale, SIZE& size) {
-    size = {Scaled(Background().Width(), scale), Scaled(Background().Height(), scale)};
+    size = {Scaled(backgroundSize.cx, scale), Scaled(backgroundSize.cy, scale)};
     for (SkinButton& button : buttons) {
-        if (!button.key || !button.image)
+        if (!button.key || button.file.empty())
             continue;
         const LONG x = Scaled(button.origin.x, scale);
         const LONG y = Scaled(button.origin.y, scale);
-        button.buttonRect = {x, y, x + Scaled(button.image->Width(), scale),
-                             y + Scaled(button.image->Height() / STATE_COUNT, scale)};
+        button.buttonRect = {x, y, x + Scaled(button.imageSize.cx, scale),
+                             y + Scaled(button.imageSize.cy / STATE_COUNT, scale)};
         size.cx = std::max(size.cx, button.buttonRect.right);
         size.cy = std::max(size.cy, button.buttonRect.bottom);
     }
 }
 
 // Pictures already at their size are kept: which file they come from depends on nothing
-// else, and loading cut them at the skin's own size.
-void CSkin::ShowFolderPictures(SIZE size) {
-    if (!HasSize(shownBackground, size)) {
-        const CSkinPictures::Bands shown = pictures->FileBands(backgroundFile, size, 1);
-        shownBackground = shown.empty() ? background : shown.front();
-    }
+// else. The pictures for the resolution are chosen, then fitted to the size.
+void CSkin::ShowFolderPictures(SIZE size, double resolutionScale) {
+    const auto at = [resolutionScale](SIZE natural) {
+        return SIZE{Scaled(natural.cx, resolutionScale), Scaled(natural.cy, resolutionScale)};
+    };
+    if (!HasSize(shownBackground, size))
+        shownBackground = ShownBackground(size, at(backgroundSize));
     for (SkinButton& button : buttons) {
-        if (!button.key || !button.image)
+        if (!button.key || button.file.empty())
             continue;
         const RECT& r = button.buttonRect;
         const SIZE band = {r.right - r.left, r.bottom - r.top};
         if (button.states.empty() || !HasSize(button.states.front(), band))
-            button.states = pictures->FileBands(button.file, band, STATE_COUNT);
+            button.states = ShownStates(button, band, at(button.imageSize));
     }
+}
+
+// From the file, or, once the skin has let go of it, shrunk from what is shown now.
+CSkinPictures::Picture CSkin::ShownBackground(SIZE size, SIZE chosenFor) const {
+    if (!background && Covers(shownBackground, size)) {
+        const CSkinPictures::Bands shrunk = CSkinPictures::Cut(shownBackground, size, 1);
+        if (!shrunk.empty())
+            return shrunk.front();
+    }
+    const CSkinPictures::Bands shown = pictures->FileBands(backgroundFile, size, 1, chosenFor);
+    return shown.empty() ? background : shown.front();
+}
+
+CSkinPictures::Bands CSkin::ShownStates(const SkinButton& button, SIZE band, SIZE chosenFor) const {
+    const bool shrink = !button.image && button.states.size() == STATE_COUNT &&
+                        std::all_of(button.states.begin(), button.states.end(),
+                                    [band](const auto& state) { return Covers(state, band); });
+    if (!shrink)
+        return pictures->FileBands(button.file, band, STATE_COUNT, chosenFor);
+    CSkinPictures::Bands states;
+    for (const CSkinPictures::Picture& state : button.states) {
+        const CSkinPictures::Bands cut = CSkinPictures::Cut(state, band, 1);
+        if (cut.empty())
+            return {};
+        states.push_back(cut.front());
+    }
+    return states;
 }
 
 void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, double scale, LONG widthLimit, SIZE& size) {
@@ -262,7 +300,11 @@ void CSkin::DrawBackground(HDC dc, const RECT& rect) {
 }
 
 void CSkin::DrawButton(HDC dc, LONG key, int state, int x, int y) {
-    const SkinButton* button = Find(key);
+    SkinButton* button = Find(key);
+    // Not laid out: the picture's own states, cut when first drawn.
+    if (button && button->states.empty() && button->image)
+        button->states = CSkinPictures::Cut(
+            button->image, {button->imageSize.cx, button->imageSize.cy / STATE_COUNT}, STATE_COUNT);
     if (!button || state < 0 || static_cast<size_t>(state) >= button->states.size())
         return;
     if (!isDefault && shownBackground) {

@@ -19,6 +19,13 @@ mkdir -p "$out"
 
 # The Windows benchmarks draw with GDI, so they run under Wine on a private display.
 if [ -n "$windows_build" ] && compgen -G "$windows_build/win/bench/*_bench.exe" >/dev/null; then
+  # memory_bench's own copy of the plug-in, beside a skin of 4000 x 3000 pixels.
+  memory="$windows_build/win/bench/memory"
+  mkdir -p "$memory"
+  cp "$windows_build/bin/quiescor.dll" "$memory/"
+  [ -f "$memory/skins/Large/quiescorskin.ini" ] ||
+    /usr/bin/python3 "$root/scripts/make-large-skin.py" "$windows_build/bin/skins/Glass" \
+      "$memory/skins/Large"
   source "$root/scripts/wine-env.sh" "$windows_build"
   wine_start_display
   trap wine_stop EXIT

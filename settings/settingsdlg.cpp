@@ -201,13 +201,22 @@ void CSettingsDlg::BuildPreview() {
 
 bool CSettingsDlg::RenderPreview(CSkin& skin, CRasterImage& preview, SIZE area) const {
     WindowDC dc(Window());
-    // The skin as the exit window shows it at this resolution, then fitted to the area.
+    // The skin as the exit window shows it at this resolution, then fitted to the area. A
+    // folder skin larger than the area is laid out to fit it first, so that a skin of
+    // thousands of pixels is never drawn whole to show a few hundred; the built-in skin,
+    // small whatever the resolution, keeps its captions legible by shrinking them last.
     SkinFit fit;
     fit.dpi = CScreenArea::DpiOf(Window());
+    SIZE fitted = {};
+    if (!skin.IsDefault()) {
+        fitted = FitPreviewSize(skin.FolderSizeAt(fit.dpi), area);
+        fit.limit = fitted;
+    }
     if (!dc || !RenderSkinPreview(skin, dc.Get(), ResourceModule(), preview, fit))
         return false;
-    SIZE size = FitPreviewSize({preview.Width(), preview.Height()}, area);
-    return preview.Resample(size.cx, size.cy, 0);
+    if (skin.IsDefault())
+        fitted = FitPreviewSize({preview.Width(), preview.Height()}, area);
+    return preview.Resample(fitted.cx, fitted.cy, 0);
 }
 
 void CSettingsDlg::InvalidatePreview() {

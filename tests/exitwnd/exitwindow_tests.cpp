@@ -13,6 +13,7 @@
 #include "tests/exitwnd/skintestsupport.h"
 
 #include <ole2.h>
+#include <psapi.h>
 #include <oleacc.h>
 
 #include <gtest/gtest.h>
@@ -852,6 +853,8 @@ struct FirstDibFails {
 // Memory or the GDI quota may run out during one press: that press still shows the
 // whole window, and the next one composes its picture again.
 TEST_F(ExitWindowTest, AWindowWhosePictureCannotBeComposedIsDrawnAndNotKept) {
+    // No button under the pointer: each picture shows every button in its rest state.
+    SetCursorPos(0, 0);
     for (const char* skin : {"", "Glass\\quiescorskin.ini"}) {
         Use(191, skin);
         auto shown = [&] {
@@ -901,6 +904,70 @@ TEST_F(ExitWindowTest, ALanguageLoadedWhereAnotherWasShowsItsOwnCaptions) {
     EXPECT_LT(captionInk(captionless), germanInk / 2) << "that module has no captions";
     plugin->SetResourceModule(0, nullptr);
     FreeLibrary(captionless);
+}
+
+// The largest bitmap the plug-in asks for while it lives.
+struct LargestBitmap {
+    static HBITMAP WINAPI Create(HDC dc, int width, int height) {
+        largest = std::max<LONGLONG>(largest, static_cast<LONGLONG>(width) * height);
+        return real(dc, width, height);
+    }
+    static inline LONGLONG largest = 0;
+    static inline decltype(&CreateCompatibleBitmap) real = nullptr;
+};
+
+SIZE_T MemoryInUse() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PagefileUsage;
+}
+
+// A skin of 4000 x 3000 pixels is kept as the window shows it, not whole, and the settings
+// preview never draws more than a screen to show a picture of a few hundred pixels.
+TEST(ExitWindowPictures, AHugeSkinIsKeptAndPreviewedAtTheSizeItIsShown) {
+    ScratchFolder scratch;
+    const std::string dll = scratch.CopyPlugin("quiescor.dll");
+    const Bytes background = SolidPng(4000, 3000, RGB(20, 60, 120));
+    const Bytes cancel = SolidPng(400, 1200, RGB(200, 0, 0));
+    scratch.Write("skins\\Huge\\background.png", std::string(background.begin(), background.end()));
+    scratch.Write("skins\\Huge\\cancel.png", std::string(cancel.begin(), cancel.end()));
+    scratch.Write("skins\\Huge\\quiescorskin.ini",
+                  "[general]\r\nName=Huge\r\n[images]\r\nBackGround=background.png\r\n"
+                  "Cancel=cancel.png\r\n[points]\r\nCancel=3000,2000\r\n");
+    PluginLibrary library(dll);
+    ASSERT_TRUE(library.IsLoaded());
+    CPowerRecorder recorder;
+    ASSERT_TRUE(recorder.Install(library.Module()));
+    IHostPlugin* plugin = library.CreatePlugin();
+    ASSERT_NE(plugin, nullptr);
+    SettingsRecord record;
+    record.flags = 191;
+    record.skinName = "Huge\\quiescorskin.ini";
+    StreamPtr stream = StreamWith(record.Bytes());
+    plugin->Load(stream.Get());
+
+    constexpr SIZE_T MB = 1024 * 1024;
+    const SIZE_T before = MemoryInUse();
+    {
+        CDialogDriver driver([](HWND window) { PressKey(window, VK_ESCAPE); });
+        plugin->Execute();
+        EXPECT_EQ(driver.DialogsSeen(), 1);
+    }
+    // The whole background alone takes 46 MB decoded; the window's pictures about 10.
+    EXPECT_LT((MemoryInUse() - before) / MB, 32u) << "kept after a press";
+    {
+        CImportPatch recording;
+        ASSERT_TRUE(recording.Install(library.Module(), "gdi32.dll", "CreateCompatibleBitmap",
+                                      reinterpret_cast<void*>(LargestBitmap::Create)));
+        LargestBitmap::real =
+            reinterpret_cast<decltype(&CreateCompatibleBitmap)>(recording.Original());
+        CDialogDriver driver([](HWND dialog) { ClickButton(dialog, IDCANCEL); });
+        plugin->Configure(1);
+        EXPECT_EQ(driver.DialogsSeen(), 1);
+    }
+    EXPECT_LE(LargestBitmap::largest, 1024 * 768) << "the preview's picture";
+    plugin->Release();
 }
 
 // Like every other tip's title, turn off's names its action and its key.
