@@ -1,5 +1,6 @@
 #include "core/poweractions.h"
 
+#include "core/actionavailability.h"
 #include "core/actiontable.h"
 #include "core/modaldialog.h"
 #include "core/module.h"
@@ -10,17 +11,12 @@
 
 namespace {
 
-void EnableShutdownPrivilege() {
-    HANDLE opened = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened))
-        return;
-    KernelHandle token(opened);
-    TOKEN_PRIVILEGES privileges = {};
-    privileges.PrivilegeCount = 1;
-    LookupPrivilegeValueA("", "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
-}
+// "System Shutdown Reason Codes": 0 would be logged as an unplanned shut-down, which may
+// make Windows collect the system's state first and so delay it.
+constexpr DWORD PLANNED_REASON =
+    SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED;
+// WM_SYSCOMMAND's SC_MONITORPOWER: 2 shuts the display off.
+constexpr LPARAM DISPLAY_OFF = 2;
 
 PowerResult Outcome(BOOL succeeded) {
     PowerResult result;
@@ -55,14 +51,58 @@ std::string SystemErrorText(DWORD error) {
     return message;
 }
 
+UINT ExitWindowsFlags(const ActionRow& row, const PowerRequest& request) {
+    UINT flags = row.callArgument;
+    if (row.bit == ACTION_TURNOFF && request.hybridShutdown)
+        flags |= EWX_HYBRID_SHUTDOWN;
+    // The user agreed to end the other sessions; without EWX_FORCE Windows asks them.
+    if (request.forceOtherSessions)
+        flags |= EWX_FORCE;
+    return flags;
+}
+
+void Tell(HWND owner, const std::string& text, UINT icon) {
+    MessageBoxA(owner, text.c_str(), PLUGIN_DISPLAY_NAME, MB_OK | icon);
+}
+
 } // namespace
 
-PowerResult PerformPowerAction(DWORD action) {
+// AdjustTokenPrivileges succeeds without enabling what the token lacks, and says so with
+// ERROR_NOT_ALL_ASSIGNED ("Changing Privileges in a Token", SE_SHUTDOWN_NAME).
+bool EnableShutdownPrivilege() {
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened))
+        return true;
+    KernelHandle token(opened);
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    if (!LookupPrivilegeValueA("", SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
+        return true;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    SetLastError(ERROR_SUCCESS);
+    if (!AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr))
+        return true;
+    return GetLastError() != ERROR_NOT_ALL_ASSIGNED;
+}
+
+PowerRequest RequestFor(DWORD action, const ActionAvailability& now) {
+    PowerRequest request;
+    request.action = action;
+    request.sleepsByScreenOff = now.sleepsByScreenOff;
+    request.hybridShutdown = now.hybridShutdown;
+    return request;
+}
+
+PowerResult PerformPowerAction(const PowerRequest& request) {
     EnableShutdownPrivilege();
-    const ActionRow* row = FindAction(action);
+    const ActionRow* row = FindAction(request.action);
+    if (row && row->bit == ACTION_STANDBY && request.sleepsByScreenOff) {
+        SendNotifyMessageA(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, DISPLAY_OFF);
+        return {};
+    }
     switch (row ? row->call : PowerCall::None) {
     case PowerCall::ExitWindows:
-        return Outcome(ExitWindowsEx(row->callArgument, 0));
+        return Outcome(ExitWindowsEx(ExitWindowsFlags(*row, request), PLANNED_REASON));
     case PowerCall::SystemPowerState:
         return Outcome(SetSystemPowerState(row->callArgument, FALSE));
     case PowerCall::LockWorkStation:
@@ -79,5 +119,25 @@ void ReportRefusedAction(HWND owner, HMODULE strings, DWORD action, DWORD error)
         text += " " + LoadDialogString(strings, row->captionId);
     if (error != ERROR_SUCCESS)
         text += "\r\n\r\n" + SystemErrorText(error);
-    MessageBoxA(owner, text.c_str(), PLUGIN_DISPLAY_NAME, MB_OK | MB_ICONERROR);
+    Tell(owner, text, MB_ICONERROR);
+}
+
+void ReportImpossibleAction(HWND owner, HMODULE strings, DWORD action,
+                            const ActionAvailability& now) {
+    std::string text;
+    if (const ActionRow* row = FindAction(action))
+        text = LoadDialogString(strings, row->captionId) + ": ";
+    text += LoadDialogString(strings, now.ReasonId(action));
+    Tell(owner, text, MB_ICONINFORMATION);
+}
+
+void ReportNothingPossible(HWND owner, HMODULE strings) {
+    Tell(owner, LoadDialogString(strings, IDS_NOTHING_POSSIBLE), MB_ICONINFORMATION);
+}
+
+bool AskToEndOtherSessions(HWND owner, HMODULE strings, DWORD action) {
+    const UINT question = action == ACTION_RESTART ? IDS_OTHERS_RESTART : IDS_OTHERS_TURNOFF;
+    const std::string text = LoadDialogString(strings, question);
+    return MessageBoxA(owner, text.c_str(), PLUGIN_DISPLAY_NAME,
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }

@@ -32,10 +32,14 @@ void CExitWindow::UseLayout(const CSkinCache::Window& laidOut, const RECT& area)
     size = laidOut.size;
     workArea = area;
     canvas = laidOut.canvas;
+    for (LONG key : CSkin::BUTTON_ORDER) {
+        if (availability.Unavailable() & static_cast<DWORD>(key))
+            canvas.SetUnavailable(key);
+    }
     // The first button takes the focus as soon as it exists: the window shows it so.
     for (LONG key : CSkin::BUTTON_ORDER) {
         RECT rect;
-        if (skin.GetButtonRect(key, rect)) {
+        if (CanChoose(key) && skin.GetButtonRect(key, rect)) {
             canvas.SetState(key, CSkin::STATE_HOT);
             canvas.SetFocused(key, true);
             break;
@@ -66,8 +70,9 @@ void CExitWindow::CreateTooltip() {
     tooltip->SetDelayTime(TTDT_INITIAL, TOOLTIP_INITIAL_DELAY_MS);
     tooltip->SetDelayTime(TTDT_AUTOPOP, TOOLTIP_AUTOPOP_DELAY_MS);
     tooltip->Renderer().maxTextWidth = TOOLTIP_TEXT_WIDTH;
-    // No shadow.
-    tooltip->SetStyles(TipAnchor | TipRounded | ShowInactive, CRichTooltip::ALL_TOOLS);
+    // No shadow. A greyed button still says why.
+    tooltip->SetStyles(TipAnchor | TipRounded | ShowInactive | TrackDisabled,
+                       CRichTooltip::ALL_TOOLS);
 }
 
 // Moved while it is hidden and not yet active, so that it is activated once, when shown.
@@ -94,12 +99,17 @@ void CExitWindow::CreateButtons() {
             canvas.SetFocused(key, false);
             continue;
         }
-        if (!first)
+        const UINT reasonId = availability.ReasonId(key);
+        // A disabled window takes no focus and reads as unavailable to screen readers.
+        if (reasonId)
+            EnableWindow(button->Window(), FALSE);
+        else if (!first)
             first = button->Window();
         button->SetCanvas(&canvas);
         button->SetTooltip(tooltip.get());
         char text[TOOLTIP_TEXT_SIZE] = {};
-        LoadModuleString(resourceModule, FindButton(key)->tooltipId, text, TOOLTIP_TEXT_SIZE);
+        LoadModuleString(resourceModule, reasonId ? reasonId : FindButton(key)->tooltipId, text,
+                         TOOLTIP_TEXT_SIZE);
         tooltip->AddTool(button->Window(), text, nullptr, nullptr, 0);
         button->SetAccessibleFacts(ButtonFacts(resourceModule, key, text));
     }
@@ -134,7 +144,7 @@ void CExitWindow::OnCommand(WPARAM wParam) {
         return;
     }
     const DWORD chosen = static_cast<DWORD>(id - BUTTON_COMMAND_BASE);
-    if (id > BUTTON_COMMAND_BASE && IsSingleAction(chosen)) {
+    if (id > BUTTON_COMMAND_BASE && IsSingleAction(chosen) && CanChoose(chosen)) {
         actions = chosen;
         EndDialog(Window(), IDOK);
     }
@@ -152,16 +162,37 @@ LRESULT CExitWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool&
     }
     if (message == WM_DESTROY)
         accessible.Disconnect();
+    if (message == WM_MOUSEMOVE)
+        RelayToTooltip(message, wParam, lParam);
     if (message != WM_KEYDOWN)
         return 0;
     for (const ActionRow& action : ACTIONS) {
         if (wParam == static_cast<WPARAM>(action.letter)) {
-            actions = action.bit;
-            EndDialog(Window(), IDOK);
+            if (CanChoose(action.bit)) {
+                actions = action.bit;
+                EndDialog(Window(), IDOK);
+            }
             break;
         }
     }
     return 0;
+}
+
+bool CExitWindow::CanChoose(DWORD action) const {
+    return !(availability.Impossible() & action);
+}
+
+// The pointer over a greyed button moves over the window itself: the button's tooltip
+// learns of it from here.
+void CExitWindow::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!tooltip)
+        return;
+    MSG relayed = {
+        Window(), message,
+        wParam,   lParam,
+        0,        {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}};
+    ClientToScreen(Window(), &relayed.pt);
+    tooltip->RelayEvent(&relayed);
 }
 
 // A dialog procedure hands its answer over in the window's message result.
@@ -182,7 +213,7 @@ BOOL CExitWindow::OnOK() {
         EndDialog(Window(), IDCANCEL);
         return FALSE;
     }
-    if (IsSingleAction(static_cast<DWORD>(id)))
+    if (IsSingleAction(static_cast<DWORD>(id)) && CanChoose(static_cast<DWORD>(id)))
         actions = static_cast<DWORD>(id);
     return TRUE;
 }

@@ -138,6 +138,13 @@ void CSkin::ParsePoint(const char* text, int& x, int& y) {
     y = point.y;
 }
 
+void CSkin::Hide(DWORD actions) {
+    for (SkinButton& button : buttons) {
+        if (button.key != BUTTON_CANCEL && (static_cast<DWORD>(button.key) & actions))
+            button = SkinButton{};
+    }
+}
+
 const SkinButton* CSkin::Find(LONG key) const {
     for (const SkinButton& button : buttons) {
         if (button.key == key && key != 0)

@@ -62,6 +62,8 @@ public:
     bool FilesUnchanged() const { return pictures->Unchanged(); }
     void Clear();
     bool GetButtonRect(LONG key, RECT& rect) const;
+    // Takes the buttons of these actions out of the skin.
+    void Hide(DWORD actions);
 
     // The window size the skin needs; the built-in skin places its buttons and
     // captions for the enabled actions here. Pictures, places and captions grow with the

@@ -22,11 +22,25 @@ void Copy(HDC target, const RECT& rect, HDC source) {
            SRCCOPY);
 }
 
+// Grey, and paler than any picture, so that it reads as out of use on dark and light
+// skins alike.
+void GreyOut(const DibSection& dib, LONG width, LONG height) {
+    for (LONG y = 0; y < height; ++y) {
+        BYTE* pixel = dib.Bits() + static_cast<size_t>(y) * dib.Stride();
+        for (LONG x = 0; x < width; ++x, pixel += 4) {
+            const int luminance = (pixel[0] * 114 + pixel[1] * 587 + pixel[2] * 299) / 1000;
+            const BYTE grey = static_cast<BYTE>(100 + luminance / 2);
+            pixel[0] = pixel[1] = pixel[2] = grey;
+        }
+    }
+}
+
 } // namespace
 
 bool CSkinCanvas::Compose(CSkin& skin, SIZE size, DWORD captionActions) {
     picture.reset();
     states.clear();
+    greyed.clear();
     focused = 0;
     auto made = std::make_shared<Picture>();
     made->size = size;
@@ -72,6 +86,21 @@ void CSkinCanvas::SetState(LONG key, int state) {
         states[index] = state;
 }
 
+void CSkinCanvas::SetUnavailable(LONG key) {
+    const int index = IndexOf(key);
+    if (index < 0 || Greyed(key))
+        return;
+    const RECT& r = picture->buttons[index].second;
+    auto grey = std::make_shared<DibSection>(nullptr, WidthOf(r), -HeightOf(r), 32);
+    if (!*grey)
+        return;
+    BitBlt(grey->Dc(), 0, 0, WidthOf(r), HeightOf(r), picture->bands[0]->Dc(), r.left, r.top,
+           SRCCOPY);
+    GdiFlush();
+    GreyOut(*grey, WidthOf(r), HeightOf(r));
+    greyed.emplace_back(key, std::move(grey));
+}
+
 void CSkinCanvas::SetFocused(LONG key, bool isFocused) {
     if (isFocused)
         focused = key;
@@ -88,6 +117,10 @@ void CSkinCanvas::PaintWindow(HDC dc) const {
         if (states[i] != CSkin::STATE_NORMAL)
             Copy(dc, picture->buttons[i].second, picture->bands[states[i]]->Dc());
     }
+    for (const auto& [key, grey] : greyed) {
+        const RECT& r = picture->buttons[IndexOf(key)].second;
+        BitBlt(dc, r.left, r.top, WidthOf(r), HeightOf(r), grey->Dc(), 0, 0, SRCCOPY);
+    }
     const int index = IndexOf(focused);
     if (index >= 0)
         picture->contrast.MarkFocus(dc, picture->buttons[index].second);
@@ -98,6 +131,10 @@ void CSkinCanvas::PaintButton(HDC dc, LONG key, int state) const {
     if (index < 0 || state < 0 || state >= STATES)
         return;
     const RECT& r = picture->buttons[index].second;
+    if (const DibSection* grey = Greyed(key)) {
+        BitBlt(dc, 0, 0, WidthOf(r), HeightOf(r), grey->Dc(), 0, 0, SRCCOPY);
+        return;
+    }
     BitBlt(dc, 0, 0, WidthOf(r), HeightOf(r), picture->bands[state]->Dc(), r.left, r.top, SRCCOPY);
     if (key == focused)
         picture->contrast.MarkFocus(dc, {0, 0, WidthOf(r), HeightOf(r)});
@@ -109,4 +146,12 @@ int CSkinCanvas::IndexOf(LONG key) const {
             return static_cast<int>(i);
     }
     return -1;
+}
+
+const DibSection* CSkinCanvas::Greyed(LONG key) const {
+    for (const auto& [greyKey, grey] : greyed) {
+        if (greyKey == key)
+            return grey.get();
+    }
+    return nullptr;
 }

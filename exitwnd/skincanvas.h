@@ -30,6 +30,8 @@ public:
     // The button that has the focus, which high contrast outlines; a button that loses
     // it takes the outline away only if it is still its own.
     void SetFocused(LONG key, bool focused);
+    // Shows the button greyed in every state: its action cannot be done now.
+    void SetUnavailable(LONG key);
     // The whole window, each button in its state. The outline of the focus goes on top,
     // never into the bands, so that the bands stay the same whoever has the focus.
     void PaintWindow(HDC dc) const;
@@ -44,8 +46,10 @@ private:
         HighContrast contrast; // as the captions were drawn
     };
     int IndexOf(LONG key) const;
+    const DibSection* Greyed(LONG key) const;
 
     std::shared_ptr<const Picture> picture;
     std::vector<int> states; // one for each of the picture's buttons
     LONG focused = 0;
+    std::vector<std::pair<LONG, std::shared_ptr<const DibSection>>> greyed;
 };
