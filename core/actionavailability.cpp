@@ -2,6 +2,7 @@
 
 #include "core/owners.h"
 #include "core/poweractions.h"
+#include "core/powercapabilities.h"
 #include "res/resource.h"
 
 #include <versionhelpers.h>

@@ -51,12 +51,6 @@ private:
     std::array<UINT, ACTION_COUNT> reasons = {};
 };
 
-// AoAc of SYSTEM_POWER_CAPABILITIES (Windows 8 on): the third byte after FastSystemS4,
-// which headers for older Windows call spare2[2].
-inline BOOLEAN& ModernStandbyFlag(SYSTEM_POWER_CAPABILITIES& capabilities) {
-    return capabilities.spare2[2];
-}
-
 // Asks Windows now: policies, the shutdown privilege and the power capabilities. Never
 // kept between presses, since a hibernation file or a policy may come and go.
 ActionAvailability QueryActionAvailability();

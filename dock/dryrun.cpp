@@ -1,15 +1,21 @@
 #include "dock/dryrun.h"
 
+#include "dock/dockoptions.h"
+
 #include <shellapi.h>
 
 namespace {
+
+constexpr UINT HOW_FLAGS = EWX_FORCE | EWX_FORCEIFHUNG | EWX_HYBRID_SHUTDOWN;
 
 const char* WhatItDoes(const PowerCall& call) {
     if (call.function == "LockWorkStation")
         return "lock the workstation so that another user can log on";
     if (call.function == "SetSystemPowerState")
         return call.first ? "put the computer on stand by" : "hibernate the computer";
-    switch (call.first) {
+    if (call.function == "SendNotifyMessageA")
+        return "turn the screen off, which puts this computer to sleep";
+    switch (call.first & ~HOW_FLAGS) {
     case EWX_LOGOFF:
         return "log off";
     case EWX_SHUTDOWN | EWX_POWEROFF:
@@ -21,10 +27,29 @@ const char* WhatItDoes(const PowerCall& call) {
     }
 }
 
+std::string HowItDoesIt(const PowerCall& call) {
+    if (call.function != "ExitWindowsEx")
+        return "";
+    std::string how;
+    if (call.first & EWX_HYBRID_SHUTDOWN)
+        how += ", ready for a fast start";
+    if (call.first & EWX_FORCE)
+        how += ", ending the other users' sessions";
+    if (call.second & SHTDN_REASON_FLAG_PLANNED)
+        how += " (planned)";
+    return how;
+}
+
 } // namespace
 
-bool CDryRun::Install(HMODULE plugin, HWND owner, bool refuse) {
-    if (refuse) {
+bool CDryRun::Install(HMODULE plugin, HWND owner, const DockOptions& options) {
+    recorder.computer = options.computer;
+    for (const std::string& name : options.policies) {
+        policies.push_back(std::make_unique<CPolicyValue>(name));
+        if (!policies.back()->IsSet())
+            return false;
+    }
+    if (options.refuse) {
         recorder.refuseWith = ERROR_PRIVILEGE_NOT_HELD;
     } else {
         recorder.onCall = [owner](const PowerCall& call) {
@@ -36,5 +61,5 @@ bool CDryRun::Install(HMODULE plugin, HWND owner, bool refuse) {
 }
 
 std::string CDryRun::Describe(const PowerCall& call) {
-    return std::string("Quiescor would now ") + WhatItDoes(call);
+    return std::string("Quiescor would now ") + WhatItDoes(call) + HowItDoesIt(call);
 }

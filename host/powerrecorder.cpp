@@ -1,6 +1,6 @@
 #include "host/powerrecorder.h"
 
-#include "core/actionavailability.h"
+#include "core/powercapabilities.h"
 
 #include <wtsapi32.h>
 
