@@ -3,6 +3,7 @@
 #include "host/dialogdriver.h"
 #include "host/highcontrastswitch.h"
 #include "host/importpatch.h"
+#include "host/policyvalue.h"
 #include "host/settingsrecord.h"
 #include "tests/host/canvas.h"
 #include "tests/host/exitwindowinput.h"
@@ -145,7 +146,7 @@ TEST_F(ExitWindowTest, TwoActionsGiveTwoButtonsAndCancelAndEnterActsOnTheFirst) 
     });
     EXPECT_EQ(ids, (std::vector<LONG>{1, 2, 64}));
     EXPECT_EQ(focused, 1) << "log off comes first";
-    EXPECT_EQ(Performed(), "ExitWindowsEx(0,0)");
+    EXPECT_EQ(Performed(), "ExitWindowsEx(0,2147483648)");
     EXPECT_EQ(WordAt(Saved(), 8), 1u);
 
     // Centred by integer halves on the 1024 x 768 screen.
@@ -165,7 +166,7 @@ TEST_F(ExitWindowTest, LettersChooseActionsEvenWithoutTheirButtons) {
     recorder.calls.clear();
     Use(4 + 8 + 16);
     Press([](HWND window) { PressKey(window, 'R'); });
-    EXPECT_EQ(Performed(), "ExitWindowsEx(2,0)");
+    EXPECT_EQ(Performed(), "ExitWindowsEx(2,2147483648)");
 }
 
 TEST_F(ExitWindowTest, CancelEscapeAndEnterOnCancelDoNothing) {
@@ -254,7 +255,8 @@ TEST_F(ExitWindowTest, CommandsOfNoButtonChangeNothing) {
     EXPECT_GT(before, 50) << "three captions";
     EXPECT_EQ(after, before);
     EXPECT_TRUE(open);
-    EXPECT_EQ(Performed(), "ExitWindowsEx(0,0)") << "Enter still acts on the focused log off";
+    EXPECT_EQ(Performed(), "ExitWindowsEx(0,2147483648)")
+        << "Enter still acts on the focused log off";
 }
 
 // Screen readers ask through COM, in the host's apartment.
@@ -337,6 +339,110 @@ TEST_F(ExitWindowAccessibilityTest, ScreenReadersHearTheWindowAndEachButton) {
     EXPECT_EQ(focusEvents[0].window, logOff) << "Tab went on from switch user";
     EXPECT_EQ(focusEvents[0].object, OBJID_CLIENT);
     EXPECT_EQ(focusEvents[0].child, CHILDID_SELF);
+}
+
+// True when every pixel of the button as painted now is grey.
+bool AllGrey(HWND button) {
+    InvalidateRect(button, nullptr, TRUE);
+    UpdateWindow(button);
+    const RECT colourful = ClientPixels(button)->Extent(
+        [](COLORREF c) { return GetRValue(c) != GetGValue(c) || GetGValue(c) != GetBValue(c); });
+    return IsRectEmpty(&colourful) != FALSE;
+}
+
+std::vector<LONG> DisabledIds(HWND window) {
+    std::vector<LONG> ids;
+    for (HWND button : ImageButtons(window)) {
+        if (!IsWindowEnabled(button))
+            ids.push_back(GetWindowLongA(button, GWL_ID));
+    }
+    return ids;
+}
+
+TEST_F(ExitWindowAccessibilityTest, RemovedActionsAreGoneAndImpossibleOnesGreyedWithTheirReason) {
+    SimulatedComputer noHibernation;
+    noHibernation.canHibernate = false;
+    SimulatedComputer noPrivilege;
+    noPrivilege.shutdownPrivilege = false;
+    const std::string noPermission = "You do not have permission to shut down this computer.";
+    const struct {
+        const char* name;
+        SimulatedComputer computer;
+        std::vector<const char*> policies;
+        DWORD flags;
+        const char* skin;
+        std::vector<LONG> ids, greyed;
+        std::vector<std::string> reasons; // of the greyed buttons, as screen readers hear them
+        const char* deadLetters;
+    } cases[] = {
+        {"NoClose", {}, {"NoClose"}, 191, "", {128, 1, 64}, {}, {}, "TRSH"},
+        {"NoClose, folder skin",
+         {},
+         {"NoClose"},
+         1 + 2 + 128,
+         "Glass\\quiescorskin.ini",
+         {128, 64},
+         {},
+         {},
+         "TRSH"},
+        {"no hibernation",
+         noHibernation,
+         {},
+         191,
+         "",
+         {128, 1, 8, 16, 2, 4, 64},
+         {16},
+         {"Hibernation is turned off on this computer."},
+         "H"},
+        {"no privilege, no locking",
+         noPrivilege,
+         {"DisableLockWorkstation"},
+         191,
+         "",
+         {1, 8, 16, 2, 4, 64},
+         {8, 16, 2, 4},
+         {noPermission, noPermission, noPermission, noPermission},
+         "TRSHW"},
+    };
+    for (const auto& pressed : cases) {
+        SCOPED_TRACE(pressed.name);
+        recorder.computer = pressed.computer;
+        std::vector<std::unique_ptr<CPolicyValue>> policies;
+        for (const char* name : pressed.policies)
+            policies.push_back(std::make_unique<CPolicyValue>(name));
+        Use(pressed.flags, pressed.skin);
+        std::vector<LONG> ids, greyed;
+        std::vector<Heard> heard;
+        LONG focused = 0;
+        bool grey = true;
+        bool openAfterLetters = false;
+        Press([&](HWND window) {
+            ids = ButtonIds(window);
+            greyed = DisabledIds(window);
+            focused = GetFocus() ? GetWindowLongA(GetFocus(), GWL_ID) : 0;
+            for (LONG id : greyed) {
+                heard.push_back(Hear(ButtonWithId(window, id)));
+                grey = grey && AllGrey(ButtonWithId(window, id));
+                ClickOn(ButtonWithId(window, id));
+            }
+            // The letters of what was removed or cannot be done do nothing.
+            for (char letter : std::string(pressed.deadLetters))
+                PressKey(window, letter);
+            openAfterLetters = IsWindowVisible(window) != FALSE;
+            PressKey(window, VK_ESCAPE);
+        });
+        EXPECT_EQ(ids, pressed.ids);
+        EXPECT_EQ(greyed, pressed.greyed);
+        EXPECT_TRUE(grey) << "greyed pictures";
+        EXPECT_EQ(focused, pressed.ids.front()) << "the first button that can act";
+        ASSERT_EQ(heard.size(), pressed.reasons.size());
+        for (size_t i = 0; i < heard.size(); ++i) {
+            EXPECT_EQ(heard[i].description, pressed.reasons[i]);
+            EXPECT_EQ(heard[i].state & STATE_SYSTEM_UNAVAILABLE, STATE_SYSTEM_UNAVAILABLE);
+        }
+        EXPECT_TRUE(openAfterLetters);
+        EXPECT_TRUE(recorder.calls.empty()) << Performed();
+    }
 }
 
 // A screen reader may hold a button's object after pressing it, and after the window
@@ -581,7 +687,7 @@ TEST_F(ExitWindowTest, AtScreenDpiButtonsAreHitWhereTheyAreDrawnAndTipsShowBesid
     EXPECT_EQ(window.right - cancel.right, scaled(10)) << dpi;
     EXPECT_EQ(turnOff.right - turnOff.left, scaled(32)) << dpi;
     EXPECT_EQ(hitId, 2) << dpi;
-    EXPECT_EQ(Performed(), "ExitWindowsEx(9,0)") << dpi;
+    EXPECT_EQ(Performed(), "ExitWindowsEx(9,2147483648)") << dpi;
     ASSERT_TRUE(tipShown) << dpi;
     const LONG centre = (turnOff.left + turnOff.right) / 2;
     EXPECT_TRUE(tip.left <= centre && centre <= tip.right) << dpi;
