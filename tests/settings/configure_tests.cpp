@@ -2,6 +2,8 @@
 // plug-in, with the sample skins beside it.
 #include "host/dialogdriver.h"
 #include "host/importpatch.h"
+#include "host/policyvalue.h"
+#include "host/powerrecorder.h"
 #include "host/settingsrecord.h"
 #include "res/resource.h"
 #include "tests/host/pluginfixture.h"
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -103,6 +106,76 @@ TEST_F(ConfigureTest, ShowsTheCurrentSettingsOverTheHostWindow) {
     EXPECT_TRUE(allChecked);
     EXPECT_EQ(hotKey, 0x0641);
     EXPECT_EQ(hotKeyClass, "ZRKHOTKEY_CLASS") << "the host never chose a resource module";
+}
+
+// The reason the tooltip of the dialog's box gives, or "" without one.
+std::string BoxTip(HWND dialog, int id) {
+    char text[256] = {};
+    HWND tips = nullptr;
+    while ((tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr))) {
+        if (GetWindow(tips, GW_OWNER) != dialog)
+            continue;
+        TOOLINFOA tool = {};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = dialog;
+        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, id));
+        tool.lpszText = text;
+        SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    }
+    return text;
+}
+
+TEST_F(ConfigureTest, BoxesOfWhatThisComputerCannotDoAreMarkedWithTheReason) {
+    CPowerRecorder recorder;
+    ASSERT_TRUE(recorder.Install(library->Module()));
+    SimulatedComputer noHibernation;
+    noHibernation.canHibernate = false;
+    const std::string policy = "Your administrator does not allow this action.";
+    const struct {
+        const char* name;
+        SimulatedComputer computer;
+        const char* policy;
+        std::vector<std::string> texts, tips; // of log off, turn off, restart, stand by,
+                                              // hibernate and switch user
+    } cases[] = {
+        {"can do everything",
+         {},
+         nullptr,
+         {"Log off", "Turn off", "Restart", "Stand by", "Hibernate", "Switch User"},
+         {"", "", "", "", "", ""}},
+        {"no hibernation",
+         noHibernation,
+         nullptr,
+         {"Log off", "Turn off", "Restart", "Stand by", "Hibernate (!)", "Switch User"},
+         {"", "", "", "", "Hibernation is turned off on this computer.", ""}},
+        {"NoClose",
+         {},
+         "NoClose",
+         {"Log off", "Turn off (!)", "Restart (!)", "Stand by (!)", "Hibernate (!)", "Switch User"},
+         {"", policy, policy, policy, policy, ""}},
+    };
+    const int boxes[] = {IDC_CHECK_LOGOFF,  IDC_CHECK_TURNOFF,   IDC_CHECK_RESTART,
+                         IDC_CHECK_STANDBY, IDC_CHECK_HIBERNATE, IDC_CHECK_SWITCHUSER};
+    for (const auto& opened : cases) {
+        SCOPED_TRACE(opened.name);
+        recorder.computer = opened.computer;
+        std::unique_ptr<CPolicyValue> set;
+        if (opened.policy)
+            set = std::make_unique<CPolicyValue>(opened.policy);
+        std::vector<std::string> texts, tips;
+        bool allChecked = true;
+        Configure([&](HWND dialog) {
+            for (int id : boxes) {
+                texts.push_back(ItemText(dialog, id));
+                tips.push_back(BoxTip(dialog, id));
+                allChecked = allChecked && IsChecked(dialog, id);
+            }
+            ClickButton(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(texts, opened.texts);
+        EXPECT_EQ(tips, opened.tips);
+        EXPECT_TRUE(allChecked) << "the settings stay as they were";
+    }
 }
 
 TEST_F(ConfigureTest, OkStoresTheChangesRebindsTheHotKeyAndNotifies) {
