@@ -23,14 +23,25 @@ void Copy(HDC target, const RECT& rect, HDC source) {
 }
 
 // Grey, and paler than any picture, so that it reads as out of use on dark and light
-// skins alike.
-void GreyOut(const DibSection& dib, LONG width, LONG height) {
-    for (LONG y = 0; y < height; ++y) {
-        BYTE* pixel = dib.Bits() + static_cast<size_t>(y) * dib.Stride();
-        for (LONG x = 0; x < width; ++x, pixel += 4) {
-            const int luminance = (pixel[0] * 114 + pixel[1] * 587 + pixel[2] * 299) / 1000;
-            const BYTE grey = static_cast<BYTE>(100 + luminance / 2);
-            pixel[0] = pixel[1] = pixel[2] = grey;
+// skins alike; where the button shows the skin beneath it, the skin stays as it is.
+void GreyOut(const DibSection& grey, const DibSection& shown, const DibSection& beneath,
+             const RECT& rect) {
+    for (LONG y = 0; y < HeightOf(rect); ++y) {
+        const size_t source = static_cast<size_t>(rect.top + y) * shown.Stride() + rect.left * 4;
+        const auto* pixel = reinterpret_cast<const uint32_t*>(shown.Bits() + source);
+        const auto* under = reinterpret_cast<const uint32_t*>(beneath.Bits() + source);
+        auto* out =
+            reinterpret_cast<uint32_t*>(grey.Bits() + static_cast<size_t>(y) * grey.Stride());
+        for (LONG x = 0; x < WidthOf(rect); ++x) {
+            const uint32_t c = pixel[x];
+            if (c == under[x]) {
+                out[x] = c;
+                continue;
+            }
+            const uint32_t luminance =
+                ((c & 0xFF) * 114 + (c >> 8 & 0xFF) * 587 + (c >> 16 & 0xFF) * 299) / 1000;
+            const uint32_t level = 100 + luminance / 2;
+            out[x] = level | level << 8 | level << 16;
         }
     }
 }
@@ -46,8 +57,10 @@ bool CSkinCanvas::Compose(CSkin& skin, SIZE size, DWORD captionActions) {
     made->size = size;
     made->contrast = HighContrast::Now();
     const RECT whole = {0, 0, size.cx, size.cy};
-    // The skin alone: what every button has beneath it.
-    DibSection beneath(nullptr, size.cx, -size.cy, 32);
+    // The skin alone: what every button has beneath it. Kept, so that a greyed button
+    // greys its picture and not the skin around it.
+    made->beneath = std::make_unique<DibSection>(nullptr, size.cx, -size.cy, 32);
+    DibSection& beneath = *made->beneath;
     if (!beneath)
         return false;
     skin.DrawBackground(beneath.Dc(), whole);
@@ -94,10 +107,8 @@ void CSkinCanvas::SetUnavailable(LONG key) {
     auto grey = std::make_shared<DibSection>(nullptr, WidthOf(r), -HeightOf(r), 32);
     if (!*grey)
         return;
-    BitBlt(grey->Dc(), 0, 0, WidthOf(r), HeightOf(r), picture->bands[0]->Dc(), r.left, r.top,
-           SRCCOPY);
     GdiFlush();
-    GreyOut(*grey, WidthOf(r), HeightOf(r));
+    GreyOut(*grey, *picture->bands[0], *picture->beneath, r);
     greyed.emplace_back(key, std::move(grey));
 }
 

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -42,6 +43,7 @@ private:
     struct Picture {
         SIZE size = {};
         std::array<std::unique_ptr<DibSection>, STATES> bands;
+        std::unique_ptr<DibSection> beneath; // the skin without buttons
         std::vector<std::pair<LONG, RECT>> buttons;
         HighContrast contrast; // as the captions were drawn
     };
