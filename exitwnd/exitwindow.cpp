@@ -183,14 +183,17 @@ bool CExitWindow::CanChoose(DWORD action) const {
 }
 
 // The pointer over a greyed button moves over the window itself: the button's tooltip
-// learns of it from here.
+// learns of it from here, and of the move that leaves it. Other moves over the window
+// are no tool's, and would only make the tooltip take the pointer's place for its own.
 void CExitWindow::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!tooltip)
+    const POINT client = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    HWND child = ChildWindowFromPointEx(Window(), client, CWP_SKIPINVISIBLE);
+    const bool overGreyed = child && child != Window() && !IsWindowEnabled(child);
+    const bool relay = tooltip && (overGreyed || pointerOnGreyed);
+    pointerOnGreyed = overGreyed;
+    if (!relay)
         return;
-    MSG relayed = {
-        Window(), message,
-        wParam,   lParam,
-        0,        {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}};
+    MSG relayed = {Window(), message, wParam, lParam, 0, client};
     ClientToScreen(Window(), &relayed.pt);
     tooltip->RelayEvent(&relayed);
 }

@@ -58,4 +58,5 @@ private:
     // The window's picture, composed before the window is made.
     CSkinCanvas canvas;
     bool buttonsMade = false;
+    bool pointerOnGreyed = false;
 };
