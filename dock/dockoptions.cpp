@@ -1,6 +1,6 @@
 #include "dock/dockoptions.h"
 
-#include "host/policyvalue.h"
+#include "host/registryvalue.h"
 
 #include <cstring>
 
@@ -71,7 +71,7 @@ bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& 
             continue;
         }
         if (std::strcmp(argument, "--policy") == 0) {
-            if (i + 1 >= argc || !CPolicyValue::KeyOf(argv[i + 1])) {
+            if (i + 1 >= argc || !PolicyKeyOf(argv[i + 1])) {
                 error = "--policy needs one of NoClose, NoLogoff, StartMenuLogOff, "
                         "DisableLockWorkstation, HideFastUserSwitching";
                 return false;

@@ -45,8 +45,8 @@ std::string HowItDoesIt(const PowerCall& call) {
 bool CDryRun::Install(HMODULE plugin, HWND owner, const DockOptions& options) {
     recorder.computer = options.computer;
     for (const std::string& name : options.policies) {
-        policies.push_back(std::make_unique<CPolicyValue>(name));
-        if (!policies.back()->IsSet())
+        policies.push_back(SetPolicy(name));
+        if (!policies.back() || !policies.back()->IsSet())
             return false;
     }
     if (options.refuse) {

@@ -5,7 +5,7 @@
 // while the dock runs.
 #pragma once
 
-#include "host/policyvalue.h"
+#include "host/registryvalue.h"
 #include "host/powerrecorder.h"
 
 #include <memory>
@@ -24,5 +24,5 @@ public:
 
 private:
     CPowerRecorder recorder;
-    std::vector<std::unique_ptr<CPolicyValue>> policies;
+    std::vector<std::unique_ptr<CRegistryValue>> policies;
 };

@@ -1,5 +1,5 @@
 #include "host/dialogdriver.h"
-#include "host/policyvalue.h"
+#include "host/registryvalue.h"
 #include "host/settingsrecord.h"
 #include "tests/host/pluginfixture.h"
 
@@ -241,41 +241,6 @@ TEST_F(ExecuteTest, AButtonRemovedWhileItsWindowIsOpenActsNoMore) {
     }
 }
 
-// A value of this computer's registry for the test's time; what was there comes back.
-class ScopedMachineValue {
-public:
-    ScopedMachineValue(const char* key, const char* name, DWORD value) : key(key), name(name) {
-        HKEY opened = nullptr;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &opened, nullptr) != ERROR_SUCCESS)
-            return;
-        DWORD size = sizeof previous;
-        hadValue = RegQueryValueExA(opened, name, nullptr, nullptr,
-                                    reinterpret_cast<BYTE*>(&previous), &size) == ERROR_SUCCESS;
-        set = RegSetValueExA(opened, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                             sizeof value) == ERROR_SUCCESS;
-        RegCloseKey(opened);
-    }
-    ~ScopedMachineValue() {
-        HKEY opened = nullptr;
-        if (!set || RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_SET_VALUE, &opened))
-            return;
-        if (hadValue)
-            RegSetValueExA(opened, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous),
-                           sizeof previous);
-        else
-            RegDeleteValueA(opened, name);
-        RegCloseKey(opened);
-    }
-    bool set = false;
-
-private:
-    const char* key;
-    const char* name;
-    bool hadValue = false;
-    DWORD previous = 0;
-};
-
 // One computer a press meets: what it lacks, and the policies set for it.
 struct Computer {
     const char* name;
@@ -299,13 +264,13 @@ protected:
     // Presses with the computer in place; the message box's text, or "" when none showed.
     std::string PressOn(const Computer& computer, DWORD flags, int answer = IDOK) {
         recorder.computer = computer.facts;
-        std::vector<std::unique_ptr<CPolicyValue>> policies;
+        std::vector<std::unique_ptr<CRegistryValue>> policies;
         for (const char* name : computer.userPolicies)
-            policies.push_back(std::make_unique<CPolicyValue>(name));
+            policies.push_back(SetPolicy(name));
         for (const char* name : computer.machinePolicies)
-            policies.push_back(std::make_unique<CPolicyValue>(name, HKEY_LOCAL_MACHINE));
+            policies.push_back(SetPolicy(name, HKEY_LOCAL_MACHINE));
         for (const auto& policy : policies)
-            EXPECT_TRUE(policy->IsSet());
+            EXPECT_TRUE(policy && policy->IsSet());
         UseSettings(flags, 0);
         recorder.calls.clear();
         std::string text;
@@ -402,8 +367,9 @@ TEST_F(ComputerTest, EachComputerIsAskedTheWayItSleepsAndShutsDown) {
     };
     for (const auto& pressed : cases) {
         SCOPED_TRACE(pressed.name);
-        ScopedMachineValue fastStartup(POWER_KEY, "HiberbootEnabled", pressed.hiberboot);
-        ASSERT_TRUE(fastStartup.set);
+        CRegistryValue fastStartup(HKEY_LOCAL_MACHINE, POWER_KEY, "HiberbootEnabled",
+                                   pressed.hiberboot);
+        ASSERT_TRUE(fastStartup.IsSet());
         recorder.computer = pressed.computer;
         UseSettings(pressed.action, 0);
         recorder.calls.clear();

@@ -3,7 +3,7 @@
 #include "host/dialogdriver.h"
 #include "host/highcontrastswitch.h"
 #include "host/importpatch.h"
-#include "host/policyvalue.h"
+#include "host/registryvalue.h"
 #include "host/settingsrecord.h"
 #include "tests/host/canvas.h"
 #include "tests/host/exitwindowinput.h"
@@ -419,9 +419,11 @@ TEST_F(ExitWindowAccessibilityTest, RemovedActionsAreGoneAndImpossibleOnesGreyed
     };
     for (const auto& pressed : cases) {
         SCOPED_TRACE(pressed.name);
-        std::vector<std::unique_ptr<CPolicyValue>> policies;
+        std::vector<std::unique_ptr<CRegistryValue>> policies;
         for (const char* name : pressed.policies)
-            policies.push_back(std::make_unique<CPolicyValue>(name));
+            policies.push_back(SetPolicy(name));
+        for (const auto& policy : policies)
+            ASSERT_TRUE(policy && policy->IsSet());
         Use(pressed.flags, pressed.skin);
         // The same window where everything can be done shows the pictures to grey.
         std::map<LONG, std::unique_ptr<CCanvas>> shown;

@@ -2,7 +2,7 @@
 // plug-in, with the sample skins beside it.
 #include "host/dialogdriver.h"
 #include "host/importpatch.h"
-#include "host/policyvalue.h"
+#include "host/registryvalue.h"
 #include "host/powerrecorder.h"
 #include "host/settingsrecord.h"
 #include "res/resource.h"
@@ -159,9 +159,11 @@ TEST_F(ConfigureTest, BoxesOfWhatThisComputerCannotDoAreMarkedWithTheReason) {
     for (const auto& opened : cases) {
         SCOPED_TRACE(opened.name);
         recorder.computer = opened.computer;
-        std::unique_ptr<CPolicyValue> set;
-        if (opened.policy)
-            set = std::make_unique<CPolicyValue>(opened.policy);
+        std::unique_ptr<CRegistryValue> set;
+        if (opened.policy) {
+            set = SetPolicy(opened.policy);
+            ASSERT_TRUE(set && set->IsSet());
+        }
         std::vector<std::string> texts, tips;
         bool allChecked = true;
         Configure([&](HWND dialog) {
