@@ -311,9 +311,7 @@ TEST_F(ComputerTest, WhatCannotBeDoneSaysWhyInsteadOfCallingWindows) {
          2,
          "Turn Off: You do not have permission to shut down this computer."},
         {{"NoClose", {}, {"NoClose"}}, 4, "Restart: " + policy},
-        {{"NoClose for the computer", {}, {}, {"NoClose"}}, 16, "Hibernate: " + policy},
         {{"NoLogoff", {}, {"NoLogoff"}}, 1, "Log off: " + policy},
-        {{"StartMenuLogOff", {}, {"StartMenuLogOff"}}, 1, "Log off: " + policy},
         {{"DisableLockWorkstation", {}, {"DisableLockWorkstation"}}, 128, "Switch User: " + policy},
         {{"HideFastUserSwitching", {}, {}, {"HideFastUserSwitching"}},
          128,
@@ -394,7 +392,6 @@ TEST_F(ComputerTest, OtherUsersAreAskedAboutBeforeTheirSessionsAreEnded) {
         {2, IDYES, others + "Turning it off now could cause them to lose unsaved work.", 9 | 4},
         {2, IDNO, others + "Turning it off now could cause them to lose unsaved work.", 0},
         {4, IDYES, others + "Restarting it now could cause them to lose unsaved work.", 2 | 4},
-        {4, IDNO, others + "Restarting it now could cause them to lose unsaved work.", 0},
     };
     for (const auto& pressed : cases) {
         SCOPED_TRACE(pressed.action * 10 + pressed.answer);

@@ -25,36 +25,6 @@ TEST(DryRun, NamesEachPowerCall) {
               "Quiescor would now turn the screen off, which puts this computer to sleep");
 }
 
-TEST(DryRun, SimulatedComputerAndPoliciesGoOnlyWithADryRun) {
-    const struct {
-        std::vector<const char*> arguments;
-        bool parsed;
-    } lines[] = {
-        {{"--dry-run", "--no-hibernate", "--no-sleep", "--other-users", "--policy", "NoClose"},
-         true},
-        {{"--no-hibernate"}, false},
-        {{"--policy", "NoClose"}, false},
-        {{"--dry-run", "--policy", "NoSuchPolicy"}, false},
-        {{"--dry-run", "--policy"}, false},
-    };
-    for (const auto& line : lines) {
-        std::vector<char*> argv = {const_cast<char*>("dock.exe")};
-        for (const char* argument : line.arguments)
-            argv.push_back(const_cast<char*>(argument));
-        DockOptions options;
-        std::string error;
-        EXPECT_EQ(ParseDockOptions(static_cast<int>(argv.size()), argv.data(), options, error),
-                  line.parsed)
-            << error;
-        if (line.parsed) {
-            EXPECT_FALSE(options.computer.canHibernate);
-            EXPECT_FALSE(options.computer.canSleep);
-            EXPECT_TRUE(options.computer.otherUsers);
-            EXPECT_EQ(options.policies, std::vector<std::string>{"NoClose"});
-        }
-    }
-}
-
 TEST(DryRun, RefusesAModuleWhosePowerCallsItCannotReach) {
     // The language module imports nothing: a dry run over it must not claim success.
     HMODULE module = LoadLibraryA("lang_1_2_0_0.dll");
