@@ -51,14 +51,42 @@ std::string SystemErrorText(DWORD error) {
     return message;
 }
 
-UINT ExitWindowsFlags(const ActionRow& row, const PowerRequest& request) {
-    UINT flags = row.callArgument;
-    if (row.bit == ACTION_TURNOFF && request.hybridShutdown)
-        flags |= EWX_HYBRID_SHUTDOWN;
-    // The user agreed to end the other sessions; without EWX_FORCE Windows asks them.
-    if (request.forceOtherSessions)
-        flags |= EWX_FORCE;
-    return flags;
+// InitiateShutdown's flags (Windows Vista on), which the headers for older Windows lack.
+constexpr DWORD SHUTDOWN_FORCE_OTHERS_FLAG = 0x1;
+constexpr DWORD SHUTDOWN_RESTART_FLAG = 0x4;
+constexpr DWORD SHUTDOWN_POWEROFF_FLAG = 0x8;
+constexpr DWORD SHUTDOWN_HYBRID_FLAG = 0x200;
+using InitiateShutdownFunction = DWORD(WINAPI*)(LPWSTR, LPWSTR, DWORD, DWORD, DWORD);
+
+bool Hybrid(const ActionRow& row, const PowerRequest& request) {
+    return row.bit == ACTION_TURNOFF && request.hybridShutdown;
+}
+
+PowerResult AskExitWindows(const ActionRow& row, const PowerRequest& request, UINT extraFlags) {
+    const UINT flags = row.callArgument | (Hybrid(row, request) ? EWX_HYBRID_SHUTDOWN : 0);
+    return Outcome(ExitWindowsEx(flags | extraFlags, PLANNED_REASON));
+}
+
+// The user agreed to end the other users' sessions. EWX_FORCE does nothing where Terminal
+// Services run, as they do for Fast User Switching; InitiateShutdown's
+// SHUTDOWN_FORCE_OTHERS logs the other sessions off. Before Windows Vista it is missing,
+// and EWX_FORCE is the way.
+PowerResult EndOtherSessionsToo(const ActionRow& row, const PowerRequest& request) {
+    LibraryHandle advapi(LoadLibraryA("advapi32.dll"));
+    auto initiate = LibraryFunction<InitiateShutdownFunction>(advapi.Get(), "InitiateShutdownW");
+    if (!initiate)
+        return AskExitWindows(row, request, EWX_FORCE);
+    DWORD flags = SHUTDOWN_FORCE_OTHERS_FLAG |
+                  (row.bit == ACTION_RESTART ? SHUTDOWN_RESTART_FLAG : SHUTDOWN_POWEROFF_FLAG);
+    if (Hybrid(row, request))
+        flags |= SHUTDOWN_HYBRID_FLAG;
+    const DWORD error = initiate(nullptr, nullptr, 0, flags, PLANNED_REASON);
+    PowerResult result;
+    if (error != ERROR_SUCCESS) {
+        result.refused = true;
+        result.error = error;
+    }
+    return result;
 }
 
 void Tell(HWND owner, const std::string& text, UINT icon) {
@@ -102,7 +130,8 @@ PowerResult PerformPowerAction(const PowerRequest& request) {
     }
     switch (row ? row->call : PowerCall::None) {
     case PowerCall::ExitWindows:
-        return Outcome(ExitWindowsEx(ExitWindowsFlags(*row, request), PLANNED_REASON));
+        return request.forceOtherSessions ? EndOtherSessionsToo(*row, request)
+                                          : AskExitWindows(*row, request, 0);
     case PowerCall::SystemPowerState:
         return Outcome(SetSystemPowerState(row->callArgument, FALSE));
     case PowerCall::LockWorkStation:

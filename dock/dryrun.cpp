@@ -7,6 +7,10 @@
 namespace {
 
 constexpr UINT HOW_FLAGS = EWX_FORCE | EWX_FORCEIFHUNG | EWX_HYBRID_SHUTDOWN;
+// InitiateShutdown's flags.
+constexpr DWORD FORCE_OTHERS = 0x1;
+constexpr DWORD RESTART = 0x4;
+constexpr DWORD HYBRID = 0x200;
 
 const char* WhatItDoes(const PowerCall& call) {
     if (call.function == "LockWorkStation")
@@ -15,6 +19,8 @@ const char* WhatItDoes(const PowerCall& call) {
         return call.first ? "put the computer on stand by" : "hibernate the computer";
     if (call.function == "SendNotifyMessageA")
         return "turn the screen off, which puts this computer to sleep";
+    if (call.function == "InitiateShutdownW")
+        return call.first & RESTART ? "restart the computer" : "turn off the computer";
     switch (call.first & ~HOW_FLAGS) {
     case EWX_LOGOFF:
         return "log off";
@@ -28,12 +34,14 @@ const char* WhatItDoes(const PowerCall& call) {
 }
 
 std::string HowItDoesIt(const PowerCall& call) {
-    if (call.function != "ExitWindowsEx")
+    const bool exitWindows = call.function == "ExitWindowsEx";
+    const bool initiate = call.function == "InitiateShutdownW";
+    if (!exitWindows && !initiate)
         return "";
     std::string how;
-    if (call.first & EWX_HYBRID_SHUTDOWN)
+    if (call.first & (exitWindows ? EWX_HYBRID_SHUTDOWN : HYBRID))
         how += ", ready for a fast start";
-    if (call.first & EWX_FORCE)
+    if (call.first & (exitWindows ? EWX_FORCE : FORCE_OTHERS))
         how += ", ending the other users' sessions";
     if (call.second & SHTDN_REASON_FLAG_PLANNED)
         how += " (planned)";

@@ -37,6 +37,11 @@ BOOL WINAPI RecordLockWorkStation() {
     return Record("LockWorkStation", 0, 0);
 }
 
+// Answers as InitiateShutdown does: an error code, 0 for success.
+DWORD WINAPI RecordInitiateShutdownW(LPWSTR, LPWSTR, DWORD, DWORD flags, DWORD reason) {
+    return Record("InitiateShutdownW", flags, reason) ? ERROR_SUCCESS : GetLastError();
+}
+
 BOOL WINAPI RecordSendNotifyMessageA(HWND, UINT, WPARAM wParam, LPARAM lParam) {
     return Record("SendNotifyMessageA", static_cast<DWORD>(wParam), static_cast<DWORD>(lParam));
 }
@@ -90,6 +95,7 @@ struct Replacement {
 // What the module looks up rather than imports.
 const Replacement LOOKED_UP[] = {
     {"LockWorkStation", reinterpret_cast<FARPROC>(RecordLockWorkStation)},
+    {"InitiateShutdownW", reinterpret_cast<FARPROC>(RecordInitiateShutdownW)},
     {"GetPwrCapabilities", reinterpret_cast<FARPROC>(SimulateGetPwrCapabilities)},
     {"WTSEnumerateSessionsA", reinterpret_cast<FARPROC>(SimulateWTSEnumerateSessionsA)},
     {"WTSFreeMemory", reinterpret_cast<FARPROC>(SimulateWTSFreeMemory)},

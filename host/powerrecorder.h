@@ -10,8 +10,9 @@
 #include <vector>
 
 struct PowerCall {
-    // "ExitWindowsEx", "SetSystemPowerState", "LockWorkStation", or "SendNotifyMessageA"
-    // (the display turned off), with the call's first two arguments after the window
+    // "ExitWindowsEx", "SetSystemPowerState", "LockWorkStation", "InitiateShutdownW" (its
+    // flags and reason), or "SendNotifyMessageA" (the display turned off: its wParam and
+    // lParam); otherwise the call's first two arguments
     std::string function;
     DWORD first;
     DWORD second;

@@ -387,11 +387,12 @@ TEST_F(ComputerTest, OtherUsersAreAskedAboutBeforeTheirSessionsAreEnded) {
         DWORD action;
         int answer;
         std::string asked;
-        DWORD forced; // the flags ExitWindowsEx gets, 0 for no call
+        DWORD forced; // InitiateShutdown's flags, 0 for no call
     } cases[] = {
-        {2, IDYES, others + "Turning it off now could cause them to lose unsaved work.", 9 | 4},
+        // SHUTDOWN_FORCE_OTHERS with SHUTDOWN_POWEROFF or SHUTDOWN_RESTART.
+        {2, IDYES, others + "Turning it off now could cause them to lose unsaved work.", 0x1 | 0x8},
         {2, IDNO, others + "Turning it off now could cause them to lose unsaved work.", 0},
-        {4, IDYES, others + "Restarting it now could cause them to lose unsaved work.", 2 | 4},
+        {4, IDYES, others + "Restarting it now could cause them to lose unsaved work.", 0x1 | 0x4},
     };
     for (const auto& pressed : cases) {
         SCOPED_TRACE(pressed.action * 10 + pressed.answer);
@@ -401,6 +402,7 @@ TEST_F(ComputerTest, OtherUsersAreAskedAboutBeforeTheirSessionsAreEnded) {
             continue;
         }
         ASSERT_EQ(recorder.calls.size(), 1u);
+        EXPECT_EQ(recorder.calls[0].function, "InitiateShutdownW");
         EXPECT_EQ(recorder.calls[0].first, pressed.forced);
         EXPECT_EQ(recorder.calls[0].second, PLANNED);
     }

@@ -18,7 +18,7 @@ TEST(DryRun, NamesEachPowerCall) {
     // How Windows is asked, as the plug-in asks it.
     EXPECT_EQ(CDryRun::Describe({"ExitWindowsEx", 0x400009, 0x80000000}),
               "Quiescor would now turn off the computer, ready for a fast start (planned)");
-    EXPECT_EQ(CDryRun::Describe({"ExitWindowsEx", 2 | 4, 0x80000000}),
+    EXPECT_EQ(CDryRun::Describe({"InitiateShutdownW", 0x1 | 0x4, 0x80000000}),
               "Quiescor would now restart the computer, ending the other users' sessions "
               "(planned)");
     EXPECT_EQ(CDryRun::Describe({"SendNotifyMessageA", SC_MONITORPOWER, 2}),
