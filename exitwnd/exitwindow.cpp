@@ -1,6 +1,7 @@
 #include "exitwnd/exitwindow.h"
 
 #include "core/actiontable.h"
+#include "core/fixedtext.h"
 #include "core/module.h"
 #include "core/owners.h"
 #include "core/moduleresource.h"
@@ -108,8 +109,11 @@ void CExitWindow::CreateButtons() {
         button->SetCanvas(&canvas);
         button->SetTooltip(tooltip.get());
         char text[TOOLTIP_TEXT_SIZE] = {};
-        LoadModuleString(resourceModule, reasonId ? reasonId : FindButton(key)->tooltipId, text,
-                         TOOLTIP_TEXT_SIZE);
+        // A language module older than the reasons leaves them to the plug-in's own texts.
+        if (reasonId)
+            CopyText(text, LoadDialogString(resourceModule, reasonId).c_str());
+        else
+            LoadModuleString(resourceModule, FindButton(key)->tooltipId, text, TOOLTIP_TEXT_SIZE);
         tooltip->AddTool(button->Window(), text, nullptr, nullptr, 0);
         button->SetAccessibleFacts(ButtonFacts(resourceModule, key, text));
     }

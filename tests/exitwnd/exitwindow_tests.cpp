@@ -377,54 +377,39 @@ TEST_F(ExitWindowAccessibilityTest, RemovedActionsAreGoneAndImpossibleOnesGreyed
     noHibernation.canHibernate = false;
     SimulatedComputer noPrivilege;
     noPrivilege.shutdownPrivilege = false;
-    const std::string noPermission = "You do not have permission to shut down this computer.";
+    const std::string noRight = "You do not have permission to shut down this computer.";
+    const std::string noFile = "Hibernation is turned off on this computer.";
+    const std::vector<LONG> all = {128, 1, 8, 16, 2, 4, 64};
+    const std::vector<LONG> unlocked = {1, 8, 16, 2, 4, 64};
+    const char* glass = "Glass\\quiescorskin.ini";
+    const char* noLock = "DisableLockWorkstation";
     const struct {
         const char* name;
         SimulatedComputer computer;
-        std::vector<const char*> policies;
+        const char* policy;
         DWORD flags;
         const char* skin;
         std::vector<LONG> ids, greyed;
-        std::vector<std::string> reasons; // of the greyed buttons, as screen readers hear them
+        std::string reason; // of each greyed button, as screen readers hear it
         const char* deadLetters;
+        bool olderLanguageModule = false; // without the reasons
     } cases[] = {
-        {"NoClose", {}, {"NoClose"}, 191, "", {128, 1, 64}, {}, {}, "TRSH"},
-        {"NoClose, folder skin",
-         {},
-         {"NoClose"},
-         1 + 2 + 128,
-         "Glass\\quiescorskin.ini",
-         {128, 64},
-         {},
-         {},
-         "TRSH"},
-        {"no hibernation",
-         noHibernation,
-         {},
-         191,
-         "",
-         {128, 1, 8, 16, 2, 4, 64},
-         {16},
-         {"Hibernation is turned off on this computer."},
-         "H"},
-        {"no privilege, no locking",
-         noPrivilege,
-         {"DisableLockWorkstation"},
-         191,
-         "",
-         {1, 8, 16, 2, 4, 64},
-         {8, 16, 2, 4},
-         {noPermission, noPermission, noPermission, noPermission},
-         "TRSHW"},
+        {"NoClose", {}, "NoClose", 191, "", {128, 1, 64}, {}, "", "TRSH"},
+        {"folder skin", {}, "NoClose", 131, glass, {128, 64}, {}, "", "TRSH"},
+        {"no hibernation", noHibernation, nullptr, 191, "", all, {16}, noFile, "H"},
+        {"old language module", noHibernation, nullptr, 191, "", all, {16}, noFile, "H", true},
+        {"no privilege", noPrivilege, noLock, 191, "", unlocked, {8, 16, 2, 4}, noRight, "TRSHW"},
     };
     for (const auto& pressed : cases) {
         SCOPED_TRACE(pressed.name);
-        std::vector<std::unique_ptr<CRegistryValue>> policies;
-        for (const char* name : pressed.policies)
-            policies.push_back(SetPolicy(name));
-        for (const auto& policy : policies)
-            ASSERT_TRUE(policy && policy->IsSet());
+        std::unique_ptr<CRegistryValue> policy =
+            pressed.policy ? SetPolicy(pressed.policy) : nullptr;
+        ASSERT_TRUE(!pressed.policy || (policy && policy->IsSet()));
         Use(pressed.flags, pressed.skin);
+        LibraryHandle language(pressed.olderLanguageModule ? LoadLibraryA("lang_1_2_0_0.dll")
+                                                           : nullptr);
+        ASSERT_EQ(pressed.olderLanguageModule, language.Get() != nullptr);
+        plugin->SetResourceModule(0, language.Get());
         // The same window where everything can be done shows the pictures to grey.
         std::map<LONG, std::unique_ptr<CCanvas>> shown;
         recorder.computer = {};
@@ -459,13 +444,14 @@ TEST_F(ExitWindowAccessibilityTest, RemovedActionsAreGoneAndImpossibleOnesGreyed
         EXPECT_EQ(greyed, pressed.greyed);
         EXPECT_TRUE(grey) << "greyed pictures";
         EXPECT_EQ(focused, pressed.ids.front()) << "the first button that can act";
-        ASSERT_EQ(heard.size(), pressed.reasons.size());
-        for (size_t i = 0; i < heard.size(); ++i) {
-            EXPECT_EQ(heard[i].description, pressed.reasons[i]);
-            EXPECT_EQ(heard[i].state & STATE_SYSTEM_UNAVAILABLE, STATE_SYSTEM_UNAVAILABLE);
+        ASSERT_EQ(heard.size(), pressed.greyed.size());
+        for (const Heard& button : heard) {
+            EXPECT_EQ(button.description, pressed.reason);
+            EXPECT_EQ(button.state & STATE_SYSTEM_UNAVAILABLE, STATE_SYSTEM_UNAVAILABLE);
         }
         EXPECT_TRUE(openAfterLetters);
         EXPECT_TRUE(recorder.calls.empty()) << Performed();
+        plugin->SetResourceModule(0, nullptr);
     }
 }
 
