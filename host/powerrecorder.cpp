@@ -87,6 +87,14 @@ BOOL WINAPI SimulateWTSEnumerateSessionsA(HANDLE, DWORD, DWORD, PWTS_SESSION_INF
 
 void WINAPI SimulateWTSFreeMemory(PVOID) {}
 
+// The module asks only whether it runs on Windows 8 or later.
+BOOL WINAPI SimulateVerifyVersionInfoW(LPOSVERSIONINFOEXW, DWORD, DWORDLONG) {
+    if (Computer().windows8)
+        return TRUE;
+    SetLastError(ERROR_OLD_WIN_VERSION);
+    return FALSE;
+}
+
 struct Replacement {
     const char* name;
     FARPROC function;
@@ -137,7 +145,9 @@ bool CPowerRecorder::Install(HMODULE module) {
               Redirect(module, "user32.dll", "SendNotifyMessageA",
                        reinterpret_cast<void*>(RecordSendNotifyMessageA)) &&
               Redirect(module, "advapi32.dll", "AdjustTokenPrivileges",
-                       reinterpret_cast<void*>(SimulateAdjustTokenPrivileges));
+                       reinterpret_cast<void*>(SimulateAdjustTokenPrivileges)) &&
+              Redirect(module, "kernel32.dll", "VerifyVersionInfoW",
+                       reinterpret_cast<void*>(SimulateVerifyVersionInfoW));
     Redirect(module, "user32.dll", "LockWorkStation",
              reinterpret_cast<void*>(RecordLockWorkStation));
     if (!ok)

@@ -19,7 +19,8 @@ struct PowerCall {
 };
 
 // The computer the module sees while a recorder is installed: what the power
-// capabilities, the token's shutdown privilege and the list of sessions say. By default
+// capabilities, the token's shutdown privilege, the list of sessions and the version
+// check say. By default
 // one that can do everything, with nobody else signed in.
 struct SimulatedComputer {
     bool canSleep = true;       // a classic sleep state, S3
@@ -27,6 +28,7 @@ struct SimulatedComputer {
     bool canHibernate = true;   // S4 with a hibernation file
     bool shutdownPrivilege = true;
     bool otherUsers = false;
+    bool windows8 = true; // what the version check answers: hybrid shut-down exists
 };
 
 class CPowerRecorder {

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <versionhelpers.h>
-
 #include <cstring>
 #include <memory>
 #include <string>
@@ -296,18 +294,19 @@ TEST_F(ComputerTest, WhatCannotBeDoneSaysWhyInsteadOfCallingWindows) {
     const std::string policy = "Your administrator does not allow this action.";
     const std::string nothing =
         "None of the actions chosen for this button can be done on this computer.";
+    const SimulatedComputer noFile = Without(&SimulatedComputer::canHibernate);
+    const SimulatedComputer noSleep = Without(&SimulatedComputer::canSleep);
+    const SimulatedComputer noRight = Without(&SimulatedComputer::shutdownPrivilege);
     const struct {
         Computer computer;
         DWORD flags;
         std::string said;
     } cases[] = {
-        {{"no hibernation file", Without(&SimulatedComputer::canHibernate)},
+        {{"no hibernation file", noFile},
          16,
          "Hibernate: Hibernation is turned off on this computer."},
-        {{"no sleep state", Without(&SimulatedComputer::canSleep)},
-         32 + 8,
-         "Stand by: This computer has no sleep state."},
-        {{"no shutdown privilege", Without(&SimulatedComputer::shutdownPrivilege)},
+        {{"no sleep state", noSleep}, 32 + 8, "Stand by: This computer has no sleep state."},
+        {{"no privilege", noRight},
          2,
          "Turn Off: You do not have permission to shut down this computer."},
         {{"NoClose", {}, {"NoClose"}}, 4, "Restart: " + policy},
@@ -318,9 +317,7 @@ TEST_F(ComputerTest, WhatCannotBeDoneSaysWhyInsteadOfCallingWindows) {
          "Switch User: " + policy},
         {{"NoClose, two enabled", {}, {"NoClose"}}, 2 + 8, nothing},
         {{"neither sleep nor hibernation", {false, false, false}}, 8 + 16 + 32, nothing},
-        {{"policy and capability", Without(&SimulatedComputer::canHibernate), {"NoLogoff"}},
-         1 + 16,
-         nothing},
+        {{"policy and capability", noFile, {"NoLogoff"}}, 1 + 16, nothing},
     };
     for (const auto& pressed : cases) {
         SCOPED_TRACE(pressed.computer.name);
@@ -336,12 +333,15 @@ TEST_F(ComputerTest, WhatCannotBeDoneSaysWhyInsteadOfCallingWindows) {
 }
 
 TEST_F(ComputerTest, EachComputerIsAskedTheWayItSleepsAndShutsDown) {
-    constexpr char POWER_KEY[] = "SYSTEM\CurrentControlSet\Control\Session Manager\Power";
-    // Windows before 8 knows no hybrid shut-down: there Fast Startup changes nothing.
-    const DWORD hybrid = IsWindows8OrGreater() ? 0x400000 : 0;
+    constexpr char POWER_KEY[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power";
     SimulatedComputer modernStandby;
     modernStandby.canSleep = false;
     modernStandby.modernStandby = true;
+    SimulatedComputer windows7;
+    windows7.windows8 = false;
+    const SimulatedComputer noHibernation = Without(&SimulatedComputer::canHibernate);
+    const PowerCall screenOff = {"SendNotifyMessageA", SC_MONITORPOWER, 2};
+    const PowerCall turnOff = {"ExitWindowsEx", 9, PLANNED};
     const struct {
         const char* name;
         SimulatedComputer computer;
@@ -349,19 +349,12 @@ TEST_F(ComputerTest, EachComputerIsAskedTheWayItSleepsAndShutsDown) {
         DWORD action;
         PowerCall call;
     } cases[] = {
-        {"Modern Standby turns the screen off",
-         modernStandby,
-         0,
-         8,
-         {"SendNotifyMessageA", SC_MONITORPOWER, 2}},
-        {"Fast Startup turns off hybrid", {}, 1, 2, {"ExitWindowsEx", hybrid | 9, PLANNED}},
+        {"Modern Standby turns the screen off", modernStandby, 0, 8, screenOff},
+        {"Fast Startup turns off hybrid", {}, 1, 2, {"ExitWindowsEx", 0x400009, PLANNED}},
         {"Fast Startup leaves restart", {}, 1, 4, {"ExitWindowsEx", 2, PLANNED}},
-        {"Fast Startup needs hibernation",
-         Without(&SimulatedComputer::canHibernate),
-         1,
-         2,
-         {"ExitWindowsEx", 9, PLANNED}},
-        {"Fast Startup off", {}, 0, 2, {"ExitWindowsEx", 9, PLANNED}},
+        {"Fast Startup needs hibernation", noHibernation, 1, 2, turnOff},
+        {"no hybrid before Windows 8", windows7, 1, 2, turnOff},
+        {"Fast Startup off", {}, 0, 2, turnOff},
     };
     for (const auto& pressed : cases) {
         SCOPED_TRACE(pressed.name);
