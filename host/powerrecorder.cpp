@@ -95,6 +95,10 @@ BOOL WINAPI SimulateVerifyVersionInfoW(LPOSVERSIONINFOEXW, DWORD, DWORDLONG) {
     return FALSE;
 }
 
+template <typename Function> FARPROC AsFarProc(Function function) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(function));
+}
+
 struct Replacement {
     const char* name;
     FARPROC function;
@@ -102,11 +106,11 @@ struct Replacement {
 
 // What the module looks up rather than imports.
 const Replacement LOOKED_UP[] = {
-    {"LockWorkStation", reinterpret_cast<FARPROC>(RecordLockWorkStation)},
-    {"InitiateShutdownW", reinterpret_cast<FARPROC>(RecordInitiateShutdownW)},
-    {"GetPwrCapabilities", reinterpret_cast<FARPROC>(SimulateGetPwrCapabilities)},
-    {"WTSEnumerateSessionsA", reinterpret_cast<FARPROC>(SimulateWTSEnumerateSessionsA)},
-    {"WTSFreeMemory", reinterpret_cast<FARPROC>(SimulateWTSFreeMemory)},
+    {"LockWorkStation", AsFarProc(RecordLockWorkStation)},
+    {"InitiateShutdownW", AsFarProc(RecordInitiateShutdownW)},
+    {"GetPwrCapabilities", AsFarProc(SimulateGetPwrCapabilities)},
+    {"WTSEnumerateSessionsA", AsFarProc(SimulateWTSEnumerateSessionsA)},
+    {"WTSFreeMemory", AsFarProc(SimulateWTSFreeMemory)},
 };
 
 FARPROC WINAPI RedirectGetProcAddress(HMODULE module, LPCSTR name) {

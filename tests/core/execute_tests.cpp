@@ -243,8 +243,8 @@ TEST_F(ExecuteTest, AButtonRemovedWhileItsWindowIsOpenActsNoMore) {
 struct Computer {
     const char* name;
     SimulatedComputer facts;
-    std::vector<const char*> userPolicies;
-    std::vector<const char*> machinePolicies;
+    std::vector<const char*> userPolicies = {};
+    std::vector<const char*> machinePolicies = {};
 };
 
 class ComputerTest : public ExecuteTest {
@@ -374,8 +374,9 @@ TEST_F(ComputerTest, EachComputerIsAskedTheWayItSleepsAndShutsDown) {
 
 TEST_F(ComputerTest, OtherUsersAreAskedAboutBeforeTheirSessionsAreEnded) {
     const std::string others = "Other people are signed in to this computer. ";
-    Computer shared = {"others signed in"};
-    shared.facts.otherUsers = true;
+    SimulatedComputer othersSignedIn;
+    othersSignedIn.otherUsers = true;
+    const Computer shared = {"others signed in", othersSignedIn};
     const struct {
         DWORD action;
         int answer;
