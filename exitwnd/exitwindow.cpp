@@ -64,8 +64,8 @@ void CExitWindow::SetTitle() {
 // Its window is made when the pointer first rests on a button.
 void CExitWindow::CreateTooltip() {
     tooltip = std::make_unique<CRichTooltip>(resourceModule);
-    tooltip->CreateWhenNeeded(Window(), TRUE);
-    tooltip->SetNotify(FALSE);
+    tooltip->CreateWhenNeeded(Window(), true);
+    tooltip->SetNotify(false);
     tooltip->SetBehaviour(KeepWhileInside, CRichTooltip::ALL_TOOLS);
     tooltip->SetDirection(AboveRight, CRichTooltip::ALL_TOOLS);
     tooltip->SetDelayTime(TTDT_INITIAL, TOOLTIP_INITIAL_DELAY_MS);
@@ -239,16 +239,16 @@ LRESULT CExitWindow::AnswerGetObject(WPARAM wParam, LPARAM lParam, bool& handled
 }
 
 // Enter acts on the button that has the focus.
-BOOL CExitWindow::OnOK() {
+bool CExitWindow::OnOK() {
     MakeButtons();
     HWND focus = GetFocus();
     const LONG id = focus && IsChild(Window(), focus) ? GetWindowLongA(focus, GWL_ID) : 0;
     actions = 0;
     if (id == BUTTON_CANCEL) {
         EndDialog(Window(), IDCANCEL);
-        return FALSE;
+        return false;
     }
     if (IsSingleAction(static_cast<DWORD>(id)) && CanChoose(static_cast<DWORD>(id)))
         actions = static_cast<DWORD>(id);
-    return TRUE;
+    return true;
 }

@@ -35,7 +35,7 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void OnPaint() override;
     void OnCommand(WPARAM wParam) override;
-    BOOL OnOK() override;
+    bool OnOK() override;
     void OnInitDialog() override;
 
 private:

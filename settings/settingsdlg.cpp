@@ -351,12 +351,12 @@ void CSettingsDlg::OpenSkinLibrary() {
     ShellExecuteA(nullptr, "open", SKIN_LIBRARY_ADDRESS, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-BOOL CSettingsDlg::OnOK() {
+bool CSettingsDlg::OnOK() {
     actions = 0;
     for (const ActionRow& action : ACTIONS)
         actions |= BoxBit(action.checkBoxId, action.bit);
     actions |= BoxBit(IDC_CHECK_CONFIRM, OPTION_CONFIRM);
     hotKey = static_cast<WORD>(SendMessageA(Item(IDC_HOTKEY), CHotKeyCtrl::MSG_GET_HOTKEY, 0, 0));
     ListedSkinName(SelectedSkin(), skinName);
-    return TRUE;
+    return true;
 }

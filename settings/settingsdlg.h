@@ -30,7 +30,7 @@ protected:
     void OnInitDialog() override;
     void OnPaint() override;
     void OnCommand(WPARAM wParam) override;
-    BOOL OnOK() override;
+    bool OnOK() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 private:

@@ -66,7 +66,7 @@ void CRichTooltip::RegisterWindowClass() const {
     Module::RegisterWindowClass(windowClass);
 }
 
-void CRichTooltip::CreateWhenNeeded(HWND parent, BOOL balloon) {
+void CRichTooltip::CreateWhenNeeded(HWND parent, bool balloon) {
     if (hwnd)
         DestroyWindow(hwnd);
     parentWnd = parent;
@@ -74,21 +74,21 @@ void CRichTooltip::CreateWhenNeeded(HWND parent, BOOL balloon) {
     pendingBalloon = balloon;
 }
 
-BOOL CRichTooltip::Create(HWND parent, BOOL balloon) {
+bool CRichTooltip::Create(HWND parent, bool balloon) {
     pendingCreate = false;
     if (hwnd)
         DestroyWindow(hwnd);
     parentWnd = parent;
     if (!CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, CLASS_NAME, "", WS_POPUP, 0, 0, 0, 0,
                          nullptr, nullptr, moduleInstance, this))
-        return FALSE;
+        return false;
     NONCLIENTMETRICSA nonClient = {};
     nonClient.cbSize = sizeof nonClient;
     // Without the metrics the renderer keeps its default GUI font.
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof nonClient, &nonClient, 0))
         renderer.baseFont = nonClient.lfStatusFont;
     metrics = balloon ? BALLOON_METRICS : PLAIN_METRICS;
-    return TRUE;
+    return true;
 }
 
 void CRichTooltip::AddTool(HWND tool, const char* text, HICON icon, const RECT* rect,
@@ -116,7 +116,7 @@ void CRichTooltip::SetDelayTime(int type, UINT ms) {
         initialDelay = ms;
 }
 
-void CRichTooltip::SetNotify(BOOL enable) {
+void CRichTooltip::SetNotify(bool enable) {
     notifyWnd = enable ? parentWnd : nullptr;
 }
 
