@@ -8,7 +8,7 @@
 
 #include <array>
 
-class ActionAvailability {
+class CActionAvailability {
 public:
     // Policy takes precedence: a removed action is never also unavailable.
     void Remove(DWORD action, UINT reasonId) { Mark(removed, action, reasonId); }

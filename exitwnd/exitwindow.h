@@ -26,7 +26,7 @@ public:
     DWORD Actions() const { return actions; }
     // What cannot be done now: its button is greyed and its letter does nothing. Set
     // before UseLayout.
-    void SetAvailability(const ActionAvailability& now) { availability = now; }
+    void SetAvailability(const CActionAvailability& now) { availability = now; }
     // The skin laid out for the enabled actions, with the window's size and picture, and
     // the work area of the monitor it is centred in: the one it was laid out for.
     void UseLayout(const CSkinCache::Window& laidOut, const RECT& area);
@@ -53,7 +53,7 @@ private:
     HMODULE resourceModule;
     CSkin skin;
     DWORD actions = 0;
-    ActionAvailability availability;
+    CActionAvailability availability;
     CAccessibleWindow accessible;
     SIZE size = {};
     RECT workArea = {};

@@ -80,7 +80,7 @@ bool FastStartupOn() {
                     "HiberbootEnabled");
 }
 
-void ApplyCapabilities(SYSTEM_POWER_CAPABILITIES& capabilities, ActionAvailability& availability) {
+void ApplyCapabilities(SYSTEM_POWER_CAPABILITIES& capabilities, CActionAvailability& availability) {
     // SystemS1..S3 are the sleep states. A Modern Standby computer (AoAc) has none of them:
     // its sleep is the session from screen off to screen on ("Modern Standby States",
     // Windows hardware design docs), and SetSystemPowerState there would hibernate or fail.
@@ -101,8 +101,8 @@ using FreeMemoryFunction = void(WINAPI*)(PVOID);
 
 } // namespace
 
-ActionAvailability QueryActionAvailability() {
-    ActionAvailability availability;
+CActionAvailability QueryActionAvailability() {
+    CActionAvailability availability;
     for (const Policy& policy : POLICIES) {
         if (!PolicySet(policy))
             continue;

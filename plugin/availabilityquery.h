@@ -5,6 +5,6 @@
 
 // Asks Windows now: policies, the shutdown privilege and the power capabilities. Never
 // kept between presses, since a hibernation file or a policy may come and go.
-ActionAvailability QueryActionAvailability();
+CActionAvailability QueryActionAvailability();
 // True when another user has a session on this computer that turning it off would end.
 bool OtherUsersSignedIn();

@@ -221,7 +221,7 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
     KeepAlive alive(*this);
     busy = true;
     // Asked at every press: a policy or a hibernation file may have come or gone.
-    const ActionAvailability now = QueryActionAvailability();
+    const CActionAvailability now = QueryActionAvailability();
     // A choice made in the window of a button that was removed meanwhile is dropped.
     DWORD action = ChooseAction(now);
     if (action && !Abandoned()) {
@@ -375,7 +375,7 @@ void CShutdownPlugin::PerformAction(PowerRequest request) {
 
 // The action the user asked for, or 0. What policy removed is not offered; what cannot
 // be done is shown but never chosen, and a press with nothing possible says why.
-DWORD CShutdownPlugin::ChooseAction(const ActionAvailability& now) {
+DWORD CShutdownPlugin::ChooseAction(const CActionAvailability& now) {
     const DWORD enabled = settings.flags & ALL_ACTIONS;
     if (enabled == 0)
         return 0;
@@ -396,7 +396,7 @@ DWORD CShutdownPlugin::ChooseAction(const ActionAvailability& now) {
     return dialog.DoModal(OwnerWindow(), resourceModule) == IDOK ? possible : 0;
 }
 
-DWORD CShutdownPlugin::ChooseInExitWindow(DWORD offered, const ActionAvailability& now) {
+DWORD CShutdownPlugin::ChooseInExitWindow(DWORD offered, const CActionAvailability& now) {
     const DWORD flags = offered | (settings.flags & ~ALL_ACTIONS);
     CExitWindow window;
     window.SetResourceModule(resourceModule);

@@ -8,7 +8,7 @@
 #include "plugin/poweractions.h"
 #include "exitwnd/skincache.h"
 
-class ActionAvailability;
+class CActionAvailability;
 class CSettingsDlg;
 
 // The table holds exactly the host's 27 operations: the destructor is not virtual, and
@@ -56,8 +56,8 @@ private:
     void Destroy() { ScalarDeletingDestructor(DESTRUCTOR_FREE_MEMORY); }
     // True when the calls under way hold the only references: the host let the object go.
     bool Abandoned() const { return References() <= heldByCalls; }
-    DWORD ChooseAction(const ActionAvailability& now);
-    DWORD ChooseInExitWindow(DWORD offered, const ActionAvailability& now);
+    DWORD ChooseAction(const CActionAvailability& now);
+    DWORD ChooseInExitWindow(DWORD offered, const CActionAvailability& now);
     HWND OwnerWindow();
     // True when the user left the dialog with OK.
     bool RunSettingsDialog(CSettingsDlg& dialog);

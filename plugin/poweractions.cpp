@@ -113,7 +113,7 @@ bool EnableShutdownPrivilege() {
     return GetLastError() != ERROR_NOT_ALL_ASSIGNED;
 }
 
-PowerRequest RequestFor(DWORD action, const ActionAvailability& now) {
+PowerRequest RequestFor(DWORD action, const CActionAvailability& now) {
     PowerRequest request;
     request.action = action;
     request.sleepsByScreenOff = now.sleepsByScreenOff;
@@ -152,7 +152,7 @@ void ReportRefusedAction(HWND owner, HMODULE strings, DWORD action, DWORD error)
 }
 
 void ReportImpossibleAction(HWND owner, HMODULE strings, DWORD action,
-                            const ActionAvailability& now) {
+                            const CActionAvailability& now) {
     std::string text;
     if (const ActionRow* row = FindAction(action))
         text = LoadDialogString(strings, row->captionId) + ": ";

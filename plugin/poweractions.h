@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-class ActionAvailability;
+class CActionAvailability;
 
 struct PowerResult {
     bool refused = false;        // Windows answered the call with FALSE
@@ -22,14 +22,14 @@ struct PowerRequest {
     bool hybridShutdown = false;
     bool forceOtherSessions = false;
 };
-PowerRequest RequestFor(DWORD action, const ActionAvailability& now);
+PowerRequest RequestFor(DWORD action, const CActionAvailability& now);
 
 // Enables the shutdown privilege, then performs the action; other values do nothing.
 PowerResult PerformPowerAction(const PowerRequest& request);
 
 // Tells the user, in a message box over owner, why the action cannot be done.
 void ReportImpossibleAction(HWND owner, HMODULE strings, DWORD action,
-                            const ActionAvailability& now);
+                            const CActionAvailability& now);
 // Tells the user that none of the enabled actions can be done.
 void ReportNothingPossible(HWND owner, HMODULE strings);
 // Asks before turning off or restarting while others are signed in; true to go on.

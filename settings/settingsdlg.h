@@ -24,7 +24,7 @@ public:
     // The plug-in object's skins: the skin it has chosen is previewed from there.
     void UseSkinCache(CSkinCache* cache) { skinCache = cache; }
     // What this computer cannot do: those boxes are marked, and their tooltip says why.
-    void SetAvailability(const ActionAvailability& now) { availability = now; }
+    void SetAvailability(const CActionAvailability& now) { availability = now; }
 
 protected:
     void OnInitDialog() override;
@@ -67,7 +67,7 @@ private:
     CSkin previewSkin;
     CRasterImage previewImage;
     CSkinCache* skinCache = nullptr;
-    ActionAvailability availability;
+    CActionAvailability availability;
     // The chosen skin as it was given, which names the skin cache's skin.
     char givenSkinName[MAX_PATH] = {};
     bool erasing = false;
