@@ -1,6 +1,7 @@
 #include "core/modaldialog.h"
 
 #include "core/dialogtemplate.h"
+#include "core/guard.h"
 #include "core/module.h"
 #include "core/moduleresource.h"
 #include "core/owners.h"
@@ -57,13 +58,20 @@ INT_PTR CALLBACK CModalDialog::DialogProc(HWND window, UINT message, WPARAM wPar
         auto* dialog = reinterpret_cast<CModalDialog*>(lParam);
         SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
         dialog->window = window;
-        dialog->OnInitDialog();
-        return TRUE;
+        // A dialog that could not be set up whole is not shown half-made.
+        const auto abandon = [&] {
+            EndDialog(window, 0);
+            return FALSE;
+        };
+        return Guarded(abandon, [&] {
+            dialog->OnInitDialog();
+            return TRUE;
+        });
     }
     auto* dialog = reinterpret_cast<CModalDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!dialog)
         return FALSE;
-    return dialog->Route(message, wParam, lParam);
+    return Guarded(FALSE, [&] { return dialog->Route(message, wParam, lParam); });
 }
 
 INT_PTR CModalDialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,6 +4,7 @@
 #include "core/confirmdlg.h"
 #include "core/fileversion.h"
 #include "core/fixedtext.h"
+#include "core/guard.h"
 #include "core/module.h"
 #include "core/poweractions.h"
 #include "exitwnd/exitwindow.h"
@@ -155,12 +156,14 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::StoreHostValue(DWORD value) {
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::ConfigureAndSave(IStream* stream) {
     KeepAlive alive(*this);
-    CSettingsDlg dialog;
-    if (!RunSettingsDialog(dialog) || Abandoned())
-        return S_FALSE;
-    TakeSettings(dialog);
-    HRESULT saved = Save(stream);
-    return FAILED(saved) ? saved : S_OK;
+    return Guarded(E_OUTOFMEMORY, [&] {
+        CSettingsDlg dialog;
+        if (!RunSettingsDialog(dialog) || Abandoned())
+            return S_FALSE;
+        TakeSettings(dialog);
+        HRESULT saved = Save(stream);
+        return FAILED(saved) ? saved : S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::StoreHostPointer(DWORD value, DWORD* out) {
@@ -175,33 +178,38 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
         return S_OK;
     KeepAlive alive(*this);
     busy = TRUE;
-    // A choice made in the window of a button that was removed meanwhile is dropped.
-    DWORD action = ChooseAction();
-    if (action && !Abandoned()) {
-        if (action != settings.lastAction) {
-            settings.lastAction = action;
-            if (site)
-                site->NotifyChanged();
+    const HRESULT pressed = Guarded(E_OUTOFMEMORY, [&] {
+        // A choice made in the window of a button that was removed meanwhile is dropped.
+        DWORD action = ChooseAction();
+        if (action && !Abandoned()) {
+            if (action != settings.lastAction) {
+                settings.lastAction = action;
+                if (site)
+                    site->NotifyChanged();
+            }
+            if (!Abandoned())
+                PerformAction(action);
         }
-        if (!Abandoned())
-            PerformAction(action);
-    }
+        return S_OK;
+    });
     busy = FALSE;
-    return S_OK;
+    return pressed;
 }
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::Configure(DWORD mode) {
     if (mode != 1)
         return S_OK;
     KeepAlive alive(*this);
-    CSettingsDlg dialog;
-    if (!RunSettingsDialog(dialog) || Abandoned())
-        return S_OK;
-    // The host binds by value: the old binding goes while the settings still hold it.
-    BindHotKey(0);
-    TakeSettings(dialog);
-    BindHotKey(settings.hotKey);
-    return site ? site->NotifyChanged() : S_OK;
+    return Guarded(E_OUTOFMEMORY, [&] {
+        CSettingsDlg dialog;
+        if (!RunSettingsDialog(dialog) || Abandoned())
+            return S_OK;
+        // The host binds by value: the old binding goes while the settings still hold it.
+        BindHotKey(0);
+        TakeSettings(dialog);
+        BindHotKey(settings.hotKey);
+        return site ? site->NotifyChanged() : S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::SetCaption(LPCSTR text) {

@@ -1,5 +1,6 @@
 #include "tooltip/richtooltip.h"
 
+#include "core/guard.h"
 #include "tooltip/tippainter.h"
 
 #include <windowsx.h>
@@ -452,9 +453,10 @@ LRESULT CALLBACK CRichTooltip::WindowProc(HWND window, UINT message, WPARAM wPar
         return DefWindowProcA(window, message, wParam, lParam);
     }
     auto* self = static_cast<CRichTooltip*>(GetPropA(window, OBJECT_PROPERTY));
+    const auto byDefault = [&] { return DefWindowProcA(window, message, wParam, lParam); };
     if (!self || self->hwnd != window)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return self->OnMessage(message, wParam, lParam);
+        return byDefault();
+    return Guarded(byDefault, [&] { return self->OnMessage(message, wParam, lParam); });
 }
 
 LRESULT CRichTooltip::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
