@@ -233,7 +233,9 @@ protected:
 
     static SweepRow Sweep(const std::string& cycle, const std::string& function,
                           const std::vector<unsigned>& calls) {
-        SweepRow row{function, cycle};
+        SweepRow row;
+        row.function = function;
+        row.cycle = cycle;
         for (unsigned call : calls) {
             const FaultCase order{cycle, function, call};
             Tally(row, order, RunChild(CHILD_FILTER, order, CHILD_TIMEOUT_MS));

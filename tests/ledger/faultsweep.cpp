@@ -81,7 +81,8 @@ bool ChildCase(FaultCase& order) {
     return !order.cycle.empty() && !Variable(REPORT_VARIABLE).empty();
 }
 
-void ReportToParent(const std::string& line) {
+void ReportToParent(std::string line) {
+    std::replace(line.begin(), line.end(), '\n', ' ');
     std::ofstream file(Variable(REPORT_VARIABLE), std::ios::app);
     file << line << "\n";
 }

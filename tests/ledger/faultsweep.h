@@ -44,8 +44,8 @@ struct SweepRow {
 
 // The child's side: the case the parent asked for, when this process is such a child.
 bool ChildCase(FaultCase& order);
-// Appends one line to the report the parent reads.
-void ReportToParent(const std::string& line);
+// Appends one line to the report the parent reads; a line break in it becomes a space.
+void ReportToParent(std::string line);
 
 // The parent's side: runs the case in a child of this program (its test filter named)
 // and waits at most timeoutMs for it.
