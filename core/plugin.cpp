@@ -156,7 +156,8 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::StoreHostValue(DWORD value) {
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::ConfigureAndSave(IStream* stream) {
     KeepAlive alive(*this);
-    return Guarded(E_OUTOFMEMORY, [&] {
+    const auto forget = [this] { return Forget(); };
+    return Guarded(forget, [&] {
         CSettingsDlg dialog;
         if (!RunSettingsDialog(dialog) || Abandoned())
             return S_FALSE;
@@ -178,7 +179,8 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
         return S_OK;
     KeepAlive alive(*this);
     busy = TRUE;
-    const HRESULT pressed = Guarded(E_OUTOFMEMORY, [&] {
+    const auto forget = [this] { return Forget(); };
+    const HRESULT pressed = Guarded(forget, [&] {
         // A choice made in the window of a button that was removed meanwhile is dropped.
         DWORD action = ChooseAction();
         if (action && !Abandoned()) {
@@ -200,7 +202,8 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Configure(DWORD mode) {
     if (mode != 1)
         return S_OK;
     KeepAlive alive(*this);
-    return Guarded(E_OUTOFMEMORY, [&] {
+    const auto forget = [this] { return Forget(); };
+    return Guarded(forget, [&] {
         CSettingsDlg dialog;
         if (!RunSettingsDialog(dialog) || Abandoned())
             return S_OK;
@@ -352,6 +355,13 @@ DWORD CShutdownPlugin::ChooseInExitWindow() {
         skinCache.LaidOut(settings.skinName, resourceModule, settings.flags, screen.Fit()),
         screen.WorkArea());
     return window.DoModal(OwnerWindow(), resourceModule) == IDOK ? window.Actions() : 0;
+}
+
+// A call that ran out of memory half-way may have left the skin it keeps half-made: the
+// next press starts again from the files.
+HRESULT CShutdownPlugin::Forget() noexcept {
+    skinCache = CSkinCache();
+    return E_OUTOFMEMORY;
 }
 
 HWND CShutdownPlugin::OwnerWindow() {

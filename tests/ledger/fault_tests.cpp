@@ -20,7 +20,7 @@
 namespace {
 
 constexpr char CHILD_FILTER[] = "FaultCycleTest.OneCaseAsTheParentAsked";
-constexpr DWORD CHILD_TIMEOUT_MS = 30000;
+constexpr DWORD CHILD_TIMEOUT_MS = 20000;
 // The self-checks' hang must not cost the whole timeout.
 constexpr DWORD SHORT_TIMEOUT_MS = 8000;
 // The calls of one function in one cycle the sweep fails at most; make test fails fewer.
@@ -75,9 +75,9 @@ protected:
                                           reinterpret_cast<void**>(&factory)),
                   S_OK);
         IHostPlugin* object = nullptr;
-        EXPECT_EQ(factory->CreateInstance(nullptr, IID_IHostPlugin,
-                                          reinterpret_cast<void**>(&object)),
-                  S_OK);
+        EXPECT_EQ(
+            factory->CreateInstance(nullptr, IID_IHostPlugin, reinterpret_cast<void**>(&object)),
+            S_OK);
         factory->Release();
         ASSERT_NE(object, nullptr);
         object->SetSite(&site);
@@ -107,8 +107,7 @@ protected:
                  EXPECT_EQ(recorder.calls.size(), 1u);
                  recorder.calls.clear();
              }},
-            {"settings, skin, about, OK",
-             [&] { Use(191, "Glass\\quiescorskin.ini"); },
+            {"settings, skin, about, OK", [&] { Use(191, "Glass\\quiescorskin.ini"); },
              [&] {
                  SettingsCycle(IDOK);
                  EXPECT_EQ(site.Count("NotifyChanged"), 1u);
@@ -144,7 +143,9 @@ protected:
              [&] { ObjectsCycle(); }},
             // The sweep's own checks: each must be told for what it is.
             {"deliberate crash", nothing,
-             [] { RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr); }},
+             [] {
+                 RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+             }},
             {"deliberate hang", nothing, [] { Sleep(INFINITE); }},
             {"deliberate failure", nothing, [] { ADD_FAILURE() << "as asked"; }},
         };
@@ -164,8 +165,12 @@ protected:
             cycle.run();
             injector.Stop();
         }
-        if (injector.Fired())
+        if (injector.Fired()) {
+            const UINT_PTR module = reinterpret_cast<UINT_PTR>(library->Module());
             ReportToParent("fired");
+            if (injector.RefusedAt())
+                ReportToParent("at " + ledger.Site(injector.RefusedAt() - module));
+        }
         for (const FunctionCalls& made : injector.Calls())
             ReportToParent("calls " + made.function + " " + std::to_string(made.calls));
         if (order.call == 0) {
@@ -241,6 +246,9 @@ protected:
             Tally(row, order, RunChild(CHILD_FILTER, order, CHILD_TIMEOUT_MS));
         }
         rows.push_back(row);
+        std::printf("swept %s, %s: %u cases, %u faults\n", cycle.c_str(), function.c_str(),
+                    row.cases, row.Faults());
+        std::fflush(stdout);
         return row;
     }
 
@@ -322,8 +330,8 @@ TEST_F(FaultSweepTest, EveryFunctionRefusedInEveryCycle) {
                               "icons, own and from a file", "Save and Load",
                               "SetResourceModule, German and back", "objects made and released"}) {
         for (const FunctionCalls& made : Count(cycle))
-            ExpectSurvived(Sweep(cycle, made.function,
-                                 CallsToFail(made.calls, limit ? limit : SWEEP_CALLS)));
+            ExpectSurvived(
+                Sweep(cycle, made.function, CallsToFail(made.calls, limit ? limit : SWEEP_CALLS)));
     }
 }
 

@@ -34,7 +34,7 @@ template <int Id, typename Signature> struct Hook;
 
 template <int Id, typename Result, typename... Args> struct Hook<Id, Result WINAPI(Args...)> {
     static Result WINAPI Call(Args... args) {
-        if (CFaultInjector::Refuses(point)) {
+        if (CFaultInjector::Refuses(point, __builtin_return_address(0))) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
             return Refusal<Result>(refusal);
         }
@@ -48,7 +48,7 @@ template <int Id, typename Result, typename... Args> struct Hook<Id, Result WINA
 // The C runtime's functions, which do not set the last error.
 template <int Id, typename Result, typename... Args> struct Hook<Id, Result(Args...)> {
     static Result Call(Args... args) {
-        if (CFaultInjector::Refuses(point))
+        if (CFaultInjector::Refuses(point, __builtin_return_address(0)))
             return Refusal<Result>(refusal);
         return reinterpret_cast<Result (*)(Args...)>(next)(args...);
     }
@@ -65,9 +65,9 @@ template <typename HookType> void Add(const char* dll, const char* function, INT
     Points().push_back({dll, function, reinterpret_cast<void*>(&HookType::Call), &HookType::next});
 }
 
-#define FAULT(dll, function, refusal)                                                            \
+#define FAULT(dll, function, refusal)                                                              \
     Add<Hook<__COUNTER__, decltype(function)>>(dll, #function, static_cast<INT_PTR>(refusal))
-#define C_FAULT(function, signature, refusal)                                                    \
+#define C_FAULT(function, signature, refusal)                                                      \
     Add<Hook<__COUNTER__, signature>>("msvcrt.dll", #function, static_cast<INT_PTR>(refusal))
 
 const INT_PTR NO_FILE = reinterpret_cast<INT_PTR>(INVALID_HANDLE_VALUE);
@@ -82,7 +82,7 @@ void AddMemoryAndFiles() {
     FAULT("kernel32.dll", LocalAlloc, 0);
     FAULT("ole32.dll", CoTaskMemAlloc, 0);
     FAULT("oleaut32.dll", SysAllocStringLen, 0);
-    C_FAULT(fopen, FILE*(const char*, const char*), 0);
+    C_FAULT(fopen, FILE * (const char*, const char*), 0);
     C_FAULT(fread, size_t(void*, size_t, size_t, FILE*), 0);
     FAULT("kernel32.dll", CreateFileA, NO_FILE);
     FAULT("kernel32.dll", FindFirstFileA, NO_FILE);
@@ -225,13 +225,14 @@ std::vector<std::string> CFaultInjector::Functions() {
     return names;
 }
 
-bool CFaultInjector::Refuses(size_t point) {
+bool CFaultInjector::Refuses(size_t point, void* returnTo) {
     if (!active || !active->counting || point >= active->calls.size())
         return false;
     const unsigned call = ++active->calls[point];
     if (point != active->target || call != active->failingCall)
         return false;
     active->fired = true;
+    active->refusedAt = reinterpret_cast<UINT_PTR>(returnTo);
     return true;
 }
 
@@ -239,7 +240,7 @@ bool CFaultInjector::Refuses(const char* function) {
     const std::vector<FaultPoint>& points = AllPoints();
     for (size_t k = 0; k < points.size(); ++k) {
         if (std::strcmp(points[k].function, function) == 0)
-            return Refuses(k);
+            return Refuses(k, nullptr);
     }
     return false;
 }

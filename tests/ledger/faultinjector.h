@@ -38,13 +38,15 @@ public:
     void Stop();
     // True when the chosen call was made, and refused.
     bool Fired() const { return fired; }
+    // Where the module made the refused call: the return address, or 0 for the stream's.
+    UINT_PTR RefusedAt() const { return refusedAt; }
     // The functions called since Start, with how often.
     std::vector<FunctionCalls> Calls() const;
 
     // Every function the injector can fail, the module's imports and the stream's calls.
     static std::vector<std::string> Functions();
     // For a hook: counts the call and tells whether it must fail.
-    static bool Refuses(size_t point);
+    static bool Refuses(size_t point, void* returnTo);
     // For the stream: the same by name.
     static bool Refuses(const char* function);
 
@@ -55,4 +57,5 @@ private:
     unsigned failingCall = 0;
     bool counting = false;
     bool fired = false;
+    UINT_PTR refusedAt = 0;
 };

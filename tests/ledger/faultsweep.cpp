@@ -24,8 +24,7 @@ std::string Variable(const char* name) {
 std::string ReportPath() {
     char folder[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + "quiescor-fault-" + std::to_string(GetCurrentProcessId()) +
-           ".txt";
+    return std::string(folder) + "quiescor-fault-" + std::to_string(GetCurrentProcessId()) + ".txt";
 }
 
 std::string OwnPath() {
@@ -47,6 +46,8 @@ void ReadReport(const std::string& path, FaultOutcome& outcome) {
             done = true;
         } else if (word == "fired") {
             outcome.fired = true;
+        } else if (word == "at") {
+            std::getline(words >> std::ws, outcome.site);
         } else if (word == "calls") {
             FunctionCalls calls{};
             words >> calls.function >> calls.calls;
@@ -64,7 +65,10 @@ void ReadReport(const std::string& path, FaultOutcome& outcome) {
 std::string Describe(const FaultCase& order, const FaultOutcome& outcome) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(outcome.exitCode));
-    std::string text = order.function + " call " + std::to_string(order.call) + ": ";
+    std::string text = order.function + " call " + std::to_string(order.call);
+    if (!outcome.site.empty())
+        text += " at " + outcome.site;
+    text += ": ";
     if (outcome.hung)
         return text + "hung";
     if (outcome.crashed)
@@ -102,8 +106,8 @@ FaultOutcome RunChild(const std::string& testFilter, const FaultCase& order, DWO
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE nowhere = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
-                                 0, nullptr);
+    HANDLE nowhere =
+        CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
     startup.hStdOutput = nowhere;
     startup.hStdError = nowhere;
     PROCESS_INFORMATION process = {};
@@ -142,8 +146,9 @@ std::vector<unsigned> CallsToFail(unsigned calls, unsigned limit) {
         return chosen;
     const unsigned spread = std::min(limit, calls) - first;
     for (unsigned k = 1; k <= spread; ++k) {
-        const unsigned n = first + static_cast<unsigned>(
-                                       (static_cast<unsigned long long>(calls - first) * k) / spread);
+        const unsigned n =
+            first +
+            static_cast<unsigned>((static_cast<unsigned long long>(calls - first) * k) / spread);
         if (n > chosen.back())
             chosen.push_back(n);
     }
@@ -171,9 +176,9 @@ std::string SweepTable(const std::vector<SweepRow>& rows) {
     SweepRow total;
     total.function = "all";
     for (const SweepRow& row : rows) {
-        std::snprintf(line, sizeof line, "%-26s %-36s %6u %8u %6u %6u %14u\n",
-                      row.function.c_str(), row.cycle.c_str(), row.cases, row.crashes, row.hangs,
-                      row.leaks, row.notRecovered);
+        std::snprintf(line, sizeof line, "%-26s %-36s %6u %8u %6u %6u %14u\n", row.function.c_str(),
+                      row.cycle.c_str(), row.cases, row.crashes, row.hangs, row.leaks,
+                      row.notRecovered);
         table += line;
         total.cases += row.cases;
         total.crashes += row.crashes;

@@ -19,12 +19,13 @@ struct FaultCase {
 
 // What the child of one case reported, and how it ended.
 struct FaultOutcome {
-    bool crashed = false; // ended before its report was done, or with a failure code
-    bool hung = false;    // still running when its time was up
-    bool fired = false;   // the chosen call was made and refused
-    bool leaked = false;  // the released object left something the ledger saw made
+    bool crashed = false;  // ended before its report was done, or with a failure code
+    bool hung = false;     // still running when its time was up
+    bool fired = false;    // the chosen call was made and refused
+    bool leaked = false;   // the released object left something the ledger saw made
     bool recovered = true; // the next cycle, with nothing refused, passed
     DWORD exitCode = 0;
+    std::string site;   // where the module made the refused call
     std::string detail; // the first lines of the leak or of the failed expectation
     std::vector<FunctionCalls> calls;
 };

@@ -87,7 +87,6 @@ bool CallsThroughTheLedger(HMODULE module, const LedgerEntry& entry) {
     return false;
 }
 
-
 TEST_F(UserCycleTest, ExitWindowClosedByEscapeAClickOrALetter) {
     Soak("exit window, tip, Escape", [&] {
         ExitWindowCycle([](HWND window, HWND) { PressKey(window, VK_ESCAPE); });
