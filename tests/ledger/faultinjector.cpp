@@ -136,6 +136,7 @@ void AddSystem() {
     FAULT("kernel32.dll", GetProcAddress, 0);
     FAULT("kernel32.dll", CreateEventA, 0);
     FAULT("kernel32.dll", CreateSemaphoreA, 0);
+    FAULT("kernel32.dll", CreateSemaphoreW, 0);
     FAULT("kernel32.dll", TlsAlloc, TLS_OUT_OF_INDEXES);
     FAULT("advapi32.dll", RegCreateKeyExA, ERROR_OUTOFMEMORY);
     FAULT("advapi32.dll", RegSetValueExA, ERROR_OUTOFMEMORY);
