@@ -73,7 +73,7 @@ std::string Describe(const FaultCase& order, const FaultOutcome& outcome) {
         return text + "hung";
     if (outcome.crashed)
         return text + "ended with " + code;
-    return text + outcome.detail;
+    return text + outcome.detail.substr(0, outcome.detail.find_last_not_of('\n') + 1);
 }
 
 } // namespace
