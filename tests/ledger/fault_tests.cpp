@@ -53,22 +53,6 @@ protected:
         return StreamBytes(stream.Get());
     }
 
-    void IconsCycle() {
-        char ownIcon[MAX_PATH] = {};
-        plugin->GetIconLocation(ownIcon);
-        for (const std::string& location : {std::string(), std::string(ownIcon)}) {
-            plugin->SetIconLocation(location.c_str());
-            for (bool large : {false, true}) {
-                site.UseLargeIcons(large);
-                ButtonInfo info = {};
-                info.mask = BIM_ICON | BIM_CAPTION;
-                plugin->GetButtonInfo(&info);
-                EXPECT_NE(info.icon, nullptr) << location;
-            }
-        }
-        plugin->SetIconLocation("");
-    }
-
     void ObjectsCycle() {
         IClassFactory* factory = nullptr;
         ASSERT_EQ(library->GetClassObject(CLSID_ShutdownPlugin, IID_IClassFactory,
@@ -123,18 +107,7 @@ protected:
                  EXPECT_EQ(SaveThroughInjector(), record.Bytes());
              }},
             {"SetResourceModule, German and back",
-             [&] { german = LoadLibraryA(QUIESCOR_GERMAN_PATH); },
-             [&] {
-                 EXPECT_EQ(plugin->SetResourceModule(0, german), S_OK);
-                 Use(32 + 1);
-                 std::string caption;
-                 Press([&](HWND dialog) {
-                     caption = WindowText(dialog);
-                     ClickButton(dialog, QUESTION_NO);
-                 });
-                 EXPECT_NE(caption, "Exit Windows") << "the German question";
-                 EXPECT_EQ(plugin->SetResourceModule(0, nullptr), S_OK);
-             }},
+             [&] { german = LoadLibraryA(QUIESCOR_GERMAN_PATH); }, [&] { LanguageCycle(german); }},
             {"objects made and released",
              [&] {
                  plugin->Release();

@@ -163,8 +163,13 @@ void Tally(SweepRow& row, const FaultCase& order, const FaultOutcome& outcome) {
     row.leaks += ranToTheEnd && outcome.leaked;
     row.notRecovered += ranToTheEnd && !outcome.recovered;
     const bool faulty = !ranToTheEnd || outcome.leaked || !outcome.recovered;
-    if (faulty && row.example.empty())
+    if (!faulty)
+        return;
+    // A crash says most of all; the table shows one case a row, the log each.
+    if (row.example.empty() || outcome.crashed)
         row.example = Describe(order, outcome);
+    std::printf("fault in %s: %s\n", order.cycle.c_str(), Describe(order, outcome).c_str());
+    std::fflush(stdout);
 }
 
 std::string SweepTable(const std::vector<SweepRow>& rows) {

@@ -38,7 +38,7 @@ struct SweepRow {
     unsigned hangs = 0;
     unsigned leaks = 0;
     unsigned notRecovered = 0;
-    std::string example; // one failing case, described
+    std::string example; // one failing case, described: a crash when there is one
 
     unsigned Faults() const { return crashes + hangs + leaks + notRecovered; }
 };
@@ -54,6 +54,6 @@ FaultOutcome RunChild(const std::string& testFilter, const FaultCase& order, DWO
 // The calls to fail of a function the cycle calls calls times: each of the first ones,
 // then spread evenly to the last, at most limit in all.
 std::vector<unsigned> CallsToFail(unsigned calls, unsigned limit);
-// Adds a case's outcome to its row.
+// Adds a case's outcome to its row, and prints a faulty one.
 void Tally(SweepRow& row, const FaultCase& order, const FaultOutcome& outcome);
 std::string SweepTable(const std::vector<SweepRow>& rows);

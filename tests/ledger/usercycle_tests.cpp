@@ -179,24 +179,7 @@ TEST_F(UserCycleTest, SettingsWithASkinAndTheAboutBoxThenOkOrCancel) {
 }
 
 TEST_F(UserCycleTest, IconsPropertiesAndTheSettingsStream) {
-    char ownIcon[MAX_PATH] = {};
-    plugin->GetIconLocation(ownIcon);
-    Soak("icons, own and from a file", [&] {
-        for (const std::string& location : {std::string(), std::string(ownIcon)}) {
-            plugin->SetIconLocation(location.c_str());
-            for (bool large : {false, true}) {
-                site.UseLargeIcons(large);
-                ButtonInfo info = {};
-                info.mask = BIM_ICON | BIM_CAPTION;
-                plugin->GetButtonInfo(&info);
-                EXPECT_NE(info.icon, nullptr) << location;
-            }
-            HICON big = nullptr;
-            plugin->GetProperty(PROP_BIG_ICON, 0, &big);
-            EXPECT_NE(big, nullptr) << location;
-        }
-        plugin->SetIconLocation("");
-    });
+    Soak("icons, own and from a file", [&] { IconsCycle(); });
     Soak("properties", [&] {
         for (DWORD id : {PROP_ONE, PROP_HOST_DATA, PROP_ONE_TOO, PROP_ZERO}) {
             BYTE out[64] = {};
@@ -222,17 +205,7 @@ TEST_F(UserCycleTest, IconsPropertiesAndTheSettingsStream) {
 TEST_F(UserCycleTest, ALanguageModuleAndBack) {
     HMODULE german = LoadLibraryA(QUIESCOR_GERMAN_PATH);
     ASSERT_NE(german, nullptr);
-    Soak("SetResourceModule, German and back", [&] {
-        EXPECT_EQ(plugin->SetResourceModule(0, german), S_OK);
-        Use(32 + 1);
-        std::string caption;
-        Press([&](HWND dialog) {
-            caption = WindowText(dialog);
-            ClickButton(dialog, QUESTION_NO);
-        });
-        EXPECT_NE(caption, "Exit Windows") << "the German question";
-        EXPECT_EQ(plugin->SetResourceModule(0, nullptr), S_OK);
-    });
+    Soak("SetResourceModule, German and back", [&] { LanguageCycle(german); });
     FreeLibrary(german);
 }
 

@@ -108,5 +108,38 @@ protected:
         EXPECT_EQ(dialogs, 2) << "the settings and the about box";
     }
 
+    // The button's icons of both sizes, the plug-in's own and from a file, and the big one.
+    void IconsCycle() {
+        char ownIcon[MAX_PATH] = {};
+        plugin->GetIconLocation(ownIcon);
+        for (const std::string& location : {std::string(), std::string(ownIcon)}) {
+            plugin->SetIconLocation(location.c_str());
+            for (bool large : {false, true}) {
+                site.UseLargeIcons(large);
+                ButtonInfo info = {};
+                info.mask = BIM_ICON | BIM_CAPTION;
+                plugin->GetButtonInfo(&info);
+                EXPECT_NE(info.icon, nullptr) << location;
+            }
+            HICON big = nullptr;
+            plugin->GetProperty(PROP_BIG_ICON, 0, &big);
+            EXPECT_NE(big, nullptr) << location;
+        }
+        plugin->SetIconLocation("");
+    }
+
+    // The question asked in the language module's words, answered No, and back.
+    void LanguageCycle(HMODULE language) {
+        EXPECT_EQ(plugin->SetResourceModule(0, language), S_OK);
+        Use(32 + 1);
+        std::string caption;
+        Press([&](HWND dialog) {
+            caption = WindowText(dialog);
+            ClickButton(dialog, QUESTION_NO);
+        });
+        EXPECT_NE(caption, "Exit Windows") << "the German question";
+        EXPECT_EQ(plugin->SetResourceModule(0, nullptr), S_OK);
+    }
+
     CHandleLedger ledger;
 };
