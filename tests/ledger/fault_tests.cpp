@@ -189,9 +189,8 @@ TEST_F(FaultCycleTest, OneCaseAsTheParentAsked) {
             continue;
         cycle.prepare();
         RunCase(order, cycle);
-        if (german) {
+        if (german)
             FreeLibrary(german);
-        }
         return;
     }
     FAIL() << "no cycle " << order.cycle;
