@@ -6,8 +6,9 @@ NATIVE := $(BUILD)/native
 BENCH := $(BUILD)/bench
 FUZZ_SECONDS ?= 30
 SOAK_CYCLES ?= 1000
+FAULT_CALLS ?= 16
 
-.PHONY: all setup win native dist test soak run screenshots fuzz bench format clean
+.PHONY: all setup win native dist test soak faults run screenshots fuzz bench format clean
 
 all: win native
 
@@ -38,6 +39,11 @@ test: all
 # Every user cycle SOAK_CYCLES times under the handle ledger, with the table.
 soak: win
 	@bash scripts/soak.sh $(BUILD) $(SOAK_CYCLES)
+
+# Each allocation and creation call refused in turn in every user cycle, with the table;
+# FAULT_CALLS caps the calls of one function failed in one cycle.
+faults: win
+	@bash scripts/faults.sh $(BUILD) $(FAULT_CALLS)
 
 run: win
 	@bash scripts/run-dock.sh $(BUILD)

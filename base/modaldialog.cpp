@@ -1,6 +1,7 @@
 #include "base/modaldialog.h"
 
 #include "base/dialogtemplate.h"
+#include "base/guard.h"
 #include "base/module.h"
 #include "base/moduleresource.h"
 #include "base/owners.h"
@@ -60,13 +61,20 @@ INT_PTR CALLBACK CModalDialog::DialogProc(HWND window, UINT message, WPARAM wPar
         auto* dialog = reinterpret_cast<CModalDialog*>(lParam);
         DIALOG_OBJECT.Attach(window, dialog);
         dialog->window = window;
-        dialog->OnInitDialog();
-        return TRUE;
+        // A dialog that could not be set up whole is not shown half-made.
+        const auto abandon = [&] {
+            EndDialog(window, 0);
+            return FALSE;
+        };
+        return Guarded(abandon, [&] {
+            dialog->OnInitDialog();
+            return TRUE;
+        });
     }
     CModalDialog* dialog = DIALOG_OBJECT.Of(window);
     if (!dialog)
         return FALSE;
-    return dialog->Route(message, wParam, lParam);
+    return Guarded(FALSE, [&] { return dialog->Route(message, wParam, lParam); });
 }
 
 INT_PTR CModalDialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {

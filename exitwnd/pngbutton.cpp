@@ -1,5 +1,6 @@
 #include "exitwnd/pngbutton.h"
 
+#include "base/guard.h"
 #include "base/module.h"
 #include "base/owners.h"
 #include "base/windowobject.h"
@@ -59,13 +60,16 @@ LRESULT CALLBACK CPngButton::WindowProc(HWND window, UINT message, WPARAM wParam
         return DefWindowProcA(window, message, wParam, lParam);
     }
     CPngButton* button = BUTTON_OBJECT.Of(window);
+    const auto byDefault = [&] { return DefWindowProcA(window, message, wParam, lParam); };
     if (!button)
-        return DefWindowProcA(window, message, wParam, lParam);
-    // The tooltip hears of a leave only once the pointer has really gone.
-    if (message == WM_MOUSELEAVE && button->LeaveIsEarly())
-        return 0;
-    button->Relay(message, wParam, lParam);
-    return button->Handle(message, wParam, lParam);
+        return byDefault();
+    return Guarded(byDefault, [&]() -> LRESULT {
+        // The tooltip hears of a leave only once the pointer has really gone.
+        if (message == WM_MOUSELEAVE && button->LeaveIsEarly())
+            return 0;
+        button->Relay(message, wParam, lParam);
+        return button->Handle(message, wParam, lParam);
+    });
 }
 
 void CPngButton::Relay(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -247,10 +251,12 @@ bool CPngButton::LeaveIsEarly() {
 }
 
 void CALLBACK CPngButton::HoverCheck(HWND window, UINT, UINT_PTR, DWORD) {
-    if (PointerStillOver(window))
-        return;
-    KillTimer(window, HOVER_TIMER);
-    PostMessageA(window, WM_MOUSELEAVE, 0, 0);
+    Guarded(0, [&] {
+        if (PointerStillOver(window))
+            return;
+        KillTimer(window, HOVER_TIMER);
+        PostMessageA(window, WM_MOUSELEAVE, 0, 0);
+    });
 }
 
 // One copy from a picture made once, so that the blended pictures never flicker.

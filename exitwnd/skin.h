@@ -62,6 +62,9 @@ public:
     void Load(const char* skinName);
     // False once a file the skin was loaded from is not what it was.
     bool FilesUnchanged() const { return pictures->Unchanged(); }
+    // False when a picture of the skin did not decode: a window made of it shows less
+    // than the skin holds.
+    bool IsWhole() const { return pictures->AllDecoded(); }
     // Lets go of a folder skin's pictures at their own size, keeping them only as the
     // last layout shows them: a later layout shrinks those, or reads the files again to
     // show them larger. A skin of a few thousand pixels is then not held whole.

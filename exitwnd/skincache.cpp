@@ -76,10 +76,12 @@ const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE reso
     const DWORD shown = actions & ALL_ACTIONS & ~hidden;
     const LOGFONTA font = CSkin::CaptionFont();
     const HighContrast contrast = HighContrast::Now();
-    // A picture that could not be composed is not kept: the window that got it draws
-    // straight from the skin, and the next press tries again.
-    if (window && window->canvas.IsComposed() && windowActions == shown && windowHidden == hidden &&
-        windowFit == fit && SameFont(windowFont, font) && windowContrast == contrast)
+    // A picture that could not be composed, or a skin whose pictures did not all decode,
+    // is not kept: the window that got it draws what there is, and the next press tries
+    // again.
+    if (window && window->canvas.IsComposed() && window->skin.IsWhole() && windowActions == shown &&
+        windowHidden == hidden && windowFit == fit && SameFont(windowFont, font) &&
+        windowContrast == contrast)
         return *window;
     window = std::make_unique<Window>();
     window->skin = loaded;
@@ -94,6 +96,8 @@ const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE reso
     *skin = window->skin;
     skin->KeepOnlyWhatIsShown();
     window->canvas.Compose(window->skin, window->size, shown);
+    if (!window->skin.IsWhole())
+        skin.reset();
     windowActions = shown;
     windowHidden = hidden;
     windowFit = fit;

@@ -52,10 +52,14 @@ CSkinPictures::Picture CSkinPictures::File(const std::string& path) {
     return file.picture;
 }
 
-CSkinPictures::Picture CSkinPictures::Decode(const FilePicture& file) const {
+CSkinPictures::Picture CSkinPictures::Decode(const FilePicture& file) {
+    if (!file.stamp.exists)
+        return nullptr;
     auto image = std::make_shared<CRasterImage>();
-    if (file.stamp.exists && image->LoadFromFile(file.path.c_str(), FormatPng) && image->IsValid())
+    if (image->LoadFromFile(file.path.c_str(), FormatPng) && image->IsValid())
         return image;
+    // A broken file, or memory that ran out while it was read: which, nobody can tell.
+    decodeFailed = true;
     return nullptr;
 }
 
@@ -79,6 +83,8 @@ CSkinPictures::Picture CSkinPictures::Resource(int id) {
     Picture picture;
     if (found && image->LoadFromResource(found, FormatPng, module) && image->IsValid())
         picture = std::move(image);
+    // The module's own pictures are whole: only a failing system or memory loses one.
+    decodeFailed = decodeFailed || !picture;
     resources.push_back({id, picture});
     return picture;
 }

@@ -20,6 +20,9 @@ public:
     Picture File(const std::string& path);
     // A PNG picture built into the plug-in's own module; null when it does not decode.
     Picture Resource(int id);
+    // False once a picture that is there did not decode: what was made of the skin then
+    // is not to be kept, since the next try may succeed.
+    bool AllDecoded() const { return !decodeFailed; }
     // A file the skin was read from besides its pictures (its description). The first
     // one names the folder whose changes are watched from then on.
     void Watch(const std::string& path);
@@ -60,7 +63,7 @@ private:
         Picture picture;
         bool letGo = false; // it decoded, and is read again when asked for
     };
-    Picture Decode(const FilePicture& file) const;
+    Picture Decode(const FilePicture& file);
     struct ResourcePicture {
         int id;
         Picture picture;
@@ -69,4 +72,5 @@ private:
     std::vector<FilePicture> files;
     std::vector<ResourcePicture> resources;
     ChangeNotification folderChanges; // none where the system cannot watch the folder
+    bool decodeFailed = false;
 };

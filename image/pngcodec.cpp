@@ -49,8 +49,6 @@ public:
         png_set_user_limits(png, maxSide, maxSide);
         png_set_chunk_malloc_max(png, MAX_CHUNK_BYTES);
         png_set_chunk_cache_max(png, MAX_CACHED_CHUNKS);
-        png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, SKIPPED_CHUNKS,
-                                    SKIPPED_CHUNK_COUNT);
     }
     ~PngReadStructs() { png_destroy_read_struct(&png, &pngInfo, nullptr); }
     PngReadStructs(const PngReadStructs&) = delete;
@@ -143,6 +141,9 @@ bool PngCodec::ReadWithinJumpScope(Png png, PngInfo pngInfo, ImageStream& stream
                                    std::vector<BYTE>& rowBuffer) {
     png_set_read_fn(png, &stream, ReadFromStream);
     png_set_error_fn(png, info.lastError, StoreError, IgnoreWarning);
+    // It allocates, and libpng reports a failed allocation as an error: only here is
+    // there a place for the error to jump back to (without one libpng aborts).
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, SKIPPED_CHUNKS, SKIPPED_CHUNK_COUNT);
     png_read_info(png, pngInfo);
 
     const int bitDepth = png_get_bit_depth(png, pngInfo);

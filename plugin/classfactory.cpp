@@ -1,5 +1,6 @@
 #include "plugin/classfactory.h"
 
+#include "base/guard.h"
 #include "plugin/plugin.h"
 
 HRESULT STDMETHODCALLTYPE CClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
@@ -8,7 +9,7 @@ HRESULT STDMETHODCALLTYPE CClassFactory::CreateInstance(IUnknown* outer, REFIID 
     *out = nullptr;
     if (outer)
         return CLASS_E_NOAGGREGATION;
-    return CShutdownPlugin::New(iid, out);
+    return Guarded(E_OUTOFMEMORY, [&] { return CShutdownPlugin::New(iid, out); });
 }
 
 HRESULT STDMETHODCALLTYPE CClassFactory::LockServer(BOOL) {

@@ -6,10 +6,27 @@
 
 #include <commctrl.h>
 
+namespace {
+
+// The C++ runtime keeps a thread's exception state in emulated thread-local storage that
+// it allocates at the thread's first throw, and it aborts the process when that
+// allocation fails. One exception thrown and caught at load makes that allocation while
+// memory is plentiful: a bad_alloc in a later press then needs only its own object, for
+// which the runtime keeps an emergency pool.
+void PrepareExceptions() {
+    try {
+        throw 0;
+    } catch (int) {
+    }
+}
+
+} // namespace
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         Module::SetHandle(instance);
         InitCommonControls();
+        PrepareExceptions();
     }
     // Unloaded while the process goes on: its classes must not outlive its code. At
     // process exit nothing is left to call them.

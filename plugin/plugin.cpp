@@ -3,6 +3,7 @@
 #include "api/actiontable.h"
 #include "base/fileversion.h"
 #include "base/fixedtext.h"
+#include "base/guard.h"
 #include "base/module.h"
 #include "plugin/availabilityquery.h"
 #include "plugin/confirmdlg.h"
@@ -200,12 +201,15 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::StoreHostValue(DWORD value) {
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::ConfigureAndSave(IStream* stream) {
     KeepAlive alive(*this);
-    CSettingsDlg dialog;
-    if (!RunSettingsDialog(dialog) || Abandoned())
-        return S_FALSE;
-    TakeSettings(dialog);
-    HRESULT saved = Save(stream);
-    return FAILED(saved) ? saved : S_OK;
+    const auto forget = [this] { return Forget(); };
+    return Guarded(forget, [&] {
+        CSettingsDlg dialog;
+        if (!RunSettingsDialog(dialog) || Abandoned())
+            return S_FALSE;
+        TakeSettings(dialog);
+        HRESULT saved = Save(stream);
+        return FAILED(saved) ? saved : S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::StoreHostPointer(DWORD value, DWORD* out) {
@@ -220,35 +224,42 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
         return S_OK;
     KeepAlive alive(*this);
     busy = true;
-    // Asked at every press: a policy or a hibernation file may have come or gone.
-    const CActionAvailability now = QueryActionAvailability();
-    // A choice made in the window of a button that was removed meanwhile is dropped.
-    DWORD action = ChooseAction(now);
-    if (action && !Abandoned()) {
-        if (action != settings.lastAction) {
-            settings.lastAction = action;
-            if (site)
-                site->NotifyChanged();
+    const auto forget = [this] { return Forget(); };
+    const HRESULT pressed = Guarded(forget, [&] {
+        // Asked at every press: a policy or a hibernation file may have come or gone.
+        const CActionAvailability now = QueryActionAvailability();
+        // A choice made in the window of a button that was removed meanwhile is dropped.
+        DWORD action = ChooseAction(now);
+        if (action && !Abandoned()) {
+            if (action != settings.lastAction) {
+                settings.lastAction = action;
+                if (site)
+                    site->NotifyChanged();
+            }
+            if (!Abandoned())
+                PerformAction(RequestFor(action, now));
         }
-        if (!Abandoned())
-            PerformAction(RequestFor(action, now));
-    }
+        return S_OK;
+    });
     busy = false;
-    return S_OK;
+    return pressed;
 }
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::Configure(DWORD mode) {
     if (mode != 1)
         return S_OK;
     KeepAlive alive(*this);
-    CSettingsDlg dialog;
-    if (!RunSettingsDialog(dialog) || Abandoned())
-        return S_OK;
-    // The host binds by value: the old binding goes while the settings still hold it.
-    BindHotKey(0);
-    TakeSettings(dialog);
-    BindHotKey(settings.hotKey);
-    return site ? site->NotifyChanged() : S_OK;
+    const auto forget = [this] { return Forget(); };
+    return Guarded(forget, [&] {
+        CSettingsDlg dialog;
+        if (!RunSettingsDialog(dialog) || Abandoned())
+            return S_OK;
+        // The host binds by value: the old binding goes while the settings still hold it.
+        BindHotKey(0);
+        TakeSettings(dialog);
+        BindHotKey(settings.hotKey);
+        return site ? site->NotifyChanged() : S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::SetCaption(LPCSTR text) {
@@ -407,6 +418,13 @@ DWORD CShutdownPlugin::ChooseInExitWindow(DWORD offered, const CActionAvailabili
         skinCache.LaidOut(settings.skinName, resourceModule, flags, screen.Fit(), now.Removed()),
         screen.WorkArea());
     return window.DoModal(OwnerWindow(), resourceModule) == IDOK ? window.Actions() : 0;
+}
+
+// A call that ran out of memory half-way may have left the skin it keeps half-made: the
+// next press starts again from the files.
+HRESULT CShutdownPlugin::Forget() noexcept {
+    skinCache = CSkinCache();
+    return E_OUTOFMEMORY;
 }
 
 HWND CShutdownPlugin::OwnerWindow() {

@@ -58,6 +58,8 @@ private:
     bool Abandoned() const { return References() <= heldByCalls; }
     DWORD ChooseAction(const CActionAvailability& now);
     DWORD ChooseInExitWindow(DWORD offered, const CActionAvailability& now);
+    // The answer of a call that threw: E_OUTOFMEMORY, and nothing kept of it.
+    HRESULT Forget() noexcept;
     HWND OwnerWindow();
     // True when the user left the dialog with OK.
     bool RunSettingsDialog(CSettingsDlg& dialog);

@@ -1,5 +1,6 @@
 #include "settings/hotkeyctrl.h"
 
+#include "base/guard.h"
 #include "base/module.h"
 #include "base/owners.h"
 #include "base/windowobject.h"
@@ -91,7 +92,8 @@ LRESULT CALLBACK CHotKeyCtrl::WindowProc(HWND window, UINT message, WPARAM wPara
         delete control;
         return DefWindowProcA(window, message, wParam, lParam);
     }
-    return control->Handle(message, wParam, lParam);
+    return Guarded([&] { return DefWindowProcA(window, message, wParam, lParam); },
+                   [&] { return control->Handle(message, wParam, lParam); });
 }
 
 LRESULT CHotKeyCtrl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

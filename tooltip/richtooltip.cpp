@@ -1,5 +1,6 @@
 #include "tooltip/richtooltip.h"
 
+#include "base/guard.h"
 #include "base/module.h"
 #include "base/windowobject.h"
 #include "tooltip/tippainter.h"
@@ -450,9 +451,10 @@ LRESULT CALLBACK CRichTooltip::WindowProc(HWND window, UINT message, WPARAM wPar
         return DefWindowProcA(window, message, wParam, lParam);
     }
     CRichTooltip* self = TOOLTIP_OBJECT.Of(window);
+    const auto byDefault = [&] { return DefWindowProcA(window, message, wParam, lParam); };
     if (!self || self->hwnd != window)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return self->OnMessage(message, wParam, lParam);
+        return byDefault();
+    return Guarded(byDefault, [&] { return self->OnMessage(message, wParam, lParam); });
 }
 
 LRESULT CRichTooltip::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -299,6 +299,27 @@ TEST(PngDecoding, KeptRegressionInputsStayWithinLibpngsBudget) {
     }
 }
 
+// libpng reports an allocation it is refused as an error, and an error with nowhere to
+// jump back to aborts the process: a budget that runs out at any point of a decode must
+// fail it cleanly, or load the picture without what it could not keep.
+TEST(PngDecoding, ABudgetThatRunsOutAnywhereFailsTheDecodeCleanly) {
+    const Bytes file = WritePng(PatternPng(PNG_COLOR_TYPE_RGB_ALPHA, 8, false));
+    const auto decode = [&](PngMemoryBudget& budget) {
+        MemoryStream stream(file.data(), static_cast<LONG>(file.size()));
+        PngCodec codec;
+        return codec.DecodeFrom(stream, budget);
+    };
+    PngMemoryBudget enough;
+    ASSERT_TRUE(decode(enough));
+    unsigned failed = 0;
+    for (size_t limit = 0; limit < enough.Peak(); limit += 4) {
+        PngMemoryBudget budget(limit);
+        failed += !decode(budget);
+        EXPECT_EQ(budget.InUse(), 0u) << limit;
+    }
+    EXPECT_GT(failed, 0u);
+}
+
 // Metadata larger than libpng may hold is passed over, and the picture still loads.
 TEST(PngDecoding, OversizedMetadataIsSkippedNotRead) {
     const PngPicture picture = PatternPng(PNG_COLOR_TYPE_RGB_ALPHA, 8, false);
