@@ -8,6 +8,7 @@
 #include <png.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 
 namespace {
@@ -97,4 +98,15 @@ TEST(LoadFromFile, DecodeStdioLeavesTheFileOpen) {
     EXPECT_EQ(std::fgetc(file), 0);
     EXPECT_EQ(std::fclose(file), 0);
     std::remove("load-icon.ico");
+}
+
+TEST(ImageErrors, EveryCodeHasAMessageOfItsOwn) {
+    std::set<std::string> texts;
+    for (int code = 1; code < static_cast<int>(ImageError::Count); ++code) {
+        const std::string text = ImageErrorText(static_cast<ImageError>(code));
+        EXPECT_NE(text, "") << code;
+        EXPECT_TRUE(texts.insert(text).second) << text;
+    }
+    EXPECT_STREQ(ImageErrorText(ImageError::None), "");
+    EXPECT_STREQ(ImageErrorText(ImageError::Count), "");
 }

@@ -275,6 +275,30 @@ TEST(PngDecoding, FailuresLeaveTheImageAsItWas) {
     EXPECT_EQ(image.Dib(), before);
 }
 
+// What the tools tell a skin author: no PNG at all, a cut file, or data libpng refuses.
+TEST(PngDecoding, EachFailureNamesItsReason) {
+    const Bytes whole = WritePng(PatternPng(PNG_COLOR_TYPE_RGB, 8, false));
+    Bytes renamed = whole;
+    renamed[1] = 'Q';
+    Bytes corrupt = whole;
+    corrupt[corrupt.size() / 2] ^= 0x55;
+    const struct {
+        const char* name;
+        Bytes bytes;
+        ImageError error;
+    } cases[] = {
+        {"a bitmap", BareDib8(), ImageError::NotPng},
+        {"a changed signature", renamed, ImageError::NotPng},
+        {"a cut signature", Bytes(whole.begin(), whole.begin() + 5), ImageError::PngReadError},
+        {"a cut header", Bytes(whole.begin(), whole.begin() + 20), ImageError::PngReadError},
+        {"a damaged chunk", corrupt, ImageError::PngRejected}};
+    for (const auto& c : cases) {
+        CRasterImage image;
+        EXPECT_FALSE(DecodeBytes(image, c.bytes, FormatPng)) << c.name;
+        EXPECT_EQ(image.LastError(), c.error) << c.name;
+    }
+}
+
 TEST(PngDecoding, AHugeClaimFailsBeforeAnyPixels) {
     Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     const Bytes header = {0, 0, 0x75, 0x30, 0, 0, 0x75, 0x30, 8, PNG_COLOR_TYPE_RGB, 0, 0, 0};
