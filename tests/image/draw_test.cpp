@@ -1,7 +1,7 @@
 #include "image/rasterimage.h"
 
 #include "fixtures.h"
-#include "imagetesting.h"
+#include "imagetestsupport.h"
 #include "tests/host/canvas.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "fixtures.h"
-#include "imagetesting.h"
+#include "imagetestsupport.h"
 
 #include "image/rasterimage.h"
 

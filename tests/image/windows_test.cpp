@@ -1,4 +1,4 @@
-#include "imagetesting.h"
+#include "imagetestsupport.h"
 
 #include "image/rasterimage.h"
 
