@@ -1,7 +1,7 @@
 #include "dock/contactsheet.h"
 
-#include "core/actiontable.h"
-#include "core/owners.h"
+#include "api/actiontable.h"
+#include "base/owners.h"
 #include "host/windowcapture.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "exitwnd/accessiblewindow.h"
 
-#include "core/actiontable.h"
-#include "core/modaldialog.h"
-#include "core/module.h"
+#include "api/actiontable.h"
+#include "base/modaldialog.h"
+#include "base/module.h"
 #include "res/resource.h"
 #include "tooltip/markupreader.h"
 

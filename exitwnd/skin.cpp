@@ -1,8 +1,8 @@
 #include "exitwnd/skin.h"
 
-#include "core/actiontable.h"
-#include "core/fixedtext.h"
-#include "core/module.h"
+#include "api/actiontable.h"
+#include "base/fixedtext.h"
+#include "base/module.h"
 #include "exitwnd/skinfilename.h"
 #include "exitwnd/skinpoint.h"
 

@@ -1,7 +1,7 @@
 #include "tools/skinfoldercheck.h"
 
-#include "core/actiontable.h"
-#include "core/owners.h"
+#include "api/actiontable.h"
+#include "base/owners.h"
 #include "exitwnd/picturevariant.h"
 #include "exitwnd/skin.h"
 #include "exitwnd/skinfilename.h"

@@ -1,6 +1,6 @@
 // The contact sheet of the built-in skin and of each sample skin: every button's normal,
 // hot and pressed pictures can be told apart where the exit window shows them.
-#include "core/actiontable.h"
+#include "api/actiontable.h"
 #include "dock/contactsheet.h"
 #include "skintestsupport.h"
 #include "tests/tools/toolprocess.h"

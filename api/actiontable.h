@@ -4,7 +4,7 @@
 // uses need the actions in different orders, they keep short lists of bits.
 #pragma once
 
-#include "core/actionflags.h"
+#include "api/actionflags.h"
 #include "res/resource.h"
 
 #include <windows.h>
