@@ -129,6 +129,12 @@ ImageError SeekToPixels(ImageStream& stream, LONG start, DWORD pixelOffset) {
     return ImageError::None;
 }
 
+// Pixels of any other bit count keep what Create left in the rows.
+bool IsKnownBitCount(WORD bitCount) {
+    return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
+           bitCount == 32;
+}
+
 void ReadMasks(ImageStream& stream, DWORD* masks) {
     BYTE raw[12] = {};
     stream.Read(raw, 1, sizeof raw);
@@ -222,8 +228,7 @@ void BmpCodec::ReadPalette(ImageStream& stream, DWORD fileColors, bool coreForma
 ImageError BmpCodec::ReadPixels(ImageStream& stream, const BITMAPINFOHEADER& file, LONG start,
                                 DWORD pixelOffset) {
     const WORD bitCount = file.biBitCount;
-    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
-        bitCount != 32)
+    if (!IsKnownBitCount(bitCount))
         return ImageError::None;
     // 16-bit masks lie between the header and the pixels.
     DWORD masks[3] = {0x7C00, 0x03E0, 0x001F};
@@ -244,7 +249,7 @@ ImageError BmpCodec::ReadPixels(ImageStream& stream, const BITMAPINFOHEADER& fil
         if (file.biCompression != BI_RGB && file.biCompression != BI_BITFIELDS)
             return ImageError::BmpUnknownCompression;
         return Read32(stream);
-    default:
+    default: // 1, 4 or 8 bits
         return ReadIndexed(stream, file.biCompression);
     }
 }

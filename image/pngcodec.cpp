@@ -208,6 +208,8 @@ bool PngCodec::ReadWithinJumpScope(Png png, PngInfo pngInfo, ImageStream& stream
     return true;
 }
 
+// Pictures that keep their transparency are not composited: their background chunk only
+// names the key colour.
 void PngCodec::SetBackground(Png png, PngInfo pngInfo, bool keepsAlpha) {
     png_color_16p fileBackground = nullptr;
     const bool hasBackground = png_get_bKGD(png, pngInfo, &fileBackground) != 0;
