@@ -2,6 +2,7 @@
 // confirmation, and the hot key.
 #pragma once
 
+#include "api/actionavailability.h"
 #include "base/modaldialog.h"
 #include "exitwnd/skin.h"
 #include "exitwnd/skincache.h"
@@ -22,6 +23,8 @@ public:
 
     // The plug-in object's skins: the skin it has chosen is previewed from there.
     void UseSkinCache(CSkinCache* cache) { skinCache = cache; }
+    // What this computer cannot do: those boxes are marked, and their tooltip says why.
+    void SetAvailability(const ActionAvailability& now) { availability = now; }
 
 protected:
     void OnInitDialog() override;
@@ -52,6 +55,7 @@ private:
     // A check box that stands for one bit of the actions.
     void SetBox(int id, DWORD bit);
     DWORD BoxBit(int id, DWORD bit) const;
+    void MarkImpossibleActions();
     void OpenSkinLibrary();
     HWND Item(int id) const { return GetDlgItem(Window(), id); }
 
@@ -63,6 +67,7 @@ private:
     CSkin previewSkin;
     CRasterImage previewImage;
     CSkinCache* skinCache = nullptr;
+    ActionAvailability availability;
     // The chosen skin as it was given, which names the skin cache's skin.
     char givenSkinName[MAX_PATH] = {};
     bool erasing = false;
