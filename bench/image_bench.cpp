@@ -78,7 +78,7 @@ void DecodeIntoImage(benchmark::State& state, const PngCase& c) {
     for (auto _ : state) {
         CRasterImage image;
         if (!DecodeBytes(image, file, FormatPng))
-            state.SkipWithError(image.LastError());
+            state.SkipWithError(ImageErrorText(image.LastError()));
         benchmark::DoNotOptimize(image.Dib());
     }
 }

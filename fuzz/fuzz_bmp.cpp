@@ -10,5 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BmpCodec codec;
     if (codec.DecodeFrom(stream))
         CheckDecodedImage(codec);
+    else
+        CheckFailureReason(codec);
     return 0;
 }

@@ -15,6 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PngCodec codec;
     if (codec.DecodeFrom(stream, budget))
         CheckDecodedImage(codec);
+    else
+        CheckFailureReason(codec);
     if (budget.LargestRequest() > budget.Limit() || budget.InUse() != 0)
         __builtin_trap();
     return 0;

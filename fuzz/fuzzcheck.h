@@ -1,5 +1,6 @@
 // What every fuzz target asserts about a decoded image: its layout is self-consistent
-// and every row and the alpha plane lie inside their allocations.
+// and every row and the alpha plane lie inside their allocations; and about a failed
+// decode: it has a reason.
 #pragma once
 
 #include "image/rasterimage.h"
@@ -23,4 +24,10 @@ inline void CheckDecodedImage(CRasterImage& image) {
         sink = sink ^ image.AlphaPlane()[0] ^ image.AlphaPlane()[alphaBytes - 1];
     image.PixelColor(header.biWidth - 1, header.biHeight - 1);
     image.PixelColor(-1, header.biHeight);
+}
+
+// A decoder that fails says why, with a code the message table knows.
+inline void CheckFailureReason(const CRasterImage& image) {
+    if (!*ImageErrorText(image.LastError()))
+        __builtin_trap();
 }

@@ -95,7 +95,7 @@ std::string PictureTrouble(const std::string& path) {
         if (!large.empty())
             return large;
     }
-    return "cannot be read (" + std::string(image.LastError()) + ")";
+    return "cannot be read (" + std::string(ImageErrorText(image.LastError())) + ")";
 }
 
 std::string SkinRefusal(const std::string& descriptionPath) {

@@ -5,8 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <new>
-#include <vector>
+#include <memory>
 
 namespace {
 
@@ -121,12 +120,26 @@ LONG PelsToDpi(LONG pelsPerMeter) {
     return static_cast<LONG>(dpi);
 }
 
-void SeekToPixels(ImageStream& stream, LONG start, DWORD pixelOffset) {
+ImageError SeekToPixels(ImageStream& stream, LONG start, DWORD pixelOffset) {
     if (pixelOffset == 0)
-        return;
+        return ImageError::None;
     const int64_t target = static_cast<int64_t>(start) + pixelOffset;
     if (start < 0 || target > stream.Size() || !stream.Seek(static_cast<LONG>(target), 0))
-        throw "BMP pixel data offset out of range";
+        return ImageError::BmpOffsetOutOfRange;
+    return ImageError::None;
+}
+
+// Pixels of any other bit count keep what Create left in the rows.
+bool IsKnownBitCount(WORD bitCount) {
+    return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
+           bitCount == 32;
+}
+
+void ReadMasks(ImageStream& stream, DWORD* masks) {
+    BYTE raw[12] = {};
+    stream.Read(raw, 1, sizeof raw);
+    for (int i = 0; i < 3; ++i)
+        masks[i] = ReadLe32(raw + 4 * i);
 }
 
 int SetBits16(DWORD mask) {
@@ -147,47 +160,46 @@ BYTE ShiftToByte(DWORD value, int amount) {
 } // namespace
 
 bool BmpCodec::DecodeFrom(ImageStream& stream) {
-    try {
-        Read(stream);
+    const ImageError error = Read(stream);
+    if (error == ImageError::None)
         return true;
-    } catch (const char* message) {
-        SetError(message);
-    } catch (const std::bad_alloc&) {
-        SetError("can't allocate memory");
-    }
+    SetError(error);
     return false;
 }
 
-void BmpCodec::Read(ImageStream& stream) {
+ImageError BmpCodec::Read(ImageStream& stream) {
     const LONG start = stream.Tell();
     BYTE fileHeader[FILE_HEADER_BYTES];
     if (!stream.ReadExact(fileHeader, sizeof fileHeader))
-        throw "Not a BMP";
+        return ImageError::NotBmp;
     DWORD pixelOffset = ReadLe32(fileHeader + 10);
     if (ReadLe16(fileHeader) != SIGNATURE) {
         pixelOffset = 0;
         if (!stream.Seek(start, 0))
-            throw "Not a BMP";
+            return ImageError::NotBmp;
     }
 
     BITMAPINFOHEADER file;
     bool coreFormat = false;
     if (!ReadInfoHeader(stream, file, coreFormat))
-        throw "Error reading BMP info";
+        return ImageError::BmpInfo;
 
     const bool topDown = file.biHeight < 0;
     const int64_t height = std::min<int64_t>(std::llabs(file.biHeight), INT32_MAX);
     if (!Create(file.biWidth, static_cast<LONG>(height), file.biBitCount, FormatBmp))
-        throw "Can't allocate memory";
+        return ImageError::BmpCannotAllocate;
     header.biXPelsPerMeter = file.biXPelsPerMeter;
     header.biYPelsPerMeter = file.biYPelsPerMeter;
     info.dpiX = PelsToDpi(file.biXPelsPerMeter);
     info.dpiY = PelsToDpi(file.biYPelsPerMeter);
 
     ReadPalette(stream, file.biClrUsed, coreFormat);
-    ReadPixels(stream, file, start, pixelOffset);
+    const ImageError error = ReadPixels(stream, file, start, pixelOffset);
+    if (error != ImageError::None)
+        return error;
     if (topDown)
         FlipVertical();
+    return ImageError::None;
 }
 
 // Stores only the entries the image's palette holds and steps over the rest.
@@ -213,59 +225,58 @@ void BmpCodec::ReadPalette(ImageStream& stream, DWORD fileColors, bool coreForma
         palette[i].rgbReserved = 0;
 }
 
-void BmpCodec::ReadPixels(ImageStream& stream, const BITMAPINFOHEADER& file, LONG start,
-                          DWORD pixelOffset) {
-    switch (file.biBitCount) {
-    case 1:
-    case 4:
-    case 8:
-        SeekToPixels(stream, start, pixelOffset);
-        if (file.biCompression == BI_RGB)
-            stream.Read(info.pixels, 1, header.biSizeImage);
-        else if (file.biCompression == BI_RLE8)
-            DecodeRle8(stream);
-        else if (file.biCompression == BI_RLE4)
-            DecodeRle4(stream);
-        else
-            throw "compression type not supported";
-        break;
+ImageError BmpCodec::ReadPixels(ImageStream& stream, const BITMAPINFOHEADER& file, LONG start,
+                                DWORD pixelOffset) {
+    const WORD bitCount = file.biBitCount;
+    if (!IsKnownBitCount(bitCount))
+        return ImageError::None;
+    // 16-bit masks lie between the header and the pixels.
+    DWORD masks[3] = {0x7C00, 0x03E0, 0x001F};
+    if (bitCount == 16 && file.biCompression == BI_BITFIELDS)
+        ReadMasks(stream, masks);
+    const ImageError seek = SeekToPixels(stream, start, pixelOffset);
+    if (seek != ImageError::None)
+        return seek;
+    switch (bitCount) {
     case 16:
-        Read16(stream, file.biCompression, start, pixelOffset);
-        break;
+        return Read16(stream, masks);
     case 24:
-        SeekToPixels(stream, start, pixelOffset);
         if (file.biCompression != BI_RGB)
-            throw "unknown compression";
+            return ImageError::BmpUnknownCompression;
         stream.Read(info.pixels, 1, header.biSizeImage);
-        break;
+        return ImageError::None;
     case 32:
-        SeekToPixels(stream, start, pixelOffset);
         if (file.biCompression != BI_RGB && file.biCompression != BI_BITFIELDS)
-            throw "unknown compression";
-        Read32(stream);
-        break;
-    default:
-        break;
+            return ImageError::BmpUnknownCompression;
+        return Read32(stream);
+    default: // 1, 4 or 8 bits
+        return ReadIndexed(stream, file.biCompression);
     }
 }
 
-void BmpCodec::Read16(ImageStream& stream, DWORD compression, LONG start, DWORD pixelOffset) {
-    DWORD masks[3] = {0x7C00, 0x03E0, 0x001F};
-    if (compression == BI_BITFIELDS) {
-        BYTE raw[12] = {};
-        stream.Read(raw, 1, sizeof raw);
-        for (int i = 0; i < 3; ++i)
-            masks[i] = ReadLe32(raw + 4 * i);
-    }
-    SeekToPixels(stream, start, pixelOffset);
+ImageError BmpCodec::ReadIndexed(ImageStream& stream, DWORD compression) {
+    if (compression == BI_RGB)
+        stream.Read(info.pixels, 1, header.biSizeImage);
+    else if (compression == BI_RLE8)
+        DecodeRle8(stream);
+    else if (compression == BI_RLE4)
+        DecodeRle4(stream);
+    else
+        return ImageError::BmpCompressionNotSupported;
+    return ImageError::None;
+}
 
+ImageError BmpCodec::Read16(ImageStream& stream, const DWORD* masks) {
     const int redBits = SetBits16(masks[0]);
     const int greenBits = SetBits16(masks[1]);
     const int blueBits = SetBits16(masks[2]);
     const size_t width = static_cast<size_t>(Width());
-    std::vector<BYTE> source((width + 1) / 2 * 4);
+    const size_t rowBytes = (width + 1) / 2 * 4;
+    const std::unique_ptr<BYTE[]> source = Allocate(rowBytes);
+    if (!source)
+        return ImageError::BmpBufferNotAllocated;
     for (LONG y = 0; y < Height(); ++y) {
-        const size_t got = stream.Read(source.data(), 1, source.size());
+        const size_t got = stream.Read(source.get(), 1, rowBytes);
         BYTE* target = RowPointer(static_cast<DWORD>(y));
         for (size_t x = 0; x < width && 2 * x + 2 <= got; ++x) {
             const DWORD word = ReadLe16(&source[2 * x]);
@@ -273,22 +284,27 @@ void BmpCodec::Read16(ImageStream& stream, DWORD compression, LONG start, DWORD 
             target[3 * x + 1] = ShiftToByte(word & masks[1], 8 - redBits - greenBits);
             target[3 * x + 2] = ShiftToByte(word & masks[0], 8 - redBits - greenBits - blueBits);
         }
-        if (got < source.size())
-            return;
+        if (got < rowBytes)
+            break;
     }
+    return ImageError::None;
 }
 
-void BmpCodec::Read32(ImageStream& stream) {
+ImageError BmpCodec::Read32(ImageStream& stream) {
     const size_t width = static_cast<size_t>(Width());
-    std::vector<BYTE> source(4 * width);
+    const size_t rowBytes = 4 * width;
+    const std::unique_ptr<BYTE[]> source = Allocate(rowBytes);
+    if (!source)
+        return ImageError::BmpBufferNotAllocated;
     for (LONG y = 0; y < Height(); ++y) {
-        const size_t got = stream.Read(source.data(), 1, source.size());
+        const size_t got = stream.Read(source.get(), 1, rowBytes);
         BYTE* target = RowPointer(static_cast<DWORD>(y));
         for (size_t x = 0; x < width && 4 * x + 4 <= got; ++x)
             std::copy_n(&source[4 * x], 3, target + 3 * x);
-        if (got < source.size())
-            return;
+        if (got < rowBytes)
+            break;
     }
+    return ImageError::None;
 }
 
 // Runs address the pixel rows as one byte sequence: a run past a row's end goes on in

@@ -13,12 +13,13 @@ public:
     bool DecodeFrom(ImageStream& stream);
 
 private:
-    void Read(ImageStream& stream);
+    ImageError Read(ImageStream& stream);
     void ReadPalette(ImageStream& stream, DWORD fileColors, bool coreFormat);
-    void ReadPixels(ImageStream& stream, const BITMAPINFOHEADER& file, LONG start,
-                    DWORD pixelOffset);
-    void Read16(ImageStream& stream, DWORD compression, LONG start, DWORD pixelOffset);
-    void Read32(ImageStream& stream);
+    ImageError ReadPixels(ImageStream& stream, const BITMAPINFOHEADER& file, LONG start,
+                          DWORD pixelOffset);
+    ImageError ReadIndexed(ImageStream& stream, DWORD compression);
+    ImageError Read16(ImageStream& stream, const DWORD* masks);
+    ImageError Read32(ImageStream& stream);
     void DecodeRle8(ImageStream& stream);
     void DecodeRle4(ImageStream& stream);
     void PutByte(uint64_t row, uint64_t x, BYTE value);

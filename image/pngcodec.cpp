@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -21,6 +20,7 @@ constexpr int SKIPPED_CHUNK_COUNT = sizeof SKIPPED_CHUNKS / 5;
 // and its decompressed form, which together must fit in the budget with the rows.
 constexpr png_alloc_size_t MAX_CHUNK_BYTES = png_alloc_size_t{4} << 20;
 constexpr png_uint_32 MAX_CACHED_CHUNKS = 64;
+constexpr size_t PNG_SIGNATURE_BYTES = 8;
 static_assert(3 * MAX_CHUNK_BYTES < PngMemoryBudget::DEFAULT_LIMIT, "chunks must fit the budget");
 
 png_voidp AllocateFromBudget(png_structp png, png_alloc_size_t bytes) {
@@ -31,19 +31,41 @@ void ReturnToBudget(png_structp png, png_voidp block) {
     static_cast<PngMemoryBudget*>(png_get_mem_ptr(png))->Free(block);
 }
 
+// Where libpng's error callback leaves the reason of a failed decode before it jumps
+// back to the codec. The codec's own failures put their code here first.
+ImageError& JumpReason(png_structp png) {
+    return *static_cast<ImageError*>(png_get_error_ptr(png));
+}
+
+void StoreError(png_structp png, png_const_charp) {
+    if (JumpReason(png) == ImageError::None)
+        JumpReason(png) = ImageError::PngRejected;
+    png_longjmp(png, 1);
+}
+
+[[noreturn]] void Fail(png_structp png, ImageError reason) {
+    JumpReason(png) = reason;
+    png_error(png, ImageErrorText(reason));
+}
+
+void IgnoreWarning(png_structp, png_const_charp) {}
+
 // Owns libpng's read and info structures for one decode, on every exit path; every
-// allocation libpng makes for them comes from the budget.
+// allocation libpng makes for them comes from the budget, and every error it reports
+// ends in `reason`.
 class PngReadStructs {
 public:
-    explicit PngReadStructs(PngMemoryBudget& budget) {
-        png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr, &budget,
-                                       AllocateFromBudget, ReturnToBudget);
-        if (!png)
-            throw "Failed to create PNG structure";
+    PngReadStructs(PngMemoryBudget& budget, ImageError& reason) {
+        png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &reason, StoreError, IgnoreWarning,
+                                       &budget, AllocateFromBudget, ReturnToBudget);
+        if (!png) {
+            failure = ImageError::PngStructureNotCreated;
+            return;
+        }
         pngInfo = png_create_info_struct(png);
         if (!pngInfo) {
-            png_destroy_read_struct(&png, nullptr, nullptr);
-            throw "Failed to initialize PNG info structure";
+            failure = ImageError::PngInfoNotCreated;
+            return;
         }
         const auto maxSide = static_cast<png_uint_32>(CRasterImage::MAX_SIDE);
         png_set_user_limits(png, maxSide, maxSide);
@@ -56,22 +78,22 @@ public:
 
     png_structp png = nullptr;
     png_infop pngInfo = nullptr;
+    ImageError failure = ImageError::None;
 };
 
 void ReadFromStream(png_structp png, png_bytep data, size_t length) {
     auto* stream = static_cast<ImageStream*>(png_get_io_ptr(png));
     if (stream->Read(data, 1, length) != length)
-        png_error(png, "Read Error");
+        Fail(png, ImageError::PngReadError);
 }
 
-void StoreError(png_structp png, png_const_charp message) {
-    char* lastError = static_cast<char*>(png_get_error_ptr(png));
-    std::strncpy(lastError, message, 255);
-    lastError[255] = '\0';
-    png_longjmp(png, 1);
+// A file that is no PNG at all is told apart from a damaged one.
+ImageError ReadSignature(ImageStream& stream) {
+    png_byte signature[PNG_SIGNATURE_BYTES];
+    if (!stream.ReadExact(signature, sizeof signature))
+        return ImageError::PngReadError;
+    return png_sig_cmp(signature, 0, sizeof signature) == 0 ? ImageError::None : ImageError::NotPng;
 }
-
-void IgnoreWarning(png_structp, png_const_charp) {}
 
 // 16-bit samples are stripped to 8, and every colour depth becomes 24 bits, as does
 // every picture that keeps transparency in an alpha plane.
@@ -116,31 +138,35 @@ bool PngCodec::DecodeFrom(ImageStream& stream) {
 }
 
 bool PngCodec::DecodeFrom(ImageStream& stream, PngMemoryBudget& budget) {
-    try {
-        PngReadStructs structs(budget);
-        std::vector<BYTE> rowBuffer;
-        return ReadImage(structs.png, structs.pngInfo, stream, rowBuffer);
-    } catch (const char* message) {
-        SetError(message);
-    } catch (const std::bad_alloc&) {
-        SetError("Out of memory");
+    ImageError reason = ImageError::None;
+    PngReadStructs structs(budget, reason);
+    const ImageError early =
+        structs.failure != ImageError::None ? structs.failure : ReadSignature(stream);
+    if (early != ImageError::None) {
+        SetError(early);
+        return false;
     }
+    RowBuffer rowBuffer;
+    if (ReadImage(structs.png, structs.pngInfo, stream, rowBuffer))
+        return true;
+    // Without a reason, the picture could not be made and Create said why.
+    if (reason != ImageError::None)
+        SetError(reason);
     return false;
 }
 
 // libpng reports errors by jumping back here. Nothing between this frame and the jump
 // owns resources: the structures and the row buffer belong to the caller.
-bool PngCodec::ReadImage(Png png, PngInfo pngInfo, ImageStream& stream,
-                         std::vector<BYTE>& rowBuffer) {
+bool PngCodec::ReadImage(Png png, PngInfo pngInfo, ImageStream& stream, RowBuffer& rowBuffer) {
     if (setjmp(png_jmpbuf(png)))
         return false;
     return ReadWithinJumpScope(png, pngInfo, stream, rowBuffer);
 }
 
 bool PngCodec::ReadWithinJumpScope(Png png, PngInfo pngInfo, ImageStream& stream,
-                                   std::vector<BYTE>& rowBuffer) {
+                                   RowBuffer& rowBuffer) {
     png_set_read_fn(png, &stream, ReadFromStream);
-    png_set_error_fn(png, info.lastError, StoreError, IgnoreWarning);
+    png_set_sig_bytes(png, static_cast<int>(PNG_SIGNATURE_BYTES));
     // It allocates, and libpng reports a failed allocation as an error: only here is
     // there a place for the error to jump back to (without one libpng aborts).
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, SKIPPED_CHUNKS, SKIPPED_CHUNK_COUNT);
@@ -173,8 +199,10 @@ bool PngCodec::ReadWithinJumpScope(Png png, PngInfo pngInfo, ImageStream& stream
     const int deliveredBits = png_get_bit_depth(png, pngInfo) * png_get_channels(png, pngInfo);
     const int expectedBits = alpha ? 32 : (bitDepth == 2 ? 2 : BitCount());
     if (deliveredBits != expectedBits)
-        png_error(png, "Unsupported PNG row layout");
-    rowBuffer.assign(std::max<size_t>(png_get_rowbytes(png, pngInfo), info.rowStride) + 10, 0);
+        Fail(png, ImageError::PngRowLayout);
+    const size_t rowBytes = std::max<size_t>(png_get_rowbytes(png, pngInfo), info.rowStride) + 10;
+    if (!rowBuffer.Allocate(rowBytes))
+        Fail(png, ImageError::PngOutOfMemory);
 
     ReadRows(png, rowBuffer, passes, interlaced, bitDepth == 2);
     png_read_end(png, nullptr);
@@ -271,8 +299,7 @@ void PngCodec::RequestAlphaChannel(Png png, int colorType) {
     CreateAlpha();
 }
 
-void PngCodec::ReadRows(Png png, std::vector<BYTE>& buffer, int passes, bool interlaced,
-                        bool twoBit) {
+void PngCodec::ReadRows(Png png, RowBuffer& buffer, int passes, bool interlaced, bool twoBit) {
     if (alpha) {
         ReadAlphaRows(png, buffer, passes, interlaced);
         return;
@@ -283,7 +310,7 @@ void PngCodec::ReadRows(Png png, std::vector<BYTE>& buffer, int passes, bool int
         const bool refill = interlaced && pass > 0;
         const bool expand = twoBit && pass == passes - 1;
         for (LONG y = 0; y < height; ++y)
-            ReadIndexedRow(png, buffer.data(), height - 1 - y, refill, expand);
+            ReadIndexedRow(png, buffer.Data(), height - 1 - y, refill, expand);
     }
 }
 
@@ -291,23 +318,24 @@ void PngCodec::ReadRows(Png png, std::vector<BYTE>& buffer, int passes, bool int
 // rows and the alpha plane. An interlaced file is gathered whole first, so that every
 // pass adds its pixels to the rows the earlier passes left, and split once at the end.
 // The buffer belongs to the caller, outside the frames libpng's errors jump over.
-void PngCodec::ReadAlphaRows(Png png, std::vector<BYTE>& buffer, int passes, bool interlaced) {
+void PngCodec::ReadAlphaRows(Png png, RowBuffer& buffer, int passes, bool interlaced) {
     const LONG height = Height();
     const size_t rowBytes = 4 * static_cast<size_t>(Width());
     if (!interlaced) {
         for (LONG y = 0; y < height; ++y) {
-            png_read_row(png, buffer.data(), nullptr);
-            SplitAlphaRow(buffer.data(), height - 1 - y);
+            png_read_row(png, buffer.Data(), nullptr);
+            SplitAlphaRow(buffer.Data(), height - 1 - y);
         }
         return;
     }
-    buffer.assign(rowBytes * static_cast<size_t>(height), 0);
+    if (!buffer.Allocate(rowBytes * static_cast<size_t>(height)))
+        Fail(png, ImageError::PngOutOfMemory);
     for (int pass = 0; pass < passes; ++pass) {
         for (LONG y = 0; y < height; ++y)
-            png_read_row(png, buffer.data() + rowBytes * static_cast<size_t>(y), nullptr);
+            png_read_row(png, buffer.Data() + rowBytes * static_cast<size_t>(y), nullptr);
     }
     for (LONG y = 0; y < height; ++y)
-        SplitAlphaRow(buffer.data() + rowBytes * static_cast<size_t>(y), height - 1 - y);
+        SplitAlphaRow(buffer.Data() + rowBytes * static_cast<size_t>(y), height - 1 - y);
 }
 
 void PngCodec::SplitAlphaRow(const BYTE* bgra, LONG row) {

@@ -4,7 +4,7 @@
 
 #include "image/rasterimage.h"
 
-#include <vector>
+#include <memory>
 
 class PngMemoryBudget;
 struct png_struct_def;
@@ -22,16 +22,26 @@ private:
     using Png = png_struct_def*;
     using PngInfo = png_info_def*;
 
-    bool ReadImage(Png png, PngInfo pngInfo, ImageStream& stream, std::vector<BYTE>& rowBuffer);
-    bool ReadWithinJumpScope(Png png, PngInfo pngInfo, ImageStream& stream,
-                             std::vector<BYTE>& rowBuffer);
+    // The rows libpng fills, owned outside the frames its errors jump over.
+    struct RowBuffer {
+        std::unique_ptr<BYTE[]> bytes;
+
+        bool Allocate(size_t size) {
+            bytes = CRasterImage::Allocate(size);
+            return bytes != nullptr;
+        }
+        BYTE* Data() const { return bytes.get(); }
+    };
+
+    bool ReadImage(Png png, PngInfo pngInfo, ImageStream& stream, RowBuffer& rowBuffer);
+    bool ReadWithinJumpScope(Png png, PngInfo pngInfo, ImageStream& stream, RowBuffer& rowBuffer);
     void SetBackground(Png png, PngInfo pngInfo, bool keepsAlpha);
     void ApplyResolution(Png png, PngInfo pngInfo);
     void ApplyPalette(Png png, PngInfo pngInfo);
     void ApplyPaletteTransparency(Png png, PngInfo pngInfo);
     void RequestAlphaChannel(Png png, int colorType);
-    void ReadRows(Png png, std::vector<BYTE>& buffer, int passes, bool interlaced, bool twoBit);
-    void ReadAlphaRows(Png png, std::vector<BYTE>& buffer, int passes, bool interlaced);
+    void ReadRows(Png png, RowBuffer& buffer, int passes, bool interlaced, bool twoBit);
+    void ReadAlphaRows(Png png, RowBuffer& buffer, int passes, bool interlaced);
     void SplitAlphaRow(const BYTE* bgra, LONG row);
     void ReadIndexedRow(Png png, BYTE* buffer, LONG row, bool refill, bool expand);
 };

@@ -64,11 +64,11 @@ LONG PelsPerMeter(LONG dpi) {
     return static_cast<LONG>(std::clamp<int64_t>(pels, INT32_MIN, INT32_MAX));
 }
 
-std::unique_ptr<BYTE[]> Allocate(size_t bytes) {
+} // namespace
+
+std::unique_ptr<BYTE[]> CRasterImage::Allocate(size_t bytes) {
     return std::unique_ptr<BYTE[]>(new (std::nothrow) BYTE[bytes]());
 }
-
-} // namespace
 
 CRasterImage::CRasterImage(DWORD formatId) : header(), info() {
     info.formatId = formatId;
@@ -103,7 +103,7 @@ BYTE* CRasterImage::Create(LONG width, LONG height, DWORD bitsPerPixel, DWORD fo
     Destroy();
     const DWORD depth = NormalisedDepth(bitsPerPixel);
     if (!WithinMemoryLimit(width, height, depth)) {
-        SetError("RASTERIMAGE_MAX_MEMORY exceeded");
+        SetError(ImageError::TooLarge);
         return nullptr;
     }
     header.biClrUsed = PaletteEntries(depth);
@@ -121,7 +121,7 @@ BYTE* CRasterImage::Create(LONG width, LONG height, DWORD bitsPerPixel, DWORD fo
     // Zero-filled, so that pixels a damaged file never reaches read the same everywhere.
     dib = Allocate(DibSize());
     if (!dib) {
-        SetError("CRasterImage::Create can't allocate memory");
+        SetError(ImageError::CannotAllocate);
         return nullptr;
     }
     std::memcpy(dib.get(), &header, HEADER_BYTES);
@@ -464,11 +464,6 @@ bool CRasterImage::Invert() {
         palette[i].rgbRed = static_cast<BYTE>(~palette[i].rgbRed);
     }
     return true;
-}
-
-void CRasterImage::SetError(const char* message) {
-    std::strncpy(info.lastError, message, sizeof(info.lastError) - 1);
-    info.lastError[sizeof(info.lastError) - 1] = '\0';
 }
 
 size_t CRasterImage::DibSize() const {

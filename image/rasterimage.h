@@ -2,6 +2,7 @@
 // rows in one block, handed to GDI unchanged) with an optional alpha plane.
 #pragma once
 
+#include "image/imageerror.h"
 #include "image/imagetypes.h"
 
 #include <cstddef>
@@ -17,7 +18,7 @@ struct ImageInfo {
     DWORD rowStride;
     BYTE* pixels;
     DWORD formatId;
-    char lastError[256];
+    ImageError lastError;
     LONG transparentIndex;
     RGBQUAD transparentColor;
     LONG frameIndex;
@@ -55,7 +56,7 @@ public:
 
     const ImageInfo& Info() const { return info; }
     const BITMAPINFOHEADER& Header() const { return header; }
-    const char* LastError() const { return info.lastError; }
+    ImageError LastError() const { return info.lastError; }
     BYTE* Dib() const { return dib.get(); }
     BYTE* AlphaPlane() const { return alpha.get(); }
     void SetTransparentIndex(LONG index) { info.transparentIndex = index; }
@@ -116,7 +117,11 @@ public:
 #endif
 
 protected:
-    void SetError(const char* message);
+    // Zero-filled; null when memory is short, which the caller reports as a code.
+    static std::unique_ptr<BYTE[]> Allocate(size_t bytes);
+    void SetError(ImageError error) {
+        info.lastError = error;
+    }
     size_t AlphaSize() const;
 
     std::unique_ptr<BYTE[]> dib;

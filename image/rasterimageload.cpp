@@ -7,11 +7,7 @@
 #include "image/icocodec.h"
 #include "image/pngcodec.h"
 
-#include <cstring>
-
 namespace {
-
-constexpr char UNKNOWN_FORMAT[] = "Decode: Unknown or wrong format";
 
 template <typename Codec>
 bool DecodeWith(Codec& codec, const CRasterImage& settings, ImageStream& stream) {
@@ -45,7 +41,7 @@ bool CRasterImage::Decode(ImageStream& stream, DWORD formatId) {
         return DecodeWith(codec, *this, stream) ? TakeOver(codec) : KeepFailure(codec, true);
     }
     default:
-        SetError(UNKNOWN_FORMAT);
+        SetError(ImageError::UnknownFormat);
         return false;
     }
 }
@@ -71,7 +67,7 @@ bool CRasterImage::DecodeAny(ImageStream& stream) {
             return TakeOver(codec);
     }
     stream.Seek(start, 0);
-    SetError(UNKNOWN_FORMAT);
+    SetError(ImageError::UnknownFormat);
     return false;
 }
 
@@ -90,14 +86,13 @@ bool CRasterImage::LoadFromFile(const char* path, DWORD formatId) {
         if (DecodeStdio(file.Get(), formatId))
             return true;
     }
-    char typedError[sizeof(info.lastError)];
-    std::memcpy(typedError, info.lastError, sizeof typedError);
+    const ImageError typedError = info.lastError;
 
     StdioFile file(std::fopen(path, "rb"));
     if (!file)
         return false;
     const bool decoded = DecodeStdio(file.Get(), FormatUnknown);
     if (!decoded && formatId != FormatUnknown)
-        std::memcpy(info.lastError, typedError, sizeof typedError);
+        SetError(typedError);
     return decoded;
 }

@@ -19,7 +19,7 @@ bool CRasterImage::CreateFromBitmap(HBITMAP bitmap, HPALETTE palette) {
     PaletteSelection selected(screen.Get(), palette);
     if (!GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(Height()), info.pixels,
                    reinterpret_cast<BITMAPINFO*>(dib.get()), DIB_RGB_COLORS)) {
-        SetError("GetDIBits failed");
+        SetError(ImageError::GetDIBitsFailed);
         return false;
     }
     return true;
@@ -30,7 +30,7 @@ bool CRasterImage::LoadFromResource(HRSRC resource, DWORD formatId, HMODULE modu
     const DWORD size = SizeofResource(module, resource);
     HGLOBAL loaded = LoadResource(module, resource);
     if (!loaded) {
-        SetError("Unable to load resource!");
+        SetError(ImageError::ResourceNotLoaded);
         return false;
     }
     const void* bytes = LockResource(loaded);

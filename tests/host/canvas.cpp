@@ -25,6 +25,15 @@ COLORREF CCanvas::Pixel(int x, int y) const {
     return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
 }
 
+std::vector<COLORREF> CCanvas::Pixels() const {
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(Pixel(x, y));
+    }
+    return pixels;
+}
+
 RECT CCanvas::Extent(const std::function<bool(COLORREF)>& match) const {
     return Extent(match, {0, 0, width, height});
 }

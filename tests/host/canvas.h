@@ -10,6 +10,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 inline bool operator==(const RECT& a, const RECT& b) {
     return EqualRect(&a, &b) != 0;
@@ -29,6 +30,8 @@ public:
     int Height() const { return height; }
     void Fill(COLORREF color);
     COLORREF Pixel(int x, int y) const;
+    // Every pixel, row by row from the top.
+    std::vector<COLORREF> Pixels() const;
     // Bounding box of the pixels that match; empty when none does.
     RECT Extent(const std::function<bool(COLORREF)>& match) const;
     RECT Extent(const std::function<bool(COLORREF)>& match, const RECT& within) const;

@@ -1,4 +1,5 @@
 #include "fixtures.h"
+#include "imagetestsupport.h"
 
 #include "image/rasterimage.h"
 
@@ -8,12 +9,6 @@
 #include <string>
 
 namespace {
-
-std::string Bgr(CRasterImage& image, LONG x, LONG y) {
-    const RGBQUAD c = image.PixelColor(x, y, false);
-    return std::to_string(c.rgbBlue) + " " + std::to_string(c.rgbGreen) + " " +
-           std::to_string(c.rgbRed);
-}
 
 std::string Row(const CRasterImage& image, DWORD row, size_t bytes) {
     std::string text;
@@ -39,7 +34,7 @@ Bytes Truncated(Bytes bytes, size_t keep) {
 
 TEST(BmpHeaders, BitmapWithoutFileHeaderReadsPixelsAfterThePalette) {
     CRasterImage image;
-    ASSERT_TRUE(DecodeBytes(image, BareDib8(), FormatBmp)) << image.LastError();
+    ASSERT_TRUE(DecodeBytes(image, BareDib8(), FormatBmp)) << ImageErrorText(image.LastError());
     EXPECT_EQ(image.Width(), 3);
     EXPECT_EQ(image.BitCount(), 8);
     EXPECT_EQ(Indices(image, 0), "0 1 2");
@@ -52,7 +47,7 @@ TEST(BmpHeaders, BitmapWithoutFileHeaderReadsPixelsAfterThePalette) {
 
 TEST(BmpHeaders, Os2CoreHeaderWithThreeBytePalette) {
     CRasterImage image;
-    ASSERT_TRUE(DecodeBytes(image, CoreBitmap8(), FormatBmp)) << image.LastError();
+    ASSERT_TRUE(DecodeBytes(image, CoreBitmap8(), FormatBmp)) << ImageErrorText(image.LastError());
     EXPECT_EQ(image.Width(), 2);
     EXPECT_EQ(image.Height(), 2);
     EXPECT_EQ(Indices(image, 1), "2 3");
@@ -64,7 +59,8 @@ TEST(BmpHeaders, Os2CoreHeaderWithThreeBytePalette) {
 
 TEST(BmpHeaders, TopDownRowsEndWithTheFirstRowOnTop) {
     CRasterImage image;
-    ASSERT_TRUE(DecodeBytes(image, TopDownBitmap24(), FormatBmp)) << image.LastError();
+    ASSERT_TRUE(DecodeBytes(image, TopDownBitmap24(), FormatBmp))
+        << ImageErrorText(image.LastError());
     EXPECT_EQ(image.Height(), 2);
     EXPECT_EQ(Bgr(image, 0, 1), "0 0 255");
     EXPECT_EQ(Bgr(image, 1, 1), "0 255 0");
@@ -75,23 +71,24 @@ TEST(BmpHeaders, TopDownRowsEndWithTheFirstRowOnTop) {
 TEST(BmpHeaders, RejectedHeadersAndCompressions) {
     const struct {
         Bytes file;
-        const char* message;
+        ImageError error;
     } cases[] = {
-        {Bytes(10, 0), "Not a BMP"},
-        {Truncated(BmpFile(InfoHeader(2, 2, 8), {}), 53), "Error reading BMP info"},
-        {BmpFile(Bytes{20, 0, 0, 0}, Bytes(60, 0)), "Error reading BMP info"},
+        {Bytes(10, 0), ImageError::NotBmp},
+        {Truncated(BmpFile(InfoHeader(2, 2, 8), {}), 53), ImageError::BmpInfo},
+        {BmpFile(Bytes{20, 0, 0, 0}, Bytes(60, 0)), ImageError::BmpInfo},
         {BmpFile(ByteWriter().U32(124).Append(Bytes(36, 0)).bytes, Bytes(100, 0)),
-         "Error reading BMP info"},
-        {BmpFile(InfoHeader(2, 2, 8, 5), Bytes(1024 + 8, 0)), "compression type not supported"},
-        {BmpFile(InfoHeader(2, 2, 24, 1), Bytes(16, 0)), "unknown compression"},
-        {BmpFile(InfoHeader(2, 2, 32, 2), Bytes(16, 0)), "unknown compression"},
-        {BmpFile(InfoHeader(100000, 100000, 24), Bytes(64, 0)), "Can't allocate memory"},
-        {BmpFile(InfoHeader(2, INT32_MIN, 24), Bytes(64, 0)), "Can't allocate memory"},
+         ImageError::BmpInfo},
+        {BmpFile(InfoHeader(2, 2, 8, 5), Bytes(1024 + 8, 0)),
+         ImageError::BmpCompressionNotSupported},
+        {BmpFile(InfoHeader(2, 2, 24, 1), Bytes(16, 0)), ImageError::BmpUnknownCompression},
+        {BmpFile(InfoHeader(2, 2, 32, 2), Bytes(16, 0)), ImageError::BmpUnknownCompression},
+        {BmpFile(InfoHeader(100000, 100000, 24), Bytes(64, 0)), ImageError::BmpCannotAllocate},
+        {BmpFile(InfoHeader(2, INT32_MIN, 24), Bytes(64, 0)), ImageError::BmpCannotAllocate},
     };
     for (const auto& c : cases) {
         CRasterImage image;
-        EXPECT_FALSE(DecodeBytes(image, c.file, FormatBmp)) << c.message;
-        EXPECT_STREQ(image.LastError(), c.message);
+        EXPECT_FALSE(DecodeBytes(image, c.file, FormatBmp)) << ImageErrorText(c.error);
+        EXPECT_EQ(image.LastError(), c.error);
     }
 }
 
@@ -100,7 +97,7 @@ TEST(BmpHeaders, OffsetsAndCountsBeyondTheFile) {
     file[13] = 0x7F; // pixel offset far past the end
     CRasterImage image;
     EXPECT_FALSE(DecodeBytes(image, file, FormatBmp));
-    EXPECT_STREQ(image.LastError(), "BMP pixel data offset out of range");
+    EXPECT_EQ(image.LastError(), ImageError::BmpOffsetOutOfRange);
 
     // 300 colours claimed for a 1-bit image: two are stored, the rest stepped over.
     ByteWriter bare;
@@ -108,7 +105,7 @@ TEST(BmpHeaders, OffsetsAndCountsBeyondTheFile) {
     for (unsigned i = 0; i < 300; ++i)
         bare.U8(i).U8(i).U8(i).U8(0);
     bare.U8(0xA5).U8(0).U8(0).U8(0);
-    ASSERT_TRUE(DecodeBytes(image, bare.bytes, FormatBmp)) << image.LastError();
+    ASSERT_TRUE(DecodeBytes(image, bare.bytes, FormatBmp)) << ImageErrorText(image.LastError());
     EXPECT_EQ(Indices(image, 0), "1 0 1 0 0 1 0 1");
     EXPECT_EQ(Bgr(image, 0, 0), "1 1 1");
 
@@ -116,7 +113,7 @@ TEST(BmpHeaders, OffsetsAndCountsBeyondTheFile) {
     ByteWriter longHeader;
     longHeader.U32(5000).U32(1).U32(1).U16(1).U16(24).U32(0).U32(4).Append(Bytes(16, 0));
     EXPECT_FALSE(DecodeBytes(image, longHeader.bytes, FormatBmp));
-    EXPECT_STREQ(image.LastError(), "Error reading BMP info");
+    EXPECT_EQ(image.LastError(), ImageError::BmpInfo);
 }
 
 TEST(BmpPixels, ShortPixelDataKeepsTheRestBlack) {
@@ -132,11 +129,12 @@ TEST(BmpPixels, ShortPixelDataKeepsTheRestBlack) {
 
 TEST(BmpPixels, SixteenBitMasks) {
     CRasterImage image;
-    ASSERT_TRUE(DecodeBytes(image, Bitmap16(false), FormatBmp)) << image.LastError();
+    ASSERT_TRUE(DecodeBytes(image, Bitmap16(false), FormatBmp))
+        << ImageErrorText(image.LastError());
     EXPECT_EQ(image.BitCount(), 24);
     EXPECT_EQ(Bgr(image, 0, 0), "248 248 248");
     EXPECT_EQ(Bgr(image, 1, 0), "248 0 0");
-    ASSERT_TRUE(DecodeBytes(image, Bitmap16(true), FormatBmp)) << image.LastError();
+    ASSERT_TRUE(DecodeBytes(image, Bitmap16(true), FormatBmp)) << ImageErrorText(image.LastError());
     EXPECT_EQ(Bgr(image, 0, 0), "248 252 120");
     EXPECT_EQ(Bgr(image, 1, 0), "248 0 0");
 
@@ -149,7 +147,7 @@ TEST(BmpPixels, SixteenBitMasks) {
 
 TEST(BmpPixels, ThirtyTwoBitsDropTheFourthByte) {
     CRasterImage image;
-    ASSERT_TRUE(DecodeBytes(image, Bitmap32(), FormatBmp)) << image.LastError();
+    ASSERT_TRUE(DecodeBytes(image, Bitmap32(), FormatBmp)) << ImageErrorText(image.LastError());
     EXPECT_EQ(Bgr(image, 2, 1), "2 1 9");
     EXPECT_EQ(Bgr(image, 0, 0), "0 0 9");
     EXPECT_EQ(image.AlphaPlane(), nullptr);
@@ -157,7 +155,7 @@ TEST(BmpPixels, ThirtyTwoBitsDropTheFourthByte) {
 
 TEST(BmpRle, Rle8SkipsLinesJumpsAndFinishesWithoutEndMarker) {
     CRasterImage image;
-    ASSERT_TRUE(DecodeBytes(image, Rle8Bitmap(), FormatBmp)) << image.LastError();
+    ASSERT_TRUE(DecodeBytes(image, Rle8Bitmap(), FormatBmp)) << ImageErrorText(image.LastError());
     EXPECT_EQ(Row(image, 0, 4), "0 0 0 0");
     EXPECT_EQ(Row(image, 1, 4), "5 5 5 0");
     EXPECT_EQ(Row(image, 2, 4), "0 7 8 9");
@@ -165,7 +163,7 @@ TEST(BmpRle, Rle8SkipsLinesJumpsAndFinishesWithoutEndMarker) {
 
 TEST(BmpRle, Rle4RunsAlternateNibbles) {
     CRasterImage image;
-    ASSERT_TRUE(DecodeBytes(image, Rle4Bitmap(), FormatBmp)) << image.LastError();
+    ASSERT_TRUE(DecodeBytes(image, Rle4Bitmap(), FormatBmp)) << ImageErrorText(image.LastError());
     EXPECT_EQ(Indices(image, 0), "1 2 1 3 4");
 
     // Absolute runs: 6 nibbles take 3 bytes and a padding byte, 3 nibbles 2 bytes and none.

@@ -1,89 +1,36 @@
 #include "image/rasterimage.h"
 
 #include "fixtures.h"
+#include "imagetestsupport.h"
+#include "tests/host/canvas.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <random>
 #include <vector>
 
 namespace {
 
-uint32_t Rgb(int red, int green, int blue) {
-    return static_cast<uint32_t>(red << 16 | green << 8 | blue);
+void ClipTo(const CCanvas& canvas, RECT rect) {
+    HRGN region = CreateRectRgnIndirect(&rect);
+    ExtSelectClipRgn(canvas.Dc(), region, RGN_COPY);
+    DeleteObject(region);
 }
 
-uint32_t Rgb(RGBQUAD c) {
-    return Rgb(c.rgbRed, c.rgbGreen, c.rgbBlue);
+RECT ClipBoxOf(const CCanvas& canvas) {
+    RECT box = {};
+    GetClipBox(canvas.Dc(), &box);
+    return box;
 }
-
-// A memory DC holding a 32-bit top-down DIB section; pixels read as 0xRRGGBB.
-class Canvas {
-public:
-    Canvas(LONG width, LONG height, uint32_t fill) : width(width), height(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc = CreateCompatibleDC(nullptr);
-        void* pixels = nullptr;
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        previous = SelectObject(dc, bitmap);
-        bits = static_cast<uint32_t*>(pixels);
-        std::fill_n(bits, width * height, fill);
-    }
-    ~Canvas() {
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    void Clip(RECT rect) {
-        HRGN region = CreateRectRgnIndirect(&rect);
-        ExtSelectClipRgn(dc, region, RGN_COPY);
-        DeleteObject(region);
-    }
-    RECT ClipBox() const {
-        RECT box = {};
-        GetClipBox(dc, &box);
-        return box;
-    }
-    void Set(LONG x, LONG y, uint32_t value) { bits[y * width + x] = value; }
-    uint32_t At(LONG x, LONG y) const {
-        GdiFlush();
-        return bits[y * width + x] & 0xFFFFFF;
-    }
-    std::vector<uint32_t> Pixels() const {
-        GdiFlush();
-        std::vector<uint32_t> pixels(bits, bits + width * height);
-        for (uint32_t& p : pixels)
-            p &= 0xFFFFFF;
-        return pixels;
-    }
-
-    LONG width;
-    LONG height;
-    HDC dc;
-
-private:
-    HBITMAP bitmap;
-    HGDIOBJ previous;
-    uint32_t* bits;
-};
 
 // What a draw must leave on the canvas, worked out pixel by pixel through the image's
 // accessors; `clip` is the clip box the draw sees.
-std::vector<uint32_t> ExpectedDraw(CRasterImage& image, const Canvas& canvas, LONG x, LONG y,
+std::vector<COLORREF> ExpectedDraw(CRasterImage& image, const CCanvas& canvas, LONG x, LONG y,
                                    LONG width, LONG height, RECT clip) {
-    std::vector<uint32_t> pixels = canvas.Pixels();
+    std::vector<COLORREF> pixels = canvas.Pixels();
     const LONG w = image.Width();
     const LONG h = image.Height();
     width = width < 0 ? w : width;
@@ -115,9 +62,9 @@ std::vector<uint32_t> ExpectedDraw(CRasterImage& image, const Canvas& canvas, LO
             const RGBQUAD entry = image.PaletteColor(index);
             RGBQUAD color = palette ? entry : image.PixelColor(sx, sy, false);
             color.rgbReserved = 0;
-            uint32_t& out = pixels[py * canvas.width + px];
+            COLORREF& out = pixels[py * canvas.Width() + px];
             if (!blend) {
-                out = Rgb(color);
+                out = ColorRefOf(color);
                 continue;
             }
             int a = image.AlphaPlane() ? image.AlphaAt(sx, sy) : 255;
@@ -125,20 +72,19 @@ std::vector<uint32_t> ExpectedDraw(CRasterImage& image, const Canvas& canvas, LO
                 a = a * (entry.rgbReserved + 1) / 256;
             const RGBQUAD key = image.TransparentColor();
             const bool keyed = info.transparentIndex != -1 &&
-                               (palette ? index == info.transparentIndex
-                                        : std::memcmp(&color, &key, sizeof color) == 0);
+                               (palette ? index == info.transparentIndex : SameQuad(color, key));
             if (keyed || a == 0)
                 continue;
             if (a == 255) {
-                out = Rgb(color);
+                out = ColorRefOf(color);
                 continue;
             }
-            const int under[] = {int(out >> 16), int(out >> 8 & 255), int(out & 255)};
+            const int under[] = {GetRValue(out), GetGValue(out), GetBValue(out)};
             const int over[] = {color.rgbRed, color.rgbGreen, color.rgbBlue};
             int mixed[3];
             for (int c = 0; c < 3; ++c)
                 mixed[c] = (over[c] * a + under[c] * (255 - a)) / 256;
-            out = Rgb(mixed[0], mixed[1], mixed[2]);
+            out = RGB(mixed[0], mixed[1], mixed[2]);
         }
     }
     return pixels;
@@ -147,37 +93,9 @@ std::vector<uint32_t> ExpectedDraw(CRasterImage& image, const Canvas& canvas, LO
 // Palette opacities are set only by the PNG decoder; tests switch them on directly.
 class TestImage : public CRasterImage {
 public:
+    explicit TestImage(CRasterImage source) { TakeOver(source); }
     void EnablePaletteOpacity() { info.alphaPaletteEnabled = true; }
 };
-
-TestImage RandomImage(LONG width, LONG height, DWORD depth, unsigned seed) {
-    std::mt19937 random(seed);
-    TestImage image;
-    image.Create(width, height, depth, FormatPng);
-    for (DWORD i = 0; i < image.Header().biClrUsed; ++i)
-        image.SetPaletteColor(static_cast<BYTE>(i), static_cast<BYTE>(random()),
-                              static_cast<BYTE>(random()), static_cast<BYTE>(random()),
-                              static_cast<BYTE>(random()));
-    for (LONG y = 0; y < height; ++y) {
-        for (LONG x = 0; x < width; ++x)
-            image.SetPixelColor(x, y,
-                                RGBQUAD{static_cast<BYTE>(random()), static_cast<BYTE>(random()),
-                                        static_cast<BYTE>(random()), 0});
-    }
-    return image;
-}
-
-// Alpha with every kind of value: clear, opaque and in between.
-void AddAlpha(CRasterImage& image, unsigned seed) {
-    std::mt19937 random(seed);
-    image.CreateAlpha();
-    for (LONG y = 0; y < image.Height(); ++y) {
-        for (LONG x = 0; x < image.Width(); ++x) {
-            const int kind = random() % 3;
-            image.SetAlphaAt(x, y, kind == 0 ? 0 : kind == 1 ? 255 : static_cast<BYTE>(random()));
-        }
-    }
-}
 
 // A palette PNG whose entries 0, 1 and 2 have opacities 0, 128 and 255.
 CRasterImage PaletteOpacityImage() {
@@ -195,19 +113,19 @@ CRasterImage PaletteOpacityImage() {
 
 // What a skin does with a picture, over a patterned screen: the whole of it stretched as
 // a background, and its middle state band cut out and drawn as a button below.
-std::vector<uint32_t> DrawAsSkin(CRasterImage& image) {
+std::vector<COLORREF> DrawAsSkin(CRasterImage& image) {
     const LONG w = image.Width();
     const LONG h = image.Height();
     const LONG bandHeight = h / 3;
-    Canvas canvas(2 * w + 1, 2 * h + bandHeight + 2, 0);
-    for (LONG y = 0; y < canvas.height; ++y) {
-        for (LONG x = 0; x < canvas.width; ++x)
-            canvas.Set(x, y, Rgb(x * 23 % 256, y * 41 % 256, (x + y) * 13 % 256));
+    CCanvas canvas(2 * w + 1, 2 * h + bandHeight + 2, 0);
+    for (LONG y = 0; y < canvas.Height(); ++y) {
+        for (LONG x = 0; x < canvas.Width(); ++x)
+            SetPixel(canvas.Dc(), x, y, RGB(x * 23 % 256, y * 41 % 256, (x + y) * 13 % 256));
     }
-    image.Draw(canvas.dc, 0, 0, 2 * w + 1, 2 * h - 1);
+    image.Draw(canvas.Dc(), 0, 0, 2 * w + 1, 2 * h - 1);
     CRasterImage band;
     if (image.Crop(0, bandHeight, w, 2 * bandHeight, &band))
-        band.Draw(canvas.dc, 1, 2 * h + 1);
+        band.Draw(canvas.Dc(), 1, 2 * h + 1);
     return canvas.Pixels();
 }
 
@@ -226,25 +144,27 @@ bool MiddleBandHasClearPixel(const PngPicture& rgba) {
 
 TEST(Draw, NaturalAndDoubleSizePaintTheImage) {
     CRasterImage image = RandomImage(5, 4, 24, 1);
-    Canvas natural(16, 12, 0x123456);
-    EXPECT_EQ(image.Draw(natural.dc, 3, 2), 1);
+    CCanvas natural(16, 12, RGB(0x12, 0x34, 0x56));
+    EXPECT_EQ(image.Draw(natural.Dc(), 3, 2), 1);
     for (LONG y = 0; y < 12; ++y) {
         for (LONG x = 0; x < 16; ++x) {
             const bool inside = x >= 3 && x < 8 && y >= 2 && y < 6;
-            const uint32_t expected =
-                inside ? Rgb(image.PixelColor(x - 3, 3 - (y - 2), false)) : 0x123456;
-            ASSERT_EQ(natural.At(x, y), expected) << x << ", " << y;
+            const COLORREF expected = inside
+                                          ? ColorRefOf(image.PixelColor(x - 3, 3 - (y - 2), false))
+                                          : RGB(0x12, 0x34, 0x56);
+            ASSERT_EQ(natural.Pixel(x, y), expected) << x << ", " << y;
         }
     }
 
-    Canvas doubled(16, 12, 0x123456);
-    EXPECT_EQ(image.Draw(doubled.dc, 1, 1, 10, 8), 1);
+    CCanvas doubled(16, 12, RGB(0x12, 0x34, 0x56));
+    EXPECT_EQ(image.Draw(doubled.Dc(), 1, 1, 10, 8), 1);
     for (LONG y = 0; y < 12; ++y) {
         for (LONG x = 0; x < 16; ++x) {
             const bool inside = x >= 1 && x < 11 && y >= 1 && y < 9;
-            const uint32_t expected =
-                inside ? Rgb(image.PixelColor((x - 1) / 2, 3 - (y - 1) / 2, false)) : 0x123456;
-            ASSERT_EQ(doubled.At(x, y), expected) << x << ", " << y;
+            const COLORREF expected =
+                inside ? ColorRefOf(image.PixelColor((x - 1) / 2, 3 - (y - 1) / 2, false))
+                       : RGB(0x12, 0x34, 0x56);
+            ASSERT_EQ(doubled.Pixel(x, y), expected) << x << ", " << y;
         }
     }
 }
@@ -259,13 +179,13 @@ TEST(Draw, AlphaClearHalfAndFullOverBlackAndWhite) {
         image.SetPixelColor(x, 0, colors[x]);
         image.SetAlphaAt(x, 0, alphas[x]);
     }
-    Canvas white(4, 1, 0xFFFFFF);
-    image.Draw(white.dc, 0, 0);
-    EXPECT_EQ(white.Pixels(), (std::vector<uint32_t>{Rgb(126, 126, 126), Rgb(254, 254, 254),
-                                                     Rgb(10, 20, 30), 0xFFFFFF}));
-    Canvas black(4, 1, 0);
-    image.Draw(black.dc, 0, 0);
-    EXPECT_EQ(black.Pixels(), (std::vector<uint32_t>{0, Rgb(127, 127, 127), Rgb(10, 20, 30), 0}));
+    CCanvas white(4, 1, 0xFFFFFF);
+    image.Draw(white.Dc(), 0, 0);
+    EXPECT_EQ(white.Pixels(), (std::vector<COLORREF>{RGB(126, 126, 126), RGB(254, 254, 254),
+                                                     RGB(10, 20, 30), 0xFFFFFF}));
+    CCanvas black(4, 1, 0);
+    image.Draw(black.Dc(), 0, 0);
+    EXPECT_EQ(black.Pixels(), (std::vector<COLORREF>{0, RGB(127, 127, 127), RGB(10, 20, 30), 0}));
 }
 
 TEST(Draw, KeysOutTransparentIndexAndColour) {
@@ -275,9 +195,10 @@ TEST(Draw, KeysOutTransparentIndexAndColour) {
     indexed.SetPaletteColor(1, 4, 5, 6);
     indexed.SetPixelIndex(1, 0, 1);
     indexed.SetTransparentIndex(0);
-    Canvas under(3, 1, 0xABCDEF);
-    indexed.Draw(under.dc, 0, 0);
-    EXPECT_EQ(under.Pixels(), (std::vector<uint32_t>{0xABCDEF, Rgb(4, 5, 6), 0xABCDEF}));
+    CCanvas under(3, 1, RGB(0xAB, 0xCD, 0xEF));
+    indexed.Draw(under.Dc(), 0, 0);
+    EXPECT_EQ(under.Pixels(),
+              (std::vector<COLORREF>{RGB(0xAB, 0xCD, 0xEF), RGB(4, 5, 6), RGB(0xAB, 0xCD, 0xEF)}));
 
     CRasterImage keyed;
     ASSERT_TRUE(keyed.Create(3, 1, 24, FormatPng));
@@ -287,57 +208,58 @@ TEST(Draw, KeysOutTransparentIndexAndColour) {
     keyed.SetPixelColor(2, 0, magenta);
     keyed.SetTransparentIndex(0);
     keyed.SetTransparentColor(magenta);
-    const std::vector<uint32_t> magentaKeyed = {0xABCDEF, Rgb(254, 0, 255), 0xABCDEF};
-    Canvas screen(3, 1, 0xABCDEF);
-    keyed.Draw(screen.dc, 0, 0);
+    const std::vector<COLORREF> magentaKeyed = {RGB(0xAB, 0xCD, 0xEF), RGB(254, 0, 255),
+                                                RGB(0xAB, 0xCD, 0xEF)};
+    CCanvas screen(3, 1, RGB(0xAB, 0xCD, 0xEF));
+    keyed.Draw(screen.Dc(), 0, 0);
     EXPECT_EQ(screen.Pixels(), magentaKeyed);
 
     // The key applies on top of an opaque alpha plane too.
     keyed.CreateAlpha();
-    Canvas withPlane(3, 1, 0xABCDEF);
-    keyed.Draw(withPlane.dc, 0, 0);
+    CCanvas withPlane(3, 1, RGB(0xAB, 0xCD, 0xEF));
+    keyed.Draw(withPlane.Dc(), 0, 0);
     EXPECT_EQ(withPlane.Pixels(), magentaKeyed);
 
     // A source colour is compared with a fourth byte of 0, so this key matches nothing.
     keyed.SetTransparentColor(RGBQUAD{255, 0, 255, 1});
-    Canvas unkeyed(3, 1, 0xABCDEF);
-    keyed.Draw(unkeyed.dc, 0, 0);
+    CCanvas unkeyed(3, 1, RGB(0xAB, 0xCD, 0xEF));
+    keyed.Draw(unkeyed.Dc(), 0, 0);
     EXPECT_EQ(unkeyed.Pixels(),
-              (std::vector<uint32_t>{Rgb(255, 0, 255), Rgb(254, 0, 255), Rgb(255, 0, 255)}));
+              (std::vector<COLORREF>{RGB(255, 0, 255), RGB(254, 0, 255), RGB(255, 0, 255)}));
 }
 
 TEST(Draw, PaletteOpacityScalesTheBlend) {
     CRasterImage image = PaletteOpacityImage();
     ASSERT_TRUE(image.Info().alphaPaletteEnabled);
-    Canvas canvas(3, 2, 0xFFFFFF);
-    image.Draw(canvas.dc, 0, 0);
+    CCanvas canvas(3, 2, 0xFFFFFF);
+    image.Draw(canvas.Dc(), 0, 0);
     // Opacity 128 gives a = 255 * 129 / 256 = 128 (black over white: 126); opacity 0 gives 0.
-    const uint32_t half = Rgb(126, 126, 126);
-    const uint32_t opaque = Rgb(30, 40, 250);
+    const COLORREF half = RGB(126, 126, 126);
+    const COLORREF opaque = RGB(30, 40, 250);
     EXPECT_EQ(canvas.Pixels(),
-              (std::vector<uint32_t>{0xFFFFFF, half, opaque, opaque, half, 0xFFFFFF}));
+              (std::vector<COLORREF>{0xFFFFFF, half, opaque, opaque, half, 0xFFFFFF}));
 }
 
 TEST(Draw, PartlyOutsideTheClipBoxKeepsPixelPositions) {
     CRasterImage image = RandomImage(6, 5, 24, 2);
-    AddAlpha(image, 3);
+    AddRandomAlpha(image, 3);
     const struct { LONG width, height; } sizes[] = {{-1, -1}, {9, 7}, {4, 3}};
     for (const auto& size : sizes) {
         SCOPED_TRACE(size.width);
         const LONG w = size.width < 0 ? 6 : size.width;
         const LONG h = size.height < 0 ? 5 : size.height;
-        Canvas whole(20, 20, 0x808080);
-        image.Draw(whole.dc, 5, 5, size.width, size.height);
+        CCanvas whole(20, 20, 0x808080);
+        image.Draw(whole.Dc(), 5, 5, size.width, size.height);
         for (const POINT at : {POINT{-2, -3}, POINT{20 - w + 2, 20 - h + 1}}) {
-            Canvas cut(20, 20, 0x808080);
-            image.Draw(cut.dc, at.x, at.y, size.width, size.height);
+            CCanvas cut(20, 20, 0x808080);
+            image.Draw(cut.Dc(), at.x, at.y, size.width, size.height);
             for (LONG dy = 0; dy < h; ++dy) {
                 for (LONG dx = 0; dx < w; ++dx) {
                     const LONG x = at.x + dx;
                     const LONG y = at.y + dy;
                     if (x < 0 || x >= 20 || y < 0 || y >= 20)
                         continue;
-                    ASSERT_EQ(cut.At(x, y), whole.At(5 + dx, 5 + dy)) << dx << ", " << dy;
+                    ASSERT_EQ(cut.Pixel(x, y), whole.Pixel(5 + dx, 5 + dy)) << dx << ", " << dy;
                 }
             }
         }
@@ -348,15 +270,15 @@ TEST(Draw, ClipRectangleLimitsPaintingAndIsUndone) {
     CRasterImage image = RandomImage(8, 6, 24, 4);
     for (bool withAlpha : {false, true}) {
         if (withAlpha)
-            AddAlpha(image, 5);
-        Canvas canvas(12, 10, 0x3A3A3A);
-        const RECT before = canvas.ClipBox();
+            AddRandomAlpha(image, 5);
+        CCanvas canvas(12, 10, 0x3A3A3A);
+        const RECT before = ClipBoxOf(canvas);
         const RECT limit = {4, 3, 9, 6};
-        const std::vector<uint32_t> expected =
+        const std::vector<COLORREF> expected =
             ExpectedDraw(image, canvas, 2, 1, -1, -1, RECT{4, 3, 9, 6});
-        EXPECT_EQ(image.Draw(canvas.dc, 2, 1, -1, -1, &limit), 1);
+        EXPECT_EQ(image.Draw(canvas.Dc(), 2, 1, -1, -1, &limit), 1);
         EXPECT_EQ(canvas.Pixels(), expected);
-        const RECT after = canvas.ClipBox();
+        const RECT after = ClipBoxOf(canvas);
         EXPECT_TRUE(EqualRect(&before, &after));
     }
 }
@@ -366,9 +288,9 @@ TEST(Draw, MatchesThePixelByPixelFormEverywhere) {
     int seed = 100;
     for (DWORD depth : {24u, 8u, 4u, 1u}) {
         for (int variant = 0; variant < 8; ++variant) {
-            TestImage image = RandomImage(7, 5, depth, seed++);
+            TestImage image(RandomImage(7, 5, depth, seed++));
             if (variant & 1)
-                AddAlpha(image, seed++);
+                AddRandomAlpha(image, seed++);
             if (variant & 2) {
                 image.SetTransparentIndex(1);
                 image.SetTransparentColor(RGBQUAD{0, 0, 0, 0});
@@ -385,37 +307,37 @@ TEST(Draw, MatchesThePixelByPixelFormEverywhere) {
                 SCOPED_TRACE(testing::Message()
                              << "depth " << depth << " variant " << variant << " at " << x << ", "
                              << y << " size " << width << " x " << height);
-                Canvas canvas(14, 11, 0);
+                CCanvas canvas(14, 11, 0);
                 for (LONG k = 0; k < 14 * 11; ++k)
-                    canvas.Set(k % 14, k / 14, random() & 0xFFFFFF);
+                    SetPixel(canvas.Dc(), k % 14, k / 14, random() & 0xFFFFFF);
                 const RECT clip = {1, 2, 12, 10};
-                canvas.Clip(clip);
-                const std::vector<uint32_t> expected =
+                ClipTo(canvas, clip);
+                const std::vector<COLORREF> expected =
                     ExpectedDraw(image, canvas, x, y, width, height, clip);
-                ASSERT_EQ(image.Draw(canvas.dc, x, y, width, height), 1);
+                ASSERT_EQ(image.Draw(canvas.Dc(), x, y, width, height), 1);
                 ASSERT_EQ(canvas.Pixels(), expected);
             }
         }
     }
     CRasterImage opacity = PaletteOpacityImage();
-    Canvas canvas(8, 8, 0x445566);
-    const std::vector<uint32_t> expected = ExpectedDraw(opacity, canvas, 1, 1, 7, 5, {0, 0, 8, 8});
-    opacity.Draw(canvas.dc, 1, 1, 7, 5);
+    CCanvas canvas(8, 8, RGB(0x44, 0x55, 0x66));
+    const std::vector<COLORREF> expected = ExpectedDraw(opacity, canvas, 1, 1, 7, 5, {0, 0, 8, 8});
+    opacity.Draw(canvas.Dc(), 1, 1, 7, 5);
     EXPECT_EQ(canvas.Pixels(), expected);
 }
 
 TEST(Draw, NothingToDoReturnsZero) {
-    Canvas canvas(4, 4, 0x010203);
+    CCanvas canvas(4, 4, RGB(0x01, 0x02, 0x03));
     CRasterImage empty;
-    EXPECT_EQ(empty.Draw(canvas.dc, 0, 0), 0);
+    EXPECT_EQ(empty.Draw(canvas.Dc(), 0, 0), 0);
     CRasterImage image = RandomImage(2, 2, 24, 8);
     EXPECT_EQ(image.Draw(nullptr, 0, 0), 0);
-    EXPECT_EQ(image.Draw(canvas.dc, 0, 0, 0, 2), 0);
-    EXPECT_EQ(image.Draw(canvas.dc, 0, 0, 2, 0), 0);
-    EXPECT_EQ(canvas.Pixels(), std::vector<uint32_t>(16, 0x010203));
-    AddAlpha(image, 9);
-    EXPECT_EQ(image.Draw(canvas.dc, 10, 10), 1);
-    EXPECT_EQ(canvas.Pixels(), std::vector<uint32_t>(16, 0x010203));
+    EXPECT_EQ(image.Draw(canvas.Dc(), 0, 0, 0, 2), 0);
+    EXPECT_EQ(image.Draw(canvas.Dc(), 0, 0, 2, 0), 0);
+    EXPECT_EQ(canvas.Pixels(), std::vector<COLORREF>(16, RGB(0x01, 0x02, 0x03)));
+    AddRandomAlpha(image, 9);
+    EXPECT_EQ(image.Draw(canvas.Dc(), 10, 10), 1);
+    EXPECT_EQ(canvas.Pixels(), std::vector<COLORREF>(16, RGB(0x01, 0x02, 0x03)));
 }
 
 // Skin pictures as common tools save them must draw exactly as the same picture saved as

@@ -47,7 +47,7 @@ std::string DigestLine(const NamedFixture& fixture) {
          << int(key.rgbBlue) << "," << int(key.rgbGreen) << "," << int(key.rgbRed) << ","
          << int(key.rgbReserved) << " alphapalette=" << info.alphaPaletteEnabled
          << " dpi=" << info.dpiX << "," << info.dpiY << " pixels=" << Hex(pixels)
-         << " alpha=" << Hex(alpha) << " error=" << info.lastError;
+         << " alpha=" << Hex(alpha) << " error=" << ImageErrorText(info.lastError);
     return line.str();
 }
 

@@ -1,4 +1,5 @@
 #include "fixtures.h"
+#include "imagetestsupport.h"
 
 #include "image/rasterimage.h"
 
@@ -123,7 +124,7 @@ TEST(IconDirectory, BadDirectoriesFailSilently) {
     for (const Bytes* file : {&noEntries, &reserved, &badType, &manyEntries, &farOffset}) {
         CRasterImage failed;
         EXPECT_FALSE(DecodeBytes(failed, *file, FormatIco));
-        EXPECT_STREQ(failed.LastError(), "");
+        EXPECT_EQ(failed.LastError(), ImageError::None);
         EXPECT_FALSE(failed.IsValid());
     }
 

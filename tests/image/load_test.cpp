@@ -1,4 +1,5 @@
 #include "fixtures.h"
+#include "imagetestsupport.h"
 
 #include "image/memorystream.h"
 #include "image/rasterimage.h"
@@ -7,11 +8,10 @@
 #include <png.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 
 namespace {
-
-constexpr char UNKNOWN_FORMAT[] = "Decode: Unknown or wrong format";
 
 void WriteFile(const char* path, const Bytes& bytes) {
     FILE* file = std::fopen(path, "wb");
@@ -41,7 +41,7 @@ TEST(Decode, UnknownFormatFindsEachDecoder) {
     MemoryStream stream(padded.data(), static_cast<LONG>(padded.size()));
     ASSERT_TRUE(stream.Seek(5, 0));
     CRasterImage image;
-    EXPECT_TRUE(image.Decode(stream, FormatUnknown)) << image.LastError();
+    EXPECT_TRUE(image.Decode(stream, FormatUnknown)) << ImageErrorText(image.LastError());
 }
 
 TEST(Decode, FailuresReportAndKeepThePreviousPicture) {
@@ -50,13 +50,13 @@ TEST(Decode, FailuresReportAndKeepThePreviousPicture) {
     const BYTE* before = image.Dib();
     const Bytes garbage(64, 0x42);
     EXPECT_FALSE(DecodeBytes(image, garbage, FormatUnknown));
-    EXPECT_STREQ(image.LastError(), UNKNOWN_FORMAT);
+    EXPECT_EQ(image.LastError(), ImageError::UnknownFormat);
     EXPECT_FALSE(DecodeBytes(image, BareDib8(), 4));
-    EXPECT_STREQ(image.LastError(), UNKNOWN_FORMAT);
+    EXPECT_EQ(image.LastError(), ImageError::UnknownFormat);
     EXPECT_FALSE(DecodeBytes(image, garbage, FormatBmp));
-    EXPECT_STREQ(image.LastError(), "Error reading BMP info");
+    EXPECT_EQ(image.LastError(), ImageError::BmpInfo);
     EXPECT_FALSE(DecodeBytes(image, garbage, FormatPng));
-    EXPECT_STRNE(image.LastError(), "");
+    EXPECT_NE(image.LastError(), ImageError::None);
     EXPECT_EQ(image.Dib(), before);
     EXPECT_EQ(image.Info().formatId, static_cast<DWORD>(FormatBmp));
     EXPECT_EQ(image.Width(), 3);
@@ -70,19 +70,19 @@ TEST(LoadFromFile, AutomaticDetectionAndTheKeptMessage) {
 
     WriteFile("load-garbage.png", Bytes(64, 0x42));
     EXPECT_FALSE(image.LoadFromFile("load-garbage.png", FormatPng));
-    const std::string pngMessage = image.LastError();
-    EXPECT_NE(pngMessage, "");
-    EXPECT_NE(pngMessage, UNKNOWN_FORMAT);
+    const ImageError pngError = image.LastError();
+    EXPECT_NE(pngError, ImageError::None);
+    EXPECT_NE(pngError, ImageError::UnknownFormat);
     EXPECT_FALSE(image.LoadFromFile("load-garbage.png", FormatUnknown));
-    EXPECT_STREQ(image.LastError(), UNKNOWN_FORMAT);
+    EXPECT_EQ(image.LastError(), ImageError::UnknownFormat);
     EXPECT_FALSE(image.LoadFromFile("load-garbage.png", 9));
-    EXPECT_STREQ(image.LastError(), UNKNOWN_FORMAT);
+    EXPECT_EQ(image.LastError(), ImageError::UnknownFormat);
     EXPECT_TRUE(image.IsValid());
 
     const BYTE* before = image.Dib();
     EXPECT_FALSE(image.LoadFromFile("no-such-picture.png", FormatPng));
     EXPECT_FALSE(image.LoadFromFile("no-such-picture.png", FormatUnknown));
-    EXPECT_STREQ(image.LastError(), UNKNOWN_FORMAT);
+    EXPECT_EQ(image.LastError(), ImageError::UnknownFormat);
     EXPECT_EQ(image.Dib(), before);
     std::remove("load-bitmap.png");
     std::remove("load-garbage.png");
@@ -98,4 +98,15 @@ TEST(LoadFromFile, DecodeStdioLeavesTheFileOpen) {
     EXPECT_EQ(std::fgetc(file), 0);
     EXPECT_EQ(std::fclose(file), 0);
     std::remove("load-icon.ico");
+}
+
+TEST(ImageErrors, EveryCodeHasAMessageOfItsOwn) {
+    std::set<std::string> texts;
+    for (int code = 1; code < static_cast<int>(ImageError::Count); ++code) {
+        const std::string text = ImageErrorText(static_cast<ImageError>(code));
+        EXPECT_NE(text, "") << code;
+        EXPECT_TRUE(texts.insert(text).second) << text;
+    }
+    EXPECT_STREQ(ImageErrorText(ImageError::None), "");
+    EXPECT_STREQ(ImageErrorText(ImageError::Count), "");
 }

@@ -1,4 +1,5 @@
 #include "fixtures.h"
+#include "imagetestsupport.h"
 
 #include "image/memorystream.h"
 #include "image/pngcodec.h"
@@ -80,7 +81,8 @@ bool SameImage(const CRasterImage& a, const CRasterImage& b) {
 
 CRasterImage DecodePng(const PngPicture& picture) {
     CRasterImage image;
-    EXPECT_TRUE(DecodeBytes(image, WritePng(picture), FormatPng)) << image.LastError();
+    EXPECT_TRUE(DecodeBytes(image, WritePng(picture), FormatPng))
+        << ImageErrorText(image.LastError());
     return image;
 }
 
@@ -259,18 +261,42 @@ TEST(PngDecoding, FailuresLeaveTheImageAsItWas) {
         for (size_t length : {file->size() - 13, file->size() / 2, size_t(40), size_t(8)}) {
             const Bytes cut(file->begin(), file->begin() + static_cast<long>(length));
             EXPECT_FALSE(DecodeBytes(image, cut, FormatPng)) << length;
-            EXPECT_STRNE(image.LastError(), "");
+            EXPECT_NE(image.LastError(), ImageError::None);
             EXPECT_EQ(image.Dib(), before);
             EXPECT_EQ(image.BitCount(), 4);
         }
     }
     EXPECT_FALSE(DecodeBytes(image, Bytes(whole.begin(), whole.begin() + 20), FormatPng));
-    EXPECT_STREQ(image.LastError(), "Read Error");
+    EXPECT_EQ(image.LastError(), ImageError::PngReadError);
 
     Bytes corrupt = whole;
     corrupt[corrupt.size() / 2] ^= 0x55;
     EXPECT_FALSE(DecodeBytes(image, corrupt, FormatPng));
     EXPECT_EQ(image.Dib(), before);
+}
+
+// What the tools tell a skin author: no PNG at all, a cut file, or data libpng refuses.
+TEST(PngDecoding, EachFailureNamesItsReason) {
+    const Bytes whole = WritePng(PatternPng(PNG_COLOR_TYPE_RGB, 8, false));
+    Bytes renamed = whole;
+    renamed[1] = 'Q';
+    Bytes corrupt = whole;
+    corrupt[corrupt.size() / 2] ^= 0x55;
+    const struct {
+        const char* name;
+        Bytes bytes;
+        ImageError error;
+    } cases[] = {
+        {"a bitmap", BareDib8(), ImageError::NotPng},
+        {"a changed signature", renamed, ImageError::NotPng},
+        {"a cut signature", Bytes(whole.begin(), whole.begin() + 5), ImageError::PngReadError},
+        {"a cut header", Bytes(whole.begin(), whole.begin() + 20), ImageError::PngReadError},
+        {"a damaged chunk", corrupt, ImageError::PngRejected}};
+    for (const auto& c : cases) {
+        CRasterImage image;
+        EXPECT_FALSE(DecodeBytes(image, c.bytes, FormatPng)) << c.name;
+        EXPECT_EQ(image.LastError(), c.error) << c.name;
+    }
 }
 
 TEST(PngDecoding, AHugeClaimFailsBeforeAnyPixels) {
@@ -280,7 +306,7 @@ TEST(PngDecoding, AHugeClaimFailsBeforeAnyPixels) {
     AppendChunk(file, "IDAT", {});
     CRasterImage image;
     EXPECT_FALSE(DecodeBytes(image, file, FormatPng));
-    EXPECT_STREQ(image.LastError(), "RASTERIMAGE_MAX_MEMORY exceeded");
+    EXPECT_EQ(image.LastError(), ImageError::TooLarge);
 }
 
 // The inputs kept from fuzzing and by hand, among them files whose metadata chunks claim
@@ -333,7 +359,7 @@ TEST(PngDecoding, OversizedMetadataIsSkippedNotRead) {
     MemoryStream stream(file.data(), static_cast<LONG>(file.size()));
     PngMemoryBudget budget;
     PngCodec codec;
-    ASSERT_TRUE(codec.DecodeFrom(stream, budget)) << codec.LastError();
+    ASSERT_TRUE(codec.DecodeFrom(stream, budget)) << ImageErrorText(codec.LastError());
     ExpectPicture(codec, picture);
     EXPECT_LT(budget.LargestRequest(), size_t{1} << 20);
     EXPECT_EQ(budget.InUse(), 0u);

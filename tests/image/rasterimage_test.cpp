@@ -1,20 +1,10 @@
+#include "imagetestsupport.h"
+
 #include "image/rasterimage.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-
-namespace {
-
-bool SameQuad(RGBQUAD a, RGBQUAD b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-RGBQUAD Quad(BYTE blue, BYTE green, BYTE red, BYTE fourth = 0) {
-    return RGBQUAD{blue, green, red, fourth};
-}
-
-} // namespace
 
 TEST(RasterImageCreate, NormalisesDepthAndComputesStrides) {
     const struct {
@@ -56,7 +46,7 @@ TEST(RasterImageCreate, RefusesImagesBeyondTheMemoryLimit) {
         SCOPED_TRACE(testing::Message() << r.width << " x " << r.height);
         EXPECT_EQ(image.Create(r.width, r.height, r.bits, 0), nullptr);
         EXPECT_FALSE(image.IsValid());
-        EXPECT_STREQ(image.LastError(), "RASTERIMAGE_MAX_MEMORY exceeded");
+        EXPECT_EQ(image.LastError(), ImageError::TooLarge);
     }
     // 192 MiB of rows plus a 64 MiB alpha plane is exactly the limit.
     EXPECT_NE(image.Create(8192, 8192, 24, 0), nullptr);

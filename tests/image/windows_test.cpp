@@ -1,30 +1,23 @@
+#include "imagetestsupport.h"
+
 #include "image/rasterimage.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-std::string Bgr(CRasterImage& image, LONG x, LONG y) {
-    const RGBQUAD c = image.PixelColor(x, y, false);
-    return std::to_string(c.rgbBlue) + " " + std::to_string(c.rgbGreen) + " " +
-           std::to_string(c.rgbRed);
-}
-
-} // namespace
 
 TEST(WindowsSources, ResourceBytesDecodeInPlace) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(77), "PNG");
     ASSERT_NE(resource, nullptr);
     CRasterImage image;
-    ASSERT_TRUE(image.LoadFromResource(resource, FormatUnknown, module)) << image.LastError();
+    ASSERT_TRUE(image.LoadFromResource(resource, FormatUnknown, module))
+        << ImageErrorText(image.LastError());
     EXPECT_EQ(image.Width(), 2);
     EXPECT_EQ(Bgr(image, 1, 0), "4 5 6");
 
     CRasterImage missing;
     EXPECT_FALSE(missing.LoadFromResource(FindResourceA(module, MAKEINTRESOURCEA(78), "PNG"),
                                           FormatPng, module));
-    EXPECT_STREQ(missing.LastError(), "Unable to load resource!");
+    EXPECT_EQ(missing.LastError(), ImageError::ResourceNotLoaded);
 }
 
 TEST(WindowsSources, BitmapBecomesABottomUpImage) {
@@ -33,7 +26,7 @@ TEST(WindowsSources, BitmapBecomesABottomUpImage) {
     HBITMAP bitmap = CreateBitmap(2, 2, 1, 32, bits);
     ASSERT_NE(bitmap, nullptr);
     CRasterImage image;
-    ASSERT_TRUE(image.CreateFromBitmap(bitmap)) << image.LastError();
+    ASSERT_TRUE(image.CreateFromBitmap(bitmap)) << ImageErrorText(image.LastError());
     DeleteObject(bitmap);
     EXPECT_EQ(image.BitCount(), 24);
     EXPECT_EQ(Bgr(image, 0, 1), "1 2 3");
