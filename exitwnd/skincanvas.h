@@ -7,6 +7,7 @@
 
 #include "core/owners.h"
 #include "exitwnd/highcontrast.h"
+#include "exitwnd/skinformat.h"
 
 #include <windows.h>
 
@@ -18,8 +19,6 @@ class CSkin;
 
 class CSkinCanvas {
 public:
-    static constexpr int STATES = 3;
-
     // The skin laid out for a window of this size, with the captions of the enabled
     // actions; false when the bitmaps cannot be made, and the canvas then paints straight
     // from the skin, slower but the same.
@@ -40,7 +39,8 @@ public:
 private:
     struct Picture {
         SIZE size = {};
-        std::array<std::unique_ptr<DibSection>, STATES> bands; // none when they could not be made
+        std::array<std::unique_ptr<DibSection>, SKIN_STATE_COUNT>
+            bands; // none when they could not be made
         std::vector<std::pair<LONG, RECT>> buttons;
         HighContrast contrast;       // as the captions were drawn
         std::shared_ptr<CSkin> skin; // to draw from when there are no bands
