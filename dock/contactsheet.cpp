@@ -1,7 +1,7 @@
 #include "dock/contactsheet.h"
 
+#include "base/owners.h"
 #include "exitwnd/skinformat.h"
-#include "core/owners.h"
 #include "host/windowcapture.h"
 
 #include <algorithm>

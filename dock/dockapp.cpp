@@ -1,7 +1,7 @@
 #include "dock/dockapp.h"
 
-#include "core/actionflags.h"
-#include "core/fileversion.h"
+#include "api/actionflags.h"
+#include "base/fileversion.h"
 #include "dock/docklog.h"
 #include "host/dialogdriver.h"
 #include "host/messagepump.h"

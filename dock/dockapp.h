@@ -3,7 +3,7 @@
 // the user exits.
 #pragma once
 
-#include "core/owners.h"
+#include "base/owners.h"
 #include "dock/dockbar.h"
 #include "dock/dockoptions.h"
 #include "dock/docksite.h"

@@ -1,6 +1,6 @@
 #include "dock/dockbar.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

@@ -3,7 +3,7 @@
 // button's menu.
 #pragma once
 
-#include "core/hostapi.h"
+#include "api/hostapi.h"
 
 #include <string>
 

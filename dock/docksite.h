@@ -2,7 +2,7 @@
 // dock owns the site for as long as the object lives, so it is not reference-counted.
 #pragma once
 
-#include "core/hostapi.h"
+#include "api/hostapi.h"
 #include "dock/dockbar.h"
 #include "dock/hotkeybinding.h"
 #include "dock/settingsfile.h"

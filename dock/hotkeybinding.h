@@ -2,7 +2,7 @@
 // byte the virtual key, high byte the modifiers.
 #pragma once
 
-#include "core/hostapi.h"
+#include "api/hostapi.h"
 
 #include <windows.h>
 

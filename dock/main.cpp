@@ -1,4 +1,4 @@
-#include "core/owners.h"
+#include "base/owners.h"
 #include "dock/dockapp.h"
 #include "dock/docklog.h"
 #include "dock/dockoptions.h"

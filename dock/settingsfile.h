@@ -2,7 +2,7 @@
 // runs.
 #pragma once
 
-#include "core/hostapi.h"
+#include "api/hostapi.h"
 
 #include <string>
 #include <utility>

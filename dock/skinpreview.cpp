@@ -1,7 +1,7 @@
 // skinpreview: renders a skin the way the settings dialog previews it, or as a contact
 // sheet of every button in every state beside the whole window, into a PNG file, so
 // that skin authors can check their work without opening the exit window.
-#include "core/owners.h"
+#include "base/owners.h"
 #include "dock/contactsheet.h"
 #include "exitwnd/skin.h"
 #include "exitwnd/skinformat.h"

@@ -1,8 +1,8 @@
 #include "exitwnd/accessiblewindow.h"
 
-#include "core/actiontable.h"
-#include "core/comobject.h"
-#include "core/modaldialog.h"
+#include "api/actiontable.h"
+#include "base/comobject.h"
+#include "base/modaldialog.h"
 #include "res/resource.h"
 #include "tooltip/markupreader.h"
 #include "tooltip/markuptags.h"

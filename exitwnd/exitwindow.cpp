@@ -1,9 +1,9 @@
 #include "exitwnd/exitwindow.h"
 
-#include "core/actiontable.h"
-#include "core/module.h"
-#include "core/owners.h"
-#include "core/moduleresource.h"
+#include "api/actiontable.h"
+#include "base/module.h"
+#include "base/owners.h"
+#include "base/moduleresource.h"
 #include "exitwnd/pngbutton.h"
 #include "exitwnd/screenarea.h"
 #include "res/resource.h"

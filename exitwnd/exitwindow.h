@@ -3,7 +3,7 @@
 // object performs it.
 #pragma once
 
-#include "core/modaldialog.h"
+#include "base/modaldialog.h"
 #include "exitwnd/accessiblewindow.h"
 #include "exitwnd/skin.h"
 #include "exitwnd/skincache.h"

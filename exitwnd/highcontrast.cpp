@@ -1,6 +1,6 @@
 #include "exitwnd/highcontrast.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 #include "exitwnd/screenarea.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "exitwnd/pngbutton.h"
 
-#include "core/module.h"
-#include "core/owners.h"
+#include "base/module.h"
+#include "base/owners.h"
 #include "exitwnd/skin.h"
 #include "tooltip/richtooltip.h"
 

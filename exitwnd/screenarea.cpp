@@ -1,6 +1,6 @@
 #include "exitwnd/screenarea.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "exitwnd/skin.h"
 
-#include "core/fixedtext.h"
-#include "core/module.h"
+#include "base/fixedtext.h"
+#include "base/module.h"
 #include "exitwnd/skinfilename.h"
 #include "exitwnd/skinpoint.h"
 

@@ -2,7 +2,7 @@
 // from a skin folder or from the pictures built into the module.
 #pragma once
 
-#include "core/actionflags.h"
+#include "api/actionflags.h"
 #include "exitwnd/skinformat.h"
 #include "exitwnd/skinpictures.h"
 #include "image/rasterimage.h"

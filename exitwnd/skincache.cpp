@@ -1,7 +1,7 @@
 #include "exitwnd/skincache.h"
 
-#include "core/actionflags.h"
-#include "core/owners.h"
+#include "api/actionflags.h"
+#include "base/owners.h"
 
 #include <cstring>
 

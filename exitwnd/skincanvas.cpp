@@ -1,6 +1,6 @@
 #include "exitwnd/skincanvas.h"
 
-#include "core/actionflags.h"
+#include "api/actionflags.h"
 #include "exitwnd/skin.h"
 
 namespace {

@@ -5,7 +5,7 @@
 // the composed bands; each copy keeps the states of its own window's buttons.
 #pragma once
 
-#include "core/owners.h"
+#include "base/owners.h"
 #include "exitwnd/highcontrast.h"
 #include "exitwnd/skinformat.h"
 

@@ -3,7 +3,7 @@
 // dialog, skincheck and the skin fuzzer all read the format here. Free of windows.h.
 #pragma once
 
-#include "core/actionflags.h"
+#include "api/actionflags.h"
 
 #include <cstddef>
 

@@ -1,6 +1,6 @@
 #include "exitwnd/skinpictures.h"
 
-#include "core/module.h"
+#include "base/module.h"
 #include "exitwnd/picturevariant.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // plug-in object keeps one between presses, so that a second press decodes nothing.
 #pragma once
 
-#include "core/owners.h"
+#include "base/owners.h"
 #include "image/rasterimage.h"
 
 #include <windows.h>

@@ -2,10 +2,10 @@
 // buttons and captions.
 #include "exitwnd/skin.h"
 
-#include "core/actiontable.h"
-#include "core/module.h"
-#include "core/owners.h"
-#include "core/moduleresource.h"
+#include "api/actiontable.h"
+#include "base/module.h"
+#include "base/owners.h"
+#include "base/moduleresource.h"
 #include "exitwnd/highcontrast.h"
 #include "res/resource.h"
 

@@ -2,8 +2,8 @@
 // factory, without registration.
 #pragma once
 
-#include "core/hostapi.h"
-#include "core/owners.h"
+#include "api/hostapi.h"
+#include "base/owners.h"
 
 #include <string>
 

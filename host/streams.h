@@ -1,7 +1,7 @@
 // Real COM streams over global memory, as the host hands them to the plug-in.
 #pragma once
 
-#include "core/owners.h"
+#include "base/owners.h"
 
 #include <windows.h>
 #include <objidl.h>

@@ -1,6 +1,6 @@
 #include "host/windowcapture.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // through a working DIB section that holds the visible part of the destination.
 #include "image/rasterimage.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 #include "image/blend.h"
 #include "image/packedindex.h"
 

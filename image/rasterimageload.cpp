@@ -1,7 +1,7 @@
 // Loading a CRasterImage from streams, files and FILEs.
 #include "image/rasterimage.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 #include "image/bmpcodec.h"
 #include "image/filestream.h"
 #include "image/icocodec.h"

@@ -1,7 +1,7 @@
 // The Windows-only ways to fill a CRasterImage: from a GDI bitmap and from a resource.
 #include "image/rasterimage.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 #include "image/memorystream.h"
 
 bool CRasterImage::CreateFromBitmap(HBITMAP bitmap, HPALETTE palette) {

@@ -1,8 +1,8 @@
 #include "settings/aboutdlg.h"
 
-#include "core/fileversion.h"
-#include "core/module.h"
-#include "core/owners.h"
+#include "base/fileversion.h"
+#include "base/module.h"
+#include "base/owners.h"
 #include "image/rasterimage.h"
 #include "res/resource.h"
 

@@ -1,7 +1,7 @@
 // The about box: the plug-in's picture, name and file version.
 #pragma once
 
-#include "core/modaldialog.h"
+#include "base/modaldialog.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "settings/hotkeyctrl.h"
 
-#include "core/module.h"
-#include "core/owners.h"
+#include "base/module.h"
+#include "base/owners.h"
 
 #include <algorithm>
 #include <memory>

@@ -3,8 +3,8 @@
 // the system's hot-key control and, unlike that one, captures the Windows key.
 #pragma once
 
-#include "core/hostapi.h"
-#include "core/owners.h"
+#include "api/hostapi.h"
+#include "base/owners.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 #include "settings/settingsdlg.h"
 
-#include "core/actiontable.h"
-#include "core/fixedtext.h"
-#include "core/owners.h"
+#include "api/actiontable.h"
+#include "base/fixedtext.h"
+#include "base/owners.h"
 #include "exitwnd/screenarea.h"
 #include "exitwnd/skinformat.h"
 #include "res/resource.h"

@@ -2,7 +2,7 @@
 // confirmation, and the hot key.
 #pragma once
 
-#include "core/modaldialog.h"
+#include "base/modaldialog.h"
 #include "exitwnd/skin.h"
 #include "exitwnd/skincache.h"
 #include "image/rasterimage.h"

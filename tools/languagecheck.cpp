@@ -1,8 +1,8 @@
 #include "tools/languagecheck.h"
 
-#include "core/actiontable.h"
-#include "core/fileversion.h"
-#include "core/owners.h"
+#include "api/actiontable.h"
+#include "base/fileversion.h"
+#include "base/owners.h"
 #include "exitwnd/skin.h"
 #include "res/resource.h"
 #include "tools/markupcheck.h"

@@ -2,7 +2,7 @@
 // way the plug-in finds them.
 #pragma once
 
-#include "core/dialogtemplate.h"
+#include "base/dialogtemplate.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "tools/skinfoldercheck.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 #include "exitwnd/picturevariant.h"
 #include "exitwnd/skinformat.h"
 #include "exitwnd/skinfilename.h"

@@ -3,8 +3,8 @@
 // room each kind of control leaves for its text.
 #pragma once
 
-#include "core/dialogtemplate.h"
-#include "core/owners.h"
+#include "base/dialogtemplate.h"
+#include "base/owners.h"
 
 #include <windows.h>
 

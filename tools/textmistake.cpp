@@ -1,6 +1,6 @@
 #include "tools/textmistake.h"
 
-#include "core/dialogtemplate.h"
+#include "base/dialogtemplate.h"
 
 #include <windows.h>
 

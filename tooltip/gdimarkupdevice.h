@@ -3,7 +3,7 @@
 // that was selected before the pass is selected again when the device goes.
 #pragma once
 
-#include "core/owners.h"
+#include "base/owners.h"
 #include "tooltip/markupdevice.h"
 
 #include <windows.h>

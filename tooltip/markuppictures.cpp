@@ -1,6 +1,6 @@
 #include "tooltip/markuppictures.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 
 #include <algorithm>
 

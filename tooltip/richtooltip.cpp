@@ -1,6 +1,6 @@
 #include "tooltip/richtooltip.h"
 
-#include "core/module.h"
+#include "base/module.h"
 #include "tooltip/tippainter.h"
 
 #include <windowsx.h>

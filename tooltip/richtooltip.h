@@ -3,7 +3,7 @@
 // tool, and hides on a click, a key, the autopop delay or when the mouse leaves.
 #pragma once
 
-#include "core/owners.h"
+#include "base/owners.h"
 #include "tooltip/markuprenderer.h"
 #include "tooltip/tipgeometry.h"
 #include "tooltip/toolinfo.h"

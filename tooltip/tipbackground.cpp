@@ -1,6 +1,6 @@
 #include "tooltip/tipbackground.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The balloon's measurements, its place on the screen and its outline.
 #pragma once
 
-#include "core/owners.h"
+#include "base/owners.h"
 
 #include <windows.h>
 

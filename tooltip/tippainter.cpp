@@ -1,6 +1,6 @@
 #include "tooltip/tippainter.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 #include "tooltip/tipbackground.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // pixels: the measuring pass and the drawing pass, at 100 KB and at 1 MB. Ratios against
 // ten times the 100 KB case show whether the time grows with the text or faster, and
 // against one bare GetTextExtentExPointA pass over the same text, what the layout adds.
-#include "core/owners.h"
+#include "base/owners.h"
 #include "tooltip/markuprenderer.h"
 
 #include <windows.h>

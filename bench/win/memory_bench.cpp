@@ -3,14 +3,14 @@
 // it keeps once both have closed, at 96 and 192 DPI. Each resolution runs in a child
 // process started at it, since a program reads the resolution when it starts. The
 // reference is the skin's pictures decoded whole, which the object once kept.
-#include "core/hostapi.h"
-#include "core/owners.h"
+#include "api/hostapi.h"
+#include "base/owners.h"
 #include "host/dialogdriver.h"
 #include "host/pluginlibrary.h"
 #include "host/powerrecorder.h"
 #include "host/settingsrecord.h"
 #include "host/streams.h"
-#include "tests/host/screenresolution.h"
+#include "host/screenresolution.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -25,7 +25,6 @@ namespace {
 constexpr double MB = 1024.0 * 1024.0;
 constexpr double PEAK_LIMIT_MB = 160;
 constexpr double KEPT_LIMIT_MB = 32;
-constexpr DWORD CHILD_TIMEOUT_MS = 120000;
 constexpr char SKIN_NAME[] = "Large\\quiescorskin.ini";
 constexpr DWORD ALL_ACTIONS_AND_CONFIRM = 191;
 
@@ -148,27 +147,6 @@ int MeasureHere() {
     return within ? 0 : 1;
 }
 
-int RunChildAt(DWORD dpi) {
-    char program[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, program, MAX_PATH);
-    std::string command = std::string("\"") + program + "\" --here";
-    ScreenResolution resolution(dpi);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION child = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &child))
-        return 1;
-    KernelHandle process(child.hProcess);
-    KernelHandle thread(child.hThread);
-    DWORD exitCode = 1;
-    if (WaitForSingleObject(process.Get(), CHILD_TIMEOUT_MS) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.Get(), &exitCode);
-    else
-        TerminateProcess(process.Get(), exitCode);
-    return static_cast<int>(exitCode);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -184,7 +162,7 @@ int main(int argc, char** argv) {
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     int failed = 0;
     for (DWORD dpi : {96u, 192u})
-        failed |= RunChildAt(dpi);
+        failed |= RunThisProgramWith(dpi, "--here") != 0;
     std::fflush(stdout);
     return failed;
 }

@@ -3,8 +3,8 @@
 // can do. A watcher thread polls the screen with BitBlt until the window's area equals
 // its final picture, captured once after the window had been still. Every variant runs
 // once per round, the rounds interleaved, so that a busy machine slows all alike.
-#include "core/hostapi.h"
-#include "core/owners.h"
+#include "api/hostapi.h"
+#include "base/owners.h"
 #include "host/pluginlibrary.h"
 #include "host/powerrecorder.h"
 #include "host/settingsrecord.h"

@@ -1,7 +1,7 @@
 // createcheck <expected module path>: creates the plug-in through COM from the
 // registration alone, the way the host does, and tells which file the object came from.
 // Exits 0 when the object exists and comes from the expected file.
-#include "core/hostapi.h"
+#include "api/hostapi.h"
 
 #include <objbase.h>
 

@@ -6,7 +6,7 @@
 #include "tests/dock/docktestsupport.h"
 #include "tests/dock/pngreader.h"
 #include "tests/host/scratchfolder.h"
-#include "tests/host/screenresolution.h"
+#include "host/screenresolution.h"
 
 #include <gtest/gtest.h>
 

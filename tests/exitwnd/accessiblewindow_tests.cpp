@@ -1,7 +1,7 @@
 // What a screen reader gets from a window of the test's own that answers WM_GETOBJECT
 // through CAccessibleWindow, as the exit window's buttons do.
-#include "core/actionflags.h"
-#include "core/module.h"
+#include "api/actionflags.h"
+#include "base/module.h"
 #include "exitwnd/accessiblewindow.h"
 
 #include <gtest/gtest.h>

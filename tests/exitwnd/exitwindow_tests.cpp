@@ -9,7 +9,7 @@
 #include "host/messagepump.h"
 #include "tests/host/pluginfixture.h"
 #include "tests/host/scratchfolder.h"
-#include "tests/host/screenresolution.h"
+#include "host/screenresolution.h"
 #include "tests/exitwnd/skintestsupport.h"
 
 #include <ole2.h>

@@ -4,7 +4,7 @@
 #include "skintestsupport.h"
 #include "exitwnd/screenarea.h"
 #include "tests/host/canvas.h"
-#include "tests/host/screenresolution.h"
+#include "host/screenresolution.h"
 
 #include <gtest/gtest.h>
 

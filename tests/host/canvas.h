@@ -1,7 +1,7 @@
 // A 32-bit memory device context whose pixels tests read back.
 #pragma once
 
-#include "core/owners.h"
+#include "base/owners.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // A host site that records every call the plug-in makes, with answers the test sets.
 #pragma once
 
-#include "core/hostapi.h"
+#include "api/hostapi.h"
 
 #include <functional>
 #include <string>

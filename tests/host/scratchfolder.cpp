@@ -1,6 +1,6 @@
 #include "tests/host/scratchfolder.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 #include "tests/host/builtplugin.h"
 
 #include <windows.h>

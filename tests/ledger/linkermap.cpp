@@ -15,7 +15,7 @@ bool ParseHex(const std::string& text, UINT_PTR& value) {
     return end && *end == '\0';
 }
 
-// "core/libquiescor_core.a(plugin.cpp.obj)" gives "plugin.cpp".
+// "plugin/libquiescor_plugin.a(plugin.cpp.obj)" gives "plugin.cpp".
 std::string SourceName(std::string file) {
     const size_t open = file.rfind('(');
     if (open != std::string::npos && file.back() == ')')

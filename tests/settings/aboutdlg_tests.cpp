@@ -1,6 +1,6 @@
 // The about box linked into this program, with the plug-in module swapped for modules
 // of known versions.
-#include "core/module.h"
+#include "base/module.h"
 #include "host/dialogdriver.h"
 #include "res/resource.h"
 #include "settings/aboutdlg.h"

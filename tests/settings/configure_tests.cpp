@@ -1,6 +1,6 @@
 // The settings dialog as the host opens it: Configure and ConfigureAndSave of the built
 // plug-in, with the sample skins beside it.
-#include "core/modaldialog.h"
+#include "base/modaldialog.h"
 #include "host/dialogdriver.h"
 #include "host/importpatch.h"
 #include "host/settingsrecord.h"

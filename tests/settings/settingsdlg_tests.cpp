@@ -5,7 +5,7 @@
 #include "settings/hotkeyctrl.h"
 #include "settings/settingsdlg.h"
 #include "skintestsupport.h"
-#include "tests/host/screenresolution.h"
+#include "host/screenresolution.h"
 #include "tests/settings/settingstestsupport.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // windows, and the contents of the skin list.
 #pragma once
 
-#include "core/modaldialog.h"
+#include "base/modaldialog.h"
 #include "host/importpatch.h"
 #include "tests/host/canvas.h"
 

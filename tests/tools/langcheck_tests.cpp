@@ -2,7 +2,7 @@
 // from, and English modules that each carry one kind of fault.
 #include "res/resource.h"
 #include "tests/tools/toolprocess.h"
-#include "core/dialogtemplate.h"
+#include "base/dialogtemplate.h"
 #include "tools/languagecheck.h"
 #include "tools/markupcheck.h"
 

@@ -1,7 +1,7 @@
 // The action table against itself and against the resources of the built plug-in: a
 // row copied and not quite changed would give two actions one key, one box or one
 // picture, or point at a text the module does not have.
-#include "core/actiontable.h"
+#include "api/actiontable.h"
 #include "exitwnd/skinformat.h"
 #include "host/pluginlibrary.h"
 #include "tests/host/builtplugin.h"

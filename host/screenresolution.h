@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The user's resolution set while it lives, and put back as it was after: programs
 // started meanwhile read it.
 class ScreenResolution {
@@ -25,3 +27,5 @@ int ScreenDpi();
 // Runs the cases of this program that the filter names in a child started at dpi; the
 // child's exit code, or -1 when it could not be run.
 int RunThisProgramAt(DWORD dpi, const char* filter);
+// The same with any arguments.
+int RunThisProgramWith(DWORD dpi, const std::string& arguments);

@@ -10,7 +10,7 @@
 // tables: Derived destroys itself in Destroy when the last reference goes.
 #pragma once
 
-#include "core/module.h"
+#include "base/module.h"
 
 #include <windows.h>
 #include <unknwn.h>

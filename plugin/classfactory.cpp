@@ -1,6 +1,6 @@
-#include "core/classfactory.h"
+#include "plugin/classfactory.h"
 
-#include "core/plugin.h"
+#include "plugin/plugin.h"
 
 HRESULT STDMETHODCALLTYPE CClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
     if (!out)

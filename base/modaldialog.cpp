@@ -1,9 +1,9 @@
-#include "core/modaldialog.h"
+#include "base/modaldialog.h"
 
-#include "core/dialogtemplate.h"
-#include "core/module.h"
-#include "core/moduleresource.h"
-#include "core/owners.h"
+#include "base/dialogtemplate.h"
+#include "base/module.h"
+#include "base/moduleresource.h"
+#include "base/owners.h"
 
 namespace {
 

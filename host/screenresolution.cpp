@@ -1,6 +1,6 @@
-#include "tests/host/screenresolution.h"
+#include "host/screenresolution.h"
 
-#include "core/owners.h"
+#include "base/owners.h"
 
 #include <string>
 
@@ -39,23 +39,28 @@ int ScreenDpi() {
 }
 
 int RunThisProgramAt(DWORD dpi, const char* filter) {
+    return RunThisProgramWith(dpi, std::string("--gtest_filter=") + filter +
+                                       " --gtest_brief=1 --gtest_color=no");
+}
+
+int RunThisProgramWith(DWORD dpi, const std::string& arguments) {
     char program[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, program, MAX_PATH);
-    std::string command = std::string("\"") + program + "\" --gtest_filter=" + filter +
-                          " --gtest_brief=1 --gtest_color=no";
+    std::string command = std::string("\"") + program + "\" " + arguments;
     ScreenResolution resolution(dpi);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION child = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &child))
+    // The child writes where this program writes.
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &child))
         return -1;
+    KernelHandle process(child.hProcess);
+    KernelHandle thread(child.hThread);
     DWORD exitCode = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(child.hProcess, CHILD_TIMEOUT_MS) == WAIT_OBJECT_0)
-        GetExitCodeProcess(child.hProcess, &exitCode);
+    if (WaitForSingleObject(process.Get(), CHILD_TIMEOUT_MS) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.Get(), &exitCode);
     else
-        TerminateProcess(child.hProcess, exitCode);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
+        TerminateProcess(process.Get(), exitCode);
     return static_cast<int>(exitCode);
 }

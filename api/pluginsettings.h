@@ -1,7 +1,7 @@
 // The record the host keeps for each button, and the version of its stream.
 #pragma once
 
-#include "core/actionflags.h"
+#include "api/actionflags.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "core/dialogtemplate.h"
+#include "base/dialogtemplate.h"
 
 #include <iterator>
 

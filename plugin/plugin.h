@@ -1,10 +1,10 @@
 // The object the host creates for each of its Quiescor buttons.
 #pragma once
 
-#include "core/comobject.h"
-#include "core/hostapi.h"
-#include "core/owners.h"
-#include "core/pluginsettings.h"
+#include "base/comobject.h"
+#include "api/hostapi.h"
+#include "base/owners.h"
+#include "api/pluginsettings.h"
 #include "exitwnd/skincache.h"
 
 class CSettingsDlg;
@@ -79,6 +79,6 @@ private:
     IconHandle bigIcon;
     // The skin between presses, so that pressing again decodes nothing.
     CSkinCache skinCache;
-    BOOL busy = FALSE;
+    bool busy = false;
     LONG heldByCalls = 0; // references of the calls that run a dialog (nested calls count)
 };

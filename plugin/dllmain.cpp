@@ -1,8 +1,8 @@
 // The DLL's entry point and the four exports of an in-process COM server.
-#include "core/classfactory.h"
-#include "core/hostapi.h"
-#include "core/module.h"
-#include "core/registration.h"
+#include "plugin/classfactory.h"
+#include "api/hostapi.h"
+#include "base/module.h"
+#include "plugin/registration.h"
 
 #include <commctrl.h>
 

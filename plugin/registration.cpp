@@ -1,8 +1,8 @@
-#include "core/registration.h"
+#include "plugin/registration.h"
 
-#include "core/hostapi.h"
-#include "core/module.h"
-#include "core/owners.h"
+#include "api/hostapi.h"
+#include "base/module.h"
+#include "base/owners.h"
 
 #include <comcat.h>
 #include <objbase.h>

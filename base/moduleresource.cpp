@@ -1,4 +1,4 @@
-#include "core/moduleresource.h"
+#include "base/moduleresource.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/fileversion.h"
+#include "base/fileversion.h"
 
 #include <memory>
 #include <new>

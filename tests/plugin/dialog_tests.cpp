@@ -1,8 +1,8 @@
 // The dialog base, linked into this program: its own module is the program, whose
 // resources hold template 4001 and string 4002 but no confirmation template.
-#include "core/confirmdlg.h"
-#include "core/modaldialog.h"
-#include "core/plugin.h"
+#include "plugin/confirmdlg.h"
+#include "base/modaldialog.h"
+#include "plugin/plugin.h"
 #include "host/dialogdriver.h"
 #include "host/powerrecorder.h"
 #include "host/streams.h"

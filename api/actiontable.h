@@ -4,7 +4,7 @@
 // of bits.
 #pragma once
 
-#include "core/actionflags.h"
+#include "api/actionflags.h"
 #include "res/resource.h"
 
 #include <windows.h>

@@ -1,9 +1,9 @@
-#include "core/poweractions.h"
+#include "plugin/poweractions.h"
 
-#include "core/actiontable.h"
-#include "core/modaldialog.h"
-#include "core/module.h"
-#include "core/owners.h"
+#include "api/actiontable.h"
+#include "base/modaldialog.h"
+#include "base/module.h"
+#include "base/owners.h"
 #include "res/resource.h"
 
 #include <string>

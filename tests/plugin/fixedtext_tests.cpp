@@ -1,7 +1,7 @@
 // The helpers for fixed text buffers and version information that the plug-in, its
 // dialogs and its tools share.
-#include "core/fileversion.h"
-#include "core/fixedtext.h"
+#include "base/fileversion.h"
+#include "base/fixedtext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "core/confirmdlg.h"
+#include "plugin/confirmdlg.h"
 
-#include "core/actiontable.h"
-#include "core/module.h"
+#include "api/actiontable.h"
+#include "base/module.h"
 #include "res/resource.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The class factory that makes CShutdownPlugin objects.
 #pragma once
 
-#include "core/comobject.h"
+#include "base/comobject.h"
 
 class CClassFactory final : public ComObject<CClassFactory, IClassFactory> {
 public:

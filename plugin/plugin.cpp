@@ -1,11 +1,11 @@
-#include "core/plugin.h"
+#include "plugin/plugin.h"
 
-#include "core/actiontable.h"
-#include "core/confirmdlg.h"
-#include "core/fileversion.h"
-#include "core/fixedtext.h"
-#include "core/module.h"
-#include "core/poweractions.h"
+#include "api/actiontable.h"
+#include "plugin/confirmdlg.h"
+#include "base/fileversion.h"
+#include "base/fixedtext.h"
+#include "base/module.h"
+#include "plugin/poweractions.h"
 #include "exitwnd/exitwindow.h"
 #include "exitwnd/screenarea.h"
 #include "res/resource.h"
@@ -26,14 +26,28 @@ constexpr DWORD BUTTON_STYLE = 37;
 constexpr int SMALL_ICON_SIZE = 16;
 constexpr int LARGE_ICON_SIZE = 32;
 
-// A field read whole, or the reason it was not: a read that fails or stops short
-// leaves the stream at an unknown place, so nothing after it can be trusted either.
+// Reads until the bytes are whole, as a stream may hand them over in pieces: S_OK, or
+// S_FALSE when the stream ends first, or the stream's failure.
+HRESULT ReadWhole(IStream* stream, void* bytes, ULONG size, ULONG& got) {
+    got = 0;
+    while (got < size) {
+        ULONG read = 0;
+        HRESULT hr = stream->Read(static_cast<BYTE*>(bytes) + got, size - got, &read);
+        if (FAILED(hr))
+            return hr;
+        if (read == 0 || read > size - got)
+            return S_FALSE;
+        got += read;
+    }
+    return S_OK;
+}
+
+// A field read whole, or the reason it was not: a read that fails or ends early leaves
+// the stream at an unknown place, so nothing after it can be trusted either.
 template <typename T> HRESULT ReadField(IStream* stream, T& field) {
-    ULONG read = 0;
-    HRESULT hr = stream->Read(&field, sizeof field, &read);
-    if (FAILED(hr))
-        return hr;
-    return read == sizeof field ? S_OK : STG_E_READFAULT;
+    ULONG got = 0;
+    const HRESULT hr = ReadWhole(stream, &field, sizeof field, got);
+    return hr == S_FALSE ? STG_E_READFAULT : hr;
 }
 
 template <size_t N> HRESULT ReadText(IStream* stream, char (&text)[N]) {
@@ -50,18 +64,16 @@ void ClearNames(PluginSettings& settings) {
 // The record as the stream holds it, over the one it replaces.
 HRESULT ReadSettings(IStream* stream, PluginSettings& settings) {
     DWORD version = 0;
-    ULONG read = 0;
-    HRESULT hr = stream->Read(&version, sizeof version, &read);
-    if (FAILED(hr))
-        return hr;
+    ULONG got = 0;
+    HRESULT hr = ReadWhole(stream, &version, sizeof version, got);
     // A new button's stream is empty: it reads as version 0, which has no names.
-    if (read == 0) {
+    if (hr == S_FALSE && got == 0) {
         ClearNames(settings);
         return S_OK;
     }
-    if (read != sizeof version)
+    if (hr == S_FALSE)
         return STG_E_READFAULT;
-    if (FAILED(hr = ReadField(stream, settings.flags)) ||
+    if (FAILED(hr) || FAILED(hr = ReadField(stream, settings.flags)) ||
         FAILED(hr = ReadField(stream, settings.lastAction)))
         return hr;
     if (version < 2) {
@@ -197,7 +209,7 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
     if (busy)
         return S_OK;
     KeepAlive alive(*this);
-    busy = TRUE;
+    busy = true;
     // A choice made in the window of a button that was removed meanwhile is dropped.
     DWORD action = ChooseAction();
     if (action && !Abandoned()) {
@@ -209,7 +221,7 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
         if (!Abandoned())
             PerformAction(action);
     }
-    busy = FALSE;
+    busy = false;
     return S_OK;
 }
 

@@ -1,7 +1,7 @@
 // "Exit Windows": asks before the one enabled action is performed.
 #pragma once
 
-#include "core/modaldialog.h"
+#include "base/modaldialog.h"
 
 class CConfirmDlg : public CModalDialog {
 public:

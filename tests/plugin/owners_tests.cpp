@@ -1,6 +1,6 @@
 // The owners close what they hold exactly once: at the end of their scope or on Reset,
 // never after Release or a move; the scoped selections put the device context back.
-#include "core/owners.h"
+#include "base/owners.h"
 
 #include <gtest/gtest.h>
 

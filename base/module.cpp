@@ -1,4 +1,4 @@
-#include "core/module.h"
+#include "base/module.h"
 
 namespace {
 HMODULE moduleHandle = nullptr;
