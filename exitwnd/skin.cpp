@@ -101,7 +101,7 @@ void CSkin::LoadButton(const char* description, const char* folder, const SkinBu
     entry->key = static_cast<LONG>(button.key);
     entry->origin = {x, y};
     entry->file = path;
-    entry->buttonRect = {x, y, x + image->Width(), y + image->Height() / 3};
+    entry->buttonRect = {x, y, x + image->Width(), y + image->Height() / SKIN_STATE_COUNT};
     entry->image = image;
     entry->imageSize = {image->Width(), image->Height()};
 }
