@@ -4,10 +4,13 @@
 #include "base/module.h"
 #include "base/moduleresource.h"
 #include "base/owners.h"
+#include "base/windowobject.h"
 
 namespace {
 
 constexpr int DIALOG_STRING_SIZE = 500;
+// Dialogs find their object in their user data, set at WM_INITDIALOG.
+constexpr WindowObject<CModalDialog> DIALOG_OBJECT;
 
 bool LoadStringFrom(HMODULE module, UINT id, char (&text)[DIALOG_STRING_SIZE]) {
     return LoadModuleString(module, id, text, DIALOG_STRING_SIZE) > 0;
@@ -55,12 +58,12 @@ LRESULT CModalDialog::OnNotify(WPARAM, LPARAM) {
 INT_PTR CALLBACK CModalDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* dialog = reinterpret_cast<CModalDialog*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
+        DIALOG_OBJECT.Attach(window, dialog);
         dialog->window = window;
         dialog->OnInitDialog();
         return TRUE;
     }
-    auto* dialog = reinterpret_cast<CModalDialog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    CModalDialog* dialog = DIALOG_OBJECT.Of(window);
     if (!dialog)
         return FALSE;
     return dialog->Route(message, wParam, lParam);

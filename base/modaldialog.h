@@ -23,7 +23,7 @@ protected:
     virtual void OnPaint() {}
     virtual void OnCommand(WPARAM) {}
     // Nonzero lets the dialog end with IDOK.
-    virtual BOOL OnOK() { return TRUE; }
+    virtual bool OnOK() { return true; }
     virtual void OnInitDialog() {}
 
     HMODULE ResourceModule() const { return module; }

@@ -67,6 +67,14 @@ bool WritePicture(const std::string& path, const ScreenImage& image) {
     return false;
 }
 
+HWND FirstDisabledChild(HWND window) {
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowEnabled(child))
+            return child;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 CDockApp::CDockApp(HINSTANCE instance, DockOptions options)
@@ -97,7 +105,7 @@ bool CDockApp::Start() {
         DockLog("cannot create the bar window");
         return false;
     }
-    if (options.dryRun && !dryRun.Install(library.Module(), bar.Handle(), options.refuse)) {
+    if (options.dryRun && !dryRun.Install(library.Module(), bar.Handle(), options)) {
         DockLog("cannot redirect the power calls of %s: not starting", library.Path().c_str());
         return false;
     }
@@ -255,8 +263,8 @@ bool CDockApp::CaptureAboutBox() {
 }
 
 // With a tooltip: the pointer passes over the button that has the focus and comes to
-// rest on the turn-off button (or the first one), so that the focus cue after a leave
-// and a tooltip show too.
+// rest on the first greyed button, the turn-off button or the first one, so that the
+// focus cue after a leave and a tooltip (saying why, for a greyed one) show too.
 bool CDockApp::CaptureOpenedWindow(HWND window, const std::string& path, bool withTooltip) {
     if (withTooltip) {
         HWND focused = GetFocus();
@@ -264,7 +272,9 @@ bool CDockApp::CaptureOpenedWindow(HWND window, const std::string& path, bool wi
             PointAt(focused);
             PumpFor(PASS_OVER_MS);
         }
-        HWND button = GetDlgItem(window, ACTION_TURNOFF);
+        HWND button = FirstDisabledChild(window);
+        if (!button)
+            button = GetDlgItem(window, ACTION_TURNOFF);
         if (!button)
             button = GetWindow(window, GW_CHILD);
         if (button)

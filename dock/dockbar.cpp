@@ -1,12 +1,14 @@
 #include "dock/dockbar.h"
 
 #include "base/owners.h"
+#include "base/windowobject.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
 namespace {
 
+constexpr WindowObject<CDockBar> BAR_OBJECT;
 constexpr COLORREF BAR_COLOUR = RGB(38, 42, 50);
 constexpr COLORREF BORDER_COLOUR = RGB(86, 94, 110);
 constexpr COLORREF HOT_COLOUR = RGB(66, 73, 88);
@@ -100,16 +102,14 @@ void CDockBar::RunCommand(UINT command) {
 
 LRESULT CALLBACK CDockBar::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* bar =
-            static_cast<CDockBar*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        bar->window = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bar));
+        if (CDockBar* bar = BAR_OBJECT.AttachCreated(window, lParam))
+            bar->window = window;
     }
-    auto* bar = reinterpret_cast<CDockBar*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    CDockBar* bar = BAR_OBJECT.Of(window);
     if (!bar)
         return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        BAR_OBJECT.Detach(window);
         bar->window = nullptr;
         bar->tooltip = nullptr;
         return DefWindowProcA(window, message, wParam, lParam);

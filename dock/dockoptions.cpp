@@ -1,5 +1,7 @@
 #include "dock/dockoptions.h"
 
+#include "host/registryvalue.h"
+
 #include <cstring>
 
 const char DOCK_USAGE[] =
@@ -39,6 +41,27 @@ constexpr ValueOption VALUE_OPTIONS[] = {
     {"--language", &DockOptions::languagePath},
 };
 
+struct ComputerOption {
+    const char* name;
+    bool SimulatedComputer::*fact;
+    bool value;
+};
+
+constexpr ComputerOption COMPUTER_OPTIONS[] = {
+    {"--no-hibernate", &SimulatedComputer::canHibernate, false},
+    {"--no-sleep", &SimulatedComputer::canSleep, false},
+    {"--other-users", &SimulatedComputer::otherUsers, true},
+};
+
+bool SimulatesTheComputer(const DockOptions& options) {
+    const SimulatedComputer plain;
+    for (const ComputerOption& option : COMPUTER_OPTIONS) {
+        if (options.computer.*option.fact != plain.*option.fact)
+            return true;
+    }
+    return !options.policies.empty();
+}
+
 const ValueOption* FindValueOption(const char* argument) {
     for (const ValueOption& option : VALUE_OPTIONS) {
         if (std::strcmp(argument, option.name) == 0)
@@ -68,6 +91,24 @@ bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& 
             options.skinName = argv[++i];
             continue;
         }
+        if (std::strcmp(argument, "--policy") == 0) {
+            if (i + 1 >= argc || !PolicyKeyOf(argv[i + 1])) {
+                error = "--policy needs one of NoClose, NoLogoff, StartMenuLogOff, "
+                        "DisableLockWorkstation, HideFastUserSwitching";
+                return false;
+            }
+            options.policies.emplace_back(argv[++i]);
+            continue;
+        }
+        bool simulated = false;
+        for (const ComputerOption& option : COMPUTER_OPTIONS) {
+            if (std::strcmp(argument, option.name) == 0) {
+                options.computer.*option.fact = option.value;
+                simulated = true;
+            }
+        }
+        if (simulated)
+            continue;
         if (std::strcmp(argument, "--dry-run") == 0) {
             options.dryRun = true;
             continue;
@@ -92,8 +133,8 @@ bool ParseDockOptions(int argc, char** argv, DockOptions& options, std::string& 
         error = "the window screenshots go with --screenshot and --dry-run";
         return false;
     }
-    if (options.refuse && !options.dryRun) {
-        error = "--refuse goes with --dry-run";
+    if ((options.refuse || SimulatesTheComputer(options)) && !options.dryRun) {
+        error = "--refuse, --policy and the simulated computer go with --dry-run";
         return false;
     }
     return true;

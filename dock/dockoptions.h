@@ -1,7 +1,10 @@
 // The dock's command line.
 #pragma once
 
+#include "host/powerrecorder.h"
+
 #include <string>
+#include <vector>
 
 struct DockOptions {
     // When set, the dock captures its bar into this PNG file and exits.
@@ -22,6 +25,11 @@ struct DockOptions {
     bool dryRun = false;
     // With a dry run: the power calls are refused, so that the plug-in's message shows.
     bool refuse = false;
+    // With a dry run: the computer the plug-in sees (--no-hibernate, --no-sleep,
+    // --other-users), and the administrator's policies set while the dock runs
+    // (--policy NoClose and the like).
+    SimulatedComputer computer;
+    std::vector<std::string> policies;
     // When set, the plug-in finds the system's high-contrast mode on.
     bool highContrast = false;
     // When set, the button starts with default settings and this skin (the path of its

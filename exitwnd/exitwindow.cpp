@@ -1,9 +1,10 @@
 #include "exitwnd/exitwindow.h"
 
 #include "api/actiontable.h"
+#include "base/fixedtext.h"
 #include "base/module.h"
-#include "base/owners.h"
 #include "base/moduleresource.h"
+#include "base/owners.h"
 #include "exitwnd/pngbutton.h"
 #include "exitwnd/screenarea.h"
 #include "res/resource.h"
@@ -32,10 +33,14 @@ void CExitWindow::UseLayout(const CSkinCache::Window& laidOut, const RECT& area)
     size = laidOut.size;
     workArea = area;
     canvas = laidOut.canvas;
+    for (LONG key : CSkin::BUTTON_ORDER) {
+        if (availability.Unavailable() & static_cast<DWORD>(key))
+            canvas.SetUnavailable(key);
+    }
     // The first button takes the focus as soon as it exists: the window shows it so.
     for (LONG key : CSkin::BUTTON_ORDER) {
         RECT rect;
-        if (skin.GetButtonRect(key, rect)) {
+        if (CanChoose(key) && skin.GetButtonRect(key, rect)) {
             canvas.SetState(key, CSkin::STATE_HOT);
             canvas.SetFocused(key, true);
             break;
@@ -59,8 +64,8 @@ void CExitWindow::SetTitle() {
 // Its window is made when the pointer first rests on a button.
 void CExitWindow::CreateTooltip() {
     tooltip = std::make_unique<CRichTooltip>(resourceModule);
-    tooltip->CreateWhenNeeded(Window(), TRUE);
-    tooltip->SetNotify(FALSE);
+    tooltip->CreateWhenNeeded(Window(), true);
+    tooltip->SetNotify(false);
     tooltip->SetBehaviour(KeepWhileInside, CRichTooltip::ALL_TOOLS);
     tooltip->SetDirection(AboveRight, CRichTooltip::ALL_TOOLS);
     tooltip->SetDelayTime(TTDT_INITIAL, TOOLTIP_INITIAL_DELAY_MS);
@@ -68,8 +73,9 @@ void CExitWindow::CreateTooltip() {
     // The text wraps where it does at 96 DPI, as everything else grows with the resolution.
     tooltip->Renderer().maxTextWidth =
         MulDiv(TOOLTIP_TEXT_WIDTH, CScreenArea::DpiOf(Window()), SkinFit::BASE_DPI);
-    // No shadow.
-    tooltip->SetStyles(TipAnchor | TipRounded | ShowInactive, CRichTooltip::ALL_TOOLS);
+    // No shadow. A greyed button still says why.
+    tooltip->SetStyles(TipAnchor | TipRounded | ShowInactive | TrackDisabled,
+                       CRichTooltip::ALL_TOOLS);
 }
 
 // Moved while it is hidden and not yet active, so that it is activated once, when shown.
@@ -96,12 +102,20 @@ void CExitWindow::CreateButtons() {
             canvas.SetFocused(key, false);
             continue;
         }
-        if (!first)
+        const UINT reasonId = availability.ReasonId(key);
+        // A disabled window takes no focus and reads as unavailable to screen readers.
+        if (reasonId)
+            EnableWindow(button->Window(), FALSE);
+        else if (!first)
             first = button->Window();
         button->SetCanvas(&canvas);
         button->SetTooltip(tooltip.get());
         char text[TOOLTIP_TEXT_SIZE] = {};
-        LoadModuleString(resourceModule, FindButton(key)->tooltipId, text, TOOLTIP_TEXT_SIZE);
+        // A language module older than the reasons leaves them to the plug-in's own texts.
+        if (reasonId)
+            CopyText(text, LoadDialogString(resourceModule, reasonId).c_str());
+        else
+            LoadModuleString(resourceModule, FindButton(key)->tooltipId, text, TOOLTIP_TEXT_SIZE);
         tooltip->AddTool(button->Window(), text, nullptr, nullptr, 0);
         button->SetAccessibleFacts(ButtonFacts(resourceModule, key, text));
     }
@@ -144,7 +158,7 @@ void CExitWindow::OnCommand(WPARAM wParam) {
         return;
     }
     const DWORD chosen = static_cast<DWORD>(id - BUTTON_COMMAND_BASE);
-    if (id > BUTTON_COMMAND_BASE && IsSingleAction(chosen)) {
+    if (id > BUTTON_COMMAND_BASE && IsSingleAction(chosen) && CanChoose(chosen)) {
         actions = chosen;
         EndDialog(Window(), IDOK);
     }
@@ -162,6 +176,8 @@ LRESULT CExitWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool&
     }
     if (message == WM_DESTROY)
         accessible.Disconnect();
+    if (message == WM_MOUSEMOVE)
+        RelayToTooltip(message, wParam, lParam);
     if (message == WM_KEYDOWN || message == WM_KEYUP)
         return OnKey(message, wParam, lParam, handled);
     return 0;
@@ -183,12 +199,34 @@ LRESULT CExitWindow::OnKey(UINT message, WPARAM wParam, LPARAM lParam, bool& han
         return 0;
     for (const ActionRow& action : ACTIONS) {
         if (wParam == static_cast<WPARAM>(action.letter)) {
-            actions = action.bit;
-            EndDialog(Window(), IDOK);
+            if (CanChoose(action.bit)) {
+                actions = action.bit;
+                EndDialog(Window(), IDOK);
+            }
             break;
         }
     }
     return 0;
+}
+
+bool CExitWindow::CanChoose(DWORD action) const {
+    return !(availability.Impossible() & action);
+}
+
+// The pointer over a greyed button moves over the window itself: the button's tooltip
+// learns of it from here, and of the move that leaves it. Other moves over the window
+// are no tool's, and would only make the tooltip take the pointer's place for its own.
+void CExitWindow::RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam) {
+    const POINT client = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    HWND child = ChildWindowFromPointEx(Window(), client, CWP_SKIPINVISIBLE);
+    const bool overGreyed = child && child != Window() && !IsWindowEnabled(child);
+    const bool relay = tooltip && (overGreyed || pointerOnGreyed);
+    pointerOnGreyed = overGreyed;
+    if (!relay)
+        return;
+    MSG relayed = {Window(), message, wParam, lParam, 0, client};
+    ClientToScreen(Window(), &relayed.pt);
+    tooltip->RelayEvent(&relayed);
 }
 
 // A dialog procedure hands its answer over in the window's message result.
@@ -201,16 +239,16 @@ LRESULT CExitWindow::AnswerGetObject(WPARAM wParam, LPARAM lParam, bool& handled
 }
 
 // Enter acts on the button that has the focus.
-BOOL CExitWindow::OnOK() {
+bool CExitWindow::OnOK() {
     MakeButtons();
     HWND focus = GetFocus();
     const LONG id = focus && IsChild(Window(), focus) ? GetWindowLongA(focus, GWL_ID) : 0;
     actions = 0;
     if (id == BUTTON_CANCEL) {
         EndDialog(Window(), IDCANCEL);
-        return FALSE;
+        return false;
     }
-    if (IsSingleAction(static_cast<DWORD>(id)))
+    if (IsSingleAction(static_cast<DWORD>(id)) && CanChoose(static_cast<DWORD>(id)))
         actions = static_cast<DWORD>(id);
-    return TRUE;
+    return true;
 }

@@ -2,12 +2,13 @@
 
 #include "base/module.h"
 #include "base/owners.h"
+#include "base/windowobject.h"
 #include "exitwnd/skin.h"
 #include "tooltip/richtooltip.h"
 
 namespace {
 
-constexpr char OBJECT_PROPERTY[] = "zrkpngbtn_this";
+constexpr WindowObject<CPngButton> BUTTON_OBJECT("zrkpngbtn_this");
 constexpr UINT_PTR HOVER_TIMER = 100;
 constexpr UINT HOVER_PERIOD_MS = 50;
 // The system's class of popup menus.
@@ -52,19 +53,12 @@ bool CPngButton::Create(HWND parent, CSkin* buttonSkin, LONG buttonAction) {
 }
 
 LRESULT CALLBACK CPngButton::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CREATE) {
-        auto* button =
-            static_cast<CPngButton*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetPropA(window, OBJECT_PROPERTY, button);
-        // Found again through the user data, which every message can read without asking
-        // the system's property list.
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(button));
-        button->window = window;
+    if (message == WM_NCCREATE) {
+        if (CPngButton* button = BUTTON_OBJECT.AttachCreated(window, lParam))
+            button->window = window;
         return DefWindowProcA(window, message, wParam, lParam);
     }
-    auto* button = IsWindow(window)
-                       ? reinterpret_cast<CPngButton*>(GetWindowLongPtrA(window, GWLP_USERDATA))
-                       : nullptr;
+    CPngButton* button = BUTTON_OBJECT.Of(window);
     if (!button)
         return DefWindowProcA(window, message, wParam, lParam);
     // The tooltip hears of a leave only once the pointer has really gone.
@@ -89,8 +83,7 @@ LRESULT CPngButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_DESTROY:
         accessible.Disconnect();
-        RemovePropA(window, OBJECT_PROPERTY);
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        BUTTON_OBJECT.Detach(window);
         KillTimer(window, HOVER_TIMER);
         window = nullptr;
         delete this;

@@ -147,9 +147,14 @@ void CSkin::ParsePoint(const char* text, int& x, int& y) {
     y = point.y;
 }
 
+void CSkin::Hide(DWORD actions) {
+    for (SkinButton& button : buttons)
+        button.hidden = button.key != BUTTON_CANCEL && (static_cast<DWORD>(button.key) & actions);
+}
+
 const SkinButton* CSkin::Find(LONG key) const {
     for (const SkinButton& button : buttons) {
-        if (button.key == key && key != 0)
+        if (button.key == key && key != 0 && !button.hidden)
             return &button;
     }
     return nullptr;

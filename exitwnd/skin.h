@@ -21,6 +21,7 @@ struct SkinButton {
     CSkinPictures::Bands states;  // each state as the window shows it
     POINT origin;                 // where a skin's description puts it, at 96 DPI
     std::string file;             // a skin folder's picture file
+    bool hidden = false;          // its action is removed: the window shows no button
 };
 
 // Where a skin is shown: the screen's resolution, and the most room its window may
@@ -64,6 +65,8 @@ public:
     void KeepOnlyWhatIsShown();
     void Clear();
     bool GetButtonRect(LONG key, RECT& rect) const;
+    // Shows no button for these actions, and again those of any other.
+    void Hide(DWORD actions);
 
     // The window size the skin needs; the built-in skin places its buttons and
     // captions for the enabled actions here. Pictures, places and captions grow with the

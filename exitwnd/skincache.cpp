@@ -70,18 +70,20 @@ const CRasterImage& CSkinCache::Preview(const char* skinName, HMODULE resourceMo
 }
 
 const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE resourceModule,
-                                              DWORD actions, const SkinFit& fit) {
+                                              DWORD actions, const SkinFit& fit, DWORD hidden) {
     const CSkin& loaded = Skin(skinName, resourceModule);
-    const DWORD shown = actions & ALL_ACTIONS;
+    hidden &= ALL_ACTIONS;
+    const DWORD shown = actions & ALL_ACTIONS & ~hidden;
     const LOGFONTA font = CSkin::CaptionFont();
     const HighContrast contrast = HighContrast::Now();
     // A picture that could not be composed is not kept: the window that got it draws
     // straight from the skin, and the next press tries again.
-    if (window && window->canvas.IsComposed() && windowActions == shown && windowFit == fit &&
-        SameFont(windowFont, font) && windowContrast == contrast)
+    if (window && window->canvas.IsComposed() && windowActions == shown && windowHidden == hidden &&
+        windowFit == fit && SameFont(windowFont, font) && windowContrast == contrast)
         return *window;
     window = std::make_unique<Window>();
     window->skin = loaded;
+    window->skin.Hide(hidden);
     {
         // The screen's measure of the captions, as the window's own device context takes it.
         MemoryDC measuring(nullptr);
@@ -93,6 +95,7 @@ const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE reso
     skin->KeepOnlyWhatIsShown();
     window->canvas.Compose(window->skin, window->size, shown);
     windowActions = shown;
+    windowHidden = hidden;
     windowFit = fit;
     windowFont = font;
     windowContrast = contrast;

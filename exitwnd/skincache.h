@@ -29,8 +29,9 @@ public:
     void ForgetText();
     // The skin by that name as it is now.
     const CSkin& Skin(const char* skinName, HMODULE resourceModule);
+    // The buttons of hidden actions are taken out of the skin, a folder skin's too.
     const Window& LaidOut(const char* skinName, HMODULE resourceModule, DWORD actions,
-                          const SkinFit& fit = SkinFit());
+                          const SkinFit& fit = SkinFit(), DWORD hidden = 0);
     // A preview of the skin fitted to an area, made by render from a copy of the skin the
     // first time and kept until the skin, the area, the resolution or the caption font
     // change.
@@ -52,6 +53,7 @@ private:
     std::unique_ptr<CSkin> skin;
     std::unique_ptr<Window> window;
     DWORD windowActions = 0;
+    DWORD windowHidden = 0;
     SkinFit windowFit;
     LOGFONTA windowFont = {};
     HighContrast windowContrast;

@@ -22,10 +22,35 @@ void Copy(HDC target, const RECT& rect, HDC source) {
            SRCCOPY);
 }
 
+// Grey, and paler than any picture, so that it reads as out of use on dark and light
+// skins alike; where the button shows the skin beneath it, the skin stays as it is.
+void GreyOut(const DibSection& grey, const DibSection& shown, const DibSection& beneath,
+             const RECT& rect) {
+    for (LONG y = 0; y < HeightOf(rect); ++y) {
+        const size_t source = static_cast<size_t>(rect.top + y) * shown.Stride() + rect.left * 4;
+        const auto* pixel = reinterpret_cast<const uint32_t*>(shown.Bits() + source);
+        const auto* under = reinterpret_cast<const uint32_t*>(beneath.Bits() + source);
+        auto* out =
+            reinterpret_cast<uint32_t*>(grey.Bits() + static_cast<size_t>(y) * grey.Stride());
+        for (LONG x = 0; x < WidthOf(rect); ++x) {
+            const uint32_t c = pixel[x];
+            if (c == under[x]) {
+                out[x] = c;
+                continue;
+            }
+            const uint32_t luminance =
+                ((c & 0xFF) * 114 + (c >> 8 & 0xFF) * 587 + (c >> 16 & 0xFF) * 299) / 1000;
+            const uint32_t level = 100 + luminance / 2;
+            out[x] = level | level << 8 | level << 16;
+        }
+    }
+}
+
 } // namespace
 
 bool CSkinCanvas::Compose(const CSkin& skin, SIZE size, DWORD captionActions) {
     states.clear();
+    greyed.clear();
     focused = 0;
     auto made = std::make_shared<Picture>();
     made->size = size;
@@ -48,8 +73,10 @@ bool CSkinCanvas::Compose(const CSkin& skin, SIZE size, DWORD captionActions) {
 bool CSkinCanvas::MakeBands(Picture& made) {
     const SIZE size = made.size;
     const RECT whole = {0, 0, size.cx, size.cy};
-    // The skin alone: what every button has beneath it.
-    DibSection beneath(nullptr, size.cx, -size.cy, 32);
+    // The skin alone: what every button has beneath it. Kept, so that a greyed button
+    // greys its picture and not the skin around it.
+    auto beneathOwner = std::make_unique<DibSection>(nullptr, size.cx, -size.cy, 32);
+    DibSection& beneath = *beneathOwner;
     if (!beneath)
         return false;
     made.skin->DrawBackground(beneath.Dc(), whole);
@@ -74,6 +101,7 @@ bool CSkinCanvas::MakeBands(Picture& made) {
     }
     GdiFlush();
     made.bands = std::move(bands);
+    made.beneath = std::move(beneathOwner);
     return true;
 }
 
@@ -81,6 +109,20 @@ void CSkinCanvas::SetState(LONG key, int state) {
     const int index = IndexOf(key);
     if (index >= 0 && state >= 0 && state < SKIN_STATE_COUNT)
         states[index] = state;
+}
+
+void CSkinCanvas::SetUnavailable(LONG key) {
+    // Drawn straight from the skin, a button has no band to grey: it is only disabled.
+    const int index = IndexOf(key);
+    if (index < 0 || !IsComposed() || Greyed(key))
+        return;
+    const RECT& r = picture->buttons[index].second;
+    auto grey = std::make_shared<DibSection>(nullptr, WidthOf(r), -HeightOf(r), 32);
+    if (!*grey)
+        return;
+    GdiFlush();
+    GreyOut(*grey, *picture->bands[0], *picture->beneath, r);
+    greyed.emplace_back(key, std::move(grey));
 }
 
 void CSkinCanvas::SetFocused(LONG key, bool isFocused) {
@@ -103,6 +145,10 @@ void CSkinCanvas::PaintWindow(HDC dc) const {
                 Copy(dc, picture->buttons[i].second, picture->bands[states[i]]->Dc());
         }
     }
+    for (const auto& [key, grey] : greyed) {
+        const RECT& r = picture->buttons[IndexOf(key)].second;
+        BitBlt(dc, r.left, r.top, WidthOf(r), HeightOf(r), grey->Dc(), 0, 0, SRCCOPY);
+    }
     const int index = IndexOf(focused);
     if (index >= 0)
         picture->contrast.MarkFocus(dc, picture->buttons[index].second);
@@ -113,6 +159,10 @@ void CSkinCanvas::PaintButton(HDC dc, LONG key, int state) const {
     if (index < 0 || state < 0 || state >= SKIN_STATE_COUNT)
         return;
     const RECT& r = picture->buttons[index].second;
+    if (const DibSection* grey = Greyed(key)) {
+        BitBlt(dc, 0, 0, WidthOf(r), HeightOf(r), grey->Dc(), 0, 0, SRCCOPY);
+        return;
+    }
     if (IsComposed())
         BitBlt(dc, 0, 0, WidthOf(r), HeightOf(r), picture->bands[state]->Dc(), r.left, r.top,
                SRCCOPY);
@@ -152,4 +202,12 @@ int CSkinCanvas::IndexOf(LONG key) const {
             return static_cast<int>(i);
     }
     return -1;
+}
+
+const DibSection* CSkinCanvas::Greyed(LONG key) const {
+    for (const auto& [greyKey, grey] : greyed) {
+        if (greyKey == key)
+            return grey.get();
+    }
+    return nullptr;
 }

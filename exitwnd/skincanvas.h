@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -30,6 +31,8 @@ public:
     // The button that has the focus, which high contrast outlines; a button that loses
     // it takes the outline away only if it is still its own.
     void SetFocused(LONG key, bool focused);
+    // Shows the button greyed in every state: its action cannot be done now.
+    void SetUnavailable(LONG key);
     // The whole window, each button in its state. The outline of the focus goes on top,
     // never into the bands, so that the bands stay the same whoever has the focus.
     void PaintWindow(HDC dc) const;
@@ -40,7 +43,8 @@ private:
     struct Picture {
         SIZE size = {};
         std::array<std::unique_ptr<DibSection>, SKIN_STATE_COUNT>
-            bands; // none when they could not be made
+            bands;                           // none when they could not be made
+        std::unique_ptr<DibSection> beneath; // the skin without buttons, with the bands
         std::vector<std::pair<LONG, RECT>> buttons;
         HighContrast contrast;       // as the captions were drawn
         std::shared_ptr<CSkin> skin; // to draw from when there are no bands
@@ -50,8 +54,10 @@ private:
     void DrawWindow(HDC dc) const;
     void DrawButton(HDC dc, int index, int state) const;
     int IndexOf(LONG key) const;
+    const DibSection* Greyed(LONG key) const;
 
     std::shared_ptr<const Picture> picture;
     std::vector<int> states; // one for each of the picture's buttons
     LONG focused = 0;
+    std::vector<std::pair<LONG, std::shared_ptr<const DibSection>>> greyed;
 };

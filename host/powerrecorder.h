@@ -10,9 +10,25 @@
 #include <vector>
 
 struct PowerCall {
-    std::string function; // "ExitWindowsEx", "SetSystemPowerState" or "LockWorkStation"
+    // "ExitWindowsEx", "SetSystemPowerState", "LockWorkStation", "InitiateShutdownW" (its
+    // flags and reason), or "SendNotifyMessageA" (the display turned off: its wParam and
+    // lParam); otherwise the call's first two arguments
+    std::string function;
     DWORD first;
     DWORD second;
+};
+
+// The computer the module sees while a recorder is installed: what the power
+// capabilities, the token's shutdown privilege, the list of sessions and the version
+// check say. By default
+// one that can do everything, with nobody else signed in.
+struct SimulatedComputer {
+    bool canSleep = true;       // a classic sleep state, S3
+    bool modernStandby = false; // sleeps with the screen off instead
+    bool canHibernate = true;   // S4 with a hibernation file
+    bool shutdownPrivilege = true;
+    bool otherUsers = false;
+    bool windows8 = true; // what the version check answers: hybrid shut-down exists
 };
 
 class CPowerRecorder {
@@ -33,6 +49,7 @@ public:
     // When set, each call is refused with this error, as Windows refuses a user without
     // the shutdown privilege.
     DWORD refuseWith = ERROR_SUCCESS;
+    SimulatedComputer computer;
 
 private:
     bool Redirect(HMODULE module, const char* dll, const char* function, void* replacement);

@@ -1,10 +1,11 @@
 #include "plugin/plugin.h"
 
 #include "api/actiontable.h"
-#include "plugin/confirmdlg.h"
 #include "base/fileversion.h"
 #include "base/fixedtext.h"
 #include "base/module.h"
+#include "plugin/availabilityquery.h"
+#include "plugin/confirmdlg.h"
 #include "plugin/poweractions.h"
 #include "exitwnd/exitwindow.h"
 #include "exitwnd/screenarea.h"
@@ -104,6 +105,15 @@ bool IsAcceptedLanguageModule(HMODULE module) {
 IconHandle ButtonIcon(int size) {
     return IconHandle(static_cast<HICON>(LoadImageA(Module::Handle(), MAKEINTRESOURCEA(IDI_BUTTON),
                                                     IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
+int CountActions(DWORD flags) {
+    int count = 0;
+    for (const ActionRow& row : ACTIONS) {
+        if (flags & row.bit)
+            ++count;
+    }
+    return count;
 }
 
 } // namespace
@@ -210,8 +220,10 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
         return S_OK;
     KeepAlive alive(*this);
     busy = true;
+    // Asked at every press: a policy or a hibernation file may have come or gone.
+    const CActionAvailability now = QueryActionAvailability();
     // A choice made in the window of a button that was removed meanwhile is dropped.
-    DWORD action = ChooseAction();
+    DWORD action = ChooseAction(now);
     if (action && !Abandoned()) {
         if (action != settings.lastAction) {
             settings.lastAction = action;
@@ -219,7 +231,7 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
                 site->NotifyChanged();
         }
         if (!Abandoned())
-            PerformAction(action);
+            PerformAction(RequestFor(action, now));
     }
     busy = false;
     return S_OK;
@@ -348,37 +360,51 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::GetProperty(DWORD id, DWORD value, vo
     }
 }
 
-void CShutdownPlugin::PerformAction(DWORD action) {
-    PowerResult result = PerformPowerAction(action);
+void CShutdownPlugin::PerformAction(PowerRequest request) {
+    // Ending other people's sessions is asked first, as Windows itself asks.
+    const bool endsSessions = request.action == ACTION_TURNOFF || request.action == ACTION_RESTART;
+    if (endsSessions && OtherUsersSignedIn()) {
+        if (!AskToEndOtherSessions(OwnerWindow(), resourceModule, request.action))
+            return;
+        request.forceOtherSessions = true;
+    }
+    PowerResult result = PerformPowerAction(request);
     if (result.refused)
-        ReportRefusedAction(OwnerWindow(), resourceModule, action, result.error);
+        ReportRefusedAction(OwnerWindow(), resourceModule, request.action, result.error);
 }
 
-// The action the user asked for, or 0.
-DWORD CShutdownPlugin::ChooseAction() {
-    int enabled = 0;
-    for (const ActionRow& row : ACTIONS) {
-        if (settings.flags & row.bit)
-            ++enabled;
-    }
+// The action the user asked for, or 0. What policy removed is not offered; what cannot
+// be done is shown but never chosen, and a press with nothing possible says why.
+DWORD CShutdownPlugin::ChooseAction(const CActionAvailability& now) {
+    const DWORD enabled = settings.flags & ALL_ACTIONS;
     if (enabled == 0)
         return 0;
-    if (enabled > 1)
-        return ChooseInExitWindow();
-    DWORD single = settings.flags & ~(OPTION_CONFIRM | BUTTON_CANCEL);
+    const DWORD offered = enabled & ~now.Removed();
+    const DWORD possible = offered & ~now.Unavailable();
+    if (possible == 0) {
+        if (CountActions(enabled) == 1)
+            ReportImpossibleAction(OwnerWindow(), resourceModule, enabled, now);
+        else
+            ReportNothingPossible(OwnerWindow(), resourceModule);
+        return 0;
+    }
+    if (CountActions(offered) > 1)
+        return ChooseInExitWindow(offered, now);
     if (!(settings.flags & OPTION_CONFIRM))
-        return single;
-    CConfirmDlg dialog(resourceModule, settings.flags);
-    return dialog.DoModal(OwnerWindow(), resourceModule) == IDOK ? single : 0;
+        return possible;
+    CConfirmDlg dialog(resourceModule, possible | OPTION_CONFIRM);
+    return dialog.DoModal(OwnerWindow(), resourceModule) == IDOK ? possible : 0;
 }
 
-DWORD CShutdownPlugin::ChooseInExitWindow() {
+DWORD CShutdownPlugin::ChooseInExitWindow(DWORD offered, const CActionAvailability& now) {
+    const DWORD flags = offered | (settings.flags & ~ALL_ACTIONS);
     CExitWindow window;
     window.SetResourceModule(resourceModule);
-    window.SetActions(settings.flags);
+    window.SetActions(flags);
+    window.SetAvailability(now);
     const CScreenArea screen = CScreenArea::Of(OwnerWindow());
     window.UseLayout(
-        skinCache.LaidOut(settings.skinName, resourceModule, settings.flags, screen.Fit()),
+        skinCache.LaidOut(settings.skinName, resourceModule, flags, screen.Fit(), now.Removed()),
         screen.WorkArea());
     return window.DoModal(OwnerWindow(), resourceModule) == IDOK ? window.Actions() : 0;
 }
@@ -393,6 +419,7 @@ bool CShutdownPlugin::RunSettingsDialog(CSettingsDlg& dialog) {
     dialog.hotKey = settings.hotKey;
     CopyText(dialog.skinName, settings.skinName);
     dialog.UseSkinCache(&skinCache);
+    dialog.SetAvailability(QueryActionAvailability());
     // The template needs the hot-key class even when the host never chose a module.
     RegisterHotKeyClass(resourceModule);
     return dialog.DoModal(owner, resourceModule) == IDOK;

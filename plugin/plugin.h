@@ -1,12 +1,14 @@
 // The object the host creates for each of its Quiescor buttons.
 #pragma once
 
-#include "base/comobject.h"
 #include "api/hostapi.h"
-#include "base/owners.h"
 #include "api/pluginsettings.h"
+#include "base/comobject.h"
+#include "base/owners.h"
+#include "plugin/poweractions.h"
 #include "exitwnd/skincache.h"
 
+class CActionAvailability;
 class CSettingsDlg;
 
 // The table holds exactly the host's 27 operations: the destructor is not virtual, and
@@ -42,9 +44,9 @@ public:
 
     const PluginSettings& Settings() const { return settings; }
 
-    // Enables the shutdown privilege and performs one action value; tells the user when
-    // Windows refuses it.
-    void PerformAction(DWORD action);
+    // Enables the shutdown privilege and performs one action; asks first when it would end
+    // other users' sessions, and tells the user when Windows refuses it.
+    void PerformAction(PowerRequest request);
 
 private:
     class KeepAlive;
@@ -55,8 +57,8 @@ private:
     void Destroy() { ScalarDeletingDestructor(DESTRUCTOR_FREE_MEMORY); }
     // True when the calls under way hold the only references: the host let the object go.
     bool Abandoned() const { return References() <= heldByCalls; }
-    DWORD ChooseAction();
-    DWORD ChooseInExitWindow();
+    DWORD ChooseAction(const CActionAvailability& now);
+    DWORD ChooseInExitWindow(DWORD offered, const CActionAvailability& now);
     HWND OwnerWindow();
     // True when the user left the dialog with OK.
     bool RunSettingsDialog(CSettingsDlg& dialog);

@@ -1,5 +1,6 @@
 #include "plugin/poweractions.h"
 
+#include "api/actionavailability.h"
 #include "api/actiontable.h"
 #include "base/modaldialog.h"
 #include "base/module.h"
@@ -10,17 +11,12 @@
 
 namespace {
 
-void EnableShutdownPrivilege() {
-    HANDLE opened = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened))
-        return;
-    KernelHandle token(opened);
-    TOKEN_PRIVILEGES privileges = {};
-    privileges.PrivilegeCount = 1;
-    LookupPrivilegeValueA("", "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
-}
+// "System Shutdown Reason Codes": 0 would be logged as an unplanned shut-down, which may
+// make Windows collect the system's state first and so delay it.
+constexpr DWORD PLANNED_REASON =
+    SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED;
+// WM_SYSCOMMAND's SC_MONITORPOWER: 2 shuts the display off.
+constexpr LPARAM DISPLAY_OFF = 2;
 
 PowerResult Outcome(BOOL succeeded) {
     PowerResult result;
@@ -55,14 +51,87 @@ std::string SystemErrorText(DWORD error) {
     return message;
 }
 
+// InitiateShutdown's flags (Windows Vista on), which the headers for older Windows lack.
+constexpr DWORD SHUTDOWN_FORCE_OTHERS_FLAG = 0x1;
+constexpr DWORD SHUTDOWN_RESTART_FLAG = 0x4;
+constexpr DWORD SHUTDOWN_POWEROFF_FLAG = 0x8;
+constexpr DWORD SHUTDOWN_HYBRID_FLAG = 0x200;
+using InitiateShutdownFunction = DWORD(WINAPI*)(LPWSTR, LPWSTR, DWORD, DWORD, DWORD);
+
+bool Hybrid(const ActionRow& row, const PowerRequest& request) {
+    return row.bit == ACTION_TURNOFF && request.hybridShutdown;
+}
+
+PowerResult AskExitWindows(const ActionRow& row, const PowerRequest& request, UINT extraFlags) {
+    const UINT flags = row.callArgument | (Hybrid(row, request) ? EWX_HYBRID_SHUTDOWN : 0);
+    return Outcome(ExitWindowsEx(flags | extraFlags, PLANNED_REASON));
+}
+
+// The user agreed to end the other users' sessions. EWX_FORCE does nothing where Terminal
+// Services run, as they do for Fast User Switching; InitiateShutdown's
+// SHUTDOWN_FORCE_OTHERS logs the other sessions off. Before Windows Vista it is missing,
+// and EWX_FORCE is the way.
+PowerResult EndOtherSessionsToo(const ActionRow& row, const PowerRequest& request) {
+    LibraryHandle advapi(LoadLibraryA("advapi32.dll"));
+    auto initiate = LibraryFunction<InitiateShutdownFunction>(advapi.Get(), "InitiateShutdownW");
+    if (!initiate)
+        return AskExitWindows(row, request, EWX_FORCE);
+    DWORD flags = SHUTDOWN_FORCE_OTHERS_FLAG |
+                  (row.bit == ACTION_RESTART ? SHUTDOWN_RESTART_FLAG : SHUTDOWN_POWEROFF_FLAG);
+    if (Hybrid(row, request))
+        flags |= SHUTDOWN_HYBRID_FLAG;
+    const DWORD error = initiate(nullptr, nullptr, 0, flags, PLANNED_REASON);
+    PowerResult result;
+    if (error != ERROR_SUCCESS) {
+        result.refused = true;
+        result.error = error;
+    }
+    return result;
+}
+
+void Tell(HWND owner, const std::string& text, UINT icon) {
+    MessageBoxA(owner, text.c_str(), PLUGIN_DISPLAY_NAME, MB_OK | icon);
+}
+
 } // namespace
 
-PowerResult PerformPowerAction(DWORD action) {
+// AdjustTokenPrivileges succeeds without enabling what the token lacks, and says so with
+// ERROR_NOT_ALL_ASSIGNED ("Changing Privileges in a Token", SE_SHUTDOWN_NAME).
+bool EnableShutdownPrivilege() {
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &opened))
+        return true;
+    KernelHandle token(opened);
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    if (!LookupPrivilegeValueA("", SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
+        return true;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    SetLastError(ERROR_SUCCESS);
+    if (!AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr))
+        return true;
+    return GetLastError() != ERROR_NOT_ALL_ASSIGNED;
+}
+
+PowerRequest RequestFor(DWORD action, const CActionAvailability& now) {
+    PowerRequest request;
+    request.action = action;
+    request.sleepsByScreenOff = now.sleepsByScreenOff;
+    request.hybridShutdown = now.hybridShutdown;
+    return request;
+}
+
+PowerResult PerformPowerAction(const PowerRequest& request) {
     EnableShutdownPrivilege();
-    const ActionRow* row = FindAction(action);
+    const ActionRow* row = FindAction(request.action);
+    if (row && row->bit == ACTION_STANDBY && request.sleepsByScreenOff) {
+        SendNotifyMessageA(HWND_BROADCAST, WM_SYSCOMMAND, SC_MONITORPOWER, DISPLAY_OFF);
+        return {};
+    }
     switch (row ? row->call : PowerCall::None) {
     case PowerCall::ExitWindows:
-        return Outcome(ExitWindowsEx(row->callArgument, 0));
+        return request.forceOtherSessions ? EndOtherSessionsToo(*row, request)
+                                          : AskExitWindows(*row, request, 0);
     case PowerCall::SystemPowerState:
         return Outcome(SetSystemPowerState(row->callArgument, FALSE));
     case PowerCall::LockWorkStation:
@@ -79,5 +148,25 @@ void ReportRefusedAction(HWND owner, HMODULE strings, DWORD action, DWORD error)
         text += " " + LoadDialogString(strings, row->captionId);
     if (error != ERROR_SUCCESS)
         text += "\r\n\r\n" + SystemErrorText(error);
-    MessageBoxA(owner, text.c_str(), PLUGIN_DISPLAY_NAME, MB_OK | MB_ICONERROR);
+    Tell(owner, text, MB_ICONERROR);
+}
+
+void ReportImpossibleAction(HWND owner, HMODULE strings, DWORD action,
+                            const CActionAvailability& now) {
+    std::string text;
+    if (const ActionRow* row = FindAction(action))
+        text = LoadDialogString(strings, row->captionId) + ": ";
+    text += LoadDialogString(strings, now.ReasonId(action));
+    Tell(owner, text, MB_ICONINFORMATION);
+}
+
+void ReportNothingPossible(HWND owner, HMODULE strings) {
+    Tell(owner, LoadDialogString(strings, IDS_NOTHING_POSSIBLE), MB_ICONINFORMATION);
+}
+
+bool AskToEndOtherSessions(HWND owner, HMODULE strings, DWORD action) {
+    const UINT question = action == ACTION_RESTART ? IDS_OTHERS_RESTART : IDS_OTHERS_TURNOFF;
+    const std::string text = LoadDialogString(strings, question);
+    return MessageBoxA(owner, text.c_str(), PLUGIN_DISPLAY_NAME,
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }

@@ -64,3 +64,15 @@
 #define IDC_ABOUT_PICTURE 1031
 #define IDC_ABOUT_VERSION 1032
 #define IDC_HOTKEY 1033
+
+// Why an action cannot be done now (one short sentence each), what a press says when
+// none can, and the question before ending other users' sessions.
+#define IDS_WHY_POLICY 118
+#define IDS_WHY_NO_PRIVILEGE 119
+#define IDS_WHY_NO_SLEEP 120
+#define IDS_WHY_NO_HIBERNATE 121
+#define IDS_NOTHING_POSSIBLE 122
+#define IDS_OTHERS_TURNOFF 123
+#define IDS_OTHERS_RESTART 124
+// Follows the settings dialog's box of an action this computer cannot do.
+#define IDS_CANNOT_MARK 125

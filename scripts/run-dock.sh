@@ -77,6 +77,10 @@ exit_window_shot() {
 }
 # The built-in skin as a user of the system's high-contrast mode sees it.
 exit_window_shot high-contrast --high-contrast
+# Where hibernation is turned off (the greyed button's tooltip says so), and where the
+# administrator removed the shut-down commands.
+exit_window_shot no-hibernate --no-hibernate
+exit_window_shot NoClose --policy NoClose
 # Every sample skin.
 for ini in "$stage"/skins/*/quiescorskin.ini; do
   [ -f "$ini" ] || continue
@@ -132,3 +136,5 @@ publish confirm.png confirm.png
 publish settings.png settings.png
 publish about.png about.png
 publish exit-window-de.png exit-window-de.png
+publish exit-window-no-hibernate.png exit-window-no-hibernate.png
+publish exit-window-NoClose.png exit-window-noclose.png

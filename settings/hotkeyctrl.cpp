@@ -2,6 +2,7 @@
 
 #include "base/module.h"
 #include "base/owners.h"
+#include "base/windowobject.h"
 
 #include <algorithm>
 #include <memory>
@@ -9,7 +10,7 @@
 
 namespace {
 
-constexpr char PROPERTY_NAME[] = "zrkhotkey_this";
+constexpr WindowObject<CHotKeyCtrl> CONTROL_OBJECT("zrkhotkey_this");
 constexpr int TEXT_MARGIN = 4;
 constexpr int CARET_TOP = 2;
 constexpr int EDIT_PART_TEXT = 1;
@@ -72,15 +73,13 @@ CHotKeyCtrl::CHotKeyCtrl(HWND window) : window(window) {
 }
 
 CHotKeyCtrl* CHotKeyCtrl::FromWindow(HWND window) {
-    if (!IsWindow(window))
-        return nullptr;
-    return static_cast<CHotKeyCtrl*>(GetPropA(window, PROPERTY_NAME));
+    return CONTROL_OBJECT.Of(window);
 }
 
 LRESULT CALLBACK CHotKeyCtrl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) {
         std::unique_ptr<CHotKeyCtrl> control(new (std::nothrow) CHotKeyCtrl(window));
-        if (control && SetPropA(window, PROPERTY_NAME, control.get()))
+        if (control && CONTROL_OBJECT.Attach(window, control.get()))
             control.release();
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -88,7 +87,7 @@ LRESULT CALLBACK CHotKeyCtrl::WindowProc(HWND window, UINT message, WPARAM wPara
     if (!control)
         return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_DESTROY) {
-        RemovePropA(window, PROPERTY_NAME);
+        CONTROL_OBJECT.Detach(window);
         delete control;
         return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -2,6 +2,7 @@
 
 #include "api/actiontable.h"
 #include "base/fixedtext.h"
+#include "base/module.h"
 #include "base/owners.h"
 #include "exitwnd/screenarea.h"
 #include "exitwnd/skinformat.h"
@@ -9,6 +10,7 @@
 #include "settings/aboutdlg.h"
 #include "settings/hotkeyctrl.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -56,7 +58,38 @@ void CSettingsDlg::OnInitDialog() {
     for (const ActionRow& action : ACTIONS)
         SetBox(action.checkBoxId, action.bit);
     SetBox(IDC_CHECK_CONFIRM, OPTION_CONFIRM);
+    MarkImpossibleActions();
     BuildPreview();
+}
+
+// The box stays usable: the settings outlive this computer's state, a policy or a
+// hibernation file may change.
+void CSettingsDlg::MarkImpossibleActions() {
+    if (!availability.Impossible())
+        return;
+    // Owned by the dialog, so it goes with it.
+    HWND tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                Window(), nullptr, Module::Handle(), nullptr);
+    const std::string mark = LoadDialogString(ResourceModule(), IDS_CANNOT_MARK);
+    for (const ActionRow& action : ACTIONS) {
+        const UINT reasonId = availability.ReasonId(action.bit);
+        HWND box = Item(action.checkBoxId);
+        if (!reasonId || !box)
+            continue;
+        char text[MAX_PATH] = {};
+        GetWindowTextA(box, text, MAX_PATH - static_cast<int>(mark.size()));
+        SetWindowTextA(box, (text + mark).c_str());
+        std::string reason = LoadDialogString(ResourceModule(), reasonId);
+        TOOLINFOA tool = {};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = Window();
+        tool.uId = reinterpret_cast<UINT_PTR>(box);
+        tool.lpszText = reason.data();
+        if (tips)
+            SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 // Until the dialog shows, the list holds the chosen skin alone: the dialog never waits for
@@ -318,12 +351,12 @@ void CSettingsDlg::OpenSkinLibrary() {
     ShellExecuteA(nullptr, "open", SKIN_LIBRARY_ADDRESS, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-BOOL CSettingsDlg::OnOK() {
+bool CSettingsDlg::OnOK() {
     actions = 0;
     for (const ActionRow& action : ACTIONS)
         actions |= BoxBit(action.checkBoxId, action.bit);
     actions |= BoxBit(IDC_CHECK_CONFIRM, OPTION_CONFIRM);
     hotKey = static_cast<WORD>(SendMessageA(Item(IDC_HOTKEY), CHotKeyCtrl::MSG_GET_HOTKEY, 0, 0));
     ListedSkinName(SelectedSkin(), skinName);
-    return TRUE;
+    return true;
 }

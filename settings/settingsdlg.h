@@ -2,6 +2,7 @@
 // confirmation, and the hot key.
 #pragma once
 
+#include "api/actionavailability.h"
 #include "base/modaldialog.h"
 #include "exitwnd/skin.h"
 #include "exitwnd/skincache.h"
@@ -22,12 +23,14 @@ public:
 
     // The plug-in object's skins: the skin it has chosen is previewed from there.
     void UseSkinCache(CSkinCache* cache) { skinCache = cache; }
+    // What this computer cannot do: those boxes are marked, and their tooltip says why.
+    void SetAvailability(const CActionAvailability& now) { availability = now; }
 
 protected:
     void OnInitDialog() override;
     void OnPaint() override;
     void OnCommand(WPARAM wParam) override;
-    BOOL OnOK() override;
+    bool OnOK() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 private:
@@ -52,6 +55,7 @@ private:
     // A check box that stands for one bit of the actions.
     void SetBox(int id, DWORD bit);
     DWORD BoxBit(int id, DWORD bit) const;
+    void MarkImpossibleActions();
     void OpenSkinLibrary();
     HWND Item(int id) const { return GetDlgItem(Window(), id); }
 
@@ -63,6 +67,7 @@ private:
     CSkin previewSkin;
     CRasterImage previewImage;
     CSkinCache* skinCache = nullptr;
+    CActionAvailability availability;
     // The chosen skin as it was given, which names the skin cache's skin.
     char givenSkinName[MAX_PATH] = {};
     bool erasing = false;

@@ -1,6 +1,7 @@
 #include "tooltip/richtooltip.h"
 
 #include "base/module.h"
+#include "base/windowobject.h"
 #include "tooltip/tippainter.h"
 
 #include <windowsx.h>
@@ -9,7 +10,7 @@
 
 namespace {
 
-constexpr char OBJECT_PROPERTY[] = "RichTooltip_this";
+constexpr WindowObject<CRichTooltip> TOOLTIP_OBJECT("RichTooltip_this");
 constexpr UINT_PTR INITIAL_TIMER = 256;
 constexpr UINT_PTR AUTOPOP_TIMER = 257;
 
@@ -65,7 +66,7 @@ void CRichTooltip::RegisterWindowClass() const {
     Module::RegisterWindowClass(windowClass);
 }
 
-void CRichTooltip::CreateWhenNeeded(HWND parent, BOOL balloon) {
+void CRichTooltip::CreateWhenNeeded(HWND parent, bool balloon) {
     if (hwnd)
         DestroyWindow(hwnd);
     parentWnd = parent;
@@ -73,21 +74,21 @@ void CRichTooltip::CreateWhenNeeded(HWND parent, BOOL balloon) {
     pendingBalloon = balloon;
 }
 
-BOOL CRichTooltip::Create(HWND parent, BOOL balloon) {
+bool CRichTooltip::Create(HWND parent, bool balloon) {
     pendingCreate = false;
     if (hwnd)
         DestroyWindow(hwnd);
     parentWnd = parent;
     if (!CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, CLASS_NAME, "", WS_POPUP, 0, 0, 0, 0,
                          nullptr, nullptr, moduleInstance, this))
-        return FALSE;
+        return false;
     NONCLIENTMETRICSA nonClient = {};
     nonClient.cbSize = sizeof nonClient;
     // Without the metrics the renderer keeps its default GUI font.
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof nonClient, &nonClient, 0))
         renderer.baseFont = nonClient.lfStatusFont;
     metrics = balloon ? BALLOON_METRICS : PLAIN_METRICS;
-    return TRUE;
+    return true;
 }
 
 void CRichTooltip::AddTool(HWND tool, const char* text, HICON icon, const RECT* rect,
@@ -115,7 +116,7 @@ void CRichTooltip::SetDelayTime(int type, UINT ms) {
         initialDelay = ms;
 }
 
-void CRichTooltip::SetNotify(BOOL enable) {
+void CRichTooltip::SetNotify(bool enable) {
     notifyWnd = enable ? parentWnd : nullptr;
 }
 
@@ -443,16 +444,12 @@ void CRichTooltip::ComposeTip(HDC target) {
 }
 
 LRESULT CALLBACK CRichTooltip::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        auto* self = static_cast<CRichTooltip*>(create->lpCreateParams);
-        if (self) {
-            SetPropA(window, OBJECT_PROPERTY, self);
+    if (message == WM_NCCREATE) {
+        if (CRichTooltip* self = TOOLTIP_OBJECT.AttachCreated(window, lParam))
             self->hwnd = window;
-        }
         return DefWindowProcA(window, message, wParam, lParam);
     }
-    auto* self = static_cast<CRichTooltip*>(GetPropA(window, OBJECT_PROPERTY));
+    CRichTooltip* self = TOOLTIP_OBJECT.Of(window);
     if (!self || self->hwnd != window)
         return DefWindowProcA(window, message, wParam, lParam);
     return self->OnMessage(message, wParam, lParam);
@@ -462,7 +459,7 @@ LRESULT CRichTooltip::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_DESTROY: {
         HWND window = hwnd;
-        RemovePropA(window, OBJECT_PROPERTY);
+        TOOLTIP_OBJECT.Detach(window);
         KillTimer(window, INITIAL_TIMER);
         KillTimer(window, AUTOPOP_TIMER);
         hwnd = nullptr;

@@ -18,10 +18,10 @@ public:
 
     explicit CRichTooltip(HMODULE moduleInstance);
     // 1 on success. balloon chooses rounded balloon metrics over a plain box.
-    virtual BOOL Create(HWND parent, BOOL balloon);
+    virtual bool Create(HWND parent, bool balloon);
     // As Create, but the window is made when a relayed mouse move first needs it: a
     // window whose pointer never rests on a tool never pays for one.
-    void CreateWhenNeeded(HWND parent, BOOL balloon);
+    void CreateWhenNeeded(HWND parent, bool balloon);
     virtual ~CRichTooltip();
     CRichTooltip(const CRichTooltip&) = delete;
     CRichTooltip& operator=(const CRichTooltip&) = delete;
@@ -32,7 +32,7 @@ public:
     void RelayEvent(const MSG* msg);
     // type TTDT_AUTOPOP or TTDT_INITIAL, as the system's tooltip takes them; ms.
     void SetDelayTime(int type, UINT ms);
-    void SetNotify(BOOL enable);
+    void SetNotify(bool enable);
 
     // A tool index not in the list (ALL_TOOLS by convention) addresses the global values.
     static constexpr int ALL_TOOLS = -1;
@@ -79,7 +79,7 @@ private:
     HWND notifyWnd = nullptr;
     // The metrics the window is to be made with, until it is made.
     bool pendingCreate = false;
-    BOOL pendingBalloon = FALSE;
+    bool pendingBalloon = false;
     std::vector<ToolInfo> tools;
     CMarkupRenderer renderer;
     TipMetrics metrics = BALLOON_METRICS;

@@ -1,3 +1,4 @@
+#include "dock/dockoptions.h"
 #include "dock/dryrun.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,14 @@ TEST(DryRun, NamesEachPowerCall) {
               "Quiescor would now put the computer on stand by");
     EXPECT_EQ(CDryRun::Describe({"SetSystemPowerState", FALSE, FALSE}),
               "Quiescor would now hibernate the computer");
+    // How Windows is asked, as the plug-in asks it.
+    EXPECT_EQ(CDryRun::Describe({"ExitWindowsEx", 0x400009, 0x80000000}),
+              "Quiescor would now turn off the computer, ready for a fast start (planned)");
+    EXPECT_EQ(CDryRun::Describe({"InitiateShutdownW", 0x1 | 0x4, 0x80000000}),
+              "Quiescor would now restart the computer, ending the other users' sessions "
+              "(planned)");
+    EXPECT_EQ(CDryRun::Describe({"SendNotifyMessageA", SC_MONITORPOWER, 2}),
+              "Quiescor would now turn the screen off, which puts this computer to sleep");
 }
 
 TEST(DryRun, RefusesAModuleWhosePowerCallsItCannotReach) {
@@ -21,7 +30,7 @@ TEST(DryRun, RefusesAModuleWhosePowerCallsItCannotReach) {
     HMODULE module = LoadLibraryA("lang_1_2_0_0.dll");
     ASSERT_NE(module, nullptr);
     CDryRun dryRun;
-    EXPECT_FALSE(dryRun.Install(module, nullptr, false));
+    EXPECT_FALSE(dryRun.Install(module, nullptr, DockOptions()));
     FreeLibrary(module);
 }
 

@@ -3,6 +3,7 @@
 #include "host/dialogdriver.h"
 #include "host/highcontrastswitch.h"
 #include "host/importpatch.h"
+#include "host/registryvalue.h"
 #include "host/settingsrecord.h"
 #include "tests/host/canvas.h"
 #include "tests/host/exitwindowinput.h"
@@ -147,7 +148,7 @@ TEST_F(ExitWindowTest, TwoActionsGiveTwoButtonsAndCancelAndEnterActsOnTheFirst) 
     });
     EXPECT_EQ(ids, (std::vector<LONG>{1, 2, 64}));
     EXPECT_EQ(focused, 1) << "log off comes first";
-    EXPECT_EQ(Performed(), "ExitWindowsEx(0,0)");
+    EXPECT_EQ(Performed(), "ExitWindowsEx(0,2147483648)");
     EXPECT_EQ(WordAt(Saved(), 8), 1u);
 
     // Centred by integer halves on the 1024 x 768 screen.
@@ -167,7 +168,7 @@ TEST_F(ExitWindowTest, LettersChooseActionsEvenWithoutTheirButtons) {
     recorder.calls.clear();
     Use(4 + 8 + 16);
     Press([](HWND window) { PressKey(window, 'R'); });
-    EXPECT_EQ(Performed(), "ExitWindowsEx(2,0)");
+    EXPECT_EQ(Performed(), "ExitWindowsEx(2,2147483648)");
 }
 
 // Keys typed before the window first paints, as right after a hot key: they arrive while
@@ -206,9 +207,9 @@ TEST_F(ExitWindowTest, KeysTypedBeforeTheFirstPaintActAsTheyWouldAMomentLater) {
         WPARAM key;
         const char* performed;
     } cases[] = {
-        {VK_RETURN, "ExitWindowsEx(0,0)"}, // log off has the focus first
-        {VK_SPACE, "ExitWindowsEx(0,0)"},
-        {'R', "ExitWindowsEx(2,0)"},
+        {VK_RETURN, "ExitWindowsEx(0,2147483648)"}, // log off has the focus first
+        {VK_SPACE, "ExitWindowsEx(0,2147483648)"},
+        {'R', "ExitWindowsEx(2,2147483648)"},
         {VK_ESCAPE, "0 calls"},
     };
     for (const auto& typed : cases) {
@@ -307,7 +308,8 @@ TEST_F(ExitWindowTest, CommandsOfNoButtonChangeNothing) {
     EXPECT_GT(before, 50) << "three captions";
     EXPECT_EQ(after, before);
     EXPECT_TRUE(open);
-    EXPECT_EQ(Performed(), "ExitWindowsEx(0,0)") << "Enter still acts on the focused log off";
+    EXPECT_EQ(Performed(), "ExitWindowsEx(0,2147483648)")
+        << "Enter still acts on the focused log off";
 }
 
 // Screen readers ask through COM, in the host's apartment.
@@ -390,6 +392,120 @@ TEST_F(ExitWindowAccessibilityTest, ScreenReadersHearTheWindowAndEachButton) {
     EXPECT_EQ(focusEvents[0].window, logOff) << "Tab went on from switch user";
     EXPECT_EQ(focusEvents[0].object, OBJID_CLIENT);
     EXPECT_EQ(focusEvents[0].child, CHILDID_SELF);
+}
+
+std::unique_ptr<CCanvas> Painted(HWND button) {
+    InvalidateRect(button, nullptr, TRUE);
+    UpdateWindow(button);
+    return ClientPixels(button);
+}
+
+// How many pixels the greyed picture changed, all to grey; -1 when one is not grey.
+int GreyedPixels(const CCanvas& shown, const CCanvas& greyed) {
+    int changed = 0;
+    for (int y = 0; y < shown.Height(); ++y) {
+        for (int x = 0; x < shown.Width(); ++x) {
+            const COLORREF c = greyed.Pixel(x, y);
+            if (c == shown.Pixel(x, y))
+                continue;
+            if (GetRValue(c) != GetGValue(c) || GetGValue(c) != GetBValue(c))
+                return -1;
+            ++changed;
+        }
+    }
+    return changed;
+}
+
+std::vector<LONG> DisabledIds(HWND window) {
+    std::vector<LONG> ids;
+    for (HWND button : ImageButtons(window)) {
+        if (!IsWindowEnabled(button))
+            ids.push_back(GetWindowLongA(button, GWL_ID));
+    }
+    return ids;
+}
+
+TEST_F(ExitWindowAccessibilityTest, RemovedActionsAreGoneAndImpossibleOnesGreyedWithTheirReason) {
+    SimulatedComputer noHibernation;
+    noHibernation.canHibernate = false;
+    SimulatedComputer noPrivilege;
+    noPrivilege.shutdownPrivilege = false;
+    const std::string noRight = "You do not have permission to shut down this computer.";
+    const std::string noFile = "Hibernation is turned off on this computer.";
+    const std::vector<LONG> all = {128, 1, 8, 16, 2, 4, 64};
+    const std::vector<LONG> unlocked = {1, 8, 16, 2, 4, 64};
+    const char* glass = "Glass\\quiescorskin.ini";
+    const char* noLock = "DisableLockWorkstation";
+    const struct {
+        const char* name;
+        SimulatedComputer computer;
+        const char* policy;
+        DWORD flags;
+        const char* skin;
+        std::vector<LONG> ids, greyed;
+        std::string reason; // of each greyed button, as screen readers hear it
+        const char* deadLetters;
+        bool olderLanguageModule = false; // without the reasons
+    } cases[] = {
+        {"NoClose", {}, "NoClose", 191, "", {128, 1, 64}, {}, "", "TRSH"},
+        {"folder skin", {}, "NoClose", 131, glass, {128, 64}, {}, "", "TRSH"},
+        {"no hibernation", noHibernation, nullptr, 191, "", all, {16}, noFile, "H"},
+        {"old language module", noHibernation, nullptr, 191, "", all, {16}, noFile, "H", true},
+        {"no privilege", noPrivilege, noLock, 191, "", unlocked, {8, 16, 2, 4}, noRight, "TRSHW"},
+    };
+    for (const auto& pressed : cases) {
+        SCOPED_TRACE(pressed.name);
+        std::unique_ptr<CRegistryValue> policy =
+            pressed.policy ? SetPolicy(pressed.policy) : nullptr;
+        ASSERT_TRUE(!pressed.policy || (policy && policy->IsSet()));
+        Use(pressed.flags, pressed.skin);
+        LibraryHandle language(pressed.olderLanguageModule ? LoadLibraryA("lang_1_2_0_0.dll")
+                                                           : nullptr);
+        ASSERT_EQ(pressed.olderLanguageModule, language.Get() != nullptr);
+        plugin->SetResourceModule(0, language.Get());
+        // The same window where everything can be done shows the pictures to grey.
+        std::map<LONG, std::unique_ptr<CCanvas>> shown;
+        recorder.computer = {};
+        Press([&](HWND window) {
+            for (LONG id : pressed.greyed)
+                shown[id] = Painted(ButtonWithId(window, id));
+            PressKey(window, VK_ESCAPE);
+        });
+        recorder.computer = pressed.computer;
+        std::vector<LONG> ids, greyed;
+        std::vector<Heard> heard;
+        LONG focused = 0;
+        bool grey = true;
+        bool openAfterLetters = false;
+        Press([&](HWND window) {
+            ids = ButtonIds(window);
+            greyed = DisabledIds(window);
+            focused = GetFocus() ? GetWindowLongA(GetFocus(), GWL_ID) : 0;
+            for (LONG id : greyed) {
+                heard.push_back(Hear(ButtonWithId(window, id)));
+                grey = grey && shown[id] &&
+                       GreyedPixels(*shown[id], *Painted(ButtonWithId(window, id))) > 0;
+                ClickOn(ButtonWithId(window, id));
+            }
+            // The letters of what was removed or cannot be done do nothing.
+            for (char letter : std::string(pressed.deadLetters))
+                PressKey(window, letter);
+            openAfterLetters = IsWindowVisible(window) != FALSE;
+            PressKey(window, VK_ESCAPE);
+        });
+        EXPECT_EQ(ids, pressed.ids);
+        EXPECT_EQ(greyed, pressed.greyed);
+        EXPECT_TRUE(grey) << "greyed pictures";
+        EXPECT_EQ(focused, pressed.ids.front()) << "the first button that can act";
+        ASSERT_EQ(heard.size(), pressed.greyed.size());
+        for (const Heard& button : heard) {
+            EXPECT_EQ(button.description, pressed.reason);
+            EXPECT_EQ(button.state & STATE_SYSTEM_UNAVAILABLE, STATE_SYSTEM_UNAVAILABLE);
+        }
+        EXPECT_TRUE(openAfterLetters);
+        EXPECT_TRUE(recorder.calls.empty()) << Performed();
+        plugin->SetResourceModule(0, nullptr);
+    }
 }
 
 // A screen reader may hold a button's object after pressing it, and after the window
@@ -634,7 +750,7 @@ TEST_F(ExitWindowTest, AtScreenDpiButtonsAreHitWhereTheyAreDrawnAndTipsShowBesid
     EXPECT_EQ(window.right - cancel.right, scaled(10)) << dpi;
     EXPECT_EQ(turnOff.right - turnOff.left, scaled(32)) << dpi;
     EXPECT_EQ(hitId, 2) << dpi;
-    EXPECT_EQ(Performed(), "ExitWindowsEx(9,0)") << dpi;
+    EXPECT_EQ(Performed(), "ExitWindowsEx(9,2147483648)") << dpi;
     ASSERT_TRUE(tipShown) << dpi;
     const LONG centre = (turnOff.left + turnOff.right) / 2;
     EXPECT_TRUE(tip.left <= centre && centre <= tip.right) << dpi;

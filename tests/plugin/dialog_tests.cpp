@@ -34,7 +34,7 @@ protected:
         ++initCalls;
         windowAtInit = Window();
     }
-    BOOL OnOK() override { return ++okCalls > okAnswers ? FALSE : TRUE; }
+    bool OnOK() override { return ++okCalls <= okAnswers; }
     void OnCommand(WPARAM wParam) override { commands.push_back(wParam); }
 };
 

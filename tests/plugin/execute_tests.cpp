@@ -1,10 +1,12 @@
 #include "host/dialogdriver.h"
+#include "host/registryvalue.h"
 #include "host/settingsrecord.h"
 #include "tests/host/pluginfixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,10 +23,13 @@ struct ExpectedCall {
     const char* caption;
 };
 
+// Other (Planned): SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | FLAG_PLANNED.
+constexpr DWORD PLANNED = 0x80000000;
+
 const ExpectedCall ACTIONS[] = {
-    {1, "ExitWindowsEx", 0, 0, "Are you sure you want to log off?", "Log off"},
-    {2, "ExitWindowsEx", 9, 0, "Are you sure you want to shut down?", "Turn Off"},
-    {4, "ExitWindowsEx", 2, 0, "Are you sure you want to restart?", "Restart"},
+    {1, "ExitWindowsEx", 0, PLANNED, "Are you sure you want to log off?", "Log off"},
+    {2, "ExitWindowsEx", 9, PLANNED, "Are you sure you want to shut down?", "Turn Off"},
+    {4, "ExitWindowsEx", 2, PLANNED, "Are you sure you want to restart?", "Restart"},
     {8, "SetSystemPowerState", TRUE, FALSE, "Are you sure you want to stand by?", "Stand by"},
     {16, "SetSystemPowerState", FALSE, FALSE, "Are you sure you want to hibernate?", "Hibernate"},
     {128, "LockWorkStation", 0, 0, "Are you sure you want to lock workstation?", "Switch User"},
@@ -232,6 +237,175 @@ TEST_F(ExecuteTest, AButtonRemovedWhileItsWindowIsOpenActsNoMore) {
         ASSERT_NE(plugin, nullptr);
         plugin->SetSite(&site);
     }
+}
+
+// One computer a press meets: what it lacks, and the policies set for it.
+struct Computer {
+    const char* name;
+    SimulatedComputer facts;
+    std::vector<const char*> userPolicies = {};
+    std::vector<const char*> machinePolicies = {};
+};
+
+class ComputerTest : public ExecuteTest {
+protected:
+    void SetUp() override {
+        ExecuteTest::SetUp();
+        owner = CreateWindowA("STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                              nullptr);
+        site.parentAnswer = owner;
+    }
+    void TearDown() override {
+        DestroyWindow(owner);
+        ExecuteTest::TearDown();
+    }
+    // Presses with the computer in place; the message box's text, or "" when none showed.
+    std::string PressOn(const Computer& computer, DWORD flags, int answer = IDOK) {
+        recorder.computer = computer.facts;
+        std::vector<std::unique_ptr<CRegistryValue>> policies;
+        for (const char* name : computer.userPolicies)
+            policies.push_back(SetPolicy(name));
+        for (const char* name : computer.machinePolicies)
+            policies.push_back(SetPolicy(name, HKEY_LOCAL_MACHINE));
+        for (const auto& policy : policies)
+            EXPECT_TRUE(policy && policy->IsSet());
+        UseSettings(flags, 0);
+        recorder.calls.clear();
+        std::string text;
+        Press([&](HWND box) {
+            EXPECT_EQ(WindowText(box), "Quiescor");
+            EXPECT_EQ(GetWindow(box, GW_OWNER), owner);
+            text = ItemText(box, MESSAGE_TEXT_ITEM);
+            ClickButton(box, answer);
+        });
+        return text;
+    }
+
+    HWND owner = nullptr;
+};
+
+SimulatedComputer Without(bool SimulatedComputer::*fact) {
+    SimulatedComputer computer;
+    computer.*fact = false;
+    return computer;
+}
+
+TEST_F(ComputerTest, WhatCannotBeDoneSaysWhyInsteadOfCallingWindows) {
+    const std::string policy = "Your administrator does not allow this action.";
+    const std::string nothing =
+        "None of the actions chosen for this button can be done on this computer.";
+    const SimulatedComputer noFile = Without(&SimulatedComputer::canHibernate);
+    const SimulatedComputer noSleep = Without(&SimulatedComputer::canSleep);
+    const SimulatedComputer noRight = Without(&SimulatedComputer::shutdownPrivilege);
+    const struct {
+        Computer computer;
+        DWORD flags;
+        std::string said;
+    } cases[] = {
+        {{"no hibernation file", noFile},
+         16,
+         "Hibernate: Hibernation is turned off on this computer."},
+        {{"no sleep state", noSleep}, 32 + 8, "Stand by: This computer has no sleep state."},
+        {{"no privilege", noRight},
+         2,
+         "Turn Off: You do not have permission to shut down this computer."},
+        {{"NoClose", {}, {"NoClose"}}, 4, "Restart: " + policy},
+        {{"NoLogoff", {}, {"NoLogoff"}}, 1, "Log off: " + policy},
+        {{"DisableLockWorkstation", {}, {"DisableLockWorkstation"}}, 128, "Switch User: " + policy},
+        {{"HideFastUserSwitching", {}, {}, {"HideFastUserSwitching"}},
+         128,
+         "Switch User: " + policy},
+        {{"NoClose, two enabled", {}, {"NoClose"}}, 2 + 8, nothing},
+        {{"neither sleep nor hibernation", {false, false, false}}, 8 + 16 + 32, nothing},
+        {{"policy and capability", noFile, {"NoLogoff"}}, 1 + 16, nothing},
+    };
+    for (const auto& pressed : cases) {
+        SCOPED_TRACE(pressed.computer.name);
+        EXPECT_EQ(PressOn(pressed.computer, pressed.flags), pressed.said);
+        EXPECT_TRUE(recorder.calls.empty());
+        EXPECT_EQ(LastAction(), 0u);
+    }
+    // Read at every press: with the policy gone, the same settings act again.
+    recorder.computer = {};
+    UseSettings(4, 0);
+    EXPECT_EQ(Press([](HWND box) { PressCloseBox(box); }), 0);
+    EXPECT_EQ(recorder.calls.size(), 1u);
+}
+
+TEST_F(ComputerTest, EachComputerIsAskedTheWayItSleepsAndShutsDown) {
+    constexpr char POWER_KEY[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power";
+    SimulatedComputer modernStandby;
+    modernStandby.canSleep = false;
+    modernStandby.modernStandby = true;
+    SimulatedComputer windows7;
+    windows7.windows8 = false;
+    const SimulatedComputer noHibernation = Without(&SimulatedComputer::canHibernate);
+    const PowerCall screenOff = {"SendNotifyMessageA", SC_MONITORPOWER, 2};
+    const PowerCall turnOff = {"ExitWindowsEx", 9, PLANNED};
+    const struct {
+        const char* name;
+        SimulatedComputer computer;
+        DWORD hiberboot;
+        DWORD action;
+        PowerCall call;
+    } cases[] = {
+        {"Modern Standby turns the screen off", modernStandby, 0, 8, screenOff},
+        {"Fast Startup turns off hybrid", {}, 1, 2, {"ExitWindowsEx", 0x400009, PLANNED}},
+        {"Fast Startup leaves restart", {}, 1, 4, {"ExitWindowsEx", 2, PLANNED}},
+        {"Fast Startup needs hibernation", noHibernation, 1, 2, turnOff},
+        {"no hybrid before Windows 8", windows7, 1, 2, turnOff},
+        {"Fast Startup off", {}, 0, 2, turnOff},
+    };
+    for (const auto& pressed : cases) {
+        SCOPED_TRACE(pressed.name);
+        CRegistryValue fastStartup(HKEY_LOCAL_MACHINE, POWER_KEY, "HiberbootEnabled",
+                                   pressed.hiberboot);
+        ASSERT_TRUE(fastStartup.IsSet());
+        recorder.computer = pressed.computer;
+        UseSettings(pressed.action, 0);
+        recorder.calls.clear();
+        EXPECT_EQ(Press([](HWND box) { PressCloseBox(box); }), 0);
+        ASSERT_EQ(recorder.calls.size(), 1u);
+        EXPECT_EQ(recorder.calls[0].function, pressed.call.function);
+        EXPECT_EQ(recorder.calls[0].first, pressed.call.first);
+        EXPECT_EQ(recorder.calls[0].second, pressed.call.second);
+    }
+}
+
+TEST_F(ComputerTest, OtherUsersAreAskedAboutBeforeTheirSessionsAreEnded) {
+    const std::string others = "Other people are signed in to this computer. ";
+    SimulatedComputer othersSignedIn;
+    othersSignedIn.otherUsers = true;
+    const Computer shared = {"others signed in", othersSignedIn};
+    const struct {
+        DWORD action;
+        int answer;
+        std::string asked;
+        DWORD forced; // InitiateShutdown's flags, 0 for no call
+    } cases[] = {
+        // SHUTDOWN_FORCE_OTHERS with SHUTDOWN_POWEROFF or SHUTDOWN_RESTART.
+        {2, IDYES, others + "Turning it off now could cause them to lose unsaved work.", 0x1 | 0x8},
+        {2, IDNO, others + "Turning it off now could cause them to lose unsaved work.", 0},
+        {4, IDYES, others + "Restarting it now could cause them to lose unsaved work.", 0x1 | 0x4},
+    };
+    for (const auto& pressed : cases) {
+        SCOPED_TRACE(pressed.action * 10 + pressed.answer);
+        EXPECT_EQ(PressOn(shared, pressed.action, pressed.answer), pressed.asked);
+        if (!pressed.forced) {
+            EXPECT_TRUE(recorder.calls.empty());
+            continue;
+        }
+        ASSERT_EQ(recorder.calls.size(), 1u);
+        EXPECT_EQ(recorder.calls[0].function, "InitiateShutdownW");
+        EXPECT_EQ(recorder.calls[0].first, pressed.forced);
+        EXPECT_EQ(recorder.calls[0].second, PLANNED);
+    }
+    // Logging off ends no one else's session: nothing is asked.
+    recorder.computer = shared.facts;
+    UseSettings(1, 0);
+    recorder.calls.clear();
+    EXPECT_EQ(Press([](HWND box) { PressCloseBox(box); }), 0);
+    EXPECT_EQ(recorder.calls.size(), 1u);
 }
 
 class LanguageModuleTest : public ExecuteTest {

@@ -3,6 +3,8 @@
 #include "base/modaldialog.h"
 #include "host/dialogdriver.h"
 #include "host/importpatch.h"
+#include "host/registryvalue.h"
+#include "host/powerrecorder.h"
 #include "host/settingsrecord.h"
 #include "res/resource.h"
 #include "tests/host/pluginfixture.h"
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -104,6 +107,70 @@ TEST_F(ConfigureTest, ShowsTheCurrentSettingsOverTheHostWindow) {
     EXPECT_TRUE(allChecked);
     EXPECT_EQ(hotKey, 0x0641);
     EXPECT_EQ(hotKeyClass, "ZRKHOTKEY_CLASS") << "the host never chose a resource module";
+}
+
+// The reason the tooltip of the dialog's box gives, or "" without one.
+std::string BoxTip(HWND dialog, int id) {
+    char text[256] = {};
+    HWND tips = nullptr;
+    while ((tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr))) {
+        if (GetWindow(tips, GW_OWNER) != dialog)
+            continue;
+        TOOLINFOA tool = {};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = dialog;
+        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, id));
+        tool.lpszText = text;
+        SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    }
+    return text;
+}
+
+TEST_F(ConfigureTest, BoxesOfWhatThisComputerCannotDoAreMarkedWithTheReason) {
+    CPowerRecorder recorder;
+    ASSERT_TRUE(recorder.Install(library->Module()));
+    SimulatedComputer noHibernation;
+    noHibernation.canHibernate = false;
+    const std::string removed = " (!): Your administrator does not allow this action.; ";
+    // Each box of an action as "text: tip; ", from log off to switch user.
+    const struct {
+        const char* name;
+        SimulatedComputer computer;
+        const char* policy;
+        std::string boxes;
+    } cases[] = {
+        {"can do everything",
+         {},
+         nullptr,
+         "Log off; Turn off; Restart; Stand by; Hibernate; Switch User; "},
+        {"no hibernation", noHibernation, nullptr,
+         "Log off; Turn off; Restart; Stand by; "
+         "Hibernate (!): Hibernation is turned off on this computer.; Switch User; "},
+        {"NoClose",
+         {},
+         "NoClose",
+         "Log off; Turn off" + removed + "Restart" + removed + "Stand by" + removed + "Hibernate" +
+             removed + "Switch User; "},
+    };
+    for (const auto& opened : cases) {
+        SCOPED_TRACE(opened.name);
+        recorder.computer = opened.computer;
+        std::unique_ptr<CRegistryValue> policy = opened.policy ? SetPolicy(opened.policy) : nullptr;
+        ASSERT_TRUE(!opened.policy || (policy && policy->IsSet()));
+        std::string boxes;
+        bool allChecked = true;
+        Configure([&](HWND dialog) {
+            for (int id : {IDC_CHECK_LOGOFF, IDC_CHECK_TURNOFF, IDC_CHECK_RESTART,
+                           IDC_CHECK_STANDBY, IDC_CHECK_HIBERNATE, IDC_CHECK_SWITCHUSER}) {
+                const std::string tip = BoxTip(dialog, id);
+                boxes += ItemText(dialog, id) + (tip.empty() ? "" : ": ") + tip + "; ";
+                allChecked = allChecked && IsChecked(dialog, id);
+            }
+            ClickButton(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(boxes, opened.boxes);
+        EXPECT_TRUE(allChecked) << "the settings stay as they were";
+    }
 }
 
 TEST_F(ConfigureTest, OkStoresTheChangesRebindsTheHotKeyAndNotifies) {
