@@ -1,9 +1,9 @@
-// The actions that end a session, as bits, plus two bits that are not actions.
+// The actions that end a session, as bits, plus two bits that are not actions. Free of
+// windows.h, so that the skin format can name its buttons by them natively too; the
+// bits are a DWORD, which is an unsigned long.
 #pragma once
 
-#include <windows.h>
-
-enum ActionFlags : DWORD {
+enum ActionFlags : unsigned long {
     ACTION_LOGOFF = 1,
     ACTION_TURNOFF = 2,
     ACTION_RESTART = 4,
@@ -14,5 +14,5 @@ enum ActionFlags : DWORD {
     ACTION_SWITCHUSER = 128,
 };
 
-constexpr DWORD ALL_ACTIONS = ACTION_LOGOFF | ACTION_TURNOFF | ACTION_RESTART | ACTION_STANDBY |
-                              ACTION_HIBERNATE | ACTION_SWITCHUSER;
+constexpr unsigned long ALL_ACTIONS = ACTION_LOGOFF | ACTION_TURNOFF | ACTION_RESTART |
+                                      ACTION_STANDBY | ACTION_HIBERNATE | ACTION_SWITCHUSER;

@@ -1,7 +1,13 @@
-// The IUnknown of the module's COM objects, written once: one interface besides
-// IUnknown, a reference count that starts at one and is changed with interlocked
-// operations, and the module's count of live objects. It adds nothing to the interface's
-// table: Derived destroys itself in Destroy when the last reference goes.
+// The IUnknown of the module's COM objects, written once. Derived names the interfaces it
+// answers in a table, as the SDK samples' QITAB does:
+//
+//     static constexpr InterfaceRow INTERFACES[] = {Row<IFoo>(IID_IFoo), Row<IBar>(IID_IBar)};
+//
+// IUnknown is answered with the first row, so that the object has one identity whichever
+// interface it is asked through; a row may name a base of one of the interfaces (IDispatch
+// of IAccessible). The reference count starts at one and is changed with interlocked
+// operations, and the module counts live objects. Nothing is added to the interfaces'
+// tables: Derived destroys itself in Destroy when the last reference goes.
 #pragma once
 
 #include "base/module.h"
@@ -11,16 +17,22 @@
 
 #include <new>
 
-template <typename Derived, typename Interface, const IID& INTERFACE_ID>
-class ComObject : public Interface {
+template <typename Derived, typename... Interfaces> class ComObject : public Interfaces... {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out)
             return E_POINTER;
         *out = nullptr;
-        if (!IsEqualIID(iid, INTERFACE_ID) && !IsEqualIID(iid, IID_IUnknown))
+        IUnknown* found = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown))
+            found = Derived::INTERFACES[0].as(*this);
+        for (const InterfaceRow& row : Derived::INTERFACES) {
+            if (!found && IsEqualIID(iid, *row.iid))
+                found = row.as(*this);
+        }
+        if (!found)
             return E_NOINTERFACE;
-        *out = static_cast<Interface*>(this);
+        *out = found;
         AddRef();
         return S_OK;
     }
@@ -43,6 +55,16 @@ public:
     }
 
 protected:
+    // One interface the object answers: its identifier, and the object seen as it.
+    struct InterfaceRow {
+        const IID* iid;
+        IUnknown* (*as)(ComObject& object);
+    };
+    template <typename Interface> static constexpr InterfaceRow Row(const IID& iid) {
+        return {&iid,
+                [](ComObject& object) -> IUnknown* { return static_cast<Interface*>(&object); }};
+    }
+
     ComObject() { Module::ObjectCreated(); }
     ~ComObject() { Module::ObjectDestroyed(); }
     ComObject(const ComObject&) = delete;

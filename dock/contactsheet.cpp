@@ -1,7 +1,7 @@
 #include "dock/contactsheet.h"
 
-#include "api/actiontable.h"
 #include "base/owners.h"
+#include "exitwnd/skinformat.h"
 #include "host/windowcapture.h"
 
 #include <algorithm>
@@ -78,7 +78,7 @@ void CContactSheet::Draw(HDC dc, CSkin& skin, const CRasterImage& window) const 
         Text(dc, table.x + column * cellSize.cx + CELL_PAD, MARGIN, COLUMNS[column].name);
     for (int row = 0; row < Rows(); ++row) {
         Text(dc, table.x - LABEL_WIDTH, table.y + row * cellSize.cy + CELL_PAD,
-             FindButton(keys[row])->skinKey);
+             SkinButtonKeyName(keys[row]));
         for (int column = 0; column < COLUMN_COUNT; ++column)
             DrawCell(dc, skin, row, column);
     }

@@ -4,6 +4,7 @@
 #include "base/owners.h"
 #include "dock/contactsheet.h"
 #include "exitwnd/skin.h"
+#include "exitwnd/skinformat.h"
 #include "host/pngwriter.h"
 #include "host/skinrefusal.h"
 
@@ -27,7 +28,6 @@ constexpr char USAGE[] =
     "screen of that resolution does, with the skin's @1.5x or @2x pictures.\n"
     "Exit status: 0 written, 1 the skin does not load or the file cannot be written,\n"
     "2 a wrong command line or no quiescorskin.ini in the folder.\n";
-constexpr char DESCRIPTION[] = "quiescorskin.ini";
 constexpr int MIN_DPI = 72;
 constexpr int MAX_DPI = 480;
 
@@ -62,14 +62,15 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 // folder beside this program. False when the folder cannot be named from there.
 bool SkinNameOf(std::string folder, std::string& description, std::string& name) {
     std::replace(folder.begin(), folder.end(), '/', '\\');
-    const size_t file = sizeof DESCRIPTION - 1;
-    if (folder.size() >= file && _stricmp(folder.c_str() + folder.size() - file, DESCRIPTION) == 0)
+    const size_t file = sizeof SKIN_DESCRIPTION_FILE - 1;
+    if (folder.size() >= file &&
+        _stricmp(folder.c_str() + folder.size() - file, SKIN_DESCRIPTION_FILE) == 0)
         folder.erase(folder.size() - file);
     char full[MAX_PATH] = {};
     const DWORD length = GetFullPathNameA(folder.c_str(), MAX_PATH, full, nullptr);
     if (length == 0 || length >= MAX_PATH - file - 1 || !PathAddBackslashA(full))
         return false;
-    description = std::string(full) + DESCRIPTION;
+    description = std::string(full) + SKIN_DESCRIPTION_FILE;
     char skins[MAX_PATH];
     CSkin::MakeSkinPath("", skins);
     char relative[MAX_PATH] = {};
@@ -81,7 +82,7 @@ bool SkinNameOf(std::string folder, std::string& description, std::string& name)
         name.erase(0, 2);
     if (!name.empty() && name.back() != '\\')
         name += '\\';
-    name += DESCRIPTION;
+    name += SKIN_DESCRIPTION_FILE;
     return true;
 }
 

@@ -1,10 +1,11 @@
 #include "exitwnd/accessiblewindow.h"
 
 #include "api/actiontable.h"
+#include "base/comobject.h"
 #include "base/modaldialog.h"
-#include "base/module.h"
 #include "res/resource.h"
 #include "tooltip/markupreader.h"
+#include "tooltip/markuptags.h"
 
 #include <new>
 
@@ -20,9 +21,8 @@ std::string ShortcutOf(const ActionRow& button) {
     return button.letter ? std::string(1, button.letter) : std::string("Escape");
 }
 
-bool IsLineTag(const std::string& name) {
-    return name == "\n" || name == "\t" || lstrcmpiA(name.c_str(), "br") == 0 ||
-           lstrcmpiA(name.c_str(), "t") == 0;
+bool IsLineTag(const MarkupTag* tag) {
+    return tag && (tag->kind == MarkupTagKind::LineBreak || tag->kind == MarkupTagKind::Tab);
 }
 
 // Words separated by runs of spaces, line breaks or tabs get one space between them.
@@ -65,10 +65,11 @@ std::string TipDescription(std::string_view markup) {
         // A closing tag acts as its opening one does where the tooltip draws it.
         if (!name.empty() && name[0] == '/')
             name.erase(0, 1);
-        if (!ruleSeen && lstrcmpiA(name.c_str(), "hr") == 0) {
+        const MarkupTag* tag = FindMarkupTag(name);
+        if (!ruleSeen && tag && tag->kind == MarkupTagKind::Rule) {
             ruleSeen = true;
             plain.Clear();
-        } else if (IsLineTag(name)) {
+        } else if (IsLineTag(tag)) {
             plain.Break();
         }
         reader.SkipToTagEnd();
@@ -108,14 +109,10 @@ bool PointerOver(HWND window) {
 
 // The standard object of a window's client with what the window's facts override. Its
 // window and facts are gone once the window is: every call then answers disconnected.
-class CClientAccessible final : public IAccessible, public IOleWindow {
+class CClientAccessible final : public ComObject<CClientAccessible, IAccessible, IOleWindow> {
 public:
     CClientAccessible(HWND window, IAccessible* standard, const AccessibleFacts* facts)
-        : window(window), standard(standard), facts(facts) {
-        Module::ObjectCreated();
-    }
-    CClientAccessible(const CClientAccessible&) = delete;
-    CClientAccessible& operator=(const CClientAccessible&) = delete;
+        : window(window), standard(standard), facts(facts) {}
 
     void Disconnect() {
         window = nullptr;
@@ -123,28 +120,6 @@ public:
         if (standard)
             standard->Release();
         standard = nullptr;
-    }
-
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible)
-            *out = static_cast<IAccessible*>(this);
-        else if (iid == IID_IOleWindow)
-            *out = static_cast<IOleWindow*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refCount); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG count = InterlockedDecrement(&refCount);
-        if (count == 0)
-            delete this;
-        return count;
     }
 
     // IDispatch: screen readers call the interface directly; late binding would bypass
@@ -269,10 +244,14 @@ public:
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
 private:
-    ~CClientAccessible() {
-        Disconnect();
-        Module::ObjectDestroyed();
-    }
+    friend ComObject;
+    // IUnknown is IAccessible, whose table begins with IDispatch's.
+    static constexpr InterfaceRow INTERFACES[] = {Row<IAccessible>(IID_IAccessible),
+                                                  Row<IDispatch>(IID_IDispatch),
+                                                  Row<IOleWindow>(IID_IOleWindow)};
+
+    ~CClientAccessible() { Disconnect(); }
+    void Destroy() { delete this; }
 
     bool IsButton() const { return facts->role == ROLE_SYSTEM_PUSHBUTTON; }
 
@@ -301,7 +280,6 @@ private:
         return standard ? (standard->*method)(args...) : DISCONNECTED;
     }
 
-    LONG refCount = 1;
     HWND window;
     IAccessible* standard;
     const AccessibleFacts* facts;

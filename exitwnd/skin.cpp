@@ -1,6 +1,5 @@
 #include "exitwnd/skin.h"
 
-#include "api/actiontable.h"
 #include "base/fixedtext.h"
 #include "base/module.h"
 #include "exitwnd/skinfilename.h"
@@ -12,12 +11,10 @@
 
 namespace {
 
-constexpr char DESCRIPTION_SECTION_IMAGES[] = "images";
-constexpr char DESCRIPTION_SECTION_POINTS[] = "points";
+using SkinValue = char[SKIN_VALUE_LIMIT + 1];
 
-void ReadValue(const char* description, const char* section, const char* key,
-               char (&value)[MAX_PATH]) {
-    GetPrivateProfileStringA(section, key, "", value, MAX_PATH, description);
+void ReadValue(const char* description, const char* section, const char* key, SkinValue& value) {
+    GetPrivateProfileStringA(section, key, "", value, sizeof value, description);
 }
 
 bool SkinsFolder(char (&folder)[MAX_PATH]) {
@@ -67,9 +64,9 @@ void CSkin::Load(const char* skinName) {
         return;
 
     pictures->Watch(description);
-    char file[MAX_PATH];
+    SkinValue file;
     char path[MAX_PATH];
-    ReadValue(description, DESCRIPTION_SECTION_IMAGES, "BackGround", file);
+    ReadValue(description, SKIN_SECTION_IMAGES, SKIN_KEY_BACKGROUND, file);
     if (!LeavesSkinFolder(file) && JoinPath({folder, file}, path))
         background = pictures->File(path);
     if (!background) {
@@ -79,15 +76,15 @@ void CSkin::Load(const char* skinName) {
     backgroundFile = path;
     backgroundSize = {background->Width(), background->Height()};
     shownBackground = background;
-    for (LONG key : DESCRIPTION_ORDER)
-        LoadButton(description, folder, FindButton(key)->skinKey, key);
+    for (const SkinButtonKey& button : SKIN_BUTTON_KEYS)
+        LoadButton(description, folder, button);
     isDefault = false;
 }
 
-void CSkin::LoadButton(const char* description, const char* folder, const char* name, LONG key) {
-    char file[MAX_PATH];
+void CSkin::LoadButton(const char* description, const char* folder, const SkinButtonKey& button) {
+    SkinValue file;
     char path[MAX_PATH];
-    ReadValue(description, DESCRIPTION_SECTION_IMAGES, name, file);
+    ReadValue(description, SKIN_SECTION_IMAGES, button.name, file);
     if (LeavesSkinFolder(file) || !JoinPath({folder, file}, path))
         return;
     CSkinPictures::Picture image = pictures->File(path);
@@ -96,15 +93,15 @@ void CSkin::LoadButton(const char* description, const char* folder, const char* 
     SkinButton* entry = NextFree();
     if (!entry)
         return;
-    char point[MAX_PATH];
-    ReadValue(description, DESCRIPTION_SECTION_POINTS, name, point);
+    SkinValue point;
+    ReadValue(description, SKIN_SECTION_POINTS, button.name, point);
     int x = 0;
     int y = 0;
     ParsePoint(point, x, y);
-    entry->key = key;
+    entry->key = static_cast<LONG>(button.key);
     entry->origin = {x, y};
     entry->file = path;
-    entry->buttonRect = {x, y, x + image->Width(), y + image->Height() / 3};
+    entry->buttonRect = {x, y, x + image->Width(), y + image->Height() / SKIN_STATE_COUNT};
     entry->image = image;
     entry->imageSize = {image->Width(), image->Height()};
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "api/actionflags.h"
+#include "exitwnd/skinformat.h"
 #include "exitwnd/skinpictures.h"
 #include "image/rasterimage.h"
 
@@ -38,18 +39,14 @@ struct SkinFit {
 class CSkin {
 public:
     static constexpr int MAX_BUTTONS = 7;
-    static constexpr int STATE_NORMAL = 0;
-    static constexpr int STATE_PRESSED = 1;
-    static constexpr int STATE_HOT = 2;
+    static constexpr int STATE_NORMAL = SKIN_STATE_NORMAL;
+    static constexpr int STATE_PRESSED = SKIN_STATE_PRESSED;
+    static constexpr int STATE_HOT = SKIN_STATE_HOT;
     // The buttons as the built-in skin places them from left to right, Cancel last: the
     // exit window's tab order too, and the order in which previews show them.
     static constexpr LONG BUTTON_ORDER[] = {ACTION_SWITCHUSER, ACTION_LOGOFF,  ACTION_STANDBY,
                                             ACTION_HIBERNATE,  ACTION_TURNOFF, ACTION_RESTART,
                                             BUTTON_CANCEL};
-    // The order in which a description's buttons are read, and so their order in the table.
-    static constexpr LONG DESCRIPTION_ORDER[] = {
-        ACTION_TURNOFF,    ACTION_LOGOFF,    ACTION_RESTART, ACTION_STANDBY,
-        ACTION_SWITCHUSER, ACTION_HIBERNATE, BUTTON_CANCEL};
 
     CSkin() = default;
     virtual ~CSkin();
@@ -106,7 +103,7 @@ private:
         return const_cast<SkinButton*>(static_cast<const CSkin*>(this)->Find(key));
     }
     SkinButton* NextFree();
-    void LoadButton(const char* description, const char* folder, const char* name, LONG key);
+    void LoadButton(const char* description, const char* folder, const SkinButtonKey& button);
     void LayOutAt(HDC dc, DWORD actions, double scale, LONG widthLimit, SIZE& size);
     void PlaceFolderButtons(double scale, SIZE& size);
     void ShowFolderPictures(SIZE size, double resolutionScale);

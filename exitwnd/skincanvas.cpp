@@ -80,7 +80,7 @@ bool CSkinCanvas::MakeBands(Picture& made) {
     if (!beneath)
         return false;
     made.skin->DrawBackground(beneath.Dc(), whole);
-    std::array<std::unique_ptr<DibSection>, STATES> bands;
+    std::array<std::unique_ptr<DibSection>, SKIN_STATE_COUNT> bands;
     for (auto& band : bands) {
         band = std::make_unique<DibSection>(nullptr, size.cx, -size.cy, 32);
         if (!*band)
@@ -93,7 +93,7 @@ bool CSkinCanvas::MakeBands(Picture& made) {
     }
     // Each button is drawn over the skin alone, as its own window shows it.
     for (const auto& [key, rect] : made.buttons) {
-        for (int state = 0; state < STATES; ++state) {
+        for (int state = 0; state < SKIN_STATE_COUNT; ++state) {
             HDC band = bands[state]->Dc();
             Copy(band, rect, beneath.Dc());
             made.skin->DrawButton(band, key, state, rect.left, rect.top);
@@ -107,7 +107,7 @@ bool CSkinCanvas::MakeBands(Picture& made) {
 
 void CSkinCanvas::SetState(LONG key, int state) {
     const int index = IndexOf(key);
-    if (index >= 0 && state >= 0 && state < STATES)
+    if (index >= 0 && state >= 0 && state < SKIN_STATE_COUNT)
         states[index] = state;
 }
 
@@ -156,7 +156,7 @@ void CSkinCanvas::PaintWindow(HDC dc) const {
 
 void CSkinCanvas::PaintButton(HDC dc, LONG key, int state) const {
     const int index = IndexOf(key);
-    if (index < 0 || state < 0 || state >= STATES)
+    if (index < 0 || state < 0 || state >= SKIN_STATE_COUNT)
         return;
     const RECT& r = picture->buttons[index].second;
     if (const DibSection* grey = Greyed(key)) {

@@ -7,6 +7,7 @@
 
 #include "base/owners.h"
 #include "exitwnd/highcontrast.h"
+#include "exitwnd/skinformat.h"
 
 #include <windows.h>
 
@@ -19,8 +20,6 @@ class CSkin;
 
 class CSkinCanvas {
 public:
-    static constexpr int STATES = 3;
-
     // The skin laid out for a window of this size, with the captions of the enabled
     // actions; false when the bitmaps cannot be made, and the canvas then paints straight
     // from the skin, slower but the same.
@@ -43,7 +42,8 @@ public:
 private:
     struct Picture {
         SIZE size = {};
-        std::array<std::unique_ptr<DibSection>, STATES> bands; // none when they could not be made
+        std::array<std::unique_ptr<DibSection>, SKIN_STATE_COUNT>
+            bands;                           // none when they could not be made
         std::unique_ptr<DibSection> beneath; // the skin without buttons, with the bands
         std::vector<std::pair<LONG, RECT>> buttons;
         HighContrast contrast;       // as the captions were drawn

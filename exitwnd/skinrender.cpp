@@ -29,7 +29,6 @@ constexpr int CAPTION_POINTS = 9;
 constexpr int POINTS_PER_INCH = 72;
 constexpr char CAPTION_FACE[] = "Tahoma";
 constexpr COLORREF CAPTION_COLOUR = RGB(255, 255, 255);
-constexpr int STATE_COUNT = 3;
 // Text does not shrink in proportion with the pictures: a few rounds may be needed to fit.
 constexpr int FIT_ROUNDS = 8;
 // Every bit a window can be given: each action, the confirmation option and Cancel.
@@ -135,7 +134,7 @@ void CSkin::PlaceFolderButtons(double scale, SIZE& size) {
         const LONG x = Scaled(button.origin.x, scale);
         const LONG y = Scaled(button.origin.y, scale);
         button.buttonRect = {x, y, x + Scaled(button.imageSize.cx, scale),
-                             y + Scaled(button.imageSize.cy / STATE_COUNT, scale)};
+                             y + Scaled(button.imageSize.cy / SKIN_STATE_COUNT, scale)};
         size.cx = std::max(size.cx, button.buttonRect.right);
         size.cy = std::max(size.cy, button.buttonRect.bottom);
     }
@@ -171,11 +170,11 @@ CSkinPictures::Picture CSkin::ShownBackground(SIZE size, SIZE chosenFor) const {
 }
 
 CSkinPictures::Bands CSkin::ShownStates(const SkinButton& button, SIZE band, SIZE chosenFor) const {
-    const bool shrink = !button.image && button.states.size() == STATE_COUNT &&
+    const bool shrink = !button.image && button.states.size() == SKIN_STATE_COUNT &&
                         std::all_of(button.states.begin(), button.states.end(),
                                     [band](const auto& state) { return Covers(state, band); });
     if (!shrink)
-        return pictures->FileBands(button.file, band, STATE_COUNT, chosenFor);
+        return pictures->FileBands(button.file, band, SKIN_STATE_COUNT, chosenFor);
     CSkinPictures::Bands states;
     for (const CSkinPictures::Picture& state : button.states) {
         const CSkinPictures::Bands cut = CSkinPictures::Cut(state, band, 1);
@@ -191,7 +190,7 @@ void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, double scale, LONG widthL
         button = SkinButton{};
     const CRasterImage& strip = CSkinPictures::ImageOf(pictures->Resource(IDP_SKIN_ICONS));
     const int iconW = Scaled(strip.Width() / ACTION_COUNT, scale);
-    const int iconH = Scaled(strip.Height() / STATE_COUNT, scale);
+    const int iconH = Scaled(strip.Height() / SKIN_STATE_COUNT, scale);
     const auto at = [scale](int length) { return Scaled(length, scale); };
 
     captionFont = CaptionFont(scale);
@@ -254,7 +253,7 @@ void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, double scale, LONG widthL
     cancel.key = BUTTON_CANCEL;
     const CRasterImage& cancelImage = CSkinPictures::ImageOf(pictures->Resource(IDP_SKIN_CANCEL));
     const int cancelW = at(cancelImage.Width());
-    const int cancelH = at(cancelImage.Height() / STATE_COUNT);
+    const int cancelH = at(cancelImage.Height() / SKIN_STATE_COUNT);
     const int cancelLeft = size.cx - cancelW - at(CANCEL_MARGIN);
     const int cancelTop = size.cy - cancelH - at(CANCEL_MARGIN);
     cancel.buttonRect = {cancelLeft, cancelTop, cancelLeft + cancelW, cancelTop + cancelH};
@@ -271,7 +270,7 @@ void CSkin::ShowDefaultPictures(double scale) {
         const SIZE band = {r.right - r.left, r.bottom - r.top};
         if (button.key == BUTTON_CANCEL) {
             button.image = pictures->Resource(IDP_SKIN_CANCEL);
-            button.states = CSkinPictures::Cut(button.image, band, STATE_COUNT);
+            button.states = CSkinPictures::Cut(button.image, band, SKIN_STATE_COUNT);
             continue;
         }
         if (!action)
@@ -280,7 +279,7 @@ void CSkin::ShowDefaultPictures(double scale) {
         icons.Crop(action->stripColumn * iconW, 0, (action->stripColumn + 1) * iconW,
                    icons.Height(), *icon);
         button.image = icon;
-        button.states = CSkinPictures::Cut(button.image, band, STATE_COUNT);
+        button.states = CSkinPictures::Cut(button.image, band, SKIN_STATE_COUNT);
     }
     shownBackground = ScaledPicture(background, scale);
     shownTitle = ScaledPicture(pictures->Resource(IDP_SKIN_TITLE), scale);
@@ -304,7 +303,8 @@ void CSkin::DrawButton(HDC dc, LONG key, int state, int x, int y) {
     // Not laid out: the picture's own states, cut when first drawn.
     if (button && button->states.empty() && button->image)
         button->states = CSkinPictures::Cut(
-            button->image, {button->imageSize.cx, button->imageSize.cy / STATE_COUNT}, STATE_COUNT);
+            button->image, {button->imageSize.cx, button->imageSize.cy / SKIN_STATE_COUNT},
+            SKIN_STATE_COUNT);
     if (!button || state < 0 || static_cast<size_t>(state) >= button->states.size())
         return;
     if (!isDefault && shownBackground) {

@@ -1,5 +1,6 @@
 #include "host/skinrefusal.h"
 
+#include "exitwnd/skinformat.h"
 #include "image/rasterimage.h"
 
 #include <windows.h>
@@ -102,10 +103,11 @@ std::string SkinRefusal(const std::string& descriptionPath) {
     if (GetFileAttributesA(descriptionPath.c_str()) == INVALID_FILE_ATTRIBUTES)
         return descriptionPath + ": no such file";
     char background[MAX_PATH] = {};
-    GetPrivateProfileStringA("images", "BackGround", "", background, MAX_PATH,
+    GetPrivateProfileStringA(SKIN_SECTION_IMAGES, SKIN_KEY_BACKGROUND, "", background, MAX_PATH,
                              descriptionPath.c_str());
     if (!background[0])
-        return descriptionPath + " names no BackGround picture in [images]";
+        return descriptionPath + " names no " + SKIN_KEY_BACKGROUND + " picture in [" +
+               SKIN_SECTION_IMAGES + "]";
     const size_t slash = descriptionPath.find_last_of("\\/");
     const std::string folder =
         slash == std::string::npos ? std::string() : descriptionPath.substr(0, slash + 1);

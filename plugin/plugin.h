@@ -13,7 +13,7 @@ class CSettingsDlg;
 
 // The table holds exactly the host's 27 operations: the destructor is not virtual, and
 // operation 27 stands in for it.
-class CShutdownPlugin final : public ComObject<CShutdownPlugin, IHostPlugin, IID_IHostPlugin> {
+class CShutdownPlugin final : public ComObject<CShutdownPlugin, IHostPlugin> {
 public:
     CShutdownPlugin();
 
@@ -51,6 +51,7 @@ public:
 private:
     class KeepAlive;
     friend ComObject;
+    static constexpr InterfaceRow INTERFACES[] = {Row<IHostPlugin>(IID_IHostPlugin)};
 
     ~CShutdownPlugin();
     void Destroy() { ScalarDeletingDestructor(DESTRUCTOR_FREE_MEMORY); }

@@ -5,6 +5,7 @@
 #include "base/module.h"
 #include "base/owners.h"
 #include "exitwnd/screenarea.h"
+#include "exitwnd/skinformat.h"
 #include "res/resource.h"
 #include "settings/aboutdlg.h"
 #include "settings/hotkeyctrl.h"
@@ -19,10 +20,8 @@ namespace {
 
 // The skin library of Kestrova, the maker of Dockmere.
 constexpr char SKIN_LIBRARY_ADDRESS[] = "http://www.kestrova.com/skinslib/index.php?show=11";
-constexpr char DESCRIPTION_FILE[] = "quiescorskin.ini";
 constexpr char DEFAULT_SKIN_ITEM[] = "<default>";
 constexpr LRESULT DEFAULT_SKIN_DATA = -1;
-constexpr int SKIN_NAME_SIZE = 255;
 
 bool IsSkinFolder(const WIN32_FIND_DATAA& entry) {
     if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -135,7 +134,7 @@ void CSettingsDlg::ListSkins(const std::function<void(const char*)>& list) {
 // The folder below the skins folder that the given skin name names, when it names one.
 bool CSettingsDlg::GivenSkinFolder(char (&folder)[MAX_PATH]) const {
     const char* slash = std::strchr(givenSkinName, '\\');
-    if (!slash || slash == givenSkinName || lstrcmpiA(slash + 1, DESCRIPTION_FILE) != 0)
+    if (!slash || slash == givenSkinName || lstrcmpiA(slash + 1, SKIN_DESCRIPTION_FILE) != 0)
         return false;
     CopyText(folder, std::string(givenSkinName, slash).c_str());
     return true;
@@ -170,10 +169,11 @@ void CSettingsDlg::SelectGivenSkin() {
 void CSettingsDlg::AddSkin(const char* skinsFolder, const char* folderName) {
     // A path that does not fit could be neither read nor stored as a skin name.
     char description[MAX_PATH];
-    if (!JoinPath({skinsFolder, folderName, "\\", DESCRIPTION_FILE}, description))
+    if (!JoinPath({skinsFolder, folderName, "\\", SKIN_DESCRIPTION_FILE}, description))
         return;
-    char name[SKIN_NAME_SIZE] = {};
-    GetPrivateProfileStringA("general", "Name", "", name, SKIN_NAME_SIZE, description);
+    char name[SKIN_NAME_LIMIT + 1] = {};
+    GetPrivateProfileStringA(SKIN_SECTION_GENERAL, SKIN_KEY_NAME, "", name, sizeof name,
+                             description);
     if (!name[0])
         return;
     HWND list = Item(IDC_SKINS);
@@ -183,7 +183,7 @@ void CSettingsDlg::AddSkin(const char* skinsFolder, const char* folderName) {
     SendMessageA(list, CB_SETITEMDATA, item, static_cast<LPARAM>(skins.size()));
     // Named after the folder that was listed, not after the first "\skins\" of the path:
     // the plug-in itself may lie below a folder of that name.
-    skins.push_back({description, std::string(folderName) + "\\" + DESCRIPTION_FILE});
+    skins.push_back({description, std::string(folderName) + "\\" + SKIN_DESCRIPTION_FILE});
 }
 
 void CSettingsDlg::ListedSkinName(int skin, char (&name)[MAX_PATH]) const {

@@ -1,38 +1,13 @@
 #include "tools/markupcheck.h"
 
 #include "tooltip/markupreader.h"
+#include "tooltip/markuptags.h"
 
 #include <algorithm>
 #include <cctype>
 #include <map>
 
 namespace {
-
-enum class Value { None, Number, Colour, Name };
-
-struct TagKind {
-    const char* name;
-    Value value;
-    bool style; // switched on by the tag and off by its closing form
-};
-
-constexpr TagKind TAGS[] = {
-    {"b", Value::None, true},      {"i", Value::None, true},       {"u", Value::None, true},
-    {"s", Value::None, true},      {"br", Value::Number, false},   {"t", Value::Number, false},
-    {"ct", Value::Colour, false},  {"cti", Value::Number, false},  {"cb", Value::Colour, false},
-    {"cbi", Value::Number, false}, {"al", Value::None, false},     {"al_l", Value::None, false},
-    {"al_c", Value::None, false},  {"al_r", Value::None, false},   {"hr", Value::Number, false},
-    {"img", Value::Name, false},   {"ilst", Value::Number, false}, {"icon", Value::Number, false},
-    {"bmp", Value::Number, false},
-};
-
-const TagKind* FindTag(const std::string& name) {
-    for (const TagKind& tag : TAGS) {
-        if (name == tag.name)
-            return &tag;
-    }
-    return nullptr;
-}
 
 std::string Lower(std::string text) {
     for (char& c : text)
@@ -51,14 +26,14 @@ bool IsColour(const std::string& value) {
     return value.size() == 6 && std::all_of(value.begin(), value.end(), IsHex);
 }
 
-std::string ValueProblem(const TagKind& tag, const std::string& value) {
+std::string ValueProblem(const MarkupTag& tag, const std::string& value) {
     if (value.empty())
         return {};
-    if (tag.value == Value::None)
+    if (tag.value == MarkupValue::None)
         return "takes no value";
-    if (tag.value == Value::Number && !std::isdigit(static_cast<unsigned char>(value[0])))
+    if (tag.value == MarkupValue::Number && !std::isdigit(static_cast<unsigned char>(value[0])))
         return "needs a number";
-    if (tag.value == Value::Colour && !IsColour(value))
+    if (tag.value == MarkupValue::Colour && !IsColour(value))
         return "needs a colour written RRGGBB";
     return {};
 }
@@ -74,14 +49,14 @@ MarkupCheck CheckMarkup(std::string_view text) {
         if (!reader.ReadTextRun().empty() || reader.AtEnd())
             continue;
         std::string name = reader.ReadTagName();
-        if (name == "\t" || name == "\n") {
+        if (const MarkupTag* inText = FindMarkupTag(name); inText && !inText->written) {
             reader.Advance();
             continue;
         }
         const std::string where = " at character " + std::to_string(start + 1);
         const bool closing = !name.empty() && name[0] == '/';
         name = Lower(closing ? name.substr(1) : name);
-        const TagKind* tag = FindTag(name);
+        const MarkupTag* tag = FindMarkupTag(name);
         const std::string value = reader.ReadValue();
         const std::string shown =
             "<" + std::string(closing ? "/" : "") + name + (value.empty() ? "" : "=" + value) + ">";

@@ -1,9 +1,8 @@
 #include "tools/skinfoldercheck.h"
 
-#include "api/actiontable.h"
 #include "base/owners.h"
 #include "exitwnd/picturevariant.h"
-#include "exitwnd/skin.h"
+#include "exitwnd/skinformat.h"
 #include "exitwnd/skinfilename.h"
 #include "exitwnd/skinpoint.h"
 #include "host/skinrefusal.h"
@@ -17,17 +16,11 @@
 
 namespace {
 
-constexpr char SECTION_GENERAL[] = "general";
-constexpr char SECTION_IMAGES[] = "images";
-constexpr char SECTION_POINTS[] = "points";
-constexpr char DESCRIPTION_FILE[] = "quiescorskin.ini";
-// What the plug-in reads of a value, without its NUL.
-constexpr size_t VALUE_LIMIT = 259;
-constexpr size_t NAME_LIMIT = 254;
 // Corners that differ from the background beneath by more than this are seen.
 constexpr int CORNER_DIFFERENCE = 24;
 
-enum State { NO_STATE = -1, NORMAL = 0, PRESSED = 1, HOT = 2 };
+// The background alone, without the button.
+constexpr int NO_STATE = -1;
 
 std::string FolderOf(const std::string& value) {
     const size_t slash = value.find_last_of("\\/");
@@ -40,43 +33,36 @@ bool SamePath(std::string one, std::string other) {
     return CProfileFile::SameName(one, other);
 }
 
-// The buttons' key words, in the order the plug-in reads them.
-std::vector<const char*> ButtonNames() {
-    std::vector<const char*> names;
-    for (LONG key : CSkin::DESCRIPTION_ORDER)
-        names.push_back(FindButton(key)->skinKey);
-    return names;
-}
-
 bool IsButtonName(const std::string& key) {
-    for (const char* name : ButtonNames()) {
-        if (CProfileFile::SameName(key, name))
+    for (const SkinButtonKey& button : SKIN_BUTTON_KEYS) {
+        if (CProfileFile::SameName(key, button.name))
             return true;
     }
     return false;
 }
 
 bool IsKnownKey(const std::string& section, const std::string& key) {
-    if (CProfileFile::SameName(section, SECTION_GENERAL))
-        return CProfileFile::SameName(key, "Name");
-    if (CProfileFile::SameName(section, SECTION_IMAGES))
-        return CProfileFile::SameName(key, "BackGround") || IsButtonName(key);
+    if (CProfileFile::SameName(section, SKIN_SECTION_GENERAL))
+        return CProfileFile::SameName(key, SKIN_KEY_NAME);
+    if (CProfileFile::SameName(section, SKIN_SECTION_IMAGES))
+        return CProfileFile::SameName(key, SKIN_KEY_BACKGROUND) || IsButtonName(key);
     return IsButtonName(key);
 }
 
 std::string KnownKeys(const std::string& section) {
-    if (CProfileFile::SameName(section, SECTION_GENERAL))
-        return "Name";
-    std::string keys = CProfileFile::SameName(section, SECTION_IMAGES) ? "BackGround" : "";
-    for (const char* name : ButtonNames())
-        keys += (keys.empty() ? "" : ", ") + std::string(name);
+    if (CProfileFile::SameName(section, SKIN_SECTION_GENERAL))
+        return SKIN_KEY_NAME;
+    std::string keys =
+        CProfileFile::SameName(section, SKIN_SECTION_IMAGES) ? SKIN_KEY_BACKGROUND : "";
+    for (const SkinButtonKey& button : SKIN_BUTTON_KEYS)
+        keys += (keys.empty() ? "" : ", ") + std::string(button.name);
     return keys;
 }
 
 bool IsKnownSection(const std::string& name) {
-    return CProfileFile::SameName(name, SECTION_GENERAL) ||
-           CProfileFile::SameName(name, SECTION_IMAGES) ||
-           CProfileFile::SameName(name, SECTION_POINTS);
+    return CProfileFile::SameName(name, SKIN_SECTION_GENERAL) ||
+           CProfileFile::SameName(name, SKIN_SECTION_IMAGES) ||
+           CProfileFile::SameName(name, SKIN_SECTION_POINTS);
 }
 
 std::string Size(LONG width, LONG height) {
@@ -110,7 +96,7 @@ bool SamePixel(const BYTE* one, const BYTE* other, int tolerance) {
 CSkinFolderCheck::CSkinFolderCheck(const std::string& folderPath) : folder(folderPath) {
     if (!folder.empty() && folder.back() != '\\' && folder.back() != '/')
         folder += '\\';
-    description = folder + DESCRIPTION_FILE;
+    description = folder + SKIN_DESCRIPTION_FILE;
 }
 
 bool CSkinFolderCheck::Run(CFindings& out) {
@@ -125,11 +111,12 @@ bool CSkinFolderCheck::Run(CFindings& out) {
     const size_t causes = pending.size();
     CheckName();
     const bool hasBackground = LoadBackground();
-    for (const char* name : ButtonNames())
-        CheckButton(name);
+    for (const SkinButtonKey& button : SKIN_BUTTON_KEYS)
+        CheckButton(button.name);
     CheckLoneVariants();
-    if (hasBackground && !file.Find(SECTION_IMAGES, CANCEL_BUTTON.skinKey))
-        Warning(SectionLine(SECTION_IMAGES), "no Cancel button: only Escape closes the window");
+    if (hasBackground && !file.Find(SKIN_SECTION_IMAGES, SkinButtonKeyName(BUTTON_CANCEL)))
+        Warning(SectionLine(SKIN_SECTION_IMAGES),
+                "no Cancel button: only Escape closes the window");
     // Each part in the order of the file, as an author reads it; findings of the whole
     // file last.
     const auto byLine = [](const Pending& one, const Pending& other) {
@@ -194,21 +181,21 @@ void CSkinFolderCheck::CheckLayout() {
 }
 
 void CSkinFolderCheck::CheckName() {
-    const ProfileEntry* name = file.Find(SECTION_GENERAL, "Name");
+    const ProfileEntry* name = file.Find(SKIN_SECTION_GENERAL, SKIN_KEY_NAME);
     if (!name || name->value.empty()) {
-        Error(name ? name->line : SectionLine(SECTION_GENERAL),
+        Error(name ? name->line : SectionLine(SKIN_SECTION_GENERAL),
               "no Name in [general]: the settings dialog lists only skins with a name");
-    } else if (name->value.size() > NAME_LIMIT) {
-        Warning(name->line,
-                "the name is shown cut to its first " + std::to_string(NAME_LIMIT) + " characters");
+    } else if (name->value.size() > SKIN_NAME_LIMIT) {
+        Warning(name->line, "the name is shown cut to its first " +
+                                std::to_string(SKIN_NAME_LIMIT) + " characters");
     }
 }
 
 bool CSkinFolderCheck::LoadPicture(const ProfileEntry& entry, CRasterImage& image,
                                    const std::string& failing) {
     const std::string& value = entry.value;
-    if (value.size() > VALUE_LIMIT) {
-        Error(entry.line, "the file name is longer than the " + std::to_string(VALUE_LIMIT) +
+    if (value.size() > SKIN_VALUE_LIMIT) {
+        Error(entry.line, "the file name is longer than the " + std::to_string(SKIN_VALUE_LIMIT) +
                               " characters the plug-in reads; " + failing);
         return false;
     }
@@ -252,7 +239,7 @@ void CSkinFolderCheck::CheckVariants(const ProfileEntry& entry, const CRasterIma
 }
 
 const ProfileEntry* CSkinFolderCheck::PictureNamed(const std::string& value) const {
-    const ProfileSection* images = file.FindSection(SECTION_IMAGES);
+    const ProfileSection* images = file.FindSection(SKIN_SECTION_IMAGES);
     for (size_t i = 0; images && i < images->entries.size(); ++i) {
         if (SamePath(images->entries[i].value, value))
             return &images->entries[i];
@@ -263,7 +250,7 @@ const ProfileEntry* CSkinFolderCheck::PictureNamed(const std::string& value) con
 // Looked for in every folder that holds a described picture.
 void CSkinFolderCheck::CheckLoneVariants() {
     std::vector<std::string> folders = {""};
-    if (const ProfileSection* images = file.FindSection(SECTION_IMAGES)) {
+    if (const ProfileSection* images = file.FindSection(SKIN_SECTION_IMAGES)) {
         for (const ProfileEntry& entry : images->entries) {
             const std::string inside = FolderOf(entry.value);
             if (!LeavesSkinFolder(entry.value.c_str()) &&
@@ -285,7 +272,7 @@ void CSkinFolderCheck::CheckLoneVariants() {
                 GetFileAttributesA((folder + inside + base).c_str()) != INVALID_FILE_ATTRIBUTES)
                 continue;
             const ProfileEntry* naming = PictureNamed(inside + base);
-            Warning(naming ? naming->line : SectionLine(SECTION_IMAGES),
+            Warning(naming ? naming->line : SectionLine(SKIN_SECTION_IMAGES),
                     name + " has no " + inside + base +
                         " beside it: the plug-in uses a picture for high resolutions only "
                         "beside the picture it stands for");
@@ -294,10 +281,10 @@ void CSkinFolderCheck::CheckLoneVariants() {
 }
 
 bool CSkinFolderCheck::LoadBackground() {
-    const ProfileEntry* entry = file.Find(SECTION_IMAGES, "BackGround");
+    const ProfileEntry* entry = file.Find(SKIN_SECTION_IMAGES, SKIN_KEY_BACKGROUND);
     const std::string failing = "the plug-in shows its built-in skin instead";
     if (!entry || entry->value.empty()) {
-        Error(entry ? entry->line : SectionLine(SECTION_IMAGES),
+        Error(entry ? entry->line : SectionLine(SKIN_SECTION_IMAGES),
               "no BackGround in [images]; " + failing);
         return false;
     }
@@ -328,8 +315,8 @@ bool CSkinFolderCheck::LoadBackground() {
 }
 
 void CSkinFolderCheck::CheckButton(const char* name) {
-    const ProfileEntry* picture = file.Find(SECTION_IMAGES, name);
-    const ProfileEntry* point = file.Find(SECTION_POINTS, name);
+    const ProfileEntry* picture = file.Find(SKIN_SECTION_IMAGES, name);
+    const ProfileEntry* point = file.Find(SKIN_SECTION_POINTS, name);
     if (!picture || picture->value.empty()) {
         if (point)
             Warning(point->line, std::string(name) +
@@ -344,16 +331,17 @@ void CSkinFolderCheck::CheckButton(const char* name) {
                      std::string("the plug-in shows no ") + name + " button"))
         return;
     const LONG height = button->image.Height();
-    if (height < 3) {
+    if (height < SKIN_STATE_COUNT) {
         Error(picture->line, picture->value + " is " + Size(button->image.Width(), height) +
                                  ": too low to hold three states stacked");
         return;
     }
-    if (height % 3 != 0)
+    if (height % SKIN_STATE_COUNT != 0)
         Warning(picture->line, picture->value + " is " + std::to_string(height) +
                                    " pixels high, not a multiple of 3: each state is " +
-                                   std::to_string(height / 3) + " high and the last " +
-                                   std::to_string(height % 3) + " rows never show");
+                                   std::to_string(height / SKIN_STATE_COUNT) +
+                                   " high and the last " +
+                                   std::to_string(height % SKIN_STATE_COUNT) + " rows never show");
     CheckPlace(*button, *picture, point);
     if (background.IsValid())
         CheckLooks(*button, *picture);
@@ -369,9 +357,10 @@ void CSkinFolderCheck::CheckPlace(Button& button, const ProfileEntry& picture,
     else if (point->value.find('-') != std::string::npos)
         Warning(point->line, "the minus sign is not read: numbers are read without it");
     const SkinPoint at = ParseSkinPoint(point ? point->value.c_str() : "");
-    button.rect = {at.x, at.y, at.x + button.image.Width(), at.y + button.image.Height() / 3};
+    const LONG stateHeight = button.image.Height() / SKIN_STATE_COUNT;
+    button.rect = {at.x, at.y, at.x + button.image.Width(), at.y + stateHeight};
     const std::string place = std::to_string(at.x) + "," + std::to_string(at.y) + " (" +
-                              Size(button.image.Width(), button.image.Height() / 3) + ")";
+                              Size(button.image.Width(), stateHeight) + ")";
     if (!background.IsValid())
         return;
     const RECT window = {0, 0, background.Width(), background.Height()};
@@ -389,7 +378,7 @@ void CSkinFolderCheck::CheckPlace(Button& button, const ProfileEntry& picture,
 bool CSkinFolderCheck::Look(Button& button, int state, COLORREF base, bool overBackground,
                             ScreenImage& look) {
     const LONG width = button.image.Width();
-    const LONG height = button.image.Height() / 3;
+    const LONG height = button.image.Height() / SKIN_STATE_COUNT;
     const RECT& r = button.rect;
     return CWindowCapture::Render(
         width, height,
@@ -411,8 +400,8 @@ bool CSkinFolderCheck::Look(Button& button, int state, COLORREF base, bool overB
 void CSkinFolderCheck::CheckLooks(Button& button, const ProfileEntry& picture) {
     if (!Inside(button.rect, {0, 0, background.Width(), background.Height()}))
         return;
-    ScreenImage looks[3];
-    for (int state : {NORMAL, PRESSED, HOT}) {
+    ScreenImage looks[SKIN_STATE_COUNT];
+    for (int state = 0; state < SKIN_STATE_COUNT; ++state) {
         if (!Look(button, state, RGB(0, 0, 0), true, looks[state]))
             return;
     }
@@ -422,11 +411,12 @@ void CSkinFolderCheck::CheckLooks(Button& button, const ProfileEntry& picture) {
         const char* consequence;
     };
     static constexpr Pair PAIRS[] = {
-        {NORMAL, HOT,
+        {SKIN_STATE_NORMAL, SKIN_STATE_HOT,
          "normal and hot pictures look alike: the button does not change under "
          "the pointer or with the keyboard focus"},
-        {NORMAL, PRESSED, "normal and pressed pictures look alike: a press does not show"},
-        {PRESSED, HOT,
+        {SKIN_STATE_NORMAL, SKIN_STATE_PRESSED,
+         "normal and pressed pictures look alike: a press does not show"},
+        {SKIN_STATE_PRESSED, SKIN_STATE_HOT,
          "pressed and hot pictures look alike: pressing the button under the "
          "pointer does not show"},
     };
@@ -434,7 +424,7 @@ void CSkinFolderCheck::CheckLooks(Button& button, const ProfileEntry& picture) {
         if (LookAlike(looks[pair.one], looks[pair.other]))
             Warning(picture.line, std::string(button.name) + ": its " + pair.consequence);
     }
-    CheckCorners(button, picture, looks[NORMAL]);
+    CheckCorners(button, picture, looks[SKIN_STATE_NORMAL]);
 }
 
 // An opaque picture whose corners are one flat colour that is not the background's was
@@ -444,11 +434,12 @@ void CSkinFolderCheck::CheckCorners(Button& button, const ProfileEntry& picture,
     constexpr int CORNER = 3;
     ScreenImage overWhite, beneath;
     if (normal.width < 2 * CORNER || normal.height < 2 * CORNER ||
-        !Look(button, NORMAL, RGB(255, 255, 255), false, overWhite) ||
+        !Look(button, SKIN_STATE_NORMAL, RGB(255, 255, 255), false, overWhite) ||
         !Look(button, NO_STATE, RGB(0, 0, 0), true, beneath))
         return;
     ScreenImage overBlack;
-    if (!Look(button, NORMAL, RGB(0, 0, 0), false, overBlack) || overBlack.bgrx != overWhite.bgrx)
+    if (!Look(button, SKIN_STATE_NORMAL, RGB(0, 0, 0), false, overBlack) ||
+        overBlack.bgrx != overWhite.bgrx)
         return; // not opaque
     const BYTE* matte = PixelAt(normal, 0, 0);
     bool hidesBackground = false;

@@ -1,6 +1,7 @@
 #include "tooltip/markuppass.h"
 
 #include "tooltip/markupreader.h"
+#include "tooltip/markuptags.h"
 
 #include <algorithm>
 #include <vector>
@@ -37,16 +38,6 @@ int PictureNumber(uint32_t value) {
 long long Percentage(long long value, long long percent) {
     const long long product = value * percent;
     return product >= 0 ? (product + 50) / 100 : (product - 50) / 100;
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view name, std::string_view tag) {
-    return name.size() == tag.size() &&
-           std::equal(name.begin(), name.end(), tag.begin(),
-                      [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
 }
 
 size_t CharLength(const MarkupDevice& device, std::string_view text, size_t at) {
@@ -114,11 +105,11 @@ void ReadPictureParams(CMarkupReader& reader, int maxCount, bool takesMask,
     picture.mask = DEFAULT_MASK;
     for (int read = 0; read < maxCount; ++read) {
         const std::string name = reader.ReadParamName();
-        if (SameName(name, "cx")) {
+        if (SameMarkupName(name, "cx")) {
             picture.cx = PictureNumber(reader.ReadNumber(0));
-        } else if (SameName(name, "cy")) {
+        } else if (SameMarkupName(name, "cy")) {
             picture.cy = PictureNumber(reader.ReadNumber(0));
-        } else if (takesMask && SameName(name, "mask")) {
+        } else if (takesMask && SameMarkupName(name, "mask")) {
             picture.masked = true;
             picture.mask = reader.ReadNumber(DEFAULT_MASK) & 0x00FFFFFF;
         } else {
@@ -246,95 +237,120 @@ void CMarkupPass::HandleTag(CMarkupReader& reader) {
     const bool closing = !name.empty() && name[0] == '/';
     if (closing)
         name.erase(0, 1);
-    if (FontTag(name, closing) || LayoutTag(name, reader) || ColorTag(name, closing, reader))
+    const MarkupTag* tag = FindMarkupTag(name);
+    if (!tag)
         return;
-    if (SameName(name, "hr")) {
+    if (FontTag(tag->kind, closing) || LayoutTag(*tag, reader) ||
+        ColorTag(tag->kind, closing, reader))
+        return;
+    if (tag->kind == MarkupTagKind::Rule) {
         const std::string value = reader.ReadValue();
         const uint32_t amount = value.empty() ? 100 : CMarkupReader::ToNumber(value);
         Rule(amount, !value.empty() && value.back() == '%');
         return;
     }
-    PictureTag(name, reader);
+    PictureTag(tag->kind, reader);
 }
 
-bool CMarkupPass::FontTag(const std::string& name, bool closing) {
+bool CMarkupPass::FontTag(MarkupTagKind kind, bool closing) {
     const BYTE on = closing ? 0 : 1;
-    if (SameName(name, "b")) {
+    switch (kind) {
+    case MarkupTagKind::Bold: {
         const LONG base = style.baseWeight;
         workingFont.weight = closing ? base : static_cast<LONG>(std::min(2LL * base, 900LL));
-    } else if (SameName(name, "i")) {
+        break;
+    }
+    case MarkupTagKind::Italic:
         workingFont.italic = on;
-    } else if (SameName(name, "u")) {
+        break;
+    case MarkupTagKind::Underline:
         workingFont.underline = on;
-    } else if (SameName(name, "s")) {
+        break;
+    case MarkupTagKind::StrikeOut:
         workingFont.strikeOut = on;
-    } else {
+        break;
+    default:
         return false;
     }
     device.SelectFont(workingFont);
     return true;
 }
 
-bool CMarkupPass::LayoutTag(const std::string& name, CMarkupReader& reader) {
-    if (SameName(name, "br")) {
-        LineBreak(reader.ReadNumber(1));
-    } else if (SameName(name, "t")) {
-        reader.ReadNumber(0);
+// A line feed or a tab in the text reads no value: what follows it is text again.
+bool CMarkupPass::LayoutTag(const MarkupTag& tag, CMarkupReader& reader) {
+    const bool hasValue = tag.value != MarkupValue::None;
+    switch (tag.kind) {
+    case MarkupTagKind::LineBreak:
+        LineBreak(hasValue ? reader.ReadNumber(1) : 1);
+        break;
+    case MarkupTagKind::Tab:
+        if (hasValue)
+            reader.ReadNumber(0);
         Tab();
-    } else if (name == "\n") {
-        LineBreak(1);
-    } else if (name == "\t") {
-        Tab();
-    } else if (SameName(name, "al") || SameName(name, "al_l")) {
+        break;
+    case MarkupTagKind::AlignLeft:
         alignment = Alignment::Left;
-    } else if (SameName(name, "al_c")) {
+        break;
+    case MarkupTagKind::AlignCentre:
         alignment = Alignment::Centre;
-    } else if (SameName(name, "al_r")) {
+        break;
+    case MarkupTagKind::AlignRight:
         alignment = Alignment::Right;
-    } else {
+        break;
+    default:
         return false;
     }
     return true;
 }
 
-bool CMarkupPass::ColorTag(const std::string& name, bool closing, CMarkupReader& reader) {
+bool CMarkupPass::ColorTag(MarkupTagKind kind, bool closing, CMarkupReader& reader) {
     const COLORREF* palette = style.palette;
-    if (SameName(name, "ct")) {
+    switch (kind) {
+    case MarkupTagKind::TextColour:
         device.SetTextColor(reader.ReadColor(palette[MarkupPalette::textColor]));
-    } else if (SameName(name, "cti")) {
-        const uint32_t index = reader.ReadNumber(MarkupPalette::textColor);
-        if (index < MarkupPalette::SIZE)
+        break;
+    case MarkupTagKind::TextColourIndex:
+        if (const uint32_t index = reader.ReadNumber(MarkupPalette::textColor);
+            index < MarkupPalette::SIZE)
             device.SetTextColor(palette[index]);
-    } else if (SameName(name, "cb")) {
+        break;
+    case MarkupTagKind::BackColour:
         SetBackground(reader.ReadColor(palette[MarkupPalette::bkBeginColor]), closing);
-    } else if (SameName(name, "cbi")) {
-        const uint32_t index = reader.ReadNumber(MarkupPalette::bkBeginColor);
-        if (index < MarkupPalette::SIZE)
+        break;
+    case MarkupTagKind::BackColourIndex:
+        if (const uint32_t index = reader.ReadNumber(MarkupPalette::bkBeginColor);
+            index < MarkupPalette::SIZE)
             SetBackground(palette[index], closing);
-    } else {
+        break;
+    default:
         return false;
     }
     return true;
 }
 
-bool CMarkupPass::PictureTag(const std::string& name, CMarkupReader& reader) {
+bool CMarkupPass::PictureTag(MarkupTagKind kind, CMarkupReader& reader) {
     MarkupPicture picture;
-    if (SameName(name, "img")) {
+    switch (kind) {
+    case MarkupTagKind::NamedPicture:
         picture.kind = MarkupPictureKind::Named;
         picture.name = reader.ReadValue();
         ReadPictureParams(reader, 2, false, picture);
-    } else if (SameName(name, "ilst")) {
+        break;
+    case MarkupTagKind::ImageListPicture:
         picture.kind = MarkupPictureKind::ImageList;
         picture.id = reader.ReadNumber(0);
-    } else if (SameName(name, "icon")) {
+        break;
+    case MarkupTagKind::IconPicture:
         picture.kind = MarkupPictureKind::Icon;
         picture.id = reader.ReadNumber(0);
         ReadPictureParams(reader, 2, false, picture);
-    } else if (SameName(name, "bmp")) {
+        break;
+    case MarkupTagKind::BitmapPicture:
         picture.kind = MarkupPictureKind::Bitmap;
         picture.id = reader.ReadNumber(0);
         ReadPictureParams(reader, 3, true, picture);
-    } else {
+        break;
+    default:
         return false;
     }
     ApplyAlignment();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tooltip/markupdevice.h"
+#include "tooltip/markuptags.h"
 
 #include <cstdint>
 #include <optional>
@@ -63,10 +64,10 @@ private:
     RunFit FitRun(std::string_view text) const;
     RunFit FitMultibyteRun(std::string_view text, size_t measured, int maxExtent) const;
     void HandleTag(CMarkupReader& reader);
-    bool FontTag(const std::string& name, bool closing);
-    bool LayoutTag(const std::string& name, CMarkupReader& reader);
-    bool ColorTag(const std::string& name, bool closing, CMarkupReader& reader);
-    bool PictureTag(const std::string& name, CMarkupReader& reader);
+    bool FontTag(MarkupTagKind kind, bool closing);
+    bool LayoutTag(const MarkupTag& tag, CMarkupReader& reader);
+    bool ColorTag(MarkupTagKind kind, bool closing, CMarkupReader& reader);
+    bool PictureTag(MarkupTagKind kind, CMarkupReader& reader);
     void LineBreak(uint32_t count);
     void Tab();
     void WidenColumn(size_t column);

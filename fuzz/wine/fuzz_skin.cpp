@@ -7,6 +7,7 @@
 // from closing. Pictures get valid chunk checksums, so that mutations reach the decoder.
 // Every other input is shown as at 192 DPI, where a skin's pictures for high
 // resolutions ("name@2x.png") are read and every picture is scaled.
+#include "exitwnd/skinformat.h"
 #include "fuzz/engine/bundle.h"
 #include "fuzz/engine/formatfields.h"
 #include "fuzz/pngchecksums.h"
@@ -29,7 +30,6 @@
 
 namespace {
 
-constexpr char DESCRIPTION[] = "quiescorskin.ini";
 constexpr size_t MAX_NAME = 32;
 constexpr DWORD ALL_ACTIONS_AND_CONFIRM = 191;
 constexpr int HIGH_DPI = 192;
@@ -92,7 +92,7 @@ Bytes SkinBundle(const std::string& folder, const std::vector<std::string>& file
 
 Bytes TextBundle(const std::string& description, const std::vector<Bytes>& pictures) {
     Bytes bundle;
-    AppendToBundle(bundle, DESCRIPTION, Bytes(description.begin(), description.end()));
+    AppendToBundle(bundle, SKIN_DESCRIPTION_FILE, Bytes(description.begin(), description.end()));
     for (size_t i = 0; i < pictures.size(); ++i)
         AppendToBundle(bundle, "p" + std::to_string(i) + ".png", pictures[i]);
     return bundle;
@@ -105,9 +105,9 @@ std::vector<Bytes> Seeds() {
     const Bytes background = FileBytes(glass + "\\background.png");
     const Bytes button = FileBytes(glass + "\\turnoff.png");
     return {
-        SkinBundle(glass, {DESCRIPTION, "background.png", "turnoff.png", "restart.png",
+        SkinBundle(glass, {SKIN_DESCRIPTION_FILE, "background.png", "turnoff.png", "restart.png",
                            "hibernate.png", "switchuser.png", "cancel.png"}),
-        SkinBundle(graphite, {DESCRIPTION, "background.png", "logoff.png", "turnoff.png",
+        SkinBundle(graphite, {SKIN_DESCRIPTION_FILE, "background.png", "logoff.png", "turnoff.png",
                               "restart.png", "standby.png", "cancel.png"}),
         TextBundle("[general]\nName=Edges\n[images]\nBackGround=p0.png\nCancel=p1.png\n"
                    "TurnOff=p1.png\nLogOff=p0.png\n[points]\nCancel=-5,7\nTurnOff=99999999999,"
@@ -115,7 +115,8 @@ std::vector<Bytes> Seeds() {
                    {background, button}),
         // Pictures for high resolutions, none of them of the size that would be used.
         [&] {
-            Bytes bundle = SkinBundle(glass, {DESCRIPTION, "background.png", "turnoff.png"});
+            Bytes bundle =
+                SkinBundle(glass, {SKIN_DESCRIPTION_FILE, "background.png", "turnoff.png"});
             AppendToBundle(bundle, "background@2x.png", background);
             AppendToBundle(bundle, "turnoff@1.5x.png", button);
             AppendToBundle(bundle, "turnoff@2x.png", background);
@@ -128,12 +129,27 @@ std::vector<Bytes> Seeds() {
     };
 }
 
+// The sections and keys of a description, as they stand in one.
+std::vector<Bytes> FormatTokens() {
+    std::vector<std::string> words;
+    for (const char* section : {SKIN_SECTION_GENERAL, SKIN_SECTION_IMAGES, SKIN_SECTION_POINTS})
+        words.push_back("[" + std::string(section) + "]");
+    for (const char* key : {SKIN_KEY_NAME, SKIN_KEY_BACKGROUND})
+        words.push_back(key + std::string("="));
+    for (const SkinButtonKey& button : SKIN_BUTTON_KEYS)
+        words.push_back(button.name + std::string("="));
+    std::vector<Bytes> tokens;
+    for (const std::string& word : words)
+        tokens.emplace_back(word.begin(), word.end());
+    return tokens;
+}
+
 std::vector<Field> PictureFields(const BundleEntry& entry) {
     return PngFields(entry.data);
 }
 
 bool IsDescription(const std::string& name) {
-    return lstrcmpiA(name.c_str(), DESCRIPTION) == 0;
+    return lstrcmpiA(name.c_str(), SKIN_DESCRIPTION_FILE) == 0;
 }
 
 // The exit window: one button hot with its tooltip, then Escape; any other dialog
@@ -176,7 +192,7 @@ void Run(const Bytes& input) {
     if (!plugin)
         FuzzFail("the class factory made no object");
     plugin->SetSite(&site);
-    Use(plugin, folder.substr(folder.find('\\') + 1) + "\\" + DESCRIPTION);
+    Use(plugin, folder.substr(folder.find('\\') + 1) + "\\" + SKIN_DESCRIPTION_FILE);
     plugin->Release();
     for (const std::string& path : written)
         DeleteFileA(path.c_str());
@@ -213,33 +229,11 @@ int main(int argc, char** argv) {
     target.mutate = [](CMutator& mutator, const Bytes& input, const std::vector<Bytes>& seeds) {
         return MutateBundle(mutator, input, seeds, PictureFields);
     };
-    target.tokens = Tokens({"[general]",
-                            "[images]",
-                            "[points]",
-                            "Name=",
-                            "BackGround=",
-                            "TurnOff=",
-                            "LogOff=",
-                            "Restart=",
-                            "StandBy=",
-                            "SwitchUser=",
-                            "Hibernate=",
-                            "Cancel=",
-                            "\r\n",
-                            "\n",
-                            "=",
-                            ",",
-                            ";",
-                            "..\\",
-                            "p0.png",
-                            "background.png",
-                            "4294967296",
-                            "-1",
-                            "\"",
-                            "\t",
-                            "@2x",
-                            "@1.5x",
-                            "background@2x.png"});
+    target.tokens = FormatTokens();
+    for (Bytes& token :
+         Tokens({"\r\n", "\n", "=", ",", ";", "..\\", "p0.png", "background.png", "4294967296",
+                 "-1", "\"", "\t", "@2x", "@1.5x", "background@2x.png"}))
+        target.tokens.push_back(std::move(token));
     target.summary = Summary;
     return RunFuzzTarget(target, argc, argv);
 }

@@ -2,6 +2,7 @@
 // row copied and not quite changed would give two actions one key, one box or one
 // picture, or point at a text the module does not have.
 #include "api/actiontable.h"
+#include "exitwnd/skinformat.h"
 #include "host/pluginlibrary.h"
 #include "tests/host/builtplugin.h"
 
@@ -24,11 +25,12 @@ TEST(ActionTable, EachActionHasItsOwnBitKeysBoxPictureAndTexts) {
     ASSERT_TRUE(library.IsLoaded());
     DWORD all = 0;
     std::set<char> letters;
-    std::set<std::string> skinKeys = {CANCEL_BUTTON.skinKey};
+    std::set<std::string> skinKeys = {SkinButtonKeyName(CANCEL_BUTTON.bit)};
     std::set<int> boxes;
     std::set<int> columns;
     for (const ActionRow& action : ACTIONS) {
-        const std::string name = action.skinKey;
+        const std::string name = SkinButtonKeyName(action.bit);
+        EXPECT_NE(name, "") << action.bit << ": a key in skins";
         EXPECT_EQ(action.bit & (action.bit - 1), 0u) << name << ": one bit";
         EXPECT_EQ(all & action.bit, 0u) << name << ": a bit of its own";
         all |= action.bit;

@@ -1,6 +1,6 @@
 // The contact sheet of the built-in skin and of each sample skin: every button's normal,
 // hot and pressed pictures can be told apart where the exit window shows them.
-#include "api/actiontable.h"
+#include "exitwnd/skinformat.h"
 #include "dock/contactsheet.h"
 #include "skintestsupport.h"
 #include "tests/tools/toolprocess.h"
@@ -57,7 +57,7 @@ TEST(ContactSheet, EveryButtonOfTheShippedSkinsShowsDistinctStates) {
         ASSERT_TRUE(sheet.Render(skin, GetModuleHandleA(nullptr))) << name;
         EXPECT_EQ(sheet.Rows(), name.empty() ? 7 : 5) << name;
         for (int row = 0; row < sheet.Rows(); ++row) {
-            const std::string button = name + " " + FindButton(sheet.RowKey(row))->skinKey;
+            const std::string button = name + " " + SkinButtonKeyName(sheet.RowKey(row));
             ScreenImage cells[CContactSheet::COLUMN_COUNT];
             for (int column = 0; column < CContactSheet::COLUMN_COUNT; ++column)
                 cells[column] = CellOf(sheet, row, column);

@@ -122,6 +122,7 @@ TEST(MarkupCheck, FindsWhatTheTooltipWouldNotShowAsWritten) {
         {"<br=two><ct=red>", 0, 2},
         {"</i>text", 0, 1},
         {"<u>underlined", 0, 1},
+        {"<AL_C>Centred\n=3 after a line feed\t=5 and a tab</B>", 0, 1},
     };
     for (const Case& c : cases) {
         const MarkupCheck check = CheckMarkup(c.text);

@@ -104,6 +104,22 @@ TEST_F(MarkupTest, LineBreaksAndTheClosingLine) {
     ExpectSize(Measure("<b>"), 0, tm, "tag only");
 }
 
+// A line feed or a tab in the text is its tag, and what follows it is text again, even
+// when it looks like a tag's value.
+TEST_F(MarkupTest, LineFeedsAndTabsInTheTextReadNoValue) {
+    const struct {
+        const char* inText;
+        const char* tagged;
+    } cases[] = {{"a\n=3 b", "a<br>=3 b"}, {"a\t=5 b", "a<t>=5 b"}, {"a\t\n=1", "a<T><BR>=1"}};
+    for (const auto& c : cases) {
+        const SIZE tagged = Measure(c.tagged);
+        const std::vector<int> taggedWidths = Widths();
+        ExpectSize(Measure(c.inText), tagged.cx, tagged.cy, c.inText);
+        EXPECT_EQ(Widths(), taggedWidths) << c.inText;
+    }
+    EXPECT_EQ(Measure("a\n=3 b").cx, Width("=3 b"));
+}
+
 TEST_F(MarkupTest, EscapesLiteralsAndLeadingSpace) {
     EXPECT_EQ(Measure("<<b>").cx, Width("<b>"));
     EXPECT_EQ(Measure("a > b").cx, Width("a > b"));
