@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> bytes = WithValidChunkCrcs(data, size);
     MemoryStream stream(bytes.data(), static_cast<LONG>(bytes.size()));
-    PngMemoryBudget budget;
+    CPngMemoryBudget budget;
     PngCodec codec;
     if (codec.DecodeFrom(stream, budget))
         CheckDecodedImage(codec);

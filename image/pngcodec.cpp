@@ -21,14 +21,14 @@ constexpr int SKIPPED_CHUNK_COUNT = sizeof SKIPPED_CHUNKS / 5;
 constexpr png_alloc_size_t MAX_CHUNK_BYTES = png_alloc_size_t{4} << 20;
 constexpr png_uint_32 MAX_CACHED_CHUNKS = 64;
 constexpr size_t PNG_SIGNATURE_BYTES = 8;
-static_assert(3 * MAX_CHUNK_BYTES < PngMemoryBudget::DEFAULT_LIMIT, "chunks must fit the budget");
+static_assert(3 * MAX_CHUNK_BYTES < CPngMemoryBudget::DEFAULT_LIMIT, "chunks must fit the budget");
 
 png_voidp AllocateFromBudget(png_structp png, png_alloc_size_t bytes) {
-    return static_cast<PngMemoryBudget*>(png_get_mem_ptr(png))->Allocate(bytes);
+    return static_cast<CPngMemoryBudget*>(png_get_mem_ptr(png))->Allocate(bytes);
 }
 
 void ReturnToBudget(png_structp png, png_voidp block) {
-    static_cast<PngMemoryBudget*>(png_get_mem_ptr(png))->Free(block);
+    static_cast<CPngMemoryBudget*>(png_get_mem_ptr(png))->Free(block);
 }
 
 // Where libpng's error callback leaves the reason of a failed decode before it jumps
@@ -55,7 +55,7 @@ void IgnoreWarning(png_structp, png_const_charp) {}
 // ends in `reason`.
 class PngReadStructs {
 public:
-    PngReadStructs(PngMemoryBudget& budget, ImageError& reason) {
+    PngReadStructs(CPngMemoryBudget& budget, ImageError& reason) {
         png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &reason, StoreError, IgnoreWarning,
                                        &budget, AllocateFromBudget, ReturnToBudget);
         if (!png) {
@@ -133,11 +133,11 @@ void ExpandTwoBitPixels(BYTE* row, LONG width) {
 } // namespace
 
 bool PngCodec::DecodeFrom(ImageStream& stream) {
-    PngMemoryBudget budget;
+    CPngMemoryBudget budget;
     return DecodeFrom(stream, budget);
 }
 
-bool PngCodec::DecodeFrom(ImageStream& stream, PngMemoryBudget& budget) {
+bool PngCodec::DecodeFrom(ImageStream& stream, CPngMemoryBudget& budget) {
     ImageError reason = ImageError::None;
     PngReadStructs structs(budget, reason);
     const ImageError early =

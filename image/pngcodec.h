@@ -6,7 +6,7 @@
 
 #include <memory>
 
-class PngMemoryBudget;
+class CPngMemoryBudget;
 struct png_struct_def;
 struct png_info_def;
 
@@ -16,7 +16,7 @@ public:
 
     bool DecodeFrom(ImageStream& stream);
     // libpng's own allocations come from `budget`, which is left holding their account.
-    bool DecodeFrom(ImageStream& stream, PngMemoryBudget& budget);
+    bool DecodeFrom(ImageStream& stream, CPngMemoryBudget& budget);
 
 private:
     using Png = png_struct_def*;

@@ -12,7 +12,7 @@ constexpr size_t PREFIX = std::max(sizeof(size_t), alignof(std::max_align_t));
 
 } // namespace
 
-void* PngMemoryBudget::Allocate(size_t bytes) {
+void* CPngMemoryBudget::Allocate(size_t bytes) {
     largestRequest = std::max(largestRequest, bytes);
     if (bytes > limit - inUse) {
         ++refusals;
@@ -27,7 +27,7 @@ void* PngMemoryBudget::Allocate(size_t bytes) {
     return block + PREFIX;
 }
 
-void PngMemoryBudget::Free(void* block) {
+void CPngMemoryBudget::Free(void* block) {
     if (!block)
         return;
     unsigned char* start = static_cast<unsigned char*>(block) - PREFIX;

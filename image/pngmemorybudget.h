@@ -5,15 +5,15 @@
 
 #include <cstddef>
 
-class PngMemoryBudget {
+class CPngMemoryBudget {
 public:
     // Far below the image cap: libpng needs its row buffers and zlib's window, and keeps
     // no chunk larger than the decoder's chunk limit.
     static constexpr size_t DEFAULT_LIMIT = size_t{16} << 20;
 
-    explicit PngMemoryBudget(size_t limit = DEFAULT_LIMIT) : limit(limit) {}
-    PngMemoryBudget(const PngMemoryBudget&) = delete;
-    PngMemoryBudget& operator=(const PngMemoryBudget&) = delete;
+    explicit CPngMemoryBudget(size_t limit = DEFAULT_LIMIT) : limit(limit) {}
+    CPngMemoryBudget(const CPngMemoryBudget&) = delete;
+    CPngMemoryBudget& operator=(const CPngMemoryBudget&) = delete;
 
     void* Allocate(size_t bytes);
     void Free(void* block);

@@ -317,7 +317,7 @@ TEST(PngDecoding, KeptRegressionInputsStayWithinLibpngsBudget) {
     for (const NamedFixture& file : files) {
         SCOPED_TRACE(file.name);
         MemoryStream stream(file.bytes.data(), static_cast<LONG>(file.bytes.size()));
-        PngMemoryBudget budget;
+        CPngMemoryBudget budget;
         PngCodec codec;
         codec.DecodeFrom(stream, budget);
         EXPECT_LE(budget.LargestRequest(), budget.Limit());
@@ -330,16 +330,16 @@ TEST(PngDecoding, KeptRegressionInputsStayWithinLibpngsBudget) {
 // fail it cleanly, or load the picture without what it could not keep.
 TEST(PngDecoding, ABudgetThatRunsOutAnywhereFailsTheDecodeCleanly) {
     const Bytes file = WritePng(PatternPng(PNG_COLOR_TYPE_RGB_ALPHA, 8, false));
-    const auto decode = [&](PngMemoryBudget& budget) {
+    const auto decode = [&](CPngMemoryBudget& budget) {
         MemoryStream stream(file.data(), static_cast<LONG>(file.size()));
         PngCodec codec;
         return codec.DecodeFrom(stream, budget);
     };
-    PngMemoryBudget enough;
+    CPngMemoryBudget enough;
     ASSERT_TRUE(decode(enough));
     unsigned failed = 0;
     for (size_t limit = 0; limit < enough.Peak(); limit += 4) {
-        PngMemoryBudget budget(limit);
+        CPngMemoryBudget budget(limit);
         failed += !decode(budget);
         EXPECT_EQ(budget.InUse(), 0u) << limit;
     }
@@ -357,7 +357,7 @@ TEST(PngDecoding, OversizedMetadataIsSkippedNotRead) {
     AppendChunk(file, "tEXt", comment);
     file.insert(file.end(), plain.begin() + afterHeader, plain.end());
     MemoryStream stream(file.data(), static_cast<LONG>(file.size()));
-    PngMemoryBudget budget;
+    CPngMemoryBudget budget;
     PngCodec codec;
     ASSERT_TRUE(codec.DecodeFrom(stream, budget)) << ImageErrorText(codec.LastError());
     ExpectPicture(codec, picture);
