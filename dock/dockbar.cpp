@@ -102,8 +102,10 @@ void CDockBar::RunCommand(UINT command) {
 
 LRESULT CALLBACK CDockBar::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        if (CDockBar* bar = BAR_OBJECT.AttachCreated(window, lParam))
-            bar->window = window;
+        CDockBar* created = BAR_OBJECT.AttachCreated(window, lParam);
+        if (!created)
+            return FALSE;
+        created->window = window;
     }
     CDockBar* bar = BAR_OBJECT.Of(window);
     if (!bar)

@@ -54,9 +54,12 @@ bool CPngButton::Create(HWND parent, CSkin* buttonSkin, LONG buttonAction) {
 }
 
 LRESULT CALLBACK CPngButton::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A window whose object it cannot keep is not made: nothing would answer for it.
     if (message == WM_NCCREATE) {
-        if (CPngButton* button = BUTTON_OBJECT.AttachCreated(window, lParam))
-            button->window = window;
+        CPngButton* button = BUTTON_OBJECT.AttachCreated(window, lParam);
+        if (!button)
+            return FALSE;
+        button->window = window;
         return DefWindowProcA(window, message, wParam, lParam);
     }
     CPngButton* button = BUTTON_OBJECT.Of(window);

@@ -138,6 +138,11 @@ private:
     CShutdownPlugin& plugin;
 };
 
+template <typename Work> HRESULT CShutdownPlugin::WhileAlive(Work&& work) {
+    KeepAlive alive(*this);
+    return Guarded([this] { return Forget(); }, std::forward<Work>(work));
+}
+
 CShutdownPlugin::CShutdownPlugin() : resourceModule(Module::Handle()) {}
 
 CShutdownPlugin::~CShutdownPlugin() {
@@ -200,9 +205,7 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::StoreHostValue(DWORD value) {
 }
 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::ConfigureAndSave(IStream* stream) {
-    KeepAlive alive(*this);
-    const auto forget = [this] { return Forget(); };
-    return Guarded(forget, [&] {
+    return WhileAlive([&] {
         CSettingsDlg dialog;
         if (!RunSettingsDialog(dialog) || Abandoned())
             return S_FALSE;
@@ -222,10 +225,8 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::StoreHostPointer(DWORD value, DWORD* 
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
     if (busy)
         return S_OK;
-    KeepAlive alive(*this);
     busy = true;
-    const auto forget = [this] { return Forget(); };
-    const HRESULT pressed = Guarded(forget, [&] {
+    const HRESULT pressed = WhileAlive([&] {
         // Asked at every press: a policy or a hibernation file may have come or gone.
         const CActionAvailability now = QueryActionAvailability();
         // A choice made in the window of a button that was removed meanwhile is dropped.
@@ -248,9 +249,7 @@ HRESULT STDMETHODCALLTYPE CShutdownPlugin::Execute() {
 HRESULT STDMETHODCALLTYPE CShutdownPlugin::Configure(DWORD mode) {
     if (mode != 1)
         return S_OK;
-    KeepAlive alive(*this);
-    const auto forget = [this] { return Forget(); };
-    return Guarded(forget, [&] {
+    return WhileAlive([&] {
         CSettingsDlg dialog;
         if (!RunSettingsDialog(dialog) || Abandoned())
             return S_OK;

@@ -59,6 +59,9 @@ private:
     bool Abandoned() const { return References() <= heldByCalls; }
     DWORD ChooseAction(const CActionAvailability& now);
     DWORD ChooseInExitWindow(DWORD offered, const CActionAvailability& now);
+    // Runs a call that shows a dialog: the object outlives it even when the host lets it
+    // go meanwhile, and a call that throws answers as Forget does.
+    template <typename Work> HRESULT WhileAlive(Work&& work);
     // The answer of a call that threw: E_OUTOFMEMORY, and nothing kept of it.
     HRESULT Forget() noexcept;
     HWND OwnerWindow();

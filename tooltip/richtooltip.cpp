@@ -445,9 +445,12 @@ void CRichTooltip::ComposeTip(HDC target) {
 }
 
 LRESULT CALLBACK CRichTooltip::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A window whose object it cannot keep is not made: nothing would destroy it.
     if (message == WM_NCCREATE) {
-        if (CRichTooltip* self = TOOLTIP_OBJECT.AttachCreated(window, lParam))
-            self->hwnd = window;
+        CRichTooltip* self = TOOLTIP_OBJECT.AttachCreated(window, lParam);
+        if (!self)
+            return FALSE;
+        self->hwnd = window;
         return DefWindowProcA(window, message, wParam, lParam);
     }
     CRichTooltip* self = TOOLTIP_OBJECT.Of(window);

@@ -270,7 +270,8 @@ TEST_F(FaultSweepTest, RepresentativeCallsRefusedInEachCycle) {
     if (std::getenv("QUIESCOR_FAULTS_ALL"))
         GTEST_SKIP() << "the whole sweep runs instead";
     const std::vector<std::pair<std::string, std::vector<std::string>>> subset = {
-        {"exit window, tip, Escape", {"malloc", "CreateCompatibleBitmap", "CreateWindowExA"}},
+        {"exit window, tip, Escape",
+         {"malloc", "CreateCompatibleBitmap", "CreateWindowExA", "SetPropA"}},
         {"settings, skin, about, OK", {"malloc", "CreateDIBSection", "SetTimer"}},
         {"confirmation, Yes to switch user", {"LoadLibraryA", "DialogBoxIndirectParamA"}},
         {"icons, own and from a file", {"ExtractIconExA", "LoadImageA"}},
