@@ -12,6 +12,7 @@
 #include "tests/host/scratchfolder.h"
 #include "host/screenresolution.h"
 #include "tests/exitwnd/skintestsupport.h"
+#include "tests/ledger/faultinjector.h"
 
 #include <ole2.h>
 #include <psapi.h>
@@ -954,18 +955,6 @@ TEST(ExitWindowPictures, ASecondPressReadsNoPictureUntilWhatItShowsChanges) {
     FreeLibrary(language);
 }
 
-// The first DIB section of a press, the one its picture is composed on, cannot be had.
-struct FirstDibFails {
-    static HBITMAP WINAPI Create(HDC dc, const BITMAPINFO* info, UINT usage, void** bits,
-                                 HANDLE section, DWORD offset) {
-        if (calls++ == 0)
-            return nullptr;
-        return real(dc, info, usage, bits, section, offset);
-    }
-    static inline int calls = 0;
-    static inline decltype(&CreateDIBSection) real = nullptr;
-};
-
 // Memory or the GDI quota may run out during one press: that press still shows the
 // whole window, and the next one composes its picture again.
 TEST_F(ExitWindowTest, AWindowWhosePictureCannotBeComposedIsDrawnAndNotKept) {
@@ -983,12 +972,12 @@ TEST_F(ExitWindowTest, AWindowWhosePictureCannotBeComposedIsDrawnAndNotKept) {
         };
         std::unique_ptr<CCanvas> drawn;
         {
-            CImportPatch failing;
-            ASSERT_TRUE(failing.Install(library->Module(), "gdi32.dll", "CreateDIBSection",
-                                        reinterpret_cast<void*>(FirstDibFails::Create)));
-            FirstDibFails::real = reinterpret_cast<decltype(&CreateDIBSection)>(failing.Original());
-            FirstDibFails::calls = 0;
+            // The first DIB section of the press, the one its picture is composed on.
+            CFaultInjector failing;
+            ASSERT_TRUE(failing.Install(library->Module()));
+            ASSERT_TRUE(failing.Start("CreateDIBSection", 1));
             drawn = shown();
+            EXPECT_TRUE(failing.Fired()) << skin;
         }
         const std::unique_ptr<CCanvas> composed = shown();
         ASSERT_TRUE(drawn && composed);

@@ -44,11 +44,11 @@ protected:
 
     // A settings stream whose reads and writes the injector may refuse.
     void LoadThroughInjector(const std::vector<BYTE>& bytes) {
-        StreamPtr stream = CInjectedStream::Over(StreamWith(bytes));
+        StreamPtr stream = InjectedStreamOver(StreamWith(bytes));
         plugin->Load(stream.Get());
     }
     std::vector<BYTE> SaveThroughInjector() {
-        StreamPtr stream = CInjectedStream::Over(StreamWith({}));
+        StreamPtr stream = InjectedStreamOver(StreamWith({}));
         EXPECT_EQ(plugin->Save(stream.Get()), S_OK);
         return StreamBytes(stream.Get());
     }

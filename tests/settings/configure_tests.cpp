@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "tests/host/pluginfixture.h"
 #include "tests/host/scratchfolder.h"
+#include "tests/ledger/faultinjector.h"
 #include "tests/settings/settingstestsupport.h"
 
 #include <commctrl.h>
