@@ -7,6 +7,7 @@
 #include "tooltip/markupreader.h"
 #include "tooltip/markuptags.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -28,42 +29,48 @@ bool IsLineTag(const MarkupTag* tag) {
 // Words separated by runs of spaces, line breaks or tabs get one space between them.
 class CPlainText {
 public:
-    void Add(const std::string& run) {
-        for (char c : run) {
-            if (c == ' ') {
+    void Add(const std::u16string& run) {
+        for (char16_t c : run) {
+            if (c == u' ') {
                 gap = true;
                 continue;
             }
             if (gap && !text.empty())
-                text += ' ';
+                text += u' ';
             gap = false;
             text += c;
         }
     }
     void Break() { gap = true; }
     void Clear() { text.clear(); }
-    const std::string& Text() const { return text; }
+    const std::u16string& Text() const { return text; }
 
 private:
-    std::string text;
+    std::u16string text;
     bool gap = false;
 };
 
 // A tip's title stands above its first rule and repeats the name and the key that a
 // screen reader says already. A tip without a rule is all description.
 std::string TipDescription(std::string_view markup) {
-    CMarkupReader reader(markup);
+    const int size = static_cast<int>(markup.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, markup.data(), size, nullptr, 0);
+    std::u16string wide(static_cast<size_t>(std::max(length, 0)), u'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_ACP, 0, markup.data(), size, reinterpret_cast<LPWSTR>(&wide[0]),
+                            length);
+    CMarkupReader reader(wide);
     CPlainText plain;
     bool ruleSeen = false;
     while (!reader.AtEnd()) {
-        const std::string run = reader.ReadTextRun();
+        const std::u16string run = reader.ReadTextRun();
         if (!run.empty()) {
             plain.Add(run);
             continue;
         }
-        std::string name = reader.ReadTagName();
+        std::u16string name = reader.ReadTagName();
         // A closing tag acts as its opening one does where the tooltip draws it.
-        if (!name.empty() && name[0] == '/')
+        if (!name.empty() && name[0] == u'/')
             name.erase(0, 1);
         const MarkupTag* tag = FindMarkupTag(name);
         if (!ruleSeen && tag && tag->kind == MarkupTagKind::Rule) {
@@ -75,7 +82,14 @@ std::string TipDescription(std::string_view markup) {
         reader.SkipToTagEnd();
         reader.Advance();
     }
-    return plain.Text();
+    const std::u16string& text = plain.Text();
+    const auto* units = reinterpret_cast<LPCWSTR>(text.data());
+    const int count = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, units, count, nullptr, 0, nullptr, nullptr);
+    std::string description(static_cast<size_t>(std::max(bytes, 0)), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_ACP, 0, units, count, &description[0], bytes, nullptr, nullptr);
+    return description;
 }
 
 bool IsSelf(const VARIANT& child) {

@@ -116,7 +116,9 @@ void CExitWindow::CreateButtons() {
             CopyText(text, LoadDialogString(resourceModule, reasonId).c_str());
         else
             LoadModuleString(resourceModule, FindButton(key)->tooltipId, text, TOOLTIP_TEXT_SIZE);
-        tooltip->AddTool(button->Window(), text, nullptr, nullptr, 0);
+        wchar_t wideText[TOOLTIP_TEXT_SIZE] = {};
+        MultiByteToWideChar(CP_ACP, 0, text, -1, wideText, TOOLTIP_TEXT_SIZE);
+        tooltip->AddTool(button->Window(), wideText, nullptr, nullptr, 0);
         button->SetAccessibleFacts(ButtonFacts(resourceModule, key, text));
     }
     if (first)

@@ -108,7 +108,7 @@ void CheckVersion(const std::string& path, CFindings& findings) {
                    ": the plug-in uses a language module only when its version is 1.2.0.0");
 }
 
-void CheckMarkupOf(UINT id, const std::string& text, const std::string& english,
+void CheckMarkupOf(UINT id, const std::u16string& text, const std::u16string& english,
                    CFindings& findings) {
     const std::string where = StringLabel(id) + ": ";
     const MarkupCheck check = CheckMarkup(text);
@@ -193,12 +193,13 @@ void CLanguageCheck::CheckStrings(const CModuleResources& module, CFindings& fin
             continue;
         }
         CheckText(where, found->second, english, findings);
-        const std::string text = Ansi(found->second);
+        // The plug-in reads its texts as UTF-16: its buffers count those units.
+        const std::u16string& text = found->second;
         if (text.size() >= BufferOf(use))
             findings.Error(where + "the plug-in reads only its first " +
                            std::to_string(BufferOf(use) - 1) + " characters");
         if (use == Use::Tooltip)
-            CheckMarkupOf(id, text, Ansi(english), findings);
+            CheckMarkupOf(id, text, english, findings);
     }
     for (const auto& [id, text] : module.Strings()) {
         if (own.Strings().count(id) == 0)

@@ -68,15 +68,3 @@ void CModuleResources::ReadDialog(UINT id) {
     else
         brokenDialogs.insert(id);
 }
-
-std::string Ansi(const std::u16string& text) {
-    if (text.empty())
-        return {};
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-    const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_ACP, 0, wide, length, ansi.data(), size, nullptr, nullptr);
-    return ansi;
-}

@@ -31,6 +31,3 @@ private:
     std::map<UINT, DialogTemplate> dialogs;
     std::set<UINT> brokenDialogs;
 };
-
-// Text in the ANSI code page, as LoadStringA gives it to the plug-in.
-std::string Ansi(const std::u16string& text);

@@ -3,7 +3,15 @@
 #include "tooltip/markuppictures.h"
 #include "tooltip/markuprenderer.h"
 
-#include <mbstring.h>
+static_assert(sizeof(char16_t) == sizeof(WCHAR), "markup text goes to GDI as it is");
+
+namespace {
+
+LPCWSTR Wide(const char16_t* text) {
+    return reinterpret_cast<LPCWSTR>(text);
+}
+
+} // namespace
 
 CGdiMarkupDevice::CGdiMarkupDevice(const CMarkupRenderer& renderer, HDC dc)
     : renderer(renderer), dc(dc) {}
@@ -11,32 +19,34 @@ CGdiMarkupDevice::CGdiMarkupDevice(const CMarkupRenderer& renderer, HDC dc)
 // The context's own font is back before each working font is replaced.
 void CGdiMarkupDevice::SelectFont(const MarkupFontStyle& style) {
     fontSelected.reset();
-    LOGFONTA logFont = renderer.baseFont;
+    LOGFONTW logFont = renderer.baseFont;
+    // Whatever the script, the font mapper then finds a face with its glyphs.
+    logFont.lfCharSet = DEFAULT_CHARSET;
     logFont.lfWeight = style.weight;
     logFont.lfItalic = style.italic;
     logFont.lfUnderline = style.underline;
     logFont.lfStrikeOut = style.strikeOut;
-    font.Reset(CreateFontIndirectA(&logFont));
+    font.Reset(CreateFontIndirectW(&logFont));
     if (font)
         fontSelected.emplace(dc, font.Get());
 }
 
 int CGdiMarkupDevice::FontHeight() const {
-    TEXTMETRICA metrics = {};
-    return GetTextMetricsA(dc, &metrics) ? metrics.tmHeight : 0;
+    TEXTMETRICW metrics = {};
+    return GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : 0;
 }
 
-bool CGdiMarkupDevice::FitText(const char* text, int count, int maxExtent, int& fit, int* extents,
-                               SIZE& size) const {
-    return GetTextExtentExPointA(dc, text, count, maxExtent, &fit, extents, &size) != FALSE;
+bool CGdiMarkupDevice::FitText(const char16_t* text, int count, int maxExtent, int& fit,
+                               int* extents, SIZE& size) const {
+    return GetTextExtentExPointW(dc, Wide(text), count, maxExtent, &fit, extents, &size) != FALSE;
 }
 
-bool CGdiMarkupDevice::TextSize(const char* text, int count, SIZE& size) const {
-    return GetTextExtentPoint32A(dc, text, count, &size) != FALSE;
+bool CGdiMarkupDevice::TextSize(const char16_t* text, int count, SIZE& size) const {
+    return GetTextExtentPoint32W(dc, Wide(text), count, &size) != FALSE;
 }
 
-void CGdiMarkupDevice::DrawRun(int x, int y, const char* text, int count) {
-    TextOutA(dc, x, y, text, count);
+void CGdiMarkupDevice::DrawRun(int x, int y, const char16_t* text, int count) {
+    TextOutW(dc, x, y, Wide(text), count);
 }
 
 void CGdiMarkupDevice::SetTextColor(COLORREF color) {
@@ -77,14 +87,20 @@ SIZE CGdiMarkupDevice::Picture(const MarkupPicture& picture, const MarkupSpot& a
     return {0, 0};
 }
 
-bool CGdiMarkupDevice::IsLeadByte(BYTE c) const {
-    return IsDBCSLeadByte(c) != FALSE;
+// The system classes UTF-16 units, not pairs: a character beyond the basic plane is
+// taken as neither space nor punctuation.
+WORD CGdiMarkupDevice::CharType(char32_t code) const {
+    if (code > 0xFFFF)
+        return 0;
+    const WCHAR unit = static_cast<WCHAR>(code);
+    WORD type = 0;
+    return GetStringTypeW(CT_CTYPE1, &unit, 1, &type) ? type : 0;
 }
 
-bool CGdiMarkupDevice::IsSpace(unsigned code) const {
-    return _ismbcspace(code) != 0;
+bool CGdiMarkupDevice::IsSpace(char32_t code) const {
+    return (CharType(code) & C1_SPACE) != 0;
 }
 
-bool CGdiMarkupDevice::IsPunctuation(unsigned code) const {
-    return _ismbcpunct(code) != 0;
+bool CGdiMarkupDevice::IsPunctuation(char32_t code) const {
+    return (CharType(code) & C1_PUNCT) != 0;
 }

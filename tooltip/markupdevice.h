@@ -1,7 +1,7 @@
 // What the markup layout asks of the system it runs on: fonts, text extents, drawing,
-// pictures and the character classes of the ANSI code page. The tooltip gives it GDI;
-// the layout itself stays free of Win32, so that it can also run natively under a
-// measuring stub.
+// pictures and character classes. Text is UTF-16 and counted in its units. The tooltip gives it
+// GDI; the layout itself stays free of Win32, so that it can also run natively under a measuring
+// stub.
 #pragma once
 
 #include "image/imagetypes.h"
@@ -39,8 +39,8 @@ enum class MarkupPictureKind { Named, ImageList, Icon, Bitmap };
 // A picture tag as read: what to show and at which requested size.
 struct MarkupPicture {
     MarkupPictureKind kind;
-    std::string name; // Named
-    uint32_t id = 0;  // the image-list index or the resource identifier
+    std::u16string name; // Named
+    uint32_t id = 0;     // the image-list index or the resource identifier
     int cx = 0;
     int cy = 0;
     bool masked = false;
@@ -65,12 +65,12 @@ public:
     virtual void SelectFont(const MarkupFontStyle& style) = 0;
     // The selected font's character height, 0 when unknown.
     virtual int FontHeight() const = 0;
-    // How many of the first `count` bytes fit in `maxExtent`, with the extent after
+    // How many of the first `count` units fit in `maxExtent`, with the extent after
     // each (`extents` has room for at least count entries) and the size of all of them.
-    virtual bool FitText(const char* text, int count, int maxExtent, int& fit, int* extents,
+    virtual bool FitText(const char16_t* text, int count, int maxExtent, int& fit, int* extents,
                          SIZE& size) const = 0;
-    virtual bool TextSize(const char* text, int count, SIZE& size) const = 0;
-    virtual void DrawRun(int x, int y, const char* text, int count) = 0;
+    virtual bool TextSize(const char16_t* text, int count, SIZE& size) const = 0;
+    virtual void DrawRun(int x, int y, const char16_t* text, int count) = 0;
     virtual void SetTextColor(COLORREF color) = 0;
     virtual void SetBackground(COLORREF color, bool opaque) = 0;
     // A one-pixel line in the text colour from x to the pixel before `end`.
@@ -78,8 +78,7 @@ public:
     // The room the picture takes; it is drawn only when the spot is not measuring.
     virtual SIZE Picture(const MarkupPicture& picture, const MarkupSpot& spot) = 0;
 
-    virtual bool IsLeadByte(BYTE c) const = 0;
-    // Classes of a character code: one byte, or a lead byte shifted above its trail.
-    virtual bool IsSpace(unsigned code) const = 0;
-    virtual bool IsPunctuation(unsigned code) const = 0;
+    // Classes of a code point, whole even when it takes a surrogate pair.
+    virtual bool IsSpace(char32_t code) const = 0;
+    virtual bool IsPunctuation(char32_t code) const = 0;
 };

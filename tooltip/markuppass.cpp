@@ -13,7 +13,7 @@ namespace {
 constexpr uint32_t MAX_TAG_NUMBER = 32767;
 constexpr long long COORD_LIMIT = 1 << 26;
 constexpr COLORREF DEFAULT_MASK = RGB(255, 0, 255);
-// Room beyond twice the count for the extents GetTextExtentExPointA returns.
+// Room beyond twice the count for the extents GetTextExtentExPointW returns.
 constexpr size_t EXTENT_SLACK = 16;
 // Tabs beyond this many on one line all go to the last column.
 constexpr size_t MAX_TAB_COLUMNS = 256;
@@ -40,63 +40,60 @@ long long Percentage(long long value, long long percent) {
     return product >= 0 ? (product + 50) / 100 : (product - 50) / 100;
 }
 
-size_t CharLength(const MarkupDevice& device, std::string_view text, size_t at) {
-    return device.IsLeadByte(static_cast<BYTE>(text[at])) && at + 1 < text.size() ? 2 : 1;
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
 }
 
-unsigned CharCode(const MarkupDevice& device, std::string_view text, size_t at) {
-    const unsigned lead = static_cast<BYTE>(text[at]);
-    return CharLength(device, text, at) == 2 ? lead << 8 | static_cast<BYTE>(text[at + 1]) : lead;
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-bool IsSpace(const MarkupDevice& device, std::string_view text, size_t at) {
-    return device.IsSpace(CharCode(device, text, at));
+// Whether `at` falls between the two halves of a surrogate pair.
+bool InsidePair(std::u16string_view text, size_t at) {
+    return at > 0 && at < text.size() && IsLowSurrogate(text[at]) && IsHighSurrogate(text[at - 1]);
 }
 
-bool IsBreakChar(const MarkupDevice& device, std::string_view text, size_t at) {
-    return IsSpace(device, text, at) || device.IsPunctuation(CharCode(device, text, at));
+// A lone surrogate counts as a character of its own.
+size_t CharLength(std::u16string_view text, size_t at) {
+    return IsHighSurrogate(text[at]) && InsidePair(text, at + 1) ? 2 : 1;
 }
 
-size_t LeadingSpace(const MarkupDevice& device, std::string_view text) {
+char32_t CodePoint(std::u16string_view text, size_t at) {
+    if (CharLength(text, at) == 1)
+        return text[at];
+    return 0x10000 + ((static_cast<char32_t>(text[at]) - 0xD800) << 10) +
+           (static_cast<char32_t>(text[at + 1]) - 0xDC00);
+}
+
+bool IsSpace(const MarkupDevice& device, std::u16string_view text, size_t at) {
+    return device.IsSpace(CodePoint(text, at));
+}
+
+bool IsBreakChar(const MarkupDevice& device, std::u16string_view text, size_t at) {
+    const char32_t code = CodePoint(text, at);
+    return device.IsSpace(code) || device.IsPunctuation(code);
+}
+
+size_t LeadingSpace(const MarkupDevice& device, std::u16string_view text) {
     size_t at = 0;
     while (at < text.size() && IsSpace(device, text, at))
-        at += CharLength(device, text, at);
+        at += CharLength(text, at);
     return at;
 }
 
-bool HasLeadByte(const MarkupDevice& device, std::string_view text) {
-    return std::any_of(text.begin(), text.end(),
-                       [&](char c) { return device.IsLeadByte(static_cast<BYTE>(c)); });
-}
-
-// The byte lengths of the whole-character prefixes of text, up to `limit` bytes; the
-// character that straddles the limit is included.
-std::vector<size_t> CharacterEnds(const MarkupDevice& device, std::string_view text, size_t limit) {
-    std::vector<size_t> ends;
-    for (size_t at = 0; at < limit && at < text.size();) {
-        at += CharLength(device, text, at);
-        ends.push_back(at);
-    }
-    return ends;
-}
-
-// Where a run that fits only up to byte n is cut: at a space or punctuation character
-// at or before n, else at n. Never inside a double-byte character, never at 0.
-size_t BreakPoint(const MarkupDevice& device, std::string_view run, size_t n) {
-    std::vector<size_t> starts{0};
-    for (size_t end : CharacterEnds(device, run, n + 1)) {
-        if (end <= n && end < run.size())
-            starts.push_back(end);
-    }
-    n = starts.back();
+// Where a run that fits only up to unit n is cut: at a space or punctuation character
+// at or before n, else at n. Never inside a surrogate pair, never at 0.
+size_t BreakPoint(const MarkupDevice& device, std::u16string_view run, size_t n) {
+    if (InsidePair(run, n))
+        --n;
     if (n > 0 && IsBreakChar(device, run, n))
         return n;
-    for (auto at = starts.rbegin() + 1; at != starts.rend() && *at > 0; ++at) {
-        if (IsBreakChar(device, run, *at))
-            return *at;
+    for (size_t at = n; at-- > 1;) {
+        if (!InsidePair(run, at) && IsBreakChar(device, run, at))
+            return at;
     }
     // Not even the first character fits: it goes on the line by itself.
-    return n > 0 ? n : CharLength(device, run, 0);
+    return n > 0 ? n : CharLength(run, 0);
 }
 
 // Reads the parameters into the picture; stops at the first one the tag does not know.
@@ -104,7 +101,7 @@ void ReadPictureParams(CMarkupReader& reader, int maxCount, bool takesMask,
                        MarkupPicture& picture) {
     picture.mask = DEFAULT_MASK;
     for (int read = 0; read < maxCount; ++read) {
-        const std::string name = reader.ReadParamName();
+        const std::u16string name = reader.ReadParamName();
         if (SameMarkupName(name, "cx")) {
             picture.cx = PictureNumber(reader.ReadNumber(0));
         } else if (SameMarkupName(name, "cy")) {
@@ -132,7 +129,7 @@ CMarkupPass::CMarkupPass(const MarkupStyle& style, const MarkupFontStyle& baseFo
     currentHeight = measureOnly ? tmHeight : LineHeight();
 }
 
-SIZE CMarkupPass::Run(std::string_view text) {
+SIZE CMarkupPass::Run(std::u16string_view text) {
     CMarkupReader reader(text);
     for (;;) {
         // The end closes the last line, however the text ends.
@@ -165,7 +162,7 @@ SIZE CMarkupPass::Run(std::string_view text) {
 // line, so that a long paragraph costs time in proportion to its length.
 void CMarkupPass::PlaceRun() {
     ApplyAlignment();
-    std::string_view rest(run);
+    std::u16string_view rest(run);
     rest.remove_prefix(runPlaced);
     const size_t space = LeadingSpace(device, rest);
     rest.remove_prefix(space);
@@ -185,13 +182,11 @@ void CMarkupPass::PlaceRun() {
         LineBreak(1);
 }
 
-CMarkupPass::RunFit CMarkupPass::FitRun(std::string_view text) const {
-    // Nothing past this many bytes can fit unless characters are under a pixel wide;
+CMarkupPass::RunFit CMarkupPass::FitRun(std::u16string_view text) const {
+    // Nothing past this many units can fit unless characters are under a pixel wide;
     // measuring less keeps a long run that wraps many times from costing n².
     const int maxExtent = std::max(style.maxTextWidth, 0);
     const size_t measured = std::min(text.size(), static_cast<size_t>(maxExtent) + 64);
-    if (HasLeadByte(device, text.substr(0, measured)))
-        return FitMultibyteRun(text, measured, maxExtent);
     // Some versions of GDI write past the count they are given and report more fitting
     // characters than asked for: the array has room beyond the count and the answer is
     // clamped.
@@ -209,32 +204,9 @@ CMarkupPass::RunFit CMarkupPass::FitRun(std::string_view text) const {
     return {count, extent, size.cy};
 }
 
-// With lead bytes in the run the per-character extents cannot be trusted, so the fit
-// is searched among whole-character prefixes, whose widths only grow.
-CMarkupPass::RunFit CMarkupPass::FitMultibyteRun(std::string_view text, size_t measured,
-                                                 int maxExtent) const {
-    const std::vector<size_t> ends = CharacterEnds(device, text, measured);
-    size_t fit = 0;
-    size_t low = 0;
-    size_t high = ends.size();
-    while (low < high) {
-        const size_t middle = low + (high - low) / 2;
-        if (TextWidth(text.data(), ends[middle]) <= maxExtent) {
-            fit = ends[middle];
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
-    }
-    const size_t count = fit < text.size() ? BreakPoint(device, text, fit) : fit;
-    SIZE size = {};
-    device.TextSize(text.data(), static_cast<int>(count), size);
-    return {count, static_cast<int>(size.cx), static_cast<int>(size.cy)};
-}
-
 void CMarkupPass::HandleTag(CMarkupReader& reader) {
-    std::string name = reader.ReadTagName();
-    const bool closing = !name.empty() && name[0] == '/';
+    std::u16string name = reader.ReadTagName();
+    const bool closing = !name.empty() && name[0] == u'/';
     if (closing)
         name.erase(0, 1);
     const MarkupTag* tag = FindMarkupTag(name);
@@ -244,9 +216,9 @@ void CMarkupPass::HandleTag(CMarkupReader& reader) {
         ColorTag(tag->kind, closing, reader))
         return;
     if (tag->kind == MarkupTagKind::Rule) {
-        const std::string value = reader.ReadValue();
+        const std::u16string value = reader.ReadValue();
         const uint32_t amount = value.empty() ? 100 : CMarkupReader::ToNumber(value);
-        Rule(amount, !value.empty() && value.back() == '%');
+        Rule(amount, !value.empty() && value.back() == u'%');
         return;
     }
     PictureTag(tag->kind, reader);
@@ -402,7 +374,7 @@ void CMarkupPass::WidenColumn(size_t column) {
         return;
     if (columnWidths.size() <= column)
         columnWidths.resize(column + 1, 0);
-    const long long used = static_cast<long long>(x) - columnStart + TextWidth("   ", 3);
+    const long long used = static_cast<long long>(x) - columnStart + TextWidth(u"   ", 3);
     columnWidths[column] = std::max(columnWidths[column], Clamped(used));
 }
 
@@ -495,7 +467,7 @@ int CMarkupPass::LineWidth() const {
     return line < layout.lineWidths.size() ? layout.lineWidths[line] : 0;
 }
 
-int CMarkupPass::TextWidth(const char* text, size_t count) const {
+int CMarkupPass::TextWidth(const char16_t* text, size_t count) const {
     SIZE size = {};
     if (!device.TextSize(text, static_cast<int>(count), size))
         return 0;

@@ -43,7 +43,7 @@ public:
     CMarkupPass(const CMarkupPass&) = delete;
     CMarkupPass& operator=(const CMarkupPass&) = delete;
 
-    SIZE Run(std::string_view text);
+    SIZE Run(std::u16string_view text);
 
 private:
     enum class Alignment { Left, Centre, Right };
@@ -61,8 +61,7 @@ private:
 
     bool HasPending() const { return runPlaced < run.size(); }
     void PlaceRun();
-    RunFit FitRun(std::string_view text) const;
-    RunFit FitMultibyteRun(std::string_view text, size_t measured, int maxExtent) const;
+    RunFit FitRun(std::u16string_view text) const;
     void HandleTag(CMarkupReader& reader);
     bool FontTag(MarkupTagKind kind, bool closing);
     bool LayoutTag(const MarkupTag& tag, CMarkupReader& reader);
@@ -81,7 +80,7 @@ private:
     void SpreadPercentRules();
     int LineHeight() const;
     int LineWidth() const;
-    int TextWidth(const char* text, size_t count) const;
+    int TextWidth(const char16_t* text, size_t count) const;
     MarkupSpot Spot() const;
 
     MarkupStyle style;
@@ -101,7 +100,7 @@ private:
     int widest = 0;
     Alignment alignment = Alignment::Left;
     bool lineStart = true;
-    std::string run;      // the text run being placed, line by line
+    std::u16string run;   // the text run being placed, line by line
     size_t runPlaced = 0; // how much of it is placed; the rest is pending
     std::vector<int> percentRules{0};
     std::vector<int> columnWidths;  // measuring: each tab column's widest use, gap included

@@ -108,10 +108,11 @@ SIZE DrawImageListIcon(const PictureSpot& spot, HIMAGELIST list, UINT index, int
 }
 
 SIZE DrawNamedImage(const PictureSpot& spot, HMODULE module, const std::vector<NamedImage>& images,
-                    const std::string& name, int cx, int cy) {
+                    const std::u16string& name, int cx, int cy) {
     auto found = std::find_if(images.begin(), images.end(), [&](const NamedImage& image) {
-        return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT,
-                              image.name.c_str(), -1, name.c_str(), -1) == CSTR_EQUAL;
+        return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT,
+                              image.name.c_str(), -1, reinterpret_cast<LPCWSTR>(name.c_str()),
+                              -1) == CSTR_EQUAL;
     });
     if (found == images.end() || found->resourceId == 0)
         return {0, 0};

@@ -12,7 +12,7 @@
 #include <vector>
 
 struct NamedImage {
-    std::string name;
+    std::wstring name;
     WORD resourceId = 0; // 0: the entry has no picture
     BYTE kind = 0;       // 0 icon, 1 bitmap, 2 bitmap drawn through a colour mask
     COLORREF maskColor = 0;
@@ -33,4 +33,4 @@ SIZE DrawResBitmap(const PictureSpot& spot, HMODULE module, UINT id, bool masked
                    COLORREF maskColor, int cx, int cy);
 SIZE DrawImageListIcon(const PictureSpot& spot, HIMAGELIST list, UINT index, int cx, int cy);
 SIZE DrawNamedImage(const PictureSpot& spot, HMODULE module, const std::vector<NamedImage>& images,
-                    const std::string& name, int cx, int cy);
+                    const std::u16string& name, int cx, int cy);

@@ -5,21 +5,21 @@ namespace {
 constexpr uint32_t NUMBER_LIMIT = 0xFFFFFFFFu;
 constexpr uint32_t COLOR_MASK = 0x00FFFFFFu;
 
-bool IsTabOrNewline(char c) {
-    return c == '\t' || c == '\n';
+bool IsTabOrNewline(char16_t c) {
+    return c == u'\t' || c == u'\n';
 }
 
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+int DigitValue(char16_t c) {
+    if (c >= u'0' && c <= u'9')
+        return static_cast<int>(c - u'0');
+    if (c >= u'a' && c <= u'f')
+        return static_cast<int>(c - u'a') + 10;
+    if (c >= u'A' && c <= u'F')
+        return static_cast<int>(c - u'A') + 10;
     return 99;
 }
 
-uint32_t HexPair(std::string_view value, size_t start) {
+uint32_t HexPair(std::u16string_view value, size_t start) {
     uint32_t result = 0;
     for (size_t i = start; i < start + 2 && i < value.size(); ++i) {
         const int digit = DigitValue(value[i]);
@@ -32,19 +32,19 @@ uint32_t HexPair(std::string_view value, size_t start) {
 
 } // namespace
 
-std::string CMarkupReader::ReadTextRun() {
-    std::string run;
+std::u16string CMarkupReader::ReadTextRun() {
+    std::u16string run;
     while (!AtEnd()) {
-        const char c = text[position];
+        const char16_t c = text[position];
         if (IsTabOrNewline(c))
             break;
-        if (c == '\r') {
+        if (c == u'\r') {
             ++position;
             continue;
         }
-        if (c == '<' && position + 1 < text.size()) {
-            if (text[position + 1] == '<') {
-                run += '<';
+        if (c == u'<' && position + 1 < text.size()) {
+            if (text[position + 1] == u'<') {
+                run += u'<';
                 position += 2;
                 continue;
             }
@@ -58,51 +58,51 @@ std::string CMarkupReader::ReadTextRun() {
     return run;
 }
 
-std::string CMarkupReader::ReadName(bool skipControls) {
-    std::string name;
-    while (At(position) == ' ')
+std::u16string CMarkupReader::ReadName(bool skipControls) {
+    std::u16string name;
+    while (At(position) == u' ')
         ++position;
     while (!AtEnd()) {
-        const char c = text[position];
-        if (c == ' ') {
+        const char16_t c = text[position];
+        if (c == u' ') {
             ++position;
             break;
         }
-        if (c == '=' || c == '>')
+        if (c == u'=' || c == u'>')
             break;
         if (IsTabOrNewline(c) && name.empty() && !skipControls)
-            return std::string(1, c);
-        if (c != '\r' && !IsTabOrNewline(c))
+            return std::u16string(1, c);
+        if (c != u'\r' && !IsTabOrNewline(c))
             name += c;
         ++position;
     }
     return name;
 }
 
-std::string CMarkupReader::ReadTagName() {
+std::u16string CMarkupReader::ReadTagName() {
     return ReadName(false);
 }
 
-std::string CMarkupReader::ReadParamName() {
+std::u16string CMarkupReader::ReadParamName() {
     return ReadName(true);
 }
 
-std::string CMarkupReader::ReadValue() {
-    std::string value;
+std::u16string CMarkupReader::ReadValue() {
+    std::u16string value;
     bool seenEquals = false;
     while (!AtEnd()) {
-        const char c = text[position];
-        if (c == '>')
+        const char16_t c = text[position];
+        if (c == u'>')
             break;
-        if (c == ' ' && !value.empty()) {
+        if (c == u' ' && !value.empty()) {
             ++position;
             break;
         }
-        if (c == ' ' || c == '\r' || IsTabOrNewline(c)) {
+        if (c == u' ' || c == u'\r' || IsTabOrNewline(c)) {
             ++position;
             continue;
         }
-        if (c == '=') {
+        if (c == u'=') {
             seenEquals = true;
             ++position;
             continue;
@@ -116,29 +116,30 @@ std::string CMarkupReader::ReadValue() {
 }
 
 uint32_t CMarkupReader::ReadNumber(uint32_t fallback) {
-    const std::string value = ReadValue();
+    const std::u16string value = ReadValue();
     return value.empty() ? fallback : ToNumber(value);
 }
 
 uint32_t CMarkupReader::ReadColor(uint32_t fallback) {
-    const std::string value = ReadValue();
+    const std::u16string value = ReadValue();
     return value.empty() ? fallback : ToColor(value);
 }
 
 void CMarkupReader::SkipToTagEnd() {
-    while (!AtEnd() && text[position] != '>' && !IsTabOrNewline(text[position]))
+    while (!AtEnd() && text[position] != u'>' && !IsTabOrNewline(text[position]))
         ++position;
 }
 
-uint32_t CMarkupReader::ToNumber(std::string_view value) {
+uint32_t CMarkupReader::ToNumber(std::u16string_view value) {
     size_t i = 0;
     bool negative = false;
-    if (i < value.size() && (value[i] == '+' || value[i] == '-'))
-        negative = value[i++] == '-';
+    if (i < value.size() && (value[i] == u'+' || value[i] == u'-'))
+        negative = value[i++] == u'-';
     uint32_t base = 10;
-    if (i < value.size() && value[i] == '0') {
+    if (i < value.size() && value[i] == u'0') {
         base = 8;
-        const bool hexPrefix = i + 1 < value.size() && (value[i + 1] == 'x' || value[i + 1] == 'X');
+        const bool hexPrefix =
+            i + 1 < value.size() && (value[i + 1] == u'x' || value[i + 1] == u'X');
         if (hexPrefix && i + 2 < value.size() && DigitValue(value[i + 2]) < 16) {
             base = 16;
             i += 2;
@@ -162,9 +163,9 @@ uint32_t CMarkupReader::ToNumber(std::string_view value) {
     return negative ? 0u - magnitude : magnitude;
 }
 
-uint32_t CMarkupReader::ToColor(std::string_view value) {
+uint32_t CMarkupReader::ToColor(std::u16string_view value) {
     // The top byte of a COLORREF selects palette modes a tooltip never means.
-    if (value.size() >= 2 && value[0] == '0' && value[1] == 'x')
+    if (value.size() >= 2 && value[0] == u'0' && value[1] == u'x')
         return ToNumber(value) & COLOR_MASK;
     return HexPair(value, 0) | HexPair(value, 2) << 8 | HexPair(value, 4) << 16;
 }

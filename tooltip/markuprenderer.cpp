@@ -25,7 +25,8 @@ CMarkupRenderer::CMarkupRenderer(HMODULE moduleInstance) : moduleInstance(module
     palette[23] = RGB(255, 0, 0);
     palette[shadowColor] = GetSysColor(COLOR_BTNSHADOW);
     palette[borderColor] = GetSysColor(COLOR_INFOTEXT);
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof baseFont, &baseFont);
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof baseFont, &baseFont);
+    baseFont.lfCharSet = DEFAULT_CHARSET;
 }
 
 void CMarkupRenderer::SetImageList(HIMAGELIST list, int cx, int cy) {
@@ -34,7 +35,7 @@ void CMarkupRenderer::SetImageList(HIMAGELIST list, int cx, int cy) {
     imageListCy = cy;
 }
 
-SIZE CMarkupRenderer::RenderText(HDC dc, const RECT& rect, const char* text, bool measureOnly) {
+SIZE CMarkupRenderer::RenderText(HDC dc, const RECT& rect, const wchar_t* text, bool measureOnly) {
     if (measureOnly)
         layout = MarkupLayout{{}, {}, {0}};
     if (!dc || !text || !*text)
@@ -44,5 +45,7 @@ SIZE CMarkupRenderer::RenderText(HDC dc, const RECT& rect, const char* text, boo
     const MarkupFontStyle font = {baseFont.lfWeight, baseFont.lfItalic, baseFont.lfUnderline,
                                   baseFont.lfStrikeOut};
     CMarkupPass pass(style, font, device, layout, rect, measureOnly);
-    return pass.Run(text);
+    // wchar_t and char16_t hold the same UTF-16 units here; a tooltip text is short.
+    const std::wstring_view wide(text);
+    return pass.Run(std::u16string(wide.begin(), wide.end()));
 }

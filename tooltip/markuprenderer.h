@@ -24,7 +24,7 @@ public:
 
     // Measuring: (widest line, total height). Drawing: (0, total height), from the tables
     // of the last measuring pass, which must have seen the same text.
-    SIZE RenderText(HDC dc, const RECT& rect, const char* text, bool measureOnly);
+    SIZE RenderText(HDC dc, const RECT& rect, const wchar_t* text, bool measureOnly);
 
     // The image list is not owned.
     void SetImageList(HIMAGELIST list, int cx, int cy);
@@ -37,7 +37,7 @@ public:
     const MarkupLayout& Layout() const { return layout; }
 
     int maxTextWidth = 300;
-    LOGFONTA baseFont = {};
+    LOGFONTW baseFont = {};
     COLORREF palette[PALETTE_SIZE] = {};
 
 private:

@@ -60,23 +60,25 @@ inline constexpr MarkupTag MARKUP_TAGS[] = {
     {"bmp", MarkupTagKind::BitmapPicture, MarkupValue::Number, false, true},
 };
 
-// Tag names match whatever their case, in ASCII only: the tooltip reads the same
-// names in every code page.
-constexpr bool SameMarkupName(std::string_view name, std::string_view other) {
+// Tag names match whatever their case, in ASCII only: a letter outside ASCII never
+// folds onto a tag's.
+constexpr bool SameMarkupName(std::u16string_view name, std::string_view other) {
     if (name.size() != other.size())
         return false;
-    const auto lower = [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    };
     for (size_t i = 0; i < name.size(); ++i) {
-        if (lower(name[i]) != lower(other[i]))
+        const char16_t c = name[i];
+        const char16_t lower = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+        const char theirs = other[i];
+        const char theirsLower =
+            theirs >= 'A' && theirs <= 'Z' ? static_cast<char>(theirs - 'A' + 'a') : theirs;
+        if (lower != static_cast<char16_t>(static_cast<unsigned char>(theirsLower)))
             return false;
     }
     return true;
 }
 
 // The tag of a name read without its closing "/"; null for a name that is none.
-constexpr const MarkupTag* FindMarkupTag(std::string_view name) {
+constexpr const MarkupTag* FindMarkupTag(std::u16string_view name) {
     for (const MarkupTag& tag : MARKUP_TAGS) {
         if (SameMarkupName(name, tag.name))
             return &tag;

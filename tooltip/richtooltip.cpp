@@ -15,7 +15,7 @@ constexpr WindowObject<CRichTooltip> TOOLTIP_OBJECT("RichTooltip_this");
 constexpr UINT_PTR INITIAL_TIMER = 256;
 constexpr UINT_PTR AUTOPOP_TIMER = 257;
 
-static_assert(sizeof(NONCLIENTMETRICSA) == 340, "the structure as Windows XP knows it");
+static_assert(sizeof(NONCLIENTMETRICSW) == 500, "the structure as Windows XP knows it");
 
 // The system's class drop shadow is asked for on NT 5.1 and 5.2 (XP, Server 2003) only.
 bool HasDropShadows() {
@@ -83,16 +83,18 @@ bool CRichTooltip::Create(HWND parent, bool balloon) {
     if (!CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, CLASS_NAME, "", WS_POPUP, 0, 0, 0, 0,
                          nullptr, nullptr, moduleInstance, this))
         return false;
-    NONCLIENTMETRICSA nonClient = {};
+    NONCLIENTMETRICSW nonClient = {};
     nonClient.cbSize = sizeof nonClient;
     // Without the metrics the renderer keeps its default GUI font.
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof nonClient, &nonClient, 0))
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof nonClient, &nonClient, 0)) {
         renderer.baseFont = nonClient.lfStatusFont;
+        renderer.baseFont.lfCharSet = DEFAULT_CHARSET;
+    }
     metrics = balloon ? BALLOON_METRICS : PLAIN_METRICS;
     return true;
 }
 
-void CRichTooltip::AddTool(HWND tool, const char* text, HICON icon, const RECT* rect,
+void CRichTooltip::AddTool(HWND tool, const wchar_t* text, HICON icon, const RECT* rect,
                            DWORD userValue) {
     ToolInfo info;
     info.hwnd = tool;
@@ -100,7 +102,7 @@ void CRichTooltip::AddTool(HWND tool, const char* text, HICON icon, const RECT* 
     if (rect)
         info.rect = *rect;
     info.icon = icon;
-    info.text = text ? text : "";
+    info.text = text ? text : L"";
     for (ToolInfo& existing : tools) {
         if (existing.hwnd == tool && EqualRect(&existing.rect, &info.rect)) {
             existing = info;

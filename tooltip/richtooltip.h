@@ -27,7 +27,7 @@ public:
     CRichTooltip& operator=(const CRichTooltip&) = delete;
 
     // A tool with the same window and rectangle is replaced. rect may be null.
-    void AddTool(HWND tool, const char* text, HICON icon, const RECT* rect, DWORD userValue);
+    void AddTool(HWND tool, const wchar_t* text, HICON icon, const RECT* rect, DWORD userValue);
     // Every message of a tool window; pt in screen coordinates for mouse moves.
     void RelayEvent(const MSG* msg);
     // type TTDT_AUTOPOP or TTDT_INITIAL, as the system's tooltip takes them; ms.

@@ -69,7 +69,7 @@ void FillTipBackground(HDC dc, const RECT& rect, DWORD effect, COLORREF begin, C
         break;
     default:
         SetBkColor(dc, begin);
-        ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
         break;
     }
 }

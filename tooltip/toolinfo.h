@@ -39,7 +39,7 @@ struct ToolInfo {
     DWORD userValue = 0;
     RECT rect = {};       // tool window client coordinates; empty means the whole window
     HICON icon = nullptr; // not owned
-    std::string text;     // markup
+    std::wstring text;    // markup
     DWORD overrides = 0;
     DWORD style = 0;
     DWORD direction = 0;
