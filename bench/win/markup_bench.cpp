@@ -1,7 +1,7 @@
 // The tooltip's markup engine on one long paragraph at the exit window's width of 300
-// pixels: the measuring pass and the drawing pass, at 100 KB and at 1 MB. Ratios against
-// ten times the 100 KB case show whether the time grows with the text or faster, and
-// against one bare GetTextExtentExPointA pass over the same text, what the layout adds.
+// pixels: the measuring pass and the drawing pass, at 100 K and at 1 M characters. Ratios
+// against ten times the 100 K case show whether the time grows with the text or faster, and
+// against one bare GetTextExtentExPointW pass over the same text, what the layout adds.
 #include "base/owners.h"
 #include "tooltip/markuprenderer.h"
 
@@ -17,22 +17,22 @@ namespace {
 
 constexpr int TEXT_WIDTH = 300;
 
-std::string Paragraph(size_t bytes) {
-    const char* const words[] = {"Ends",    "your", "session,", "shuts",   "down",
-                                 "Windows", "and",  "starts",   "again.",  "Saves",
-                                 "memory",  "to",   "disk",     "so",      "that",
-                                 "you",     "can",  "safely",   "turn",    "off",
-                                 "power;",  "the",  "computer", "restart", "hibernate"};
+std::wstring Paragraph(size_t units) {
+    const wchar_t* const words[] = {L"Ends",    L"your", L"session,", L"shuts",   L"down",
+                                    L"Windows", L"and",  L"starts",   L"again.",  L"Saves",
+                                    L"memory",  L"to",   L"disk",     L"so",      L"that",
+                                    L"you",     L"can",  L"safely",   L"turn",    L"off",
+                                    L"power;",  L"the",  L"computer", L"restart", L"hibernate"};
     const size_t count = sizeof words / sizeof *words;
-    std::string text;
-    text.reserve(bytes + 16);
+    std::wstring text;
+    text.reserve(units + 16);
     unsigned seed = 12345;
-    while (text.size() < bytes) {
+    while (text.size() < units) {
         seed = seed * 1103515245u + 12345u;
         text += words[(seed >> 16) % count];
-        text += ' ';
+        text += L' ';
     }
-    text.resize(bytes);
+    text.resize(units);
     return text;
 }
 
@@ -57,14 +57,14 @@ double Median(int repetitions, const std::function<void()>& work) {
 }
 
 // The least any wrapping layout must do: fit one line after the other.
-void BareExtentPass(HDC dc, const std::string& text) {
+void BareExtentPass(HDC dc, const std::wstring& text) {
     std::vector<int> extents(TEXT_WIDTH + 64);
     size_t at = 0;
     while (at < text.size()) {
         const int count = static_cast<int>(std::min(text.size() - at, extents.size()));
         int fit = 0;
         SIZE size = {};
-        GetTextExtentExPointA(dc, text.data() + at, count, TEXT_WIDTH, &fit, extents.data(), &size);
+        GetTextExtentExPointW(dc, text.data() + at, count, TEXT_WIDTH, &fit, extents.data(), &size);
         at += static_cast<size_t>(std::max(fit, 1));
     }
 }
@@ -84,7 +84,7 @@ unsigned Checksum(const std::vector<int>& values) {
 }
 
 Timing TimePasses(CMarkupRenderer& renderer, HDC measuring, const DibSection& canvas,
-                  const std::string& text, int repetitions) {
+                  const std::wstring& text, int repetitions) {
     const RECT area = {0, 0, TEXT_WIDTH, 0};
     SIZE size = {};
     const double measure = Median(
@@ -108,16 +108,16 @@ void Ratio(const char* name, double value) {
 
 int main() {
     CMarkupRenderer renderer(GetModuleHandleA(nullptr));
-    NONCLIENTMETRICSA metrics = {};
+    NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
         renderer.baseFont = metrics.lfStatusFont;
     renderer.maxTextWidth = TEXT_WIDTH;
     MemoryDC measuring(nullptr);
     DibSection canvas(nullptr, TEXT_WIDTH + 20, -400, 32);
 
-    const std::string small = Paragraph(100 * 1024);
-    const std::string large = Paragraph(1024 * 1024);
+    const std::wstring small = Paragraph(100 * 1024);
+    const std::wstring large = Paragraph(1024 * 1024);
     const Timing smallTime = TimePasses(renderer, measuring.Get(), canvas, small, 5);
     const Timing largeTime = TimePasses(renderer, measuring.Get(), canvas, large, 3);
     if (smallTime.lines < 100 || largeTime.lines < 10 * smallTime.lines - 10) {
@@ -125,7 +125,7 @@ int main() {
                     static_cast<unsigned>(smallTime.lines), static_cast<unsigned>(largeTime.lines));
         return 1;
     }
-    Font font(CreateFontIndirectA(&renderer.baseFont));
+    Font font(CreateFontIndirectW(&renderer.baseFont));
     Selection selected(measuring.Get(), font.Get());
     const double bare = Median(3, [&] { BareExtentPass(measuring.Get(), large); });
 

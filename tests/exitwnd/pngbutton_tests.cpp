@@ -217,7 +217,8 @@ TEST_F(PngButtonTest, AQuickMoveToTheNextButtonShowsItsTooltip) {
     tooltip.SetStyles(TipAnchor | TipRounded | ShowInactive, -1);
     for (int i : {1, 2}) {
         buttons[i]->SetTooltip(&tooltip);
-        tooltip.AddTool(Window(i), "<b>Log off (L)</b><br>Ends your session.", nullptr, nullptr, 0);
+        tooltip.AddTool(Window(i), L"<b>Log off (L)</b><br>Ends your session.", nullptr, nullptr,
+                        0);
     }
     MoveMouse(CentreOf(Window(1)));
     PumpFor(300);

@@ -108,29 +108,34 @@ TEST(LanguageCheck, ProgramTellsItsVerdictByItsExitCode) {
 
 TEST(MarkupCheck, FindsWhatTheTooltipWouldNotShowAsWritten) {
     struct Case {
-        const char* text;
+        const char16_t* text;
         size_t errors;
         size_t warnings;
     };
     const Case cases[] = {
-        {"<b>Title</b><br><hr=100%><br>Body text", 0, 0},
-        {"<B>Bold</B>, <<b> as a literal, a tab\tand a line\nbreak", 0, 0},
-        {"<ct=FF0000>red<ct=0x0000ff>blue<cbi=3>", 0, 0},
-        {"one < two", 2, 0},       // a tag named "two" that is never closed
-        {"<bold>Title</b>", 1, 1}, // not a tag; and </b> ends nothing
-        {"Title <br", 1, 0},
-        {"<br=two><ct=red>", 0, 2},
-        {"</i>text", 0, 1},
-        {"<u>underlined", 0, 1},
-        {"<AL_C>Centred\n=3 after a line feed\t=5 and a tab</B>", 0, 1},
+        {u"<b>Title</b><br><hr=100%><br>Body text", 0, 0},
+        {u"<B>Bold</B>, <<b> as a literal, a tab\tand a line\nbreak", 0, 0},
+        {u"<ct=FF0000>red<ct=0x0000ff>blue<cbi=3>", 0, 0},
+        {u"one < two", 2, 0},       // a tag named "two" that is never closed
+        {u"<bold>Title</b>", 1, 1}, // not a tag; and </b> ends nothing
+        {u"Title <br", 1, 0},
+        {u"<br=two><ct=red>", 0, 2},
+        {u"</i>text", 0, 1},
+        {u"<u>underlined", 0, 1},
+        {u"<b>\u03a4\u03af\u03c4\u03bb\u03bf\u03c2</b><br>\u039a\u03b5\u03af", 0, 0},
+        {u"<AL_C>Centred\n=3 after a line feed\t=5 and a tab</B>", 0, 1},
     };
     for (const Case& c : cases) {
         const MarkupCheck check = CheckMarkup(c.text);
-        EXPECT_EQ(check.errors.size(), c.errors) << c.text;
-        EXPECT_EQ(check.warnings.size(), c.warnings) << c.text;
+        EXPECT_EQ(check.errors.size(), c.errors) << Utf8(c.text);
+        EXPECT_EQ(check.warnings.size(), c.warnings) << Utf8(c.text);
     }
-    EXPECT_EQ(CheckMarkup("<b>T</b><br><HR = 100%>").tags,
+    EXPECT_EQ(CheckMarkup(u"<b>T</b><br><HR = 100%>").tags,
               (std::vector<std::string>{"b", "/b", "br", "hr=100%"}));
+    // A name outside ASCII is shown as written, at its place in UTF-16 units.
+    const MarkupCheck greek = CheckMarkup(u"\u0391\u03b2<\u0393>");
+    ASSERT_EQ(greek.errors.size(), 1u);
+    EXPECT_EQ(greek.errors[0].rfind("tag <\u0393> at character 3 ", 0), 0u) << greek.errors[0];
 }
 
 // The bytes of one of this program's dialog templates.

@@ -23,7 +23,7 @@ struct ParentLog {
     POINT lastMousePoint = {};
     int notifications = 0;
     POINT notifiedCursor = {};
-    std::string notifiedText;
+    std::wstring notifiedText;
     std::function<void(ToolInfo&)> onNotify;
 };
 
@@ -82,7 +82,7 @@ protected:
         tip.Renderer().maxTextWidth = 300;
         tip.SetStyles(TipAnchor | TipRounded | ShowInactive, -1);
         for (HWND tool : {middle, rightEdge, topEdge})
-            tip.AddTool(tool, "<b>Restart computer (R)</b><br><hr=100%><br>Ends your session.",
+            tip.AddTool(tool, L"<b>Restart computer (R)</b><br><hr=100%><br>Ends your session.",
                         nullptr, nullptr, 0);
         Pump();
     }
@@ -331,7 +331,7 @@ TEST_F(TooltipTest, ShadowEnlargesTheTipAndShiftsLeftwardTips) {
 }
 
 TEST_F(TooltipTest, ATipWiderThanTheScreenStaysOnItWithItsAnchorAtTheCursor) {
-    tip.AddTool(middle, "<hr=2000>", nullptr, nullptr, 0);
+    tip.AddTool(middle, L"<hr=2000>", nullptr, nullptr, 0);
     const POINT cursor = Rest(middle);
     ASSERT_TRUE(Shown());
     const RECT rect = TipRect();
@@ -363,14 +363,14 @@ TEST_F(TooltipTest, ToolsCanSetTheirOwnStyleAndDirection) {
 TEST_F(TooltipTest, IconOnlyTipsAndEmptyTips) {
     IconHandle icon(static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101), IMAGE_ICON, 16, 16, 0)));
-    tip.AddTool(middle, "", icon.Get(), nullptr, 0);
+    tip.AddTool(middle, L"", icon.Get(), nullptr, 0);
     Rest(middle);
     ASSERT_TRUE(Shown());
     const RECT rect = TipRect();
     EXPECT_EQ(rect.right - rect.left, 16 + 2 * 12 + 2);
     EXPECT_EQ(rect.bottom - rect.top, 16 + 16 + 2 * 12 + 2);
 
-    tip.AddTool(middle, "", nullptr, nullptr, 0);
+    tip.AddTool(middle, L"", nullptr, nullptr, 0);
     Rest(rightEdge);
     Rest(middle);
     EXPECT_FALSE(Shown());
@@ -389,19 +389,19 @@ TEST_F(TooltipTest, DisabledToolsNeedTrackDisabledHiddenOnesNeverShow) {
 }
 
 TEST_F(TooltipTest, ToolsWithEqualRectanglesReplaceEachOther) {
-    tip.AddTool(middle, "x", nullptr, nullptr, 0);
+    tip.AddTool(middle, L"x", nullptr, nullptr, 0);
     Rest(middle);
     const LONG narrow = TipRect().right - TipRect().left;
     const RECT left = {0, 0, 30, 40};
-    tip.AddTool(middle, "a much longer text than x", nullptr, &left, 0);
+    tip.AddTool(middle, L"a much longer text than x", nullptr, &left, 0);
     Rest(rightEdge);
     Rest(middle, 10, 10);
     EXPECT_EQ(TipRect().right - TipRect().left, narrow) << "the first record wins";
 
     HWND other = Tool(100, 100);
-    tip.AddTool(other, "x", nullptr, nullptr, 0);
-    tip.AddTool(other, "", nullptr, &left, 0);
-    tip.AddTool(other, "a much longer text than x", nullptr, &left, 0);
+    tip.AddTool(other, L"x", nullptr, nullptr, 0);
+    tip.AddTool(other, L"", nullptr, &left, 0);
+    tip.AddTool(other, L"a much longer text than x", nullptr, &left, 0);
     Rest(other, 40, 10);
     EXPECT_EQ(TipRect().right - TipRect().left, narrow);
     Rest(rightEdge);
@@ -430,13 +430,13 @@ TEST_F(TooltipTest, TheNotifyWindowMayChangeTheTipBeforeItShows) {
     EXPECT_EQ(log.notifications, 0);
 
     tip.SetNotify(TRUE);
-    log.onNotify = [](ToolInfo& tool) { tool.text += " And a second, much longer sentence."; };
+    log.onNotify = [](ToolInfo& tool) { tool.text += L" And a second, much longer sentence."; };
     const POINT cursor = Rest(middle, 30, 30);
     ASSERT_TRUE(Shown());
     EXPECT_EQ(log.notifications, 1);
     EXPECT_EQ(log.notifiedCursor.x, cursor.x);
     EXPECT_EQ(log.notifiedCursor.y, cursor.y);
-    EXPECT_EQ(log.notifiedText.substr(0, 3), "<b>");
+    EXPECT_EQ(log.notifiedText.substr(0, 3), L"<b>");
     EXPECT_GT(TipRect().right - TipRect().left, original);
 
     log.onNotify = [](ToolInfo& tool) { tool.text.clear(); };
@@ -449,9 +449,9 @@ TEST_F(TooltipTest, PlainMetricsMakeASmallBox) {
     ASSERT_TRUE(plain.Create(parent, FALSE));
     plain.SetStyles(ShowInactive, -1);
     plain.SetDelayTime(3, DELAY);
-    plain.AddTool(middle, "x", nullptr, nullptr, 0);
+    plain.AddTool(middle, L"x", nullptr, nullptr, 0);
     MemoryDC dc(nullptr);
-    const SIZE text = plain.Renderer().RenderText(dc.Get(), {0, 0, 300, 0}, "x", true);
+    const SIZE text = plain.Renderer().RenderText(dc.Get(), {0, 0, 300, 0}, L"x", true);
     POINT screen = {20, 20};
     ClientToScreen(middle, &screen);
     SetCursorPos(screen.x, screen.y);

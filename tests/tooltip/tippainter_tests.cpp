@@ -30,7 +30,7 @@ protected:
     }
 
     // Returns the body of the balloon as painted.
-    RECT Paint(const std::string& text, DWORD style, DWORD effect, DWORD direction,
+    RECT Paint(const std::wstring& text, DWORD style, DWORD effect, DWORD direction,
                HICON icon = nullptr, SIZE textSize = {}) {
         tool.text = text;
         tool.style = style;
@@ -74,7 +74,7 @@ COLORREF Band(COLORREF a, COLORREF b, int h) {
 }
 
 TEST_F(TipPainterTest, ShadowBorderBackgroundAndText) {
-    const RECT body = Paint("Hello", TipAnchor | TipShadow | TipRounded, 0, AboveRight);
+    const RECT body = Paint(L"Hello", TipAnchor | TipShadow | TipRounded, 0, AboveRight);
     const int middle = (body.top + body.bottom) / 2;
     EXPECT_EQ(canvas.Pixel(0, 0), UNDER) << "outside the rounded corner";
     EXPECT_EQ(canvas.Pixel(body.left, middle), BORDER);
@@ -93,22 +93,22 @@ TEST_F(TipPainterTest, ShadowBorderBackgroundAndText) {
 // The painted area is 256 x 128 pixels, so bands are 4 pixels wide or 2 high.
 TEST_F(TipPainterTest, GradientsRunInSixtyFourBands) {
     const SIZE text = {231, 87};
-    Paint("", 0, 1, BelowRight, nullptr, text);
+    Paint(L"", 0, 1, BelowRight, nullptr, text);
     EXPECT_EQ(canvas.Pixel(1, 70), BEGIN);
     EXPECT_EQ(canvas.Pixel(41, 70), Band(BEGIN, END, 10));
     EXPECT_EQ(canvas.Pixel(254, 70), Band(BEGIN, END, 63));
 
-    Paint("", 0, 3, BelowRight, nullptr, text);
+    Paint(L"", 0, 3, BelowRight, nullptr, text);
     EXPECT_EQ(canvas.Pixel(1, 70), BEGIN);
     EXPECT_EQ(canvas.Pixel(127, 70), Band(BEGIN, END, 63));
     EXPECT_EQ(canvas.Pixel(128, 70), END);
     EXPECT_EQ(canvas.Pixel(254, 70), Band(END, BEGIN, 63));
 
-    Paint("", 0, 2, AboveRight, nullptr, text);
+    Paint(L"", 0, 2, AboveRight, nullptr, text);
     EXPECT_EQ(canvas.Pixel(100, 1), BEGIN);
     EXPECT_EQ(canvas.Pixel(100, 100), Band(BEGIN, END, 50));
 
-    Paint("", 0, 6, AboveRight, nullptr, text);
+    Paint(L"", 0, 6, AboveRight, nullptr, text);
     EXPECT_EQ(canvas.Pixel(100, 1), Band(BEGIN, MIDDLE, 1));
     EXPECT_EQ(canvas.Pixel(100, 63), Band(BEGIN, MIDDLE, 63));
     EXPECT_EQ(canvas.Pixel(100, 64), MIDDLE);
@@ -120,7 +120,7 @@ TEST_F(TipPainterTest, GradientsRunInSixtyFourBands) {
 TEST_F(TipPainterTest, IconSitsLeftOfTheTextAtTopMiddleOrBottom) {
     IconHandle icon(static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101), IMAGE_ICON, 16, 16, 0)));
-    const std::string text = "one<br>two<br>three<br>four";
+    const std::wstring text = L"one<br>two<br>three<br>four";
     struct Case {
         DWORD style;
         int offset; // icon top relative to the top of the content

@@ -78,17 +78,17 @@ int main(int argc, char** argv) {
     tip.SetDelayTime(3, 100);
     tip.SetStyles(TipAnchor | TipRounded | ShowInactive, -1);
     tip.AddTool(button,
-                "<b>Restart computer (R)</b><br><hr=100%><br>Ends your session, shuts down "
-                "Windows, and starts Windows again.",
+                L"<b>Restart computer (R)</b><br><hr=100%><br>Ends your session, shuts down "
+                L"Windows, and starts Windows again.",
                 nullptr, nullptr, 0);
     bool written = Snapshot(tip, button, {20, 20}, folder + "\\tip-exitwindow.png");
 
     IconHandle icon(static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101), IMAGE_ICON, 16, 16, 0)));
     tip.AddTool(button,
-                "<al_c><b>Colours</b><br><al_l><ct=FF0000>red</ct>, <cti=2>green</cti><t>"
-                "<cb=FFFF00>marked</cb><br><i>italic</i> <u>under</u> <s>struck</s><t><icon=101>"
-                "<bmp=102 mask cx=16 cy=8><br><al_r>right",
+                L"<al_c><b>Colours</b><br><al_l><ct=FF0000>red</ct>, <cti=2>green</cti><t>"
+                L"<cb=FFFF00>marked</cb><br><i>italic</i> <u>under</u> <s>struck</s><t><icon=101>"
+                L"<bmp=102 mask cx=16 cy=8><br><al_r>right",
                 icon.Get(), nullptr, 0);
     tip.SetStyles(TipAnchor | TipRounded | TipShadow | IconVCenter | ShowInactive, -1);
     tip.SetEffect(6, -1);
