@@ -1,16 +1,15 @@
-// The tooltip markup layout (both passes) on arbitrary text, measured by a stub device
-// in a few configurations: at the exit window's wrapping width in a double-byte code
-// page when the text has lead bytes (a single-byte one when it has none, and then lays
-// out alike), a width narrower than any character (on the first 4 KB), and a device
-// whose fonts and measurements all fail. Besides running clean under the sanitizers,
-// each layout must agree with itself: the drawing pass is as tall as the measuring pass,
-// every piece it draws fits the wrapping width unless it is a single character, and (on
-// texts up to 16 KB) wrapping neither loses, repeats nor splits a character: it draws
-// what the same text draws unwrapped.
+// The tooltip markup layout (both passes) on arbitrary UTF-16 text (the input's bytes
+// taken two at a time, little-endian), measured by a stub device in a few
+// configurations: the exit window's wrapping width, a width narrower than any character
+// (on the first 4K units), and a device whose fonts and measurements all fail. Besides
+// running clean under the sanitizers, each layout must agree with itself: the drawing
+// pass is as tall as the measuring pass, every piece it draws fits the wrapping width
+// unless it is a single character, and (on texts up to 16K units) wrapping neither
+// loses, repeats nor splits a character, a surrogate pair least of all: it draws what
+// the same text draws unwrapped.
 #include "fuzz/stubmarkupdevice.h"
 #include "tooltip/markuppass.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,21 +17,15 @@
 
 namespace {
 
-enum class Texts { All, WithoutLeadBytes, WithLeadBytes };
-
 struct Config {
     StubConfig device;
-    size_t maxBytes; // how much of the text it lays out
-    Texts texts;     // which texts it lays out
+    size_t maxUnits; // how much of the text it lays out
 };
 
-// One character a line costs more per character; a few kilobytes show its faults.
-constexpr Config CONFIGS[] = {{{false, 300, false}, 65536, Texts::WithoutLeadBytes},
-                              {{true, 300, false}, 65536, Texts::WithLeadBytes},
-                              {{false, 2, false}, 4096, Texts::All},
-                              {{false, 300, true}, 65536, Texts::All}};
+// One character a line costs more per character; a few thousand show its faults.
+constexpr Config CONFIGS[] = {{{300, false}, 32768}, {{2, false}, 4096}, {{300, true}, 32768}};
 constexpr int UNWRAPPED = 1 << 30;
-constexpr size_t COMPARED_BYTES = 16384;
+constexpr size_t COMPARED_UNITS = 16384;
 constexpr RECT AREA = {-3, 11, 317, 500};
 
 void Check(bool condition) {
@@ -44,10 +37,10 @@ struct Layout {
     SIZE measured = {};
     SIZE drawn;
     MarkupLayout tables;
-    std::vector<std::string> pieces;
+    std::vector<std::u16string> pieces;
 };
 
-Layout Run(std::string_view text, const StubConfig& config, int maxTextWidth, bool measure) {
+Layout Run(std::u16string_view text, const StubConfig& config, int maxTextWidth, bool measure) {
     COLORREF palette[MarkupPalette::SIZE] = {};
     for (int i = 0; i < MarkupPalette::SIZE; ++i)
         palette[i] = static_cast<COLORREF>(i * 0x050403);
@@ -63,32 +56,26 @@ Layout Run(std::string_view text, const StubConfig& config, int maxTextWidth, bo
     return layout;
 }
 
-// The characters drawn, white space left out, and how many pieces end in half a
-// character.
-struct Drawn {
-    std::string characters;
-    size_t brokenEnds = 0;
-};
-
-Drawn Characters(const std::vector<std::string>& pieces, const CStubMarkupDevice& device) {
-    Drawn drawn;
-    for (const std::string& piece : pieces) {
-        size_t at = 0;
-        size_t length = 0;
-        while (at < piece.size()) {
-            length = device.CharLength(piece, at);
-            if (!device.IsSpace(device.CharCode(piece, at)))
-                drawn.characters.append(piece, at, length);
+// The characters drawn, white space left out, each read by a walk from its piece's start
+// and ended by a NUL (which the text cannot hold): half a pair drawn in one piece and half
+// in the next reads as two characters where the unwrapped text has one.
+std::u16string Characters(const std::vector<std::u16string>& pieces,
+                          const CStubMarkupDevice& device) {
+    std::u16string characters;
+    for (const std::u16string& piece : pieces) {
+        for (size_t at = 0; at < piece.size();) {
+            const size_t length = CStubMarkupDevice::CharLength(piece, at);
+            if (!device.IsSpace(CStubMarkupDevice::CodePoint(piece, at))) {
+                characters.append(piece, at, length);
+                characters += u'\0';
+            }
             at += length;
         }
-        // Only a walk from the piece's start tells whether its last byte stands alone.
-        if (length == 1 && device.IsLeadByte(static_cast<BYTE>(piece.back())))
-            ++drawn.brokenEnds;
     }
-    return drawn;
+    return characters;
 }
 
-void CheckLayout(std::string_view text, const StubConfig& config) {
+void CheckLayout(std::u16string_view text, const StubConfig& config) {
     const Layout wrapped = Run(text, config, config.maxTextWidth, true);
     const MarkupLayout& tables = wrapped.tables;
     Check(wrapped.measured.cx >= 0 && wrapped.measured.cy >= 0);
@@ -99,40 +86,34 @@ void CheckLayout(std::string_view text, const StubConfig& config) {
 
     const CStubMarkupDevice device(config, AREA.top);
     if (!config.failing) {
-        for (const std::string& piece : wrapped.pieces) {
-            const bool oneCharacter = device.CharLength(piece, 0) == piece.size();
+        for (const std::u16string& piece : wrapped.pieces) {
+            const bool oneCharacter = CStubMarkupDevice::CharLength(piece, 0) == piece.size();
             Check(oneCharacter || device.Width(piece) <= config.maxTextWidth);
         }
     }
-    // Wrapping is decided line by line: a few kilobytes show its faults, and longer texts
-    // are left to the checks above, which cost less.
-    if (text.size() > COMPARED_BYTES)
+    // Wrapping is decided line by line: a few thousand units show its faults, and longer
+    // texts are left to the checks above, which cost less.
+    if (text.size() > COMPARED_UNITS)
         return;
     // Which pieces are drawn does not depend on the tables: a drawing pass alone tells.
     const Layout unwrapped = Run(text, config, UNWRAPPED, false);
-    const Drawn drawn = Characters(wrapped.pieces, device);
-    const Drawn whole = Characters(unwrapped.pieces, device);
-    Check(drawn.characters == whole.characters);
-    Check(drawn.brokenEnds == whole.brokenEnds);
+    Check(Characters(wrapped.pieces, device) == Characters(unwrapped.pieces, device));
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The renderer takes a C string and lays out nothing for an empty one.
-    std::string_view text(reinterpret_cast<const char*>(data), size);
-    text = text.substr(0, text.find('\0'));
+    std::u16string text;
+    for (size_t at = 0; at + 1 < size; at += 2) {
+        const char16_t unit = static_cast<char16_t>(data[at] | data[at + 1] << 8);
+        if (unit == 0)
+            break;
+        text += unit;
+    }
     if (text.empty())
         return 0;
-    const CStubMarkupDevice doubleByte(CONFIGS[1].device, AREA.top);
-    const bool leadBytes = std::any_of(text.begin(), text.end(), [&](char c) {
-        return doubleByte.IsLeadByte(static_cast<BYTE>(c));
-    });
-    for (const Config& config : CONFIGS) {
-        if ((config.texts == Texts::WithLeadBytes && !leadBytes) ||
-            (config.texts == Texts::WithoutLeadBytes && leadBytes))
-            continue;
-        CheckLayout(text.substr(0, config.maxBytes), config.device);
-    }
+    for (const Config& config : CONFIGS)
+        CheckLayout(std::u16string_view(text).substr(0, config.maxUnits), config.device);
     return 0;
 }

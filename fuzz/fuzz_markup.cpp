@@ -1,5 +1,6 @@
-// The tooltip markup reader on arbitrary text, driven the way the layout pass drives it:
-// a text run, or else a tag's name, value and parameters and then the rest of the tag.
+// The tooltip markup reader on arbitrary UTF-16 text (the input's bytes taken two at a
+// time, little-endian), driven the way the layout pass drives it: a text run, or else a
+// tag's name, value and parameters and then the rest of the tag.
 #include "tooltip/markupreader.h"
 
 #include <cstdint>
@@ -8,18 +9,19 @@
 
 namespace {
 
-bool SameName(std::string_view name, std::string_view tag) {
+bool SameName(std::u16string_view name, std::string_view tag) {
     if (name.size() != tag.size())
         return false;
     for (size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] + 32) : name[i];
-        if (c != tag[i])
+        const char16_t c =
+            name[i] >= u'A' && name[i] <= u'Z' ? static_cast<char16_t>(name[i] + 32) : name[i];
+        if (c != static_cast<char16_t>(tag[i]))
             return false;
     }
     return true;
 }
 
-bool OneOf(std::string_view name, std::initializer_list<std::string_view> tags) {
+bool OneOf(std::u16string_view name, std::initializer_list<std::string_view> tags) {
     for (std::string_view tag : tags) {
         if (SameName(name, tag))
             return true;
@@ -29,13 +31,13 @@ bool OneOf(std::string_view name, std::initializer_list<std::string_view> tags) 
 
 // What a run must hold: the text it was read from, carriage returns left out and "<<"
 // read as "<".
-std::string Unescaped(std::string_view text) {
-    std::string plain;
+std::u16string Unescaped(std::u16string_view text) {
+    std::u16string plain;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r')
+        if (text[i] == u'\r')
             continue;
         plain += text[i];
-        if (text[i] == '<' && i + 1 < text.size() && text[i + 1] == '<')
+        if (text[i] == u'<' && i + 1 < text.size() && text[i + 1] == u'<')
             ++i;
     }
     return plain;
@@ -55,8 +57,8 @@ void ReadPictureParams(CMarkupReader& reader, int maxCount) {
 }
 
 void ReadTag(CMarkupReader& reader) {
-    std::string name = reader.ReadTagName();
-    if (!name.empty() && name[0] == '/')
+    std::u16string name = reader.ReadTagName();
+    if (!name.empty() && name[0] == u'/')
         name.erase(0, 1);
     constexpr uint32_t NO_COLOR = 0xFF000000;
     if (OneOf(name, {"br", "t", "cti", "cbi", "ilst"})) {
@@ -77,21 +79,24 @@ void ReadTag(CMarkupReader& reader) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::u16string text;
+    for (size_t at = 0; at + 1 < size; at += 2)
+        text += static_cast<char16_t>(data[at] | data[at + 1] << 8);
     CheckColor(CMarkupReader::ToColor(text), 0);
     CMarkupReader reader(text);
     while (!reader.AtEnd()) {
         const size_t start = reader.Position();
-        const std::string run = reader.ReadTextRun();
+        const std::u16string run = reader.ReadTextRun();
         if (run.empty()) {
             ReadTag(reader);
             reader.SkipToTagEnd();
             reader.Advance();
-        } else if (run != Unescaped(text.substr(start, reader.Position() - start))) {
+        } else if (run !=
+                   Unescaped(std::u16string_view(text).substr(start, reader.Position() - start))) {
             __builtin_trap();
         }
         // Every step moves on, and never past the end.
-        if (reader.Position() <= start || reader.Position() > size)
+        if (reader.Position() <= start || reader.Position() > text.size())
             __builtin_trap();
     }
     return 0;

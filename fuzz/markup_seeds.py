@@ -1,5 +1,5 @@
-"""Writes each tooltip text of the plug-in's string tables as one seed file, in the bytes
-that LoadStringA gives on a Western code page: <language>-tip-<name>.
+"""Writes each tooltip text of the plug-in's string tables as one seed file, in UTF-16LE as
+the tooltip reads it: <language>-tip-<name>.
 
 usage: markup_seeds.py <folder> <resource script>...
 """
@@ -27,7 +27,7 @@ def write_seeds(strings, folder):
             continue
         path = os.path.join(folder, f'{language}-tip-{match.group(1).lower()}')
         with open(path, 'wb') as seed:
-            seed.write(unescape(match.group(2)).encode('cp1252', errors='replace'))
+            seed.write(unescape(match.group(2)).encode('utf-16-le'))
         count += 1
     if count == 0:
         sys.exit('no tooltip texts in ' + strings)

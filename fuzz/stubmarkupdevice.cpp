@@ -3,7 +3,7 @@
 namespace {
 
 constexpr int BASE_HEIGHT = 13;
-constexpr int DOUBLE_WIDTH = 14;
+constexpr int SURROGATE_WIDTH = 7;
 constexpr int COORD_LIMIT = 1 << 26;
 
 void Check(bool condition) {
@@ -11,11 +11,19 @@ void Check(bool condition) {
         __builtin_trap();
 }
 
-bool IsAsciiSpace(unsigned code) {
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+bool IsAsciiSpace(char32_t code) {
     return code == ' ' || (code >= 9 && code <= 13);
 }
 
-bool IsAsciiPunctuation(unsigned code) {
+bool IsAsciiPunctuation(char32_t code) {
     return (code >= 0x21 && code <= 0x2F) || (code >= 0x3A && code <= 0x40) ||
            (code >= 0x5B && code <= 0x60) || (code >= 0x7B && code <= 0x7E);
 }
@@ -31,15 +39,15 @@ int CStubMarkupDevice::FontHeight() const {
     return config.failing ? 0 : Height();
 }
 
-bool CStubMarkupDevice::FitText(const char* text, int count, int maxExtent, int& fit, int* extents,
-                                SIZE& size) const {
+bool CStubMarkupDevice::FitText(const char16_t* text, int count, int maxExtent, int& fit,
+                                int* extents, SIZE& size) const {
     Check(count >= 0);
     if (config.failing)
         return false;
     int extent = 0;
     fit = 0;
     for (int i = 0; i < count; ++i) {
-        extent += CharWidth(static_cast<BYTE>(text[i]));
+        extent += UnitWidth(text[i]);
         extents[i] = extent;
         if (extent <= maxExtent)
             fit = i + 1;
@@ -48,15 +56,15 @@ bool CStubMarkupDevice::FitText(const char* text, int count, int maxExtent, int&
     return true;
 }
 
-bool CStubMarkupDevice::TextSize(const char* text, int count, SIZE& size) const {
+bool CStubMarkupDevice::TextSize(const char16_t* text, int count, SIZE& size) const {
     Check(count >= 0);
     if (config.failing)
         return false;
-    size = {Width(std::string_view(text, static_cast<size_t>(count))), Height()};
+    size = {Width(std::u16string_view(text, static_cast<size_t>(count))), Height()};
     return true;
 }
 
-void CStubMarkupDevice::DrawRun(int x, int y, const char* text, int count) {
+void CStubMarkupDevice::DrawRun(int x, int y, const char16_t* text, int count) {
     Check(count > 0 && y >= top && x >= -COORD_LIMIT && x <= COORD_LIMIT);
     pieces.emplace_back(text, static_cast<size_t>(count));
 }
@@ -79,7 +87,7 @@ SIZE CStubMarkupDevice::Picture(const MarkupPicture& picture, const MarkupSpot&)
           picture.cy <= MAX_PICTURE_SIZE && picture.mask <= 0xFFFFFF);
     switch (picture.kind) {
     case MarkupPictureKind::Named:
-        return picture.name == "a" ? SIZE{8, 8} : SIZE{0, 0};
+        return picture.name == u"a" ? SIZE{8, 8} : SIZE{0, 0};
     case MarkupPictureKind::ImageList:
         return picture.id < 4 ? SIZE{16, 16} : SIZE{0, 0};
     case MarkupPictureKind::Icon:
@@ -91,32 +99,33 @@ SIZE CStubMarkupDevice::Picture(const MarkupPicture& picture, const MarkupSpot&)
     return {0, 0};
 }
 
-bool CStubMarkupDevice::IsLeadByte(BYTE c) const {
-    return config.doubleByte && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC));
+// An ideographic space and an em space; ideographic punctuation, an em dash and, beyond
+// the basic plane, the Aegean word separators.
+bool CStubMarkupDevice::IsSpace(char32_t code) const {
+    return IsAsciiSpace(code) || code == 0x3000 || code == 0x2003;
 }
 
-bool CStubMarkupDevice::IsSpace(unsigned code) const {
-    return IsAsciiSpace(code) || (config.doubleByte && code == 0x8140);
+bool CStubMarkupDevice::IsPunctuation(char32_t code) const {
+    return IsAsciiPunctuation(code) || (code >= 0x3001 && code <= 0x3003) || code == 0x2014 ||
+           (code >= 0x10100 && code <= 0x10102);
 }
 
-bool CStubMarkupDevice::IsPunctuation(unsigned code) const {
-    return IsAsciiPunctuation(code) || (config.doubleByte && code >= 0x8141 && code <= 0x8149);
+size_t CStubMarkupDevice::CharLength(std::u16string_view text, size_t at) {
+    return IsHighSurrogate(text[at]) && at + 1 < text.size() && IsLowSurrogate(text[at + 1]) ? 2
+                                                                                             : 1;
 }
 
-size_t CStubMarkupDevice::CharLength(std::string_view text, size_t at) const {
-    return IsLeadByte(static_cast<BYTE>(text[at])) && at + 1 < text.size() ? 2 : 1;
+char32_t CStubMarkupDevice::CodePoint(std::u16string_view text, size_t at) {
+    if (CharLength(text, at) == 1)
+        return text[at];
+    return 0x10000 + ((static_cast<char32_t>(text[at]) - 0xD800) << 10) +
+           (static_cast<char32_t>(text[at + 1]) - 0xDC00);
 }
 
-unsigned CStubMarkupDevice::CharCode(std::string_view text, size_t at) const {
-    const unsigned lead = static_cast<BYTE>(text[at]);
-    return CharLength(text, at) == 2 ? lead << 8 | static_cast<BYTE>(text[at + 1]) : lead;
-}
-
-int CStubMarkupDevice::Width(std::string_view text) const {
+int CStubMarkupDevice::Width(std::u16string_view text) const {
     int width = 0;
-    for (size_t at = 0; at < text.size(); at += CharLength(text, at)) {
-        width += CharLength(text, at) == 2 ? DOUBLE_WIDTH : CharWidth(static_cast<BYTE>(text[at]));
-    }
+    for (char16_t unit : text)
+        width += UnitWidth(unit);
     return width;
 }
 
@@ -124,8 +133,13 @@ int CStubMarkupDevice::Height() const {
     return style.weight > 400 ? BASE_HEIGHT + 2 : BASE_HEIGHT;
 }
 
-int CStubMarkupDevice::CharWidth(BYTE c) const {
-    if (c < 0x20)
+int CStubMarkupDevice::UnitWidth(char16_t unit) const {
+    if (unit < 0x20)
         return 0;
-    return 3 + c % 9 + (style.weight > 400 ? 1 : 0) + (style.italic ? 1 : 0);
+    const int styled = (style.weight > 400 ? 1 : 0) + (style.italic ? 1 : 0);
+    if (IsHighSurrogate(unit) || IsLowSurrogate(unit))
+        return SURROGATE_WIDTH + styled;
+    if (unit >= 0x80)
+        return 6 + unit % 7 + styled;
+    return 3 + unit % 9 + styled;
 }

@@ -1,8 +1,8 @@
-// A measuring device for the markup layout without GDI: widths by character and style
-// like a proportional font, double-byte characters wide, control characters of no
-// width. The double-byte code page takes lead bytes as Shift-JIS does, with an
-// ideographic space and punctuation. It checks what the layout hands it and keeps the
-// pieces of text drawn.
+// A measuring device for the markup layout without GDI: widths by UTF-16 unit and style
+// like a proportional font, control characters of no width, and each half of a
+// surrogate pair as wide as the other, so that a fit can end between them. It classes
+// code points, some beyond the basic plane among them, as spaces and punctuation; it
+// checks what the layout hands it and keeps the pieces of text drawn.
 #pragma once
 
 #include "tooltip/markupdevice.h"
@@ -12,7 +12,6 @@
 #include <vector>
 
 struct StubConfig {
-    bool doubleByte;
     int maxTextWidth;
     bool failing; // every font, measurement and metric fails
 };
@@ -23,29 +22,29 @@ public:
 
     void SelectFont(const MarkupFontStyle& selected) override;
     int FontHeight() const override;
-    bool FitText(const char* text, int count, int maxExtent, int& fit, int* extents,
+    bool FitText(const char16_t* text, int count, int maxExtent, int& fit, int* extents,
                  SIZE& size) const override;
-    bool TextSize(const char* text, int count, SIZE& size) const override;
-    void DrawRun(int x, int y, const char* text, int count) override;
+    bool TextSize(const char16_t* text, int count, SIZE& size) const override;
+    void DrawRun(int x, int y, const char16_t* text, int count) override;
     void SetTextColor(COLORREF color) override;
     void SetBackground(COLORREF color, bool opaque) override;
     void DrawRule(int x, int end, int y) override;
     SIZE Picture(const MarkupPicture& picture, const MarkupSpot& spot) override;
-    bool IsLeadByte(BYTE c) const override;
-    bool IsSpace(unsigned code) const override;
-    bool IsPunctuation(unsigned code) const override;
+    bool IsSpace(char32_t code) const override;
+    bool IsPunctuation(char32_t code) const override;
 
-    size_t CharLength(std::string_view text, size_t at) const;
-    unsigned CharCode(std::string_view text, size_t at) const;
-    int Width(std::string_view text) const;
-    const std::vector<std::string>& Pieces() const { return pieces; }
+    // The units of the character at `at`: 2 for a whole surrogate pair, else 1.
+    static size_t CharLength(std::u16string_view text, size_t at);
+    static char32_t CodePoint(std::u16string_view text, size_t at);
+    int Width(std::u16string_view text) const;
+    const std::vector<std::u16string>& Pieces() const { return pieces; }
 
 private:
     int Height() const;
-    int CharWidth(BYTE c) const;
+    int UnitWidth(char16_t unit) const;
 
     StubConfig config;
     int top;
     MarkupFontStyle style = {};
-    std::vector<std::string> pieces;
+    std::vector<std::u16string> pieces;
 };
