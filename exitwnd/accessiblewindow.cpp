@@ -11,14 +11,14 @@
 
 namespace {
 
-constexpr char DEFAULT_ACTION[] = "Press";
+constexpr wchar_t DEFAULT_ACTION[] = L"Press";
 constexpr HRESULT DISCONNECTED = CO_E_OBJNOTCONNECTED;
 constexpr LONG BUTTON_STATES = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED |
                                STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_UNAVAILABLE;
 
 // A button is chosen by its letter key; Cancel, which has none, by Escape.
-std::string ShortcutOf(const ActionRow& button) {
-    return button.letter ? std::string(1, button.letter) : std::string("Escape");
+std::wstring ShortcutOf(const ActionRow& button) {
+    return button.letter ? std::wstring(1, static_cast<wchar_t>(button.letter)) : std::wstring(L"Escape");
 }
 
 bool IsLineTag(const MarkupTag* tag) {
@@ -51,7 +51,18 @@ private:
 
 // A tip's title stands above its first rule and repeats the name and the key that a
 // screen reader says already. A tip without a rule is all description.
-std::string TipDescription(std::string_view markup) {
+std::string Utf8(std::wstring_view text) {
+    std::string out(text.size() * 3, '\0');
+    out.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], static_cast<int>(out.size()), nullptr, nullptr));
+    return out;
+}
+std::wstring Wide(std::string_view text) {
+    std::wstring out(text.size(), L'\0');
+    out.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], static_cast<int>(out.size())));
+    return out;
+}
+std::wstring TipDescription(std::wstring_view wide) {
+    const std::string markup = Utf8(wide);
     CMarkupReader reader(markup);
     CPlainText plain;
     bool ruleSeen = false;
@@ -75,7 +86,7 @@ std::string TipDescription(std::string_view markup) {
         reader.SkipToTagEnd();
         reader.Advance();
     }
-    return plain.Text();
+    return Wide(plain.Text());
 }
 
 bool IsSelf(const VARIANT& child) {
@@ -85,19 +96,14 @@ bool IsSelf(const VARIANT& child) {
 // The empty text is no text: S_FALSE and no string, as the system's objects answer.
 // Takes a view: a screen reader's question never allocates on the C++ heap, so nothing can
 // throw through the object's methods.
-HRESULT ToBstr(std::string_view text, BSTR* out) {
+HRESULT ToBstr(std::wstring_view text, BSTR* out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    if (length <= 0)
+    if (text.empty())
         return S_FALSE;
-    *out = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-    if (!*out)
-        return E_OUTOFMEMORY;
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, *out, length);
-    return S_OK;
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 bool PointerOver(HWND window) {
@@ -176,7 +182,7 @@ public:
             return DISCONNECTED;
         if (!IsSelf(child) || !IsButton())
             return standard->get_accDefaultAction(child, action);
-        return ToBstr(IsWindowEnabled(window) ? DEFAULT_ACTION : "", action);
+        return ToBstr(IsWindowEnabled(window) ? DEFAULT_ACTION : L"", action);
     }
     // The click is posted, so that the caller is answered before the window acts on it.
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
@@ -266,7 +272,7 @@ private:
         return states;
     }
 
-    HRESULT OwnText(VARIANT child, std::string AccessibleFacts::*text,
+    HRESULT OwnText(VARIANT child, std::wstring AccessibleFacts::*text,
                     HRESULT (STDMETHODCALLTYPE IAccessible::*ask)(VARIANT, BSTR*), BSTR* out) {
         if (!standard)
             return DISCONNECTED;
@@ -285,7 +291,7 @@ private:
     const AccessibleFacts* facts;
 };
 
-AccessibleFacts ButtonFacts(HMODULE resourceModule, LONG action, std::string_view tipMarkup) {
+AccessibleFacts ButtonFacts(HMODULE resourceModule, LONG action, std::wstring_view tipMarkup) {
     AccessibleFacts facts;
     facts.role = ROLE_SYSTEM_PUSHBUTTON;
     facts.description = TipDescription(tipMarkup);
