@@ -13,13 +13,9 @@ constexpr int DIALOG_STRING_SIZE = 500;
 // Dialogs find their object in their user data, set at WM_INITDIALOG.
 constexpr WindowObject<CModalDialog> DIALOG_OBJECT;
 
-bool LoadStringFrom(HMODULE module, UINT id, char (&text)[DIALOG_STRING_SIZE]) {
-    return LoadModuleString(module, id, text, DIALOG_STRING_SIZE) > 0;
-}
-
 // The template of that name, when the module holds one whole: a template whose bytes
 // end before its controls do counts as missing, as the system would read past it.
-LPCDLGTEMPLATEA WholeTemplate(HMODULE module, const char* name) {
+LPCDLGTEMPLATEW WholeTemplate(HMODULE module, const char* name) {
     HRSRC resource = module ? FindResourceA(module, name, RT_DIALOG) : nullptr;
     const BYTE* data = nullptr;
     DWORD size = 0;
@@ -27,7 +23,7 @@ LPCDLGTEMPLATEA WholeTemplate(HMODULE module, const char* name) {
     if (!resource || !ModuleResourceBytes(module, resource, data, size) ||
         !ReadDialogTemplate(data, size, dialog))
         return nullptr;
-    return reinterpret_cast<LPCDLGTEMPLATEA>(data);
+    return reinterpret_cast<LPCDLGTEMPLATEW>(data);
 }
 
 } // namespace
@@ -36,12 +32,12 @@ INT_PTR CModalDialog::DoModal(HWND owner, HMODULE resourceModule) {
     module = resourceModule;
     char name[16];
     wsprintfA(name, "#%d", templateId);
-    LPCDLGTEMPLATEA dialogTemplate = WholeTemplate(module, name);
+    LPCDLGTEMPLATEW dialogTemplate = WholeTemplate(module, name);
     if (!dialogTemplate)
         dialogTemplate = WholeTemplate(Module::Handle(), name);
     if (!dialogTemplate)
         return 0;
-    INT_PTR result = DialogBoxIndirectParamA(module, dialogTemplate, owner, DialogProc,
+    INT_PTR result = DialogBoxIndirectParamW(module, dialogTemplate, owner, DialogProc,
                                              reinterpret_cast<LPARAM>(this));
     window = nullptr;
     return result;
@@ -99,7 +95,7 @@ INT_PTR CModalDialog::Route(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_CTLCOLORSTATIC:
         // The control picks its own colours; its brush is the dialog's answer.
-        return SendMessageA(reinterpret_cast<HWND>(lParam), WM_CTLCOLORSTATIC, wParam, lParam);
+        return SendMessageW(reinterpret_cast<HWND>(lParam), WM_CTLCOLORSTATIC, wParam, lParam);
     default: {
         bool handled = false;
         LRESULT result = OnMessage(message, wParam, lParam, handled);
@@ -130,7 +126,7 @@ void PrintControls(HWND dialog, HDC picture) {
         if (!own)
             continue;
         BitBlt(own.Dc(), 0, 0, width, height, picture, rect.left, rect.top, SRCCOPY);
-        SendMessageA(control, WM_PRINT, reinterpret_cast<WPARAM>(own.Dc()),
+        SendMessageW(control, WM_PRINT, reinterpret_cast<WPARAM>(own.Dc()),
                      PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
         BitBlt(picture, rect.left, rect.top, width, height, own.Dc(), 0, 0, SRCCOPY);
         ValidateRect(control, nullptr);
@@ -141,9 +137,7 @@ void ShowWhatWasPainted() {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
 }
 
-std::string LoadDialogString(HMODULE module, UINT id) {
-    char text[DIALOG_STRING_SIZE] = {};
-    if (LoadStringFrom(module, id, text) || LoadStringFrom(Module::Handle(), id, text))
-        return text;
-    return std::string();
+std::wstring LoadDialogString(HMODULE module, UINT id) {
+    std::wstring text = LoadModuleText(module, id, DIALOG_STRING_SIZE - 1);
+    return text.empty() ? LoadModuleText(Module::Handle(), id, DIALOG_STRING_SIZE - 1) : text;
 }

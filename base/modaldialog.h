@@ -38,7 +38,7 @@ private:
 };
 
 // A dialog text from the module, else from the plug-in's own module, else empty.
-std::string LoadDialogString(HMODULE module, UINT id);
+std::wstring LoadDialogString(HMODULE module, UINT id);
 
 // Where a dialog's item lies, in the dialog's client coordinates.
 RECT DialogItemRect(HWND dialog, int id);

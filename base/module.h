@@ -6,6 +6,7 @@
 
 // The plug-in's display name, as the host lists it and as its messages are captioned.
 inline constexpr char PLUGIN_DISPLAY_NAME[] = "Quiescor";
+inline constexpr wchar_t PLUGIN_TITLE[] = L"Quiescor";
 
 namespace Module {
 HMODULE Handle();

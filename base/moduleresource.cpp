@@ -50,11 +50,11 @@ bool ModuleResourceBytes(HMODULE module, HRSRC resource, const BYTE*& data, DWOR
            (data >= start && data <= end && size <= static_cast<DWORD>(end - data));
 }
 
-int LoadModuleString(HMODULE module, UINT id, char* text, int size) {
-    if (!text || size <= 0)
-        return 0;
-    text[0] = '\0';
-    if (!module || !BlockHolds(module, id))
-        return 0;
-    return LoadStringA(module, id, text, size);
+std::wstring LoadModuleText(HMODULE module, UINT id, int maxLength) {
+    if (!module || maxLength <= 0 || !BlockHolds(module, id))
+        return std::wstring();
+    std::wstring text(static_cast<size_t>(maxLength) + 1, L'\0');
+    const int length = LoadStringW(module, id, &text[0], maxLength + 1);
+    text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return text;
 }

@@ -7,19 +7,19 @@
 #include "tooltip/markupreader.h"
 #include "tooltip/markuptags.h"
 
-#include <algorithm>
 #include <new>
 
 namespace {
 
-constexpr char DEFAULT_ACTION[] = "Press";
+constexpr wchar_t DEFAULT_ACTION[] = L"Press";
 constexpr HRESULT DISCONNECTED = CO_E_OBJNOTCONNECTED;
 constexpr LONG BUTTON_STATES = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED |
                                STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_UNAVAILABLE;
 
 // A button is chosen by its letter key; Cancel, which has none, by Escape.
-std::string ShortcutOf(const ActionRow& button) {
-    return button.letter ? std::string(1, button.letter) : std::string("Escape");
+std::wstring ShortcutOf(const ActionRow& button) {
+    return button.letter ? std::wstring(1, static_cast<wchar_t>(button.letter))
+                         : std::wstring(L"Escape");
 }
 
 bool IsLineTag(const MarkupTag* tag) {
@@ -36,30 +36,25 @@ public:
                 continue;
             }
             if (gap && !text.empty())
-                text += u' ';
+                text += L' ';
             gap = false;
-            text += c;
+            text += static_cast<wchar_t>(c);
         }
     }
     void Break() { gap = true; }
     void Clear() { text.clear(); }
-    const std::u16string& Text() const { return text; }
+    const std::wstring& Text() const { return text; }
 
 private:
-    std::u16string text;
+    std::wstring text;
     bool gap = false;
 };
 
 // A tip's title stands above its first rule and repeats the name and the key that a
 // screen reader says already. A tip without a rule is all description.
-std::string TipDescription(std::string_view markup) {
-    const int size = static_cast<int>(markup.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, markup.data(), size, nullptr, 0);
-    std::u16string wide(static_cast<size_t>(std::max(length, 0)), u'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, markup.data(), size, reinterpret_cast<LPWSTR>(&wide[0]),
-                            length);
-    CMarkupReader reader(wide);
+std::wstring TipDescription(std::wstring_view markup) {
+    const std::u16string text(markup.begin(), markup.end());
+    CMarkupReader reader(text);
     CPlainText plain;
     bool ruleSeen = false;
     while (!reader.AtEnd()) {
@@ -82,14 +77,7 @@ std::string TipDescription(std::string_view markup) {
         reader.SkipToTagEnd();
         reader.Advance();
     }
-    const std::u16string& text = plain.Text();
-    const auto* units = reinterpret_cast<LPCWSTR>(text.data());
-    const int count = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, units, count, nullptr, 0, nullptr, nullptr);
-    std::string description(static_cast<size_t>(std::max(bytes, 0)), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_ACP, 0, units, count, &description[0], bytes, nullptr, nullptr);
-    return description;
+    return plain.Text();
 }
 
 bool IsSelf(const VARIANT& child) {
@@ -99,19 +87,14 @@ bool IsSelf(const VARIANT& child) {
 // The empty text is no text: S_FALSE and no string, as the system's objects answer.
 // Takes a view: a screen reader's question never allocates on the C++ heap, so nothing can
 // throw through the object's methods.
-HRESULT ToBstr(std::string_view text, BSTR* out) {
+HRESULT ToBstr(std::wstring_view text, BSTR* out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    if (length <= 0)
+    if (text.empty())
         return S_FALSE;
-    *out = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-    if (!*out)
-        return E_OUTOFMEMORY;
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, *out, length);
-    return S_OK;
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 bool PointerOver(HWND window) {
@@ -190,7 +173,7 @@ public:
             return DISCONNECTED;
         if (!IsSelf(child) || !IsButton())
             return standard->get_accDefaultAction(child, action);
-        return ToBstr(IsWindowEnabled(window) ? DEFAULT_ACTION : "", action);
+        return ToBstr(IsWindowEnabled(window) ? DEFAULT_ACTION : L"", action);
     }
     // The click is posted, so that the caller is answered before the window acts on it.
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
@@ -280,7 +263,7 @@ private:
         return states;
     }
 
-    HRESULT OwnText(VARIANT child, std::string AccessibleFacts::*text,
+    HRESULT OwnText(VARIANT child, std::wstring AccessibleFacts::*text,
                     HRESULT (STDMETHODCALLTYPE IAccessible::*ask)(VARIANT, BSTR*), BSTR* out) {
         if (!standard)
             return DISCONNECTED;
@@ -299,7 +282,7 @@ private:
     const AccessibleFacts* facts;
 };
 
-AccessibleFacts ButtonFacts(HMODULE resourceModule, LONG action, std::string_view tipMarkup) {
+AccessibleFacts ButtonFacts(HMODULE resourceModule, LONG action, std::wstring_view tipMarkup) {
     AccessibleFacts facts;
     facts.role = ROLE_SYSTEM_PUSHBUTTON;
     facts.description = TipDescription(tipMarkup);

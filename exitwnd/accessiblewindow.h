@@ -15,14 +15,14 @@ class CClientAccessible;
 struct AccessibleFacts {
     // A push button also gets the button's states and the default action "Press".
     LONG role = 0;
-    std::string name;
-    std::string description;
-    std::string shortcut;
+    std::wstring name;
+    std::wstring description;
+    std::wstring shortcut;
 };
 
 // The facts of the button for an action (64 for Cancel): its name from the resource
 // module's texts, its description from its tooltip's markup.
-AccessibleFacts ButtonFacts(HMODULE resourceModule, LONG action, std::string_view tipMarkup);
+AccessibleFacts ButtonFacts(HMODULE resourceModule, LONG action, std::wstring_view tipMarkup);
 
 // Answers WM_GETOBJECT for one window. The object is made on the first request and may
 // outlive the window, since a screen reader may hold it; from Disconnect on it answers

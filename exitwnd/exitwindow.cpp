@@ -1,7 +1,6 @@
 #include "exitwnd/exitwindow.h"
 
 #include "api/actiontable.h"
-#include "base/fixedtext.h"
 #include "base/module.h"
 #include "base/moduleresource.h"
 #include "base/owners.h"
@@ -56,9 +55,9 @@ void CExitWindow::OnInitDialog() {
 
 // The window has no title bar: the title is for screen readers and the task list.
 void CExitWindow::SetTitle() {
-    const std::string title = LoadDialogString(resourceModule, IDS_EXITWINDOW_TITLE);
-    SetWindowTextA(Window(), title.c_str());
-    accessible.SetFacts({ROLE_SYSTEM_DIALOG, title, "", ""});
+    const std::wstring title = LoadDialogString(resourceModule, IDS_EXITWINDOW_TITLE);
+    SetWindowTextW(Window(), title.c_str());
+    accessible.SetFacts({ROLE_SYSTEM_DIALOG, title, L"", L""});
 }
 
 // Its window is made when the pointer first rests on a button.
@@ -110,19 +109,16 @@ void CExitWindow::CreateButtons() {
             first = button->Window();
         button->SetCanvas(&canvas);
         button->SetTooltip(tooltip.get());
-        char text[TOOLTIP_TEXT_SIZE] = {};
         // A language module older than the reasons leaves them to the plug-in's own texts.
-        if (reasonId)
-            CopyText(text, LoadDialogString(resourceModule, reasonId).c_str());
-        else
-            LoadModuleString(resourceModule, FindButton(key)->tooltipId, text, TOOLTIP_TEXT_SIZE);
-        wchar_t wideText[TOOLTIP_TEXT_SIZE] = {};
-        MultiByteToWideChar(CP_ACP, 0, text, -1, wideText, TOOLTIP_TEXT_SIZE);
-        tooltip->AddTool(button->Window(), wideText, nullptr, nullptr, 0);
+        const std::wstring text =
+            reasonId
+                ? LoadDialogString(resourceModule, reasonId)
+                : LoadModuleText(resourceModule, FindButton(key)->tooltipId, TOOLTIP_TEXT_SIZE - 1);
+        tooltip->AddTool(button->Window(), text.c_str(), nullptr, nullptr, 0);
         button->SetAccessibleFacts(ButtonFacts(resourceModule, key, text));
     }
     if (first)
-        SendMessageA(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+        SendMessageW(Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
     if (missing)
         InvalidateRect(Window(), nullptr, FALSE);
 }
@@ -192,7 +188,7 @@ LRESULT CExitWindow::OnKey(UINT message, WPARAM wParam, LPARAM lParam, bool& han
         MakeButtons();
         HWND focus = GetFocus();
         if (focus && IsChild(Window(), focus)) {
-            SendMessageA(focus, message, wParam, lParam);
+            SendMessageW(focus, message, wParam, lParam);
             handled = true;
         }
         return 0;

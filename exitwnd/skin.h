@@ -85,7 +85,7 @@ public:
     static HFONT CreateCaptionFont(double scale = 1.0);
     // What CreateCaptionFont makes the font from: nine points at 96 DPI times the scale,
     // with the system's smoothing of the menu font.
-    static LOGFONTA CaptionFont(double scale = 1.0);
+    static LOGFONTW CaptionFont(double scale = 1.0);
 
     bool IsDefault() const { return isDefault; }
     const CRasterImage& Background() const;
@@ -120,7 +120,7 @@ private:
     CSkinPictures::Picture shownBackground;
     CSkinPictures::Picture shownTitle;
     CSkinPictures::Picture shownEmblem;
-    LOGFONTA captionFont = CaptionFont();
+    LOGFONTW captionFont = CaptionFont();
     SkinButton buttons[MAX_BUTTONS] = {};
     HMODULE stringModule = nullptr;
     std::shared_ptr<CSkinPictures> pictures = std::make_shared<CSkinPictures>();

@@ -37,7 +37,7 @@ const CSkin& CSkinCache::Skin(const char* skinName, HMODULE resourceModule) {
 
 namespace {
 
-bool SameFont(const LOGFONTA& a, const LOGFONTA& b) {
+bool SameFont(const LOGFONTW& a, const LOGFONTW& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
@@ -46,7 +46,7 @@ bool SameFont(const LOGFONTA& a, const LOGFONTA& b) {
 const CRasterImage& CSkinCache::Preview(const char* skinName, HMODULE resourceModule, SIZE area,
                                         int dpi, const PreviewRenderer& render) {
     const CSkin& loaded = Skin(skinName, resourceModule);
-    const LOGFONTA font = CSkin::CaptionFont();
+    const LOGFONTW font = CSkin::CaptionFont();
     const HighContrast contrast = HighContrast::Now();
     // A preview that could not be made is not kept: the next dialog tries again.
     if (preview && preview->IsValid() && previewArea.cx == area.cx && previewArea.cy == area.cy &&
@@ -74,7 +74,7 @@ const CSkinCache::Window& CSkinCache::LaidOut(const char* skinName, HMODULE reso
     const CSkin& loaded = Skin(skinName, resourceModule);
     hidden &= ALL_ACTIONS;
     const DWORD shown = actions & ALL_ACTIONS & ~hidden;
-    const LOGFONTA font = CSkin::CaptionFont();
+    const LOGFONTW font = CSkin::CaptionFont();
     const HighContrast contrast = HighContrast::Now();
     // A picture that could not be composed, or a skin whose pictures did not all decode,
     // is not kept: the window that got it draws what there is, and the next press tries

@@ -55,11 +55,11 @@ private:
     DWORD windowActions = 0;
     DWORD windowHidden = 0;
     SkinFit windowFit;
-    LOGFONTA windowFont = {};
+    LOGFONTW windowFont = {};
     HighContrast windowContrast;
     std::unique_ptr<CRasterImage> preview;
     SIZE previewArea = {};
     int previewDpi = 0;
-    LOGFONTA previewFont = {};
+    LOGFONTW previewFont = {};
     HighContrast previewContrast;
 };

@@ -27,20 +27,16 @@ constexpr int CANCEL_MARGIN = 10;
 constexpr int CAPTION_LENGTH = 255;
 constexpr int CAPTION_POINTS = 9;
 constexpr int POINTS_PER_INCH = 72;
-constexpr char CAPTION_FACE[] = "Tahoma";
+constexpr wchar_t CAPTION_FACE[] = L"Tahoma";
 constexpr COLORREF CAPTION_COLOUR = RGB(255, 255, 255);
 // Text does not shrink in proportion with the pictures: a few rounds may be needed to fit.
 constexpr int FIT_ROUNDS = 8;
 // Every bit a window can be given: each action, the confirmation option and Cancel.
 constexpr DWORD EVERY_BUTTON = ALL_ACTIONS | OPTION_CONFIRM | BUTTON_CANCEL;
 
-std::string CaptionText(HMODULE module, LONG key) {
+std::wstring CaptionText(HMODULE module, LONG key) {
     const ActionRow* action = FindAction(key);
-    if (!action)
-        return std::string();
-    char text[CAPTION_LENGTH] = {};
-    LoadModuleString(module, action->captionId, text, CAPTION_LENGTH);
-    return text;
+    return action ? LoadModuleText(module, action->captionId, CAPTION_LENGTH - 1) : std::wstring();
 }
 
 // A length in the skin's own pixels at a scale: nothing stays nothing, anything else
@@ -74,21 +70,21 @@ bool Fits(SIZE size, SIZE limit) {
 } // namespace
 
 HFONT CSkin::CreateCaptionFont(double scale) {
-    const LOGFONTA font = CaptionFont(scale);
-    return CreateFontIndirectA(&font);
+    const LOGFONTW font = CaptionFont(scale);
+    return CreateFontIndirectW(&font);
 }
 
-LOGFONTA CSkin::CaptionFont(double scale) {
-    LOGFONTA font = {};
+LOGFONTW CSkin::CaptionFont(double scale) {
+    LOGFONTW font = {};
     font.lfHeight = -Scaled(CAPTION_POINTS * SkinFit::BASE_DPI / POINTS_PER_INCH, scale);
     font.lfWeight = FW_BOLD;
     font.lfCharSet = DEFAULT_CHARSET;
-    NONCLIENTMETRICSA metrics = {};
+    NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
         font.lfQuality = metrics.lfMenuFont.lfQuality;
     font.lfPitchAndFamily = DEFAULT_PITCH | FF_DECORATIVE;
-    lstrcpyA(font.lfFaceName, CAPTION_FACE);
+    lstrcpynW(font.lfFaceName, CAPTION_FACE, LF_FACESIZE);
     return font;
 }
 
@@ -198,14 +194,14 @@ void CSkin::PlaceDefaultButtons(HDC dc, DWORD actions, double scale, LONG widthL
     int maxH = 0;
     int count = 0;
     {
-        Font font(CreateFontIndirectA(&captionFont));
+        Font font(CreateFontIndirectW(&captionFont));
         Selection selected(dc, font.Get());
         for (const ActionRow& action : ACTIONS) {
             if (!(actions & action.bit))
                 continue;
-            std::string text = CaptionText(stringModule, action.bit);
+            const std::wstring text = CaptionText(stringModule, action.bit);
             SIZE extent = {};
-            GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
             maxW = std::max(maxW, static_cast<int>(extent.cx));
             maxH = std::max(maxH, static_cast<int>(extent.cy));
             ++count;
@@ -318,13 +314,13 @@ void CSkin::DrawButton(HDC dc, LONG key, int state, int x, int y) {
 }
 
 void CSkin::DrawCaption(HDC dc, LONG key) const {
-    Font font(CreateFontIndirectA(&captionFont));
+    Font font(CreateFontIndirectW(&captionFont));
     Selection selected(dc, font.Get());
     const SkinButton* button = Find(key);
     RECT rect = button ? button->captionRect : RECT{};
-    std::string text = CaptionText(stringModule, key);
+    const std::wstring text = CaptionText(stringModule, key);
     HighContrast::Now().SelectCaptionColours(dc, CAPTION_COLOUR);
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 

@@ -72,10 +72,19 @@ std::vector<HWND> ThreadDialogs(bool hiddenToo) {
     return search.found;
 }
 
+std::string Utf8(std::wstring_view text) {
+    const int size = static_cast<int>(text.size());
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(std::max(length, 0)), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &narrow[0], length, nullptr, nullptr);
+    return narrow;
+}
+
 std::string WindowText(HWND window) {
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, ARRAYSIZE(text));
+    return Utf8(text);
 }
 
 std::string ItemText(HWND dialog, int id) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CDialogDriver {
@@ -31,7 +32,8 @@ private:
 
 // The dialog boxes of this thread: the visible ones, or all.
 std::vector<HWND> ThreadDialogs(bool hiddenToo);
-// Text of a window or of one of its items.
+// Text of a window or of one of its items, as UTF-8 whatever its script.
+std::string Utf8(std::wstring_view text);
 std::string WindowText(HWND window);
 std::string ItemText(HWND dialog, int id);
 // The user's answers.

@@ -25,7 +25,7 @@ void CConfirmDlg::OnInitDialog() {
     }
     for (DWORD action : QUESTION_ORDER) {
         if (flags & action) {
-            SetDlgItemTextA(Window(), IDC_QUESTION,
+            SetDlgItemTextW(Window(), IDC_QUESTION,
                             LoadDialogString(textModule, FindAction(action)->questionId).c_str());
             return;
         }

@@ -36,15 +36,15 @@ PowerResult LockTheWorkstation() {
 }
 
 // The system's own words for an error, without the line break they end with.
-std::string SystemErrorText(DWORD error) {
-    char text[512] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, error, 0, text, sizeof text, nullptr);
+std::wstring SystemErrorText(DWORD error) {
+    wchar_t text[512] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, text, ARRAYSIZE(text), nullptr);
     if (length == 0) {
-        wsprintfA(text, "%lu", error);
+        wsprintfW(text, L"%lu", error);
         return text;
     }
-    std::string message(text, length);
+    std::wstring message(text, length);
     while (!message.empty() &&
            (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
         message.pop_back();
@@ -89,8 +89,8 @@ PowerResult EndOtherSessionsToo(const ActionRow& row, const PowerRequest& reques
     return result;
 }
 
-void Tell(HWND owner, const std::string& text, UINT icon) {
-    MessageBoxA(owner, text.c_str(), PLUGIN_DISPLAY_NAME, MB_OK | icon);
+void Tell(HWND owner, const std::wstring& text, UINT icon) {
+    MessageBoxW(owner, text.c_str(), PLUGIN_TITLE, MB_OK | icon);
 }
 
 } // namespace
@@ -143,19 +143,19 @@ PowerResult PerformPowerAction(const PowerRequest& request) {
 
 void ReportRefusedAction(HWND owner, HMODULE strings, DWORD action, DWORD error) {
     // The button's caption names the action.
-    std::string text = LoadDialogString(strings, IDS_ACTION_REFUSED);
+    std::wstring text = LoadDialogString(strings, IDS_ACTION_REFUSED);
     if (const ActionRow* row = FindAction(action))
-        text += " " + LoadDialogString(strings, row->captionId);
+        text += L" " + LoadDialogString(strings, row->captionId);
     if (error != ERROR_SUCCESS)
-        text += "\r\n\r\n" + SystemErrorText(error);
+        text += L"\r\n\r\n" + SystemErrorText(error);
     Tell(owner, text, MB_ICONERROR);
 }
 
 void ReportImpossibleAction(HWND owner, HMODULE strings, DWORD action,
                             const CActionAvailability& now) {
-    std::string text;
+    std::wstring text;
     if (const ActionRow* row = FindAction(action))
-        text = LoadDialogString(strings, row->captionId) + ": ";
+        text = LoadDialogString(strings, row->captionId) + L": ";
     text += LoadDialogString(strings, now.ReasonId(action));
     Tell(owner, text, MB_ICONINFORMATION);
 }
@@ -166,7 +166,7 @@ void ReportNothingPossible(HWND owner, HMODULE strings) {
 
 bool AskToEndOtherSessions(HWND owner, HMODULE strings, DWORD action) {
     const UINT question = action == ACTION_RESTART ? IDS_OTHERS_RESTART : IDS_OTHERS_TURNOFF;
-    const std::string text = LoadDialogString(strings, question);
-    return MessageBoxA(owner, text.c_str(), PLUGIN_DISPLAY_NAME,
+    const std::wstring text = LoadDialogString(strings, question);
+    return MessageBoxW(owner, text.c_str(), PLUGIN_TITLE,
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }

@@ -61,6 +61,8 @@ run_shots() {
 run_shots ""
 # What a translator sees: the German language module.
 run_shots "-de" --language "$(win "$build/bin/lang/quiescor-de.dll")"
+# A translation in another script, on an English system.
+LC_ALL=en_US.UTF-8 run_shots "-ru" --language "$(win "$build/bin/lang/quiescor-ru.dll")"
 # What a user of a screen at 144 DPI sees.
 wine_set_dpi 144
 run_shots "-144dpi"
@@ -136,5 +138,8 @@ publish confirm.png confirm.png
 publish settings.png settings.png
 publish about.png about.png
 publish exit-window-de.png exit-window-de.png
+publish exit-window-ru.png exit-window-ru.png
+publish confirm-ru.png confirm-ru.png
+publish settings-ru.png settings-ru.png
 publish exit-window-no-hibernate.png exit-window-no-hibernate.png
 publish exit-window-NoClose.png exit-window-noclose.png

@@ -16,8 +16,8 @@ constexpr int TEXT_MARGIN = 4;
 constexpr int CARET_TOP = 2;
 constexpr int EDIT_PART_TEXT = 1;
 constexpr int EDIT_STATE_NORMAL = 1;
-constexpr char FULL_JOINER[] = " + ";
-constexpr char SHORT_JOINER[] = "+";
+constexpr wchar_t FULL_JOINER[] = L" + ";
+constexpr wchar_t SHORT_JOINER[] = L"+";
 // A new main key keeps the modifiers held but not the extended bit of the one before.
 constexpr WORD KEPT_WITH_NEW_KEY = 0xFF00 & ~HOTKEY_EXTENDED;
 // Smaller than this a text would no longer be read; it is clipped instead.
@@ -56,21 +56,21 @@ bool IsExtendedKey(LPARAM keyData) {
     return (HIWORD(keyData) & KF_EXTENDED) != 0;
 }
 
-void Append(char (&text)[CHotKeyCtrl::TEXT_SIZE], const char* more) {
-    int used = lstrlenA(text);
-    lstrcpynA(text + used, more, CHotKeyCtrl::TEXT_SIZE - used);
+void Append(wchar_t (&text)[CHotKeyCtrl::TEXT_SIZE], const wchar_t* more) {
+    int used = lstrlenW(text);
+    lstrcpynW(text + used, more, CHotKeyCtrl::TEXT_SIZE - used);
 }
 
-HFONT FontOfHeight(LOGFONTA description, LONG height) {
+HFONT FontOfHeight(LOGFONTW description, LONG height) {
     description.lfHeight = -height;
     description.lfWidth = 0;
-    return CreateFontIndirectA(&description);
+    return CreateFontIndirectW(&description);
 }
 
 } // namespace
 
 CHotKeyCtrl::CHotKeyCtrl(HWND window) : window(window) {
-    lstrcpyA(text, "None");
+    lstrcpyW(text, L"None");
 }
 
 CHotKeyCtrl* CHotKeyCtrl::FromWindow(HWND window) {
@@ -181,19 +181,19 @@ void CHotKeyCtrl::Refresh() {
     InvalidateRect(window, nullptr, FALSE);
 }
 
-void CHotKeyCtrl::ComposeText(const char* joiner) {
+void CHotKeyCtrl::ComposeText(const wchar_t* joiner) {
     if (!hotKey) {
-        lstrcpyA(text, "None");
+        lstrcpyW(text, L"None");
         return;
     }
-    text[0] = '\0';
+    text[0] = L'\0';
     const struct {
         WORD bit;
-        const char* name;
-    } modifiers[] = {{HOTKEY_CONTROL, "Ctrl"},
-                     {HOTKEY_SHIFT, "Shift"},
-                     {HOTKEY_ALT, "Alt"},
-                     {HOTKEY_WIN, "Win"}};
+        const wchar_t* name;
+    } modifiers[] = {{HOTKEY_CONTROL, L"Ctrl"},
+                     {HOTKEY_SHIFT, L"Shift"},
+                     {HOTKEY_ALT, L"Alt"},
+                     {HOTKEY_WIN, L"Win"}};
     for (const auto& modifier : modifiers) {
         if (hotKey & modifier.bit) {
             Append(text, modifier.name);
@@ -203,13 +203,13 @@ void CHotKeyCtrl::ComposeText(const char* joiner) {
     BYTE key = LOBYTE(hotKey);
     if (!key)
         return;
-    UINT scanCode = MapVirtualKeyA(key, 0);
+    UINT scanCode = MapVirtualKeyW(key, 0);
     if (hotKey & HOTKEY_EXTENDED)
         scanCode |= KF_EXTENDED;
-    char name[256] = {};
-    GetKeyNameTextA(static_cast<LONG>(scanCode << 16), name, sizeof name - 1);
+    wchar_t name[256] = {};
+    GetKeyNameTextW(static_cast<LONG>(scanCode << 16), name, ARRAYSIZE(name) - 1);
     if (!name[0])
-        wsprintfA(name, "#%d", key);
+        wsprintfW(name, L"#%d", key);
     Append(text, name);
 }
 
@@ -226,16 +226,16 @@ void CHotKeyCtrl::FitText() {
     int width = TextWidth(ParentFont());
     if (width <= room || room <= 0)
         return;
-    LOGFONTA description = {};
+    LOGFONTW description = {};
     LONG height = 0;
     {
         WindowDC dc(window);
         if (!dc)
             return;
         Selection font(dc.Get(), ParentFont());
-        TEXTMETRICA metrics = {};
-        if (!GetObjectA(GetCurrentObject(dc.Get(), OBJ_FONT), sizeof description, &description) ||
-            !GetTextMetricsA(dc.Get(), &metrics))
+        TEXTMETRICW metrics = {};
+        if (!GetObjectW(GetCurrentObject(dc.Get(), OBJ_FONT), sizeof description, &description) ||
+            !GetTextMetricsW(dc.Get(), &metrics))
             return;
         height = (metrics.tmHeight - metrics.tmInternalLeading) * room / width;
     }
@@ -252,7 +252,7 @@ int CHotKeyCtrl::TextWidth(HFONT font) const {
         return 0;
     Selection selected(dc.Get(), font);
     RECT rect = {};
-    DrawTextA(dc.Get(), text, -1, &rect, DT_CALCRECT | DT_SINGLELINE);
+    DrawTextW(dc.Get(), text, -1, &rect, DT_CALCRECT | DT_SINGLELINE);
     return rect.right - rect.left;
 }
 
@@ -281,7 +281,7 @@ void CHotKeyCtrl::Draw(HDC dc) {
     Selection font(dc, TextFont());
     SetBkMode(dc, TRANSPARENT);
     InflateRect(&rect, -TEXT_MARGIN, 0);
-    DrawTextA(dc, text, -1, &rect, DT_SINGLELINE | DT_VCENTER);
+    DrawTextW(dc, text, -1, &rect, DT_SINGLELINE | DT_VCENTER);
 }
 
 bool CHotKeyCtrl::PaintThemedFrame(HDC dc, const RECT& rect) {

@@ -25,14 +25,14 @@ public:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     WORD HotKey() const { return hotKey; }
-    const char* Text() const { return text; }
+    const wchar_t* Text() const { return text; }
 
 private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void KeyDown(WPARAM virtualKey, LPARAM keyData);
     void KeyUp(WPARAM virtualKey);
     void Refresh();
-    void ComposeText(const char* joiner);
+    void ComposeText(const wchar_t* joiner);
     // Chooses the text's form and font so that all of it fits the field.
     void FitText();
     int TextWidth(HFONT font) const;
@@ -45,7 +45,7 @@ private:
     HFONT ParentFont() const;
 
     HWND window;
-    char text[TEXT_SIZE];
+    wchar_t text[TEXT_SIZE];
     WORD hotKey = 0;
     Font fittedFont; // a smaller font than the parent's when even the short text is too wide
 };

@@ -68,27 +68,27 @@ void CSettingsDlg::MarkImpossibleActions() {
     if (!availability.Impossible())
         return;
     // Owned by the dialog, so it goes with it.
-    HWND tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+    HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                 Window(), nullptr, Module::Handle(), nullptr);
-    const std::string mark = LoadDialogString(ResourceModule(), IDS_CANNOT_MARK);
+    const std::wstring mark = LoadDialogString(ResourceModule(), IDS_CANNOT_MARK);
     for (const ActionRow& action : ACTIONS) {
         const UINT reasonId = availability.ReasonId(action.bit);
         HWND box = Item(action.checkBoxId);
         if (!reasonId || !box)
             continue;
-        char text[MAX_PATH] = {};
-        GetWindowTextA(box, text, MAX_PATH - static_cast<int>(mark.size()));
-        SetWindowTextA(box, (text + mark).c_str());
-        std::string reason = LoadDialogString(ResourceModule(), reasonId);
-        TOOLINFOA tool = {};
+        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(box, &text[0], static_cast<int>(text.size()))));
+        SetWindowTextW(box, (text + mark).c_str());
+        std::wstring reason = LoadDialogString(ResourceModule(), reasonId);
+        TTTOOLINFOW tool = {};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = Window();
         tool.uId = reinterpret_cast<UINT_PTR>(box);
         tool.lpszText = reason.data();
         if (tips)
-            SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+            SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
@@ -297,7 +297,7 @@ bool CSettingsDlg::EraseWithPreview(HDC dc) {
     if (!picture)
         return false;
     erasing = true;
-    DefDlgProcA(Window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(picture.Dc()), 0);
+    DefDlgProcW(Window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(picture.Dc()), 0);
     erasing = false;
     if (previewImage.IsValid()) {
         const RECT area = PreviewArea();

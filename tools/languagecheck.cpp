@@ -298,8 +298,8 @@ void CLanguageCheck::CheckCaptions(HMODULE module, const CModuleResources& resou
         return;
     SIZE fitted = {};
     skin.Layout(dc.Get(), module, ALL_ACTIONS, fitted, SkinFit{SkinFit::BASE_DPI, SMALL_SCREEN});
-    const LOGFONTA face = CSkin::CaptionFont();
-    Font font(CreateFontIndirectA(&face));
+    const LOGFONTW face = CSkin::CaptionFont();
+    Font font(CreateFontIndirectW(&face));
     Selection selected(dc.Get(), font.Get());
     const std::string screen =
         std::to_string(SMALL_SCREEN.cx) + " x " + std::to_string(SMALL_SCREEN.cy);

@@ -1,6 +1,6 @@
-// Reads a tooltip text (UTF-16, as the tooltip takes it) the way the tooltip does and tells what it
-// will not do as the writer meant: tags it does not know, tags never closed with ">", values it
-// cannot read, styles switched off that were never on.
+// Reads a tooltip text (UTF-16, as the tooltip takes it) the way the tooltip does and
+// tells what it will not do as the writer meant: tags it does not know, tags never
+// closed with ">", values it cannot read, styles switched off that were never on.
 #pragma once
 
 #include <string>

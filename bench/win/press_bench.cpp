@@ -306,8 +306,8 @@ void RunPlainDialog(HMODULE module, int id) {
     if (!resource)
         return;
     auto* dialogTemplate =
-        static_cast<LPCDLGTEMPLATEA>(LockResource(LoadResource(module, resource)));
-    DialogBoxIndirectParamA(module, dialogTemplate, nullptr, PlainDialogProc, 0);
+        static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(module, resource)));
+    DialogBoxIndirectParamW(module, dialogTemplate, nullptr, PlainDialogProc, 0);
 }
 
 struct Variant {

@@ -99,19 +99,19 @@ TEST_F(AccessibleWindowTest, OneObjectAnswersEachOfItsInterfaces) {
 // whatever the case its tags are written in.
 TEST(ButtonFacts, DescriptionIsTheTipAfterItsFirstRule) {
     const struct {
-        const char* markup;
-        const char* heard;
+        const wchar_t* markup;
+        const wchar_t* heard;
     } cases[] = {
-        {"<b>Turn off (T)</b><br><hr=100%><br>Shuts down Windows.", "Shuts down Windows."},
-        {"<B>Title</B><BR><HR>one<Br>two\tthree<T>four\nfive", "one two three four five"},
-        {"no rule<br>at all", "no rule at all"},
-        {"Title</hr>after a closing rule", "after a closing rule"},
-        {"<hrx>not a rule<cb=FF0000>", "not a rule"},
+        {L"<b>Turn off (T)</b><br><hr=100%><br>Shuts down Windows.", L"Shuts down Windows."},
+        {L"<B>Title</B><BR><HR>one<Br>two\tthree<T>four\nfive", L"one two three four five"},
+        {L"no rule<br>at all", L"no rule at all"},
+        {L"Title</hr>after a closing rule", L"after a closing rule"},
+        {L"<hrx>not a rule<cb=FF0000>", L"not a rule"},
     };
     for (const auto& c : cases) {
         const AccessibleFacts facts =
             ButtonFacts(GetModuleHandleA(nullptr), ACTION_TURNOFF, c.markup);
-        EXPECT_EQ(facts.description, c.heard) << c.markup;
+        EXPECT_EQ(facts.description, c.heard) << static_cast<int>(&c - cases);
     }
 }
 

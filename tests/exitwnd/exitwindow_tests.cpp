@@ -5,6 +5,8 @@
 #include "host/importpatch.h"
 #include "host/registryvalue.h"
 #include "host/settingsrecord.h"
+#include "res/resource.h"
+#include "tests/host/builtlanguage.h"
 #include "tests/host/canvas.h"
 #include "tests/host/exitwindowinput.h"
 #include "host/messagepump.h"
@@ -70,10 +72,9 @@ std::string Said(IAccessible* object,
     BSTR text = nullptr;
     if ((object->*ask)(Self(), &text) != S_OK || !text)
         return "(none)";
-    char narrow[512] = {};
-    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
+    const std::string heard = Utf8(std::wstring_view(text, SysStringLen(text)));
     SysFreeString(text);
-    return narrow;
+    return heard;
 }
 
 LONG Number(IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*ask)(VARIANT, VARIANT*)) {
@@ -393,6 +394,55 @@ TEST_F(ExitWindowAccessibilityTest, ScreenReadersHearTheWindowAndEachButton) {
     EXPECT_EQ(focusEvents[0].window, logOff) << "Tab went on from switch user";
     EXPECT_EQ(focusEvents[0].object, OBJID_CLIENT);
     EXPECT_EQ(focusEvents[0].child, CHILDID_SELF);
+}
+
+// A tip's description is what follows its title and rule, its line breaks heard as spaces.
+std::string TipDescription(const std::string& tip) {
+    const std::string rule = "<hr=100%><br>";
+    const size_t at = tip.find(rule);
+    std::string description = at == std::string::npos ? tip : tip.substr(at + rule.size());
+    for (size_t br; (br = description.find("<br>")) != std::string::npos;)
+        description.replace(br, 4, " ");
+    return description;
+}
+
+// A translation in another script on an English system: the window's title, and each
+// button's name and description as screen readers hear them, are the module's own texts.
+TEST_F(ExitWindowAccessibilityTest, ARussianModuleIsHeardInItsOwnScriptOnAnEnglishSystem) {
+    ASSERT_EQ(GetACP(), ENGLISH_CODE_PAGE);
+    const CBuiltLanguage russian("ru");
+    ASSERT_NE(russian.Module(), nullptr);
+    const struct {
+        LONG id;
+        UINT caption;
+        UINT tip;
+    } rows[] = {
+        {1, IDS_CAPTION_LOGOFF, IDS_TIP_LOGOFF},         {2, IDS_CAPTION_TURNOFF, IDS_TIP_TURNOFF},
+        {4, IDS_CAPTION_RESTART, IDS_TIP_RESTART},       {8, IDS_CAPTION_STANDBY, IDS_TIP_STANDBY},
+        {16, IDS_CAPTION_HIBERNATE, IDS_TIP_HIBERNATE},  {128, IDS_CAPTION_SWITCHUSER, IDS_TIP_SWITCHUSER},
+        {64, IDS_CAPTION_CANCEL, IDS_TIP_CANCEL},
+    };
+    Use(191);
+    plugin->SetResourceModule(0, russian.Module());
+    std::string title;
+    Heard dialog;
+    std::map<LONG, Heard> heard;
+    Press([&](HWND window) {
+        title = WindowText(window);
+        dialog = Hear(window);
+        for (const auto& row : rows)
+            heard[row.id] = Hear(ButtonWithId(window, row.id));
+        PressKey(window, VK_ESCAPE);
+    });
+    plugin->SetResourceModule(0, nullptr);
+
+    EXPECT_EQ(title, russian.Utf8Text(IDS_EXITWINDOW_TITLE));
+    EXPECT_EQ(dialog.name, title);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.id);
+        EXPECT_EQ(heard[row.id].name, russian.Utf8Text(row.caption));
+        EXPECT_EQ(heard[row.id].description, TipDescription(russian.Utf8Text(row.tip)));
+    }
 }
 
 std::unique_ptr<CCanvas> Painted(HWND button) {

@@ -5,6 +5,8 @@
 #include "exitwnd/screenarea.h"
 #include "tests/host/canvas.h"
 #include "host/screenresolution.h"
+#include "api/actiontable.h"
+#include "tests/host/builtlanguage.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +20,6 @@ namespace {
 constexpr COLORREF HEADER = RGB(0, 51, 153);
 constexpr COLORREF BODY = RGB(51, 102, 204);
 
-const char* const CAPTIONS[] = {"Log off", "Stand by", "Hibernate",
-                                "Restart", "Turn Off", "Switch User"};
 constexpr LONG PLACEMENT[] = {128, 1, 8, 16, 2, 4};
 
 HMODULE Program() {
@@ -49,20 +49,38 @@ int CountOtherThan(CRasterImage& image, const RECT& area, COLORREF colour) {
     return count;
 }
 
+// A module's caption of an action, read independently of the skin.
+std::wstring Caption(HMODULE strings, LONG key) {
+    const wchar_t* text = nullptr;
+    const int length = LoadStringW(strings, FindAction(key)->captionId, reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+}
+
 // The caption font's measure of the widest and tallest caption, taken independently.
-SIZE MeasureCaptions(HDC dc) {
+SIZE MeasureCaptions(HDC dc, HMODULE strings) {
     HFONT font = CSkin::CreateCaptionFont();
     HGDIOBJ old = SelectObject(dc, font);
     SIZE largest = {0, 0};
-    for (const char* caption : CAPTIONS) {
+    for (LONG key : PLACEMENT) {
+        const std::wstring caption = Caption(strings, key);
         SIZE extent;
-        GetTextExtentPoint32A(dc, caption, lstrlenA(caption), &extent);
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
         largest.cx = std::max(largest.cx, extent.cx);
         largest.cy = std::max(largest.cy, extent.cy);
     }
     SelectObject(dc, old);
     DeleteObject(font);
     return largest;
+}
+
+// The plug-in's own English captions, and a translation in another script.
+struct CaptionLanguage {
+    const char* name;
+    HMODULE strings;
+};
+
+std::vector<CaptionLanguage> CaptionLanguages(const CBuiltLanguage& russian) {
+    return {{"English", Program()}, {"Russian", russian.Module()}};
 }
 
 const char INI_ALL_BUTTONS_BACKWARDS[] = "[general]\nName=Backwards\n"
@@ -207,36 +225,74 @@ protected:
     CSkin skin;
 };
 
+// Whatever script the captions are in, on an English system too.
 TEST_F(DefaultLayout, AllSixActionsFollowTheMeasuredCaptions) {
-    const SIZE caption = MeasureCaptions(canvas.Dc());
-    const SIZE size = Lay(0xFF, Program());
+    ASSERT_EQ(GetACP(), ENGLISH_CODE_PAGE);
+    const CBuiltLanguage russian("ru");
+    ASSERT_NE(russian.Module(), nullptr);
+    for (const CaptionLanguage& language : CaptionLanguages(russian)) {
+        SCOPED_TRACE(language.name);
+        const SIZE caption = MeasureCaptions(canvas.Dc(), language.strings);
+        const SIZE size = Lay(0xFF, language.strings);
 
-    const int columnW = std::max<int>(32, caption.cx);
-    const int cellH = 32 + caption.cy + 5;
-    const int top = std::max(45, 100 - cellH / 2);
-    const int rowW = (columnW + 10) * 6 - 10;
-    int left = std::max(20, 156 - rowW / 2);
-    const int right = left + rowW;
-    EXPECT_EQ(size.cx, right > 293 ? 313 + rowW - 273 : 313);
-    EXPECT_EQ(size.cy, top + cellH > 155 ? 198 + cellH - 110 : 198);
-    EXPECT_GT(size.cx, 313) << "six captions need more than the background's width";
+        const int columnW = std::max<int>(32, caption.cx);
+        const int cellH = 32 + caption.cy + 5;
+        const int top = std::max(45, 100 - cellH / 2);
+        const int rowW = (columnW + 10) * 6 - 10;
+        int left = std::max(20, 156 - rowW / 2);
+        const int right = left + rowW;
+        EXPECT_EQ(size.cx, right > 293 ? 313 + rowW - 273 : 313);
+        EXPECT_EQ(size.cy, top + cellH > 155 ? 198 + cellH - 110 : 198);
+        EXPECT_GT(size.cx, 313) << "six captions need more than the background's width";
 
-    ASSERT_EQ(Keys(skin), (std::vector<LONG>{128, 1, 8, 16, 2, 4, 64}));
-    for (int i = 0; i < 6; ++i) {
-        const SkinButton& button = skin.Button(i);
-        const int iconLeft = left + columnW / 2 - 16;
-        EXPECT_EQ(button.buttonRect, (RECT{iconLeft, top, iconLeft + 32, top + 32}))
-            << PLACEMENT[i];
-        EXPECT_EQ(button.captionRect,
-                  (RECT{left, top + cellH - caption.cy, left + columnW, top + cellH}))
-            << PLACEMENT[i];
-        ASSERT_NE(button.image, nullptr);
-        EXPECT_EQ(button.image->Width(), 32);
-        EXPECT_EQ(button.image->Height(), 96);
-        left += columnW + 10;
+        ASSERT_EQ(Keys(skin), (std::vector<LONG>{128, 1, 8, 16, 2, 4, 64}));
+        for (int i = 0; i < 6; ++i) {
+            const SkinButton& button = skin.Button(i);
+            const int iconLeft = left + columnW / 2 - 16;
+            EXPECT_EQ(button.buttonRect, (RECT{iconLeft, top, iconLeft + 32, top + 32}))
+                << PLACEMENT[i];
+            EXPECT_EQ(button.captionRect,
+                      (RECT{left, top + cellH - caption.cy, left + columnW, top + cellH}))
+                << PLACEMENT[i];
+            ASSERT_NE(button.image, nullptr);
+            EXPECT_EQ(button.image->Width(), 32);
+            EXPECT_EQ(button.image->Height(), 96);
+            left += columnW + 10;
+        }
+        EXPECT_EQ(Rect(64), (RECT{size.cx - 83, size.cy - 31, size.cx - 10, size.cy - 10}))
+            << "Cancel keeps to the bottom right corner";
     }
-    EXPECT_EQ(Rect(64), (RECT{size.cx - 83, size.cy - 31, size.cx - 10, size.cy - 10}))
-        << "Cancel keeps to the bottom right corner";
+}
+
+// Each caption shows the module's own text: no character went through the system's code
+// page on the way.
+TEST_F(DefaultLayout, CaptionsAreDrawnInTheirOwnScript) {
+    ASSERT_EQ(GetACP(), ENGLISH_CODE_PAGE);
+    const CBuiltLanguage russian("ru");
+    ASSERT_NE(russian.Module(), nullptr);
+    for (const CaptionLanguage& language : CaptionLanguages(russian)) {
+        SCOPED_TRACE(language.name);
+        const SIZE size = Lay(0xFF, language.strings);
+        for (int i = 0; i < 6; ++i) {
+            const LONG key = PLACEMENT[i];
+            SCOPED_TRACE(key);
+            CCanvas drawn(size.cx, size.cy, RGB(0, 0, 0));
+            skin.DrawCaption(drawn.Dc(), key);
+            CCanvas expected(size.cx, size.cy, RGB(0, 0, 0));
+            HFONT font = CSkin::CreateCaptionFont();
+            HGDIOBJ old = SelectObject(expected.Dc(), font);
+            SetTextColor(expected.Dc(), RGB(255, 255, 255));
+            SetBkMode(expected.Dc(), TRANSPARENT);
+            RECT rect = skin.Button(i).captionRect;
+            const std::wstring caption = Caption(language.strings, key);
+            DrawTextW(expected.Dc(), caption.c_str(), static_cast<int>(caption.size()), &rect,
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+            SelectObject(expected.Dc(), old);
+            DeleteObject(font);
+            EXPECT_GT(expected.Count(RGB(255, 255, 255)), 10);
+            EXPECT_EQ(drawn.Differing(expected), 0);
+        }
+    }
 }
 
 TEST_F(DefaultLayout, OneNarrowActionSitsInTheMiddle) {

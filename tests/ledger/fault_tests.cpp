@@ -273,7 +273,7 @@ TEST_F(FaultSweepTest, RepresentativeCallsRefusedInEachCycle) {
         {"exit window, tip, Escape",
          {"malloc", "CreateCompatibleBitmap", "CreateWindowExA", "SetPropA"}},
         {"settings, skin, about, OK", {"malloc", "CreateDIBSection", "SetTimer"}},
-        {"confirmation, Yes to switch user", {"LoadLibraryA", "DialogBoxIndirectParamA"}},
+        {"confirmation, Yes to switch user", {"LoadLibraryA", "DialogBoxIndirectParamW"}},
         {"icons, own and from a file", {"ExtractIconExA", "LoadImageA"}},
         {"Save and Load", {STREAM_READ, STREAM_WRITE}},
         {"objects made and released", {"malloc"}},

@@ -97,6 +97,7 @@ void AddGdi() {
     FAULT("gdi32.dll", CreateDIBSection, 0);
     FAULT("gdi32.dll", CreateBitmap, 0);
     FAULT("gdi32.dll", CreateFontIndirectA, 0);
+    FAULT("gdi32.dll", CreateFontIndirectW, 0);
     FAULT("gdi32.dll", CreatePen, 0);
     FAULT("gdi32.dll", CreateSolidBrush, 0);
     FAULT("gdi32.dll", CreateRectRgn, 0);
@@ -112,8 +113,9 @@ void AddGdi() {
 
 void AddUserAndResources() {
     FAULT("user32.dll", CreateWindowExA, 0);
+    FAULT("user32.dll", CreateWindowExW, 0);
     FAULT("user32.dll", RegisterClassA, 0);
-    FAULT("user32.dll", DialogBoxIndirectParamA, -1);
+    FAULT("user32.dll", DialogBoxIndirectParamW, -1);
     FAULT("user32.dll", SetTimer, 0);
     FAULT("user32.dll", SetPropA, FALSE);
     FAULT("user32.dll", CreateCaret, FALSE);
@@ -121,7 +123,7 @@ void AddUserAndResources() {
     FAULT("user32.dll", LoadImageA, 0);
     FAULT("user32.dll", LoadIconA, 0);
     FAULT("user32.dll", LoadCursorA, 0);
-    FAULT("user32.dll", LoadStringA, 0);
+    FAULT("user32.dll", LoadStringW, 0);
     FAULT("user32.dll", GetIconInfo, FALSE);
     FAULT("shell32.dll", ExtractIconExA, 0);
     FAULT("kernel32.dll", FindResourceA, 0);

@@ -98,6 +98,11 @@ HFONT WINAPI HookCreateFontIndirectA(const LOGFONTA* font) {
                 LEDGER_CALL_SITE);
 }
 
+HFONT WINAPI HookCreateFontIndirectW(const LOGFONTW* font) {
+    return Made(CreateFontIndirectW(font), LedgerKind::Font, "CreateFontIndirectW",
+                LEDGER_CALL_SITE);
+}
+
 HBRUSH WINAPI HookCreateSolidBrush(COLORREF colour) {
     return Made(CreateSolidBrush(colour), LedgerKind::Brush, "CreateSolidBrush", LEDGER_CALL_SITE);
 }
@@ -187,6 +192,14 @@ HWND WINAPI HookCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, D
     return Made(CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent, menu,
                                 instance, parameter),
                 LedgerKind::Window, "CreateWindowExA", LEDGER_CALL_SITE);
+}
+
+HWND WINAPI HookCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style,
+                                int x, int y, int width, int height, HWND parent, HMENU menu,
+                                HINSTANCE instance, void* parameter) {
+    return Made(CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menu,
+                                instance, parameter),
+                LedgerKind::Window, "CreateWindowExW", LEDGER_CALL_SITE);
 }
 
 // Windows that went with their parent or owner are swept, not released here.
@@ -373,6 +386,7 @@ const std::vector<LedgerHook>& LedgerHooks() {
         {"gdi32.dll", "CreateDIBSection", Address(HookCreateDIBSection)},
         {"gdi32.dll", "CreateCompatibleDC", Address(HookCreateCompatibleDC)},
         {"gdi32.dll", "CreateFontIndirectA", Address(HookCreateFontIndirectA)},
+        {"gdi32.dll", "CreateFontIndirectW", Address(HookCreateFontIndirectW)},
         {"gdi32.dll", "CreateSolidBrush", Address(HookCreateSolidBrush)},
         {"gdi32.dll", "CreatePatternBrush", Address(HookCreatePatternBrush)},
         {"gdi32.dll", "CreateBrushIndirect", Address(HookCreateBrushIndirect)},
@@ -390,6 +404,7 @@ const std::vector<LedgerHook>& LedgerHooks() {
         {"user32.dll", "BeginPaint", Address(HookBeginPaint)},
         {"user32.dll", "EndPaint", Address(HookEndPaint)},
         {"user32.dll", "CreateWindowExA", Address(HookCreateWindowExA)},
+        {"user32.dll", "CreateWindowExW", Address(HookCreateWindowExW)},
         {"user32.dll", "DestroyWindow", Address(HookDestroyWindow)},
         {"user32.dll", "SetWindowRgn", Address(HookSetWindowRgn)},
         {"user32.dll", "SetTimer", Address(HookSetTimer)},

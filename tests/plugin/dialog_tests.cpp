@@ -153,10 +153,10 @@ TEST(ModalDialog, TemplateFallsBackToOwnModuleButTheInstanceStaysTheGivenOne) {
 TEST(DialogString, ComesFromTheModuleThenFromOwnModuleThenIsEmpty) {
     HMODULE language = LoadLibraryA("lang_1_2_0_0.dll");
     ASSERT_NE(language, nullptr);
-    EXPECT_EQ(LoadDialogString(language, 102), "Wirklich abmelden?");
-    EXPECT_EQ(LoadDialogString(language, 4002), "Only in the program");
-    EXPECT_EQ(LoadDialogString(language, 4999), "");
-    EXPECT_EQ(LoadDialogString(nullptr, 102), "Program's own log-off question");
+    EXPECT_EQ(LoadDialogString(language, 102), L"Wirklich abmelden?");
+    EXPECT_EQ(LoadDialogString(language, 4002), L"Only in the program");
+    EXPECT_EQ(LoadDialogString(language, 4999), L"");
+    EXPECT_EQ(LoadDialogString(nullptr, 102), L"Program's own log-off question");
     FreeLibrary(language);
 }
 

@@ -1,6 +1,8 @@
 #include "host/dialogdriver.h"
 #include "host/registryvalue.h"
 #include "host/settingsrecord.h"
+#include "res/resource.h"
+#include "tests/host/builtlanguage.h"
 #include "tests/host/pluginfixture.h"
 
 #include <gtest/gtest.h>
@@ -206,6 +208,44 @@ TEST_F(ExecuteTest, ARefusedActionIsShownOverTheHostsWindow) {
         recorder.calls.clear();
     }
     DestroyWindow(owner);
+}
+
+// A translation in another script on an English system: the confirmation and the message
+// of a refused action read in the module's own script.
+TEST_F(ExecuteTest, ARussianModuleAsksAndTellsInItsOwnScriptOnAnEnglishSystem) {
+    ASSERT_EQ(GetACP(), ENGLISH_CODE_PAGE);
+    const CBuiltLanguage russian("ru");
+    ASSERT_NE(russian.Module(), nullptr);
+    const struct {
+        const char* name;
+        DWORD flags;
+        DWORD refusal;
+        int item;
+        std::string caption;
+        std::string text;
+    } cases[] = {
+        {"confirmation", 32 + 2, ERROR_SUCCESS, QUESTION_ITEM, u8"Завершение работы Windows",
+         russian.Utf8Text(IDS_ASK_TURNOFF)},
+        {"refused", 2, ERROR_PRIVILEGE_NOT_HELD, MESSAGE_TEXT_ITEM, "Quiescor",
+         russian.Utf8Text(IDS_ACTION_REFUSED) + " " + russian.Utf8Text(IDS_CAPTION_TURNOFF) +
+             "\r\n\r\n" + SystemText(ERROR_PRIVILEGE_NOT_HELD)},
+    };
+    plugin->SetResourceModule(0, russian.Module());
+    for (const auto& shown : cases) {
+        SCOPED_TRACE(shown.name);
+        UseSettings(shown.flags);
+        recorder.refuseWith = shown.refusal;
+        std::string caption, text;
+        EXPECT_EQ(Press([&](HWND dialog) {
+                      caption = WindowText(dialog);
+                      text = ItemText(dialog, shown.item);
+                      ClickButton(dialog, IDOK);
+                  }),
+                  1);
+        EXPECT_EQ(caption, shown.caption);
+        EXPECT_EQ(text, shown.text);
+    }
+    plugin->SetResourceModule(0, nullptr);
 }
 
 // The user removes the button while its window is open: the host drops the object.

@@ -7,6 +7,7 @@
 #include "host/powerrecorder.h"
 #include "host/settingsrecord.h"
 #include "res/resource.h"
+#include "tests/host/builtlanguage.h"
 #include "tests/host/pluginfixture.h"
 #include "tests/host/scratchfolder.h"
 #include "tests/ledger/faultinjector.h"
@@ -112,19 +113,19 @@ TEST_F(ConfigureTest, ShowsTheCurrentSettingsOverTheHostWindow) {
 
 // The reason the tooltip of the dialog's box gives, or "" without one.
 std::string BoxTip(HWND dialog, int id) {
-    char text[256] = {};
+    wchar_t text[256] = {};
     HWND tips = nullptr;
-    while ((tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr))) {
+    while ((tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr))) {
         if (GetWindow(tips, GW_OWNER) != dialog)
             continue;
-        TOOLINFOA tool = {};
+        TTTOOLINFOW tool = {};
         tool.cbSize = sizeof tool;
         tool.hwnd = dialog;
         tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, id));
         tool.lpszText = text;
-        SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(tips, TTM_GETTEXTW, ARRAYSIZE(text), reinterpret_cast<LPARAM>(&tool));
     }
-    return text;
+    return Utf8(text);
 }
 
 TEST_F(ConfigureTest, BoxesOfWhatThisComputerCannotDoAreMarkedWithTheReason) {
@@ -133,31 +134,42 @@ TEST_F(ConfigureTest, BoxesOfWhatThisComputerCannotDoAreMarkedWithTheReason) {
     SimulatedComputer noHibernation;
     noHibernation.canHibernate = false;
     const std::string removed = " (!): Your administrator does not allow this action.; ";
+    // A translation in another script reads right on an English system.
+    ASSERT_EQ(GetACP(), ENGLISH_CODE_PAGE);
+    const CBuiltLanguage russian("ru");
+    ASSERT_NE(russian.Module(), nullptr);
     // Each box of an action as "text: tip; ", from log off to switch user.
     const struct {
         const char* name;
         SimulatedComputer computer;
         const char* policy;
+        HMODULE language;
         std::string boxes;
     } cases[] = {
         {"can do everything",
          {},
          nullptr,
+         nullptr,
          "Log off; Turn off; Restart; Stand by; Hibernate; Switch User; "},
-        {"no hibernation", noHibernation, nullptr,
+        {"no hibernation", noHibernation, nullptr, nullptr,
          "Log off; Turn off; Restart; Stand by; "
          "Hibernate (!): Hibernation is turned off on this computer.; Switch User; "},
         {"NoClose",
          {},
          "NoClose",
+         nullptr,
          "Log off; Turn off" + removed + "Restart" + removed + "Stand by" + removed + "Hibernate" +
              removed + "Switch User; "},
+        {"no hibernation, in Russian", noHibernation, nullptr, russian.Module(),
+         u8"Выход из системы; Выключение; Перезагрузка; Ждущий режим; "
+         u8"Спящий режим (!): Спящий режим на этом компьютере отключён.; Смена пользователя; "},
     };
     for (const auto& opened : cases) {
         SCOPED_TRACE(opened.name);
         recorder.computer = opened.computer;
         std::unique_ptr<CRegistryValue> policy = opened.policy ? SetPolicy(opened.policy) : nullptr;
         ASSERT_TRUE(!opened.policy || (policy && policy->IsSet()));
+        plugin->SetResourceModule(0, opened.language);
         std::string boxes;
         bool allChecked = true;
         Configure([&](HWND dialog) {
@@ -171,7 +183,7 @@ TEST_F(ConfigureTest, BoxesOfWhatThisComputerCannotDoAreMarkedWithTheReason) {
         });
         EXPECT_EQ(boxes, opened.boxes);
         EXPECT_TRUE(allChecked) << "the settings stay as they were";
-    }
+    }    plugin->SetResourceModule(0, nullptr);
 }
 
 TEST_F(ConfigureTest, OkStoresTheChangesRebindsTheHotKeyAndNotifies) {

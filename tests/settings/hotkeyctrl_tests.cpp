@@ -26,7 +26,7 @@ protected:
     void TearDown() override { DestroyWindow(parent); }
 
     WORD Value() const { return static_cast<WORD>(SendMessageA(control, HKM_GETHOTKEY, 0, 0)); }
-    std::string Text() const { return CHotKeyCtrl::FromWindow(control)->Text(); }
+    std::wstring Text() const { return CHotKeyCtrl::FromWindow(control)->Text(); }
     void Set(WPARAM value) { SendMessageA(control, HKM_SETHOTKEY, value, 0); }
     void Down(UINT key, bool extended = false) { SendKey(control, key, true, extended); }
     void Up(UINT key, bool extended = false) { SendKey(control, key, false, extended); }
@@ -40,32 +40,32 @@ protected:
 };
 
 TEST_F(HotKeyControlTest, SetAndGetMessagesAndTheText) {
-    EXPECT_EQ(Text(), "None");
+    EXPECT_EQ(Text(), L"None");
     EXPECT_EQ(Value(), 0);
 
     Set(0x2041);
     EXPECT_EQ(Value(), 0x2041);
-    EXPECT_EQ(Text(), "Win + A");
+    EXPECT_EQ(Text(), L"Win + A");
     Set(0x2741);
-    EXPECT_EQ(Text(), "Ctrl + Shift + Alt + Win + A");
+    EXPECT_EQ(Text(), L"Ctrl + Shift + Alt + Win + A");
     Set(0xABCD0641); // only the low word is the value
     EXPECT_EQ(Value(), 0x0641);
-    EXPECT_EQ(Text(), "Ctrl + Alt + A");
+    EXPECT_EQ(Text(), L"Ctrl + Alt + A");
     Set(0x0300); // modifiers without a key are no hot key
-    EXPECT_EQ(Text(), "None");
+    EXPECT_EQ(Text(), L"None");
     EXPECT_EQ(Value(), 0);
     Set(0x00FF); // a code without a key name
-    EXPECT_EQ(Text(), "#255");
+    EXPECT_EQ(Text(), L"#255");
     Set(0);
-    EXPECT_EQ(Text(), "None");
+    EXPECT_EQ(Text(), L"None");
 }
 
 TEST_F(HotKeyControlTest, CombinationIsBuiltWhileModifiersAreHeldAndKeptAfter) {
     Down(VK_CONTROL);
-    EXPECT_EQ(Text(), "Ctrl + ");
+    EXPECT_EQ(Text(), L"Ctrl + ");
     Up(VK_CONTROL);
     EXPECT_EQ(Value(), 0) << "a modifier alone is no combination";
-    EXPECT_EQ(Text(), "None");
+    EXPECT_EQ(Text(), L"None");
 
     Down(VK_CONTROL);
     Down(VK_MENU);
@@ -74,21 +74,21 @@ TEST_F(HotKeyControlTest, CombinationIsBuiltWhileModifiersAreHeldAndKeptAfter) {
     Up(VK_MENU);
     Up(VK_CONTROL);
     EXPECT_EQ(Value(), 0x0641);
-    EXPECT_EQ(Text(), "Ctrl + Alt + A");
+    EXPECT_EQ(Text(), L"Ctrl + Alt + A");
 
     Tap('B');
     EXPECT_EQ(Value(), 0x0642) << "the modifiers stay, the main key is replaced";
 
     Down(VK_SHIFT);
     EXPECT_EQ(Value(), 0x0100) << "a modifier after a complete combination starts again";
-    EXPECT_EQ(Text(), "Shift + ");
+    EXPECT_EQ(Text(), L"Shift + ");
     Up(VK_SHIFT);
 
     Down(VK_LWIN, true);
     Tap('L');
     Up(VK_LWIN, true);
     EXPECT_EQ(Value(), 0x204C);
-    EXPECT_EQ(Text(), "Win + L");
+    EXPECT_EQ(Text(), L"Win + L");
     Down(VK_RWIN, true);
     EXPECT_EQ(Value(), 0x2000);
     Up(VK_RWIN, true);
@@ -97,7 +97,7 @@ TEST_F(HotKeyControlTest, CombinationIsBuiltWhileModifiersAreHeldAndKeptAfter) {
 TEST_F(HotKeyControlTest, ExtendedKeysCarryTheirBitAndName) {
     Tap(VK_RIGHT, true);
     EXPECT_EQ(Value(), 0x0827);
-    std::string extendedName = Text();
+    std::wstring extendedName = Text();
     Tap(VK_RIGHT, false); // the same code from the keypad
     EXPECT_EQ(Value(), 0x0027);
     EXPECT_NE(Text(), extendedName);
@@ -123,7 +123,7 @@ TEST_F(HotKeyControlTest, TheKeyPressedIsTheKeyStored) {
         {VK_MULTIPLY, 0x37, false, VK_MULTIPLY}, {VK_SNAPSHOT, 0x37, true, 0x0800 | VK_SNAPSHOT},
         {VK_SCROLL, 0x46, false, VK_SCROLL},     {VK_CANCEL, 0x46, true, 0x0800 | VK_CANCEL},
     };
-    std::vector<std::string> names;
+    std::vector<std::wstring> names;
     for (const auto& key : keys) {
         SCOPED_TRACE(key.key);
         LPARAM data = 1 | key.scanCode << 16 | (key.extended ? 1u << 24 : 0u);

@@ -290,7 +290,7 @@ TEST_F(SettingsDialogTest, ManyModifiersStayReadableInTheHotKeyField) {
         RECT client = {}, drawn = {};
         POINT caret = {};
         int width = 0;
-        std::string text;
+        std::wstring text;
         Run([&](HWND window) {
             HWND field = GetDlgItem(window, IDC_HOTKEY);
             SetFocus(field);
@@ -302,7 +302,7 @@ TEST_F(SettingsDialogTest, ManyModifiersStayReadableInTheHotKeyField) {
                 Selection font(dc.Get(),
                                reinterpret_cast<HFONT>(SendMessageA(field, WM_GETFONT, 0, 0)));
                 RECT measured = {};
-                DrawTextA(dc.Get(), text.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
+                DrawTextW(dc.Get(), text.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
                 width = measured.right;
             }
             auto pixels = CaptureClient(field);
@@ -311,8 +311,8 @@ TEST_F(SettingsDialogTest, ManyModifiersStayReadableInTheHotKeyField) {
                                    {2, 2, client.right - 2, client.bottom - 2});
             ClickButton(window, IDCANCEL);
         });
-        for (const char* part : {"Ctrl", "Shift", "Alt"})
-            EXPECT_NE(text.find(part), std::string::npos) << text;
+        for (const wchar_t* part : {L"Ctrl", L"Shift", L"Alt"})
+            EXPECT_NE(text.find(part), std::wstring::npos) << part;
         EXPECT_LE(4 + width, client.right - 4) << text;
         EXPECT_LE(drawn.right, 4 + width + 1) << "drawn in the font it reports";
         EXPECT_GE(drawn.right - drawn.left, width - 4);
