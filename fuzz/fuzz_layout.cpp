@@ -8,6 +8,7 @@
 // loses, repeats nor splits a character, a surrogate pair least of all: it draws what
 // the same text draws unwrapped.
 #include "fuzz/stubmarkupdevice.h"
+#include "tooltip/markupchars.h"
 #include "tooltip/markuppass.h"
 
 #include <cstdint>
@@ -64,8 +65,8 @@ std::u16string Characters(const std::vector<std::u16string>& pieces,
     std::u16string characters;
     for (const std::u16string& piece : pieces) {
         for (size_t at = 0; at < piece.size();) {
-            const size_t length = CStubMarkupDevice::CharLength(piece, at);
-            if (!device.IsSpace(CStubMarkupDevice::CodePoint(piece, at))) {
+            const size_t length = CharLength(piece, at);
+            if (!device.IsSpace(CodePointAt(piece, at))) {
                 characters.append(piece, at, length);
                 characters += u'\0';
             }
@@ -87,7 +88,7 @@ void CheckLayout(std::u16string_view text, const StubConfig& config) {
     const CStubMarkupDevice device(config, AREA.top);
     if (!config.failing) {
         for (const std::u16string& piece : wrapped.pieces) {
-            const bool oneCharacter = CStubMarkupDevice::CharLength(piece, 0) == piece.size();
+            const bool oneCharacter = CharLength(piece, 0) == piece.size();
             Check(oneCharacter || device.Width(piece) <= config.maxTextWidth);
         }
     }

@@ -1,5 +1,7 @@
 #include "fuzz/stubmarkupdevice.h"
 
+#include "tooltip/markupchars.h"
+
 namespace {
 
 constexpr int BASE_HEIGHT = 13;
@@ -9,14 +11,6 @@ constexpr int COORD_LIMIT = 1 << 26;
 void Check(bool condition) {
     if (!condition)
         __builtin_trap();
-}
-
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
 bool IsAsciiSpace(char32_t code) {
@@ -108,18 +102,6 @@ bool CStubMarkupDevice::IsSpace(char32_t code) const {
 bool CStubMarkupDevice::IsPunctuation(char32_t code) const {
     return IsAsciiPunctuation(code) || (code >= 0x3001 && code <= 0x3003) || code == 0x2014 ||
            (code >= 0x10100 && code <= 0x10102);
-}
-
-size_t CStubMarkupDevice::CharLength(std::u16string_view text, size_t at) {
-    return IsHighSurrogate(text[at]) && at + 1 < text.size() && IsLowSurrogate(text[at + 1]) ? 2
-                                                                                             : 1;
-}
-
-char32_t CStubMarkupDevice::CodePoint(std::u16string_view text, size_t at) {
-    if (CharLength(text, at) == 1)
-        return text[at];
-    return 0x10000 + ((static_cast<char32_t>(text[at]) - 0xD800) << 10) +
-           (static_cast<char32_t>(text[at + 1]) - 0xDC00);
 }
 
 int CStubMarkupDevice::Width(std::u16string_view text) const {

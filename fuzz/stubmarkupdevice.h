@@ -33,9 +33,6 @@ public:
     bool IsSpace(char32_t code) const override;
     bool IsPunctuation(char32_t code) const override;
 
-    // The units of the character at `at`: 2 for a whole surrogate pair, else 1.
-    static size_t CharLength(std::u16string_view text, size_t at);
-    static char32_t CodePoint(std::u16string_view text, size_t at);
     int Width(std::u16string_view text) const;
     const std::vector<std::u16string>& Pieces() const { return pieces; }
 

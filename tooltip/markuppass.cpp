@@ -1,5 +1,6 @@
 #include "tooltip/markuppass.h"
 
+#include "tooltip/markupchars.h"
 #include "tooltip/markupreader.h"
 #include "tooltip/markuptags.h"
 
@@ -40,37 +41,12 @@ long long Percentage(long long value, long long percent) {
     return product >= 0 ? (product + 50) / 100 : (product - 50) / 100;
 }
 
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
-bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-// Whether `at` falls between the two halves of a surrogate pair.
-bool InsidePair(std::u16string_view text, size_t at) {
-    return at > 0 && at < text.size() && IsLowSurrogate(text[at]) && IsHighSurrogate(text[at - 1]);
-}
-
-// A lone surrogate counts as a character of its own.
-size_t CharLength(std::u16string_view text, size_t at) {
-    return IsHighSurrogate(text[at]) && InsidePair(text, at + 1) ? 2 : 1;
-}
-
-char32_t CodePoint(std::u16string_view text, size_t at) {
-    if (CharLength(text, at) == 1)
-        return text[at];
-    return 0x10000 + ((static_cast<char32_t>(text[at]) - 0xD800) << 10) +
-           (static_cast<char32_t>(text[at + 1]) - 0xDC00);
-}
-
 bool IsSpace(const MarkupDevice& device, std::u16string_view text, size_t at) {
-    return device.IsSpace(CodePoint(text, at));
+    return device.IsSpace(CodePointAt(text, at));
 }
 
 bool IsBreakChar(const MarkupDevice& device, std::u16string_view text, size_t at) {
-    const char32_t code = CodePoint(text, at);
+    const char32_t code = CodePointAt(text, at);
     return device.IsSpace(code) || device.IsPunctuation(code);
 }
 
