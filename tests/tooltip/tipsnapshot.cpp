@@ -97,6 +97,14 @@ int main(int argc, char** argv) {
     tip.Renderer().palette[CMarkupRenderer::bkEndColor] = RGB(240, 220, 150);
     tip.SetDirection(BelowLeft, -1);
     written = Snapshot(tip, button, {40, 30}, folder + "\\tip-styled.png") && written;
+
+    // Scripts beyond any one code page, on whatever system locale this runs.
+    tip.AddTool(button,
+                L"<b>\u041f\u0435\u0440\u0435\u0437\u0430\u0433\u0440\u0443\u0437\u043a\u0430 "
+                L"(R)</b><br><hr=100%><br>\u0395\u03c0\u03b1\u03bd\u03b5\u03ba\u03ba\u03af\u03bd"
+                L"\u03b7\u03c3\u03b7 \U0001D400\U0001D400 \u3042\u3044",
+                nullptr, nullptr, 0);
+    written = Snapshot(tip, button, {20, 20}, folder + "\\tip-scripts.png") && written;
     std::printf(written ? "written\n" : "failed\n");
     DestroyWindow(parent);
     return written ? 0 : 1;
