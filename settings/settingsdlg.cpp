@@ -78,7 +78,8 @@ void CSettingsDlg::MarkImpossibleActions() {
         if (!reasonId || !box)
             continue;
         std::wstring text(static_cast<size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
-        text.resize(static_cast<size_t>(GetWindowTextW(box, &text[0], static_cast<int>(text.size()))));
+        text.resize(
+            static_cast<size_t>(GetWindowTextW(box, &text[0], static_cast<int>(text.size()))));
         SetWindowTextW(box, (text + mark).c_str());
         std::wstring reason = LoadDialogString(ResourceModule(), reasonId);
         TTTOOLINFOW tool = {};

@@ -52,7 +52,8 @@ int CountOtherThan(CRasterImage& image, const RECT& area, COLORREF colour) {
 // A module's caption of an action, read independently of the skin.
 std::wstring Caption(HMODULE strings, LONG key) {
     const wchar_t* text = nullptr;
-    const int length = LoadStringW(strings, FindAction(key)->captionId, reinterpret_cast<LPWSTR>(&text), 0);
+    const int length =
+        LoadStringW(strings, FindAction(key)->captionId, reinterpret_cast<LPWSTR>(&text), 0);
     return length > 0 ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
 }
 
@@ -71,16 +72,6 @@ SIZE MeasureCaptions(HDC dc, HMODULE strings) {
     SelectObject(dc, old);
     DeleteObject(font);
     return largest;
-}
-
-// The plug-in's own English captions, and a translation in another script.
-struct CaptionLanguage {
-    const char* name;
-    HMODULE strings;
-};
-
-std::vector<CaptionLanguage> CaptionLanguages(const CBuiltLanguage& russian) {
-    return {{"English", Program()}, {"Russian", russian.Module()}};
 }
 
 const char INI_ALL_BUTTONS_BACKWARDS[] = "[general]\nName=Backwards\n"
@@ -225,12 +216,29 @@ protected:
     CSkin skin;
 };
 
+// The plug-in's own English captions, and a translation in another script, laid out on
+// an English system.
+struct CaptionLanguage {
+    const char* name;
+    HMODULE strings;
+};
+
+class CaptionScripts : public DefaultLayout {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(GetACP(), ENGLISH_CODE_PAGE);
+        ASSERT_NE(russian.Module(), nullptr);
+    }
+    std::vector<CaptionLanguage> Languages() const {
+        return {{"English", Program()}, {"Russian", russian.Module()}};
+    }
+
+    const CBuiltLanguage russian{"ru"};
+};
+
 // Whatever script the captions are in, on an English system too.
-TEST_F(DefaultLayout, AllSixActionsFollowTheMeasuredCaptions) {
-    ASSERT_EQ(GetACP(), ENGLISH_CODE_PAGE);
-    const CBuiltLanguage russian("ru");
-    ASSERT_NE(russian.Module(), nullptr);
-    for (const CaptionLanguage& language : CaptionLanguages(russian)) {
+TEST_F(CaptionScripts, AllSixActionsFollowTheMeasuredCaptions) {
+    for (const CaptionLanguage& language : Languages()) {
         SCOPED_TRACE(language.name);
         const SIZE caption = MeasureCaptions(canvas.Dc(), language.strings);
         const SIZE size = Lay(0xFF, language.strings);
@@ -266,11 +274,8 @@ TEST_F(DefaultLayout, AllSixActionsFollowTheMeasuredCaptions) {
 
 // Each caption shows the module's own text: no character went through the system's code
 // page on the way.
-TEST_F(DefaultLayout, CaptionsAreDrawnInTheirOwnScript) {
-    ASSERT_EQ(GetACP(), ENGLISH_CODE_PAGE);
-    const CBuiltLanguage russian("ru");
-    ASSERT_NE(russian.Module(), nullptr);
-    for (const CaptionLanguage& language : CaptionLanguages(russian)) {
+TEST_F(CaptionScripts, CaptionsAreDrawnInTheirOwnScript) {
+    for (const CaptionLanguage& language : Languages()) {
         SCOPED_TRACE(language.name);
         const SIZE size = Lay(0xFF, language.strings);
         for (int i = 0; i < 6; ++i) {

@@ -3,7 +3,8 @@
 #include "host/dialogdriver.h"
 
 CBuiltLanguage::CBuiltLanguage(const std::string& code)
-    : module(LoadLibraryA((std::string(QUIESCOR_LANGUAGE_FOLDER) + "\\quiescor-" + code + ".dll").c_str())) {}
+    : module(LoadLibraryA(
+          (std::string(QUIESCOR_LANGUAGE_FOLDER) + "\\quiescor-" + code + ".dll").c_str())) {}
 
 CBuiltLanguage::~CBuiltLanguage() {
     if (module)

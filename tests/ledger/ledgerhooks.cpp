@@ -194,8 +194,8 @@ HWND WINAPI HookCreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, D
                 LedgerKind::Window, "CreateWindowExA", LEDGER_CALL_SITE);
 }
 
-HWND WINAPI HookCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style,
-                                int x, int y, int width, int height, HWND parent, HMENU menu,
+HWND WINAPI HookCreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x,
+                                int y, int width, int height, HWND parent, HMENU menu,
                                 HINSTANCE instance, void* parameter) {
     return Made(CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menu,
                                 instance, parameter),

@@ -183,7 +183,8 @@ TEST_F(ConfigureTest, BoxesOfWhatThisComputerCannotDoAreMarkedWithTheReason) {
         });
         EXPECT_EQ(boxes, opened.boxes);
         EXPECT_TRUE(allChecked) << "the settings stay as they were";
-    }    plugin->SetResourceModule(0, nullptr);
+    }
+    plugin->SetResourceModule(0, nullptr);
 }
 
 TEST_F(ConfigureTest, OkStoresTheChangesRebindsTheHotKeyAndNotifies) {
