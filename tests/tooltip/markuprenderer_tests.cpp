@@ -1,3 +1,4 @@
+#include "tests/host/builtlanguage.h"
 #include "tests/host/canvas.h"
 #include "tooltip/markuprenderer.h"
 
@@ -377,6 +378,7 @@ TEST_F(MarkupTest, RandomFragmentsTerminateWithConsistentTables) {
 // On any system locale a tooltip in another script shows its own letters, measured as
 // the system measures them, where an ANSI one showed question marks.
 TEST_F(MarkupTest, OtherScriptsDrawTheirOwnGlyphs) {
+    ASSERT_EQ(GetACP(), ENGLISH_CODE_PAGE) << "a code page without these scripts";
     const struct {
         const char* script;
         const wchar_t* text;
