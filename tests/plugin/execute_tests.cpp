@@ -59,12 +59,45 @@ protected:
         site.calls.clear();
     }
     DWORD LastAction() { return WordAt(Saved(), 8); }
+    void TearDown() override {
+        if (hostWindow)
+            DestroyWindow(hostWindow);
+        PluginPressTest::TearDown();
+    }
     // Presses the button, answering any dialog with answer.
     int Press(std::function<void(HWND)> answer) {
         CDialogDriver driver(std::move(answer));
         EXPECT_EQ(plugin->Execute(), S_OK);
         return driver.DialogsSeen();
     }
+    // What a press showed: the caption and owner of each dialog, and the text of one item
+    // of the last. Each dialog is answered with `answer`.
+    struct Shown {
+        std::vector<std::string> captions;
+        std::vector<HWND> owners;
+        std::string text;
+    };
+    Shown PressAndRead(int item, int answer = IDOK) {
+        Shown shown;
+        Press([&](HWND dialog) {
+            shown.captions.push_back(WindowText(dialog));
+            shown.owners.push_back(GetWindow(dialog, GW_OWNER));
+            shown.text = ItemText(dialog, item);
+            ClickButton(dialog, answer);
+        });
+        return shown;
+    }
+    // The host's window, which the site gives as the parent of what the plug-in shows.
+    HWND HostWindow() {
+        if (!hostWindow)
+            hostWindow = CreateWindowA("STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                       nullptr, nullptr);
+        site.parentAnswer = hostWindow;
+        return hostWindow;
+    }
+
+private:
+    HWND hostWindow = nullptr;
 };
 
 TEST_F(ExecuteTest, EachSingleActionIsPerformedAtOnceWithoutConfirmation) {
@@ -116,31 +149,20 @@ TEST_F(ExecuteTest, CancelBitIsNotAnActionAndNoActionDoesNothing) {
 }
 
 TEST_F(ExecuteTest, ConfirmationAsksTheQuestionOfTheOneAction) {
-    HWND owner =
-        CreateWindowA("STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    site.parentAnswer = owner;
+    const HWND owner = HostWindow();
     for (const ExpectedCall& expected : ACTIONS) {
         SCOPED_TRACE(expected.action);
         UseSettings(32 + expected.action, 0);
-        std::string caption, question;
-        HWND dialogOwner = nullptr;
         recorder.calls.clear();
-        EXPECT_EQ(Press([&](HWND dialog) {
-                      caption = WindowText(dialog);
-                      question = ItemText(dialog, QUESTION_ITEM);
-                      dialogOwner = GetWindow(dialog, GW_OWNER);
-                      ClickButton(dialog, IDOK);
-                  }),
-                  1);
-        EXPECT_EQ(caption, "Exit Windows");
-        EXPECT_EQ(question, expected.question);
-        EXPECT_EQ(dialogOwner, owner);
+        const Shown shown = PressAndRead(QUESTION_ITEM);
+        EXPECT_EQ(shown.captions, std::vector<std::string>{"Exit Windows"});
+        EXPECT_EQ(shown.text, expected.question);
+        EXPECT_EQ(shown.owners, std::vector<HWND>{owner});
         ASSERT_EQ(recorder.calls.size(), 1u);
         EXPECT_EQ(recorder.calls[0].function, expected.function);
         EXPECT_EQ(recorder.calls[0].first, expected.first);
         EXPECT_EQ(LastAction(), expected.action);
     }
-    DestroyWindow(owner);
 }
 
 TEST_F(ExecuteTest, NoEscapeAndTheCloseBoxPerformNothing) {
@@ -182,32 +204,21 @@ TEST_F(ExecuteTest, APressWhileTheQuestionIsOpenIsIgnored) {
 }
 
 TEST_F(ExecuteTest, ARefusedActionIsShownOverTheHostsWindow) {
-    HWND owner =
-        CreateWindowA("STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    site.parentAnswer = owner;
+    const HWND owner = HostWindow();
     recorder.refuseWith = ERROR_PRIVILEGE_NOT_HELD;
     const std::string reason = SystemText(ERROR_PRIVILEGE_NOT_HELD);
     ASSERT_FALSE(reason.empty());
     for (const ExpectedCall& expected : ACTIONS) {
         SCOPED_TRACE(expected.action);
         UseSettings(expected.action, 0);
-        std::string caption, text;
-        HWND boxOwner = nullptr;
-        EXPECT_EQ(Press([&](HWND box) {
-                      caption = WindowText(box);
-                      text = ItemText(box, MESSAGE_TEXT_ITEM);
-                      boxOwner = GetWindow(box, GW_OWNER);
-                      ClickButton(box, IDOK);
-                  }),
-                  1);
-        EXPECT_EQ(caption, "Quiescor");
-        EXPECT_EQ(text, std::string("Windows refused this action: ") + expected.caption +
-                            "\r\n\r\n" + reason);
-        EXPECT_EQ(boxOwner, owner);
+        const Shown shown = PressAndRead(MESSAGE_TEXT_ITEM);
+        EXPECT_EQ(shown.captions, std::vector<std::string>{"Quiescor"});
+        EXPECT_EQ(shown.text, std::string("Windows refused this action: ") + expected.caption +
+                                  "\r\n\r\n" + reason);
+        EXPECT_EQ(shown.owners, std::vector<HWND>{owner});
         EXPECT_EQ(recorder.calls.size(), 1u);
         recorder.calls.clear();
     }
-    DestroyWindow(owner);
 }
 
 // A translation in another script on an English system: the confirmation and the message
@@ -231,19 +242,13 @@ TEST_F(ExecuteTest, ARussianModuleAsksAndTellsInItsOwnScriptOnAnEnglishSystem) {
              "\r\n\r\n" + SystemText(ERROR_PRIVILEGE_NOT_HELD)},
     };
     plugin->SetResourceModule(0, russian.Module());
-    for (const auto& shown : cases) {
-        SCOPED_TRACE(shown.name);
-        UseSettings(shown.flags);
-        recorder.refuseWith = shown.refusal;
-        std::string caption, text;
-        EXPECT_EQ(Press([&](HWND dialog) {
-                      caption = WindowText(dialog);
-                      text = ItemText(dialog, shown.item);
-                      ClickButton(dialog, IDOK);
-                  }),
-                  1);
-        EXPECT_EQ(caption, shown.caption);
-        EXPECT_EQ(text, shown.text);
+    for (const auto& expected : cases) {
+        SCOPED_TRACE(expected.name);
+        UseSettings(expected.flags);
+        recorder.refuseWith = expected.refusal;
+        const Shown shown = PressAndRead(expected.item);
+        EXPECT_EQ(shown.captions, std::vector<std::string>{expected.caption});
+        EXPECT_EQ(shown.text, expected.text);
     }
     plugin->SetResourceModule(0, nullptr);
 }
@@ -291,13 +296,7 @@ class ComputerTest : public ExecuteTest {
 protected:
     void SetUp() override {
         ExecuteTest::SetUp();
-        owner = CreateWindowA("STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                              nullptr);
-        site.parentAnswer = owner;
-    }
-    void TearDown() override {
-        DestroyWindow(owner);
-        ExecuteTest::TearDown();
+        owner = HostWindow();
     }
     // Presses with the computer in place; the message box's text, or "" when none showed.
     std::string PressOn(const Computer& computer, DWORD flags, int answer = IDOK) {
@@ -311,14 +310,12 @@ protected:
             EXPECT_TRUE(policy && policy->IsSet());
         UseSettings(flags, 0);
         recorder.calls.clear();
-        std::string text;
-        Press([&](HWND box) {
-            EXPECT_EQ(WindowText(box), "Quiescor");
-            EXPECT_EQ(GetWindow(box, GW_OWNER), owner);
-            text = ItemText(box, MESSAGE_TEXT_ITEM);
-            ClickButton(box, answer);
-        });
-        return text;
+        const Shown shown = PressAndRead(MESSAGE_TEXT_ITEM, answer);
+        for (const std::string& caption : shown.captions)
+            EXPECT_EQ(caption, "Quiescor");
+        for (HWND boxOwner : shown.owners)
+            EXPECT_EQ(boxOwner, owner);
+        return shown.text;
     }
 
     HWND owner = nullptr;
