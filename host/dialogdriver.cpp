@@ -1,5 +1,7 @@
 #include "host/dialogdriver.h"
 
+#include "base/dialogtemplate.h"
+
 #include <algorithm>
 #include <string>
 
@@ -73,13 +75,7 @@ std::vector<HWND> ThreadDialogs(bool hiddenToo) {
 }
 
 std::string Utf8(std::wstring_view text) {
-    const int size = static_cast<int>(text.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(std::max(length, 0)), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &narrow[0], length, nullptr, nullptr);
-    return narrow;
+    return Utf8(std::u16string(text.begin(), text.end()));
 }
 
 std::string WindowText(HWND window) {
