@@ -51,10 +51,7 @@ int CountOtherThan(CRasterImage& image, const RECT& area, COLORREF colour) {
 
 // A module's caption of an action, read independently of the skin.
 std::wstring Caption(HMODULE strings, LONG key) {
-    const wchar_t* text = nullptr;
-    const int length =
-        LoadStringW(strings, FindAction(key)->captionId, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+    return ModuleText(strings, FindAction(key)->captionId);
 }
 
 // The caption font's measure of the widest and tallest caption, taken independently.

@@ -2,6 +2,12 @@
 
 #include "host/dialogdriver.h"
 
+std::wstring ModuleText(HMODULE module, UINT id) {
+    const wchar_t* text = nullptr;
+    const int length = module ? LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0) : 0;
+    return length > 0 ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+}
+
 CBuiltLanguage::CBuiltLanguage(const std::string& code)
     : module(LoadLibraryA(
           (std::string(QUIESCOR_LANGUAGE_FOLDER) + "\\quiescor-" + code + ".dll").c_str())) {}
@@ -9,12 +15,6 @@ CBuiltLanguage::CBuiltLanguage(const std::string& code)
 CBuiltLanguage::~CBuiltLanguage() {
     if (module)
         FreeLibrary(module);
-}
-
-std::wstring CBuiltLanguage::Text(UINT id) const {
-    const wchar_t* text = nullptr;
-    const int length = module ? LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0) : 0;
-    return length > 0 ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
 }
 
 std::string CBuiltLanguage::Utf8Text(UINT id) const {

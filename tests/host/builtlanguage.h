@@ -10,6 +10,9 @@
 // it would read as question marks.
 constexpr UINT ENGLISH_CODE_PAGE = 1252;
 
+// A string of a module as it holds it, read independently of the plug-in; empty without one.
+std::wstring ModuleText(HMODULE module, UINT id);
+
 class CBuiltLanguage {
 public:
     // code as in the module's name: "de", "ru".
@@ -19,7 +22,7 @@ public:
     CBuiltLanguage& operator=(const CBuiltLanguage&) = delete;
 
     HMODULE Module() const { return module; }
-    std::wstring Text(UINT id) const;
+    std::wstring Text(UINT id) const { return ModuleText(module, id); }
     // The same, as UTF-8.
     std::string Utf8Text(UINT id) const;
 
