@@ -26,7 +26,6 @@ CMarkupRenderer::CMarkupRenderer(HMODULE moduleInstance) : moduleInstance(module
     palette[shadowColor] = GetSysColor(COLOR_BTNSHADOW);
     palette[borderColor] = GetSysColor(COLOR_INFOTEXT);
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof baseFont, &baseFont);
-    baseFont.lfCharSet = DEFAULT_CHARSET;
 }
 
 void CMarkupRenderer::SetImageList(HIMAGELIST list, int cx, int cy) {

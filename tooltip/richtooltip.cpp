@@ -86,10 +86,8 @@ bool CRichTooltip::Create(HWND parent, bool balloon) {
     NONCLIENTMETRICSW nonClient = {};
     nonClient.cbSize = sizeof nonClient;
     // Without the metrics the renderer keeps its default GUI font.
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof nonClient, &nonClient, 0)) {
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof nonClient, &nonClient, 0))
         renderer.baseFont = nonClient.lfStatusFont;
-        renderer.baseFont.lfCharSet = DEFAULT_CHARSET;
-    }
     metrics = balloon ? BALLOON_METRICS : PLAIN_METRICS;
     return true;
 }
