@@ -11,10 +11,8 @@ namespace {
 
 // Only ASCII folds, as in the tooltip's own reading of names.
 std::u16string Lower(std::u16string text) {
-    for (char16_t& c : text) {
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-    }
+    for (char16_t& c : text)
+        c = static_cast<char16_t>(AsciiLower(c));
     return text;
 }
 

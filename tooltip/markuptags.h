@@ -62,16 +62,15 @@ inline constexpr MarkupTag MARKUP_TAGS[] = {
 
 // Tag names match whatever their case, in ASCII only: a letter outside ASCII never
 // folds onto a tag's.
+constexpr char32_t AsciiLower(char32_t c) {
+    return c >= U'A' && c <= U'Z' ? c - U'A' + U'a' : c;
+}
+
 constexpr bool SameMarkupName(std::u16string_view name, std::string_view other) {
     if (name.size() != other.size())
         return false;
     for (size_t i = 0; i < name.size(); ++i) {
-        const char16_t c = name[i];
-        const char16_t lower = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-        const char theirs = other[i];
-        const char theirsLower =
-            theirs >= 'A' && theirs <= 'Z' ? static_cast<char>(theirs - 'A' + 'a') : theirs;
-        if (lower != static_cast<char16_t>(static_cast<unsigned char>(theirsLower)))
+        if (AsciiLower(name[i]) != AsciiLower(static_cast<unsigned char>(other[i])))
             return false;
     }
     return true;
